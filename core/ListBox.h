@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QListView>
+#include <QStringList>
+
+class QStringListModel;
+
+// The player's list box: a list view with 12-pixel rows of equal height, one selected row at
+// most, and the events the main window handles (keys, focus, clicks, dropped files) as signals.
+class ListBox : public QListView {
+    Q_OBJECT
+public:
+    static constexpr int kRowHeight = 12;
+
+    explicit ListBox(QWidget* parent = nullptr);
+
+    void setRows(const QStringList& rows);  // replaces every row; leaves no row selected
+    void clear() { setRows({}); }
+    void addRow(const QString& text);
+    int count() const;
+    QString rowText(int row) const;
+
+    int listIndex() const;  // the selected row, -1 for none
+    void setListIndex(int row);  // -1 clears the selection; out of range is ignored
+    void scrollRowToTop(int row);
+    int visibleRows() const;
+
+    void setAcceptFileDrops(bool on);
+
+Q_SIGNALS:
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    void keyUp(int key, Qt::KeyboardModifiers modifiers);
+    void gotFocus();
+    void rightMouseDown();
+    void leftClicked();
+    void rowDoubleClicked();
+    void selectionMoved();  // the selected row changed, by the user or by code
+    void filesDropped(const QStringList& localPaths);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QStringListModel* model_;
+    bool acceptDrops_ = false;
+};

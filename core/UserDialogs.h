@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+
+// Every message box, input box, folder chooser and colour chooser of the program goes through
+// this interface. The main window owns the real one; tests put in one that answers and records.
+class UserDialogs {
+public:
+    enum Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+    enum Buttons { OkOnly, OkCancel, YesNo };
+
+    virtual ~UserDialogs() = default;
+
+    // Shows a message box; returns the button pressed (Cancel or No when the box is closed).
+    virtual Answer message(const QString& text, const QString& title, Buttons buttons = OkOnly,
+                           Answer defaultButton = Ok) = 0;
+    // Asks for a line of text; false when cancelled.
+    virtual bool input(const QString& prompt, const QString& title, const QString& defaultText,
+                       QString& answer) = 0;
+    // Returns the chosen folder, or "" when cancelled.
+    virtual QString chooseFolder(const QString& prompt, const QString& initialFolder) = 0;
+    // Returns the chosen colour as 0x00BBGGRR, or -1 when cancelled.
+    virtual int32_t chooseColor() = 0;
+    // The next box shown is placed with its top-left corner here (screen pixels); one-shot.
+    virtual void placeNext(QPoint topLeft) = 0;
+};

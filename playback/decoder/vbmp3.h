@@ -1,0 +1,53 @@
+#pragma once
+
+// The player's MP3/WAV playback library: open a file, play it through the sound device, and
+// report its end through a registered callback. A small C interface with one hidden playback
+// state; every call comes from the user-interface thread except the callback, which the
+// library makes from its audio thread.
+//
+// Booleans are 16-bit: non-zero means success. Volumes are 0..100 per channel (linear
+// percent); values outside are clamped. Positions and lengths are whole seconds.
+
+#include <cstdint>
+
+extern "C" {
+
+// Filled by vbmp3_open; 272 bytes, laid out as the player has always stored it.
+struct OpenFileInfo {
+    char text1[128];      // not used by the player
+    char text2[128];      // not used by the player
+    int32_t reserved1;
+    int32_t bitRate;      // kbit/s
+    int32_t reserved2;
+    int32_t totalSec;     // length in whole seconds
+};
+
+struct Vbmp3Option {
+    int32_t values[4];  // the player passes 30, 1, 5, 0
+};
+
+// status 4: the file that was playing has reached its end. Called from the audio thread,
+// exactly once per file that plays to its end; never after a stop or close, nor for a file
+// that a new open replaced. `user` is the value given to vbmp3_callback.
+typedef void (*Vbmp3Callback)(int32_t status, intptr_t user);
+
+int16_t vbmp3_init(void);
+void vbmp3_callback(Vbmp3Callback callback, intptr_t user);
+void vbmp3_stopCallback(void);
+void vbmp3_setVbmp3Option(const Vbmp3Option* option);
+int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info);
+int16_t vbmp3_play(void);
+int16_t vbmp3_pause(void);
+int16_t vbmp3_restart(void);
+int16_t vbmp3_stop(void);
+int16_t vbmp3_close(void);
+int16_t vbmp3_seek(int32_t second);
+// 0 stopped (or nothing open), 1 playing, 2 paused; writes the position in whole seconds.
+int32_t vbmp3_getState(int32_t* second);
+int16_t vbmp3_setVolume(int32_t left, int32_t right);
+void vbmp3_getVolume(int32_t* left, int32_t* right);
+int16_t vbmp3_setSoftVolume(int32_t left, int32_t right);
+void vbmp3_getSoftVolume(int32_t* left, int32_t* right);
+void vbmp3_free(void);
+
+}  // extern "C"

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "PcmSource.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// Plays one PcmSource at a time through an SDL2 audio device. Shared by the MP3/WAV library
+// and the media-control object. Contract:
+//  - All methods are called from one controlling thread (the UI thread in the program).
+//  - load() takes the source and holds it ready at its start; play() starts it; pause() and
+//    resume() keep the position; stop() drops the source and releases the sound device, so
+//    that two outputs never hold the device at the same time.
+//  - The end handler runs on an audio thread, exactly once for a loaded source that has been
+//    played out to its end; never after stop() or a new load(), never twice.
+//  - Any source rate and channel count plays at the right pitch on both device channels.
+//  - Soft volume scales the samples per channel; device volume is the gain of the output stage.
+//    Both are 0..100 (linear percent), clamped.
+//  - Without a usable sound device it falls back to SDL's "dummy" driver (time still runs and
+//    songs still end) and says so once on standard error. SDL_AUDIODRIVER set by the user is
+//    respected.
+class AudioOutput {
+public:
+    enum State { Stopped = 0, Playing = 1, Paused = 2 };
+
+    AudioOutput();
+    ~AudioOutput();
+    AudioOutput(const AudioOutput&) = delete;
+    AudioOutput& operator=(const AudioOutput&) = delete;
+
+    bool load(std::unique_ptr<PcmSource> source);
+    bool play();
+    bool pause();
+    bool resume();
+    void stop();
+    bool seekSeconds(int32_t second);
+
+    State state() const;
+    int32_t positionSeconds() const;
+    int32_t lengthSeconds() const;  // 0 when unknown or nothing loaded
+    int bitrate() const;
+
+    void setEndHandler(std::function<void()> handler);
+
+    void setSoftVolume(int32_t left, int32_t right);
+    void softVolume(int32_t& left, int32_t& right) const;
+    void setDeviceVolume(int32_t left, int32_t right);
+    void deviceVolume(int32_t& left, int32_t& right) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

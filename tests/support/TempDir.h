@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+// A temporary folder for one test, with small helpers to make files in it.
+class TempDir {
+public:
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    QString mkdir(const QString& name) const {
+        QDir(dir_.path()).mkpath(name);
+        return dir_.filePath(name);
+    }
+    QString write(const QString& name, const QByteArray& bytes) const {
+        const QString p = dir_.filePath(name);
+        QDir().mkpath(QFileInfo(p).path());
+        QFile f(p);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+        return p;
+    }
+    QByteArray read(const QString& name) const {
+        QFile f(dir_.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private:
+    QTemporaryDir dir_;
+};
