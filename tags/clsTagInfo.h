@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class clsTagStream;
+
+// Reads title, artist, album, track and year of one file: the ID3v2 tag at its start
+// (versions 2.2, 2.3 and 2.4), otherwise an ID3v1/v1.1 tag at its end. It only reads; a
+// missing or unreadable file gives no tag. Damaged tags give what was read before the damage.
+class clsTagInfo {
+public:
+    QString Title;
+    QString ArtistName;
+    QString Album;
+    QString Track;  // as stored, for example "3" or "3/12"
+    QString Year;
+    bool IsValid = false;
+
+    void GetTagInfo(const QString& agePath);
+    void Clear();
+
+private:
+    enum class Field { None, Title, ArtistName, Album, Track, Year, RecordingTime };
+
+    bool ReadId3v2(int fd, qint64 fileSize);
+    bool ReadId3v1(int fd, qint64 fileSize);
+    void ReadFrames(clsTagStream& stream, int majorVersion, bool unsynchronised);
+    void StoreFrame(Field field, const QByteArray& body);
+    static Field FieldOfFrame(const char* id, int majorVersion);
+    static QString DecodeFrameText(const QByteArray& body);
+
+    QString FilePath;
+};
