@@ -1,0 +1,98 @@
+#include "FileCollector.h"
+
+#include "core/modZAUtil.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+QStringList FileCollector::Extensions(int32_t getFileType) {
+    QStringList extensions;
+    if (getFileType & 1)
+        extensions << QStringLiteral(".mp3");
+    if (getFileType & 2)
+        extensions << QStringLiteral(".wma");
+    if (getFileType & 4)
+        extensions << QStringLiteral(".wav");
+    if (getFileType & 8)
+        extensions << QStringLiteral(".mid");
+    return extensions;
+}
+
+QString FileCollector::Collect(clsArrayList& list, const QString& folder, int32_t getFileType,
+                               bool includeSubFolders) {
+    const QStringList extensions = Extensions(getFileType);
+    if (extensions.isEmpty())
+        return {};
+    return modZAUtil::ScanFolder(list, folder, extensions, includeSubFolders);
+}
+
+bool FileCollector::IsRoot(const QString& path) { return path == QStringLiteral("/"); }
+
+bool FileCollector::NeedsRootQuestion(const QString& folder, bool includeSubFolders) {
+    return includeSubFolders && IsRoot(folder);
+}
+
+QString FileCollector::RootQuestionText(const QString& folder) {
+    return folder + QStringLiteral("の検索は時間がかかる可能性があります。続けますか？");
+}
+
+void FileCollector::RemoveIgnoredFiles(clsArrayList& list, int32_t firstIndex,
+                                       const clsArrayList& ignoreWords) {
+    if (ignoreWords.Count() == 0 || firstIndex < 0 || firstIndex >= list.Count())
+        return;
+    const QStringList& words = ignoreWords.items();
+    QStringList kept = list.items().mid(0, firstIndex);
+    for (qsizetype k = firstIndex; k < list.Count(); ++k) {
+        const QString& path = list.items()[k];
+        const QString name = modZAUtil::GetFileName(path);
+        const bool ignored = std::any_of(words.begin(), words.end(), [&](const QString& w) {
+            return name.contains(w, Qt::CaseInsensitive);
+        });
+        if (!ignored)
+            kept << path;
+    }
+    // One rebuild instead of a delete per entry: deleting shifts the whole tail each time.
+    if (kept.size() != list.Count())
+        list.assign(std::move(kept));
+}
+
+void FileCollector::TidyNewEntries(clsArrayList& list, int32_t firstIndex, const QString& folder,
+                                   const clsArrayList* ignoreWords,
+                                   const PlaylistOps::TrackLookup& lookup) {
+    if (ignoreWords)
+        RemoveIgnoredFiles(list, firstIndex, *ignoreWords);
+    if (firstIndex < list.Count() && !modZAUtil::HasSubFolders(folder))
+        PlaylistOps::SortByTrack(list, firstIndex, lookup);
+}
+
+FileCollector::PathKind FileCollector::Classify(const QString& path) {
+    if (path.isEmpty())
+        return PathKind::Other;
+    if (QFileInfo(path).isDir())
+        return PathKind::Folder;
+    const QString tail = path.right(3);
+    for (const char* audio : {"wma", "mp3", "wav", "cda", "mid"})
+        if (tail.compare(QLatin1StringView(audio), Qt::CaseInsensitive) == 0)
+            return PathKind::AudioFile;
+    if (tail.compare(QLatin1StringView("m3u"), Qt::CaseInsensitive) == 0)
+        return PathKind::PlaylistFile;
+    return PathKind::Other;
+}
+
+QString FileCollector::AddPath(clsArrayList& list, const QString& path, int32_t getFileType) {
+    switch (Classify(path)) {
+    case PathKind::Folder:
+        return Collect(list, path, getFileType, true);
+    case PathKind::AudioFile:
+        list.Add(path);
+        return {};
+    case PathKind::PlaylistFile:
+        // An unreadable playlist file adds nothing; the drop goes on with the next path.
+        modZAUtil::ReadLinesToList(path, list);
+        return {};
+    case PathKind::Other:
+        break;
+    }
+    return {};
+}

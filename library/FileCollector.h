@@ -1,0 +1,51 @@
+#pragma once
+
+#include "PlaylistOps.h"
+
+#include "core/clsArrayList.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// Collecting audio files from folders, dropped paths and start paths into a list. No windows:
+// the questions and messages are the caller's, this class says when to ask and what failed.
+class FileCollector {
+public:
+    // GetFileType bits: 1 ".mp3", 2 ".wma", 4 ".wav", 8 ".mid".
+    static QStringList Extensions(int32_t getFileType);
+
+    // Appends the files of `folder` (and its sub-folders when asked) whose type is chosen in
+    // `getFileType`, in enumeration order. Returns "" or "指定されたパスにアクセスできません。"
+    // when the folder cannot be read (files found before that stay). Nothing chosen: "".
+    static QString Collect(clsArrayList& list, const QString& folder, int32_t getFileType,
+                           bool includeSubFolders);
+
+    // A walk of the whole file system from the root asks first (Yes/No, the program's title).
+    static bool NeedsRootQuestion(const QString& folder, bool includeSubFolders);
+    static bool IsRoot(const QString& path);
+    static QString RootQuestionText(const QString& folder);
+
+    // From `firstIndex` on, deletes every entry whose file name contains one of the words,
+    // ignoring case. Folder names never cause a removal.
+    static void RemoveIgnoredFiles(clsArrayList& list, int32_t firstIndex, const clsArrayList& ignoreWords);
+
+    // What follows a collection into the playlist from index `firstIndex` (get files: 0, add
+    // files: the count before): the ignore words when given, then, for a folder without
+    // sub-folders, the sort by track of the new entries.
+    static void TidyNewEntries(clsArrayList& list, int32_t firstIndex, const QString& folder,
+                               const clsArrayList* ignoreWords,
+                               const PlaylistOps::TrackLookup& lookup = PlaylistOps::TagTrackText);
+
+    enum class PathKind { Folder, AudioFile, PlaylistFile, Other };
+    // A folder (links followed); else by the last three characters ignoring case: wma, mp3,
+    // wav, cda, mid are audio files, m3u a playlist file; anything else is passed over.
+    static PathKind Classify(const QString& path);
+
+    // Adds one dropped or start path: a folder is collected with its sub-folders whatever the
+    // sub-folder option (ask NeedsRootQuestion(path, true) first), an audio file is appended
+    // as it is (no type filter), a playlist file's lines are appended. Returns "" or the
+    // access message of a folder that cannot be read.
+    static QString AddPath(clsArrayList& list, const QString& path, int32_t getFileType);
+};

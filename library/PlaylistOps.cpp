@@ -1,0 +1,210 @@
+#include "PlaylistOps.h"
+
+#include "core/modZAUtil.h"
+
+#if __has_include("tags/clsTagInfo.h")
+#include "tags/clsTagInfo.h"
+#define ZAPT_HAVE_TAGINFO 1
+#endif
+
+#include <QCollator>
+#include <QCollatorSortKey>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+// Exchanges two entries without the 16-bit reach of clsArrayList::Swap.
+void exchange(clsArrayList& list, int32_t a, int32_t b) {
+    if (a == b)
+        return;
+    const QString va = list.Value(a);
+    list.setValue(a, list.Value(b));
+    list.setValue(b, va);
+}
+
+// Reorders list[first..] by a stable sort of their keys; entries with equal keys keep their
+// order. `before(a, b)` compares keys.
+template <typename Key, typename Before>
+void stableSortTail(clsArrayList& list, int32_t first, const std::vector<Key>& keys, Before before) {
+    std::vector<int32_t> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int32_t a, int32_t b) { return before(keys[a], keys[b]); });
+    QStringList items = list.items();
+    QStringList sorted;
+    sorted.reserve(items.size());
+    for (int32_t i = 0; i < first; ++i)
+        sorted << std::move(items[i]);
+    for (int32_t k : order)
+        sorted << std::move(items[first + k]);
+    list.assign(std::move(sorted));
+}
+
+bool hasTail(const clsArrayList& list, int32_t first) {
+    return first >= 0 && first < list.Count();
+}
+
+// Reads the leading number of a text: blanks skipped, an optional sign, digits with an
+// optional fraction; stops at the first character that cannot continue it; 0 when none.
+double leadingNumber(QStringView text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\u3000'))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    double value = 0;
+    while (i < n && text[i] >= u'0' && text[i] <= u'9') {
+        value = value * 10 + (text[i].unicode() - u'0');
+        ++i;
+    }
+    if (i < n && text[i] == u'.') {
+        double scale = 0.1;
+        for (++i; i < n && text[i] >= u'0' && text[i] <= u'9'; ++i, scale /= 10)
+            value += (text[i].unicode() - u'0') * scale;
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+void PlaylistOps::Shuffle(clsArrayList& list, const UnitDraw& draw) {
+    const int32_t n = list.Count();
+    if (n == 0)
+        return;
+    const int32_t m = n - 1;
+    for (int32_t i = 0; i <= m; ++i) {
+        const float r = draw();
+        // Single-precision product, rounded to nearest with halves to even (the default mode).
+        long j = std::lrint(r * static_cast<float>(m));
+        j = std::clamp<long>(j, 0, m);
+        exchange(list, i, static_cast<int32_t>(j));
+    }
+}
+
+int16_t PlaylistOps::TrackKey(const QString& trackText) {
+    if (trackText.isEmpty())
+        return 0;
+    const qsizetype slash = trackText.indexOf(u'/');
+    const double value = leadingNumber(slash >= 0 ? QStringView(trackText).left(slash) : QStringView(trackText));
+    const double rounded = std::nearbyint(value);
+    return static_cast<int16_t>(std::clamp(rounded, -32768.0, 32767.0));
+}
+
+QString PlaylistOps::TagTrackText(const QString& path) {
+#ifdef ZAPT_HAVE_TAGINFO
+    clsTagInfo info;
+    info.GetTagInfo(path);
+    return info.Track;
+#else
+    Q_UNUSED(path);
+    return {};
+#endif
+}
+
+void PlaylistOps::SortByTrack(clsArrayList& list, int32_t first, const TrackLookup& lookup) {
+    if (!hasTail(list, first))
+        return;
+    const TrackLookup& read = lookup ? lookup : TrackLookup(TagTrackText);
+    std::vector<int16_t> keys;
+    keys.reserve(list.Count() - first);
+    for (int32_t i = first; i < list.Count(); ++i)
+        keys.push_back(TrackKey(read(list.Value(i))));
+    stableSortTail(list, first, keys, std::less<int16_t>());
+}
+
+void PlaylistOps::SortByFileName(clsArrayList& list, int32_t first) {
+    SortByFileName(list, first, QCollator(QLocale()));
+}
+
+void PlaylistOps::SortByFileName(clsArrayList& list, int32_t first, const QCollator& collator) {
+    if (!hasTail(list, first))
+        return;
+    const QStringList& items = list.items();
+    const qsizetype n = items.size() - first;
+    if (collator.locale().language() == QLocale::C) {
+        // The C locale's sort keys keep case; fold it away and order by code units.
+        std::vector<QString> keys;
+        keys.reserve(n);
+        for (qsizetype i = first; i < items.size(); ++i)
+            keys.push_back(modZAUtil::GetFileName(items[i]).toCaseFolded());
+        stableSortTail(list, first, keys, [](const QString& a, const QString& b) {
+            return QString::compare(a, b, Qt::CaseSensitive) < 0;
+        });
+        return;
+    }
+    QCollator folding(collator);
+    folding.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(n);
+    for (qsizetype i = first; i < items.size(); ++i)
+        keys.push_back(folding.sortKey(modZAUtil::GetFileName(items[i])));
+    stableSortTail(list, first, keys,
+                   [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b) < 0; });
+}
+
+void PlaylistOps::SortByDateNewestFirst(clsArrayList& list) {
+    if (list.Count() == 0)
+        return;
+    constexpr qint64 kUnreadable = std::numeric_limits<qint64>::min();
+    std::vector<qint64> keys;
+    keys.reserve(list.Count());
+    for (const QString& path : list.items()) {
+        const QFileInfo info(path);
+        const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
+        keys.push_back(modified.isValid() ? modified.toMSecsSinceEpoch() : kUnreadable);
+    }
+    stableSortTail(list, 0, keys, std::greater<qint64>());
+}
+
+std::optional<int32_t> PlaylistOps::DeleteSelected(clsArrayList& list, int32_t selected) {
+    const int32_t n = list.Count();
+    if (selected < 0 || selected >= n)
+        return std::nullopt;
+    const int32_t next = selected == n - 1 ? selected - 1 : selected;
+    list.Delete(selected);
+    return list.Count() == 0 ? -1 : next;
+}
+
+std::optional<int32_t> PlaylistOps::MoveSelection(int32_t selected, int32_t step, int32_t rowCount) {
+    if (rowCount <= 0)
+        return std::nullopt;
+    const int64_t k = static_cast<int64_t>(selected < 0 ? -1 : selected) + step;
+    if (k < 0)
+        return rowCount - 1;
+    if (k >= rowCount)
+        return 0;
+    return static_cast<int32_t>(k);
+}
+
+std::optional<int32_t> PlaylistOps::MoveUp(clsArrayList& list, int32_t selected) {
+    if (selected <= 0 || selected >= list.Count() || list.Count() < 2)
+        return std::nullopt;
+    exchange(list, selected, selected - 1);
+    return selected - 1;
+}
+
+std::optional<int32_t> PlaylistOps::MoveDown(clsArrayList& list, int32_t selected) {
+    if (selected < 0 || selected >= list.Count() - 1 || list.Count() < 2)
+        return std::nullopt;
+    exchange(list, selected, selected + 1);
+    return selected + 1;
+}
+
+QString PlaylistOps::RowText(const QString& path) { return modZAUtil::ListRowText(path); }
+
+QString PlaylistOps::CountLabelText(int32_t count) {
+    if (count < 1)
+        return QStringLiteral("No File");
+    return QStringLiteral("\u00D7") + QString::number(count);
+}

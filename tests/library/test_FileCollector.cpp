@@ -1,0 +1,146 @@
+#include "library/FileCollector.h"
+
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList sorted(QStringList l) {
+    std::sort(l.begin(), l.end());
+    return l;
+}
+
+clsArrayList listOf(const QStringList& items) {
+    clsArrayList l;
+    l.assign(items);
+    return l;
+}
+
+}  // namespace
+
+TEST(FileCollector, ExtensionsFollowTheTypeBitsInOrder) {
+    EXPECT_TRUE(FileCollector::Extensions(0).isEmpty());
+    EXPECT_EQ(FileCollector::Extensions(3), QStringList({u".mp3"_s, u".wma"_s}));
+    EXPECT_EQ(FileCollector::Extensions(15), QStringList({u".mp3"_s, u".wma"_s, u".wav"_s, u".mid"_s}));
+    EXPECT_EQ(FileCollector::Extensions(12), QStringList({u".wav"_s, u".mid"_s}));
+}
+
+TEST(FileCollector, CollectsTheChosenTypesByTheLastFourCharacters) {
+    TempDir dir;
+    const QString a = dir.write(u"a.MP3"_s, "x"), b = dir.write(u"b.wma"_s, "x");
+    dir.write(u"c.wav"_s, "x");
+    dir.write(u"song.mp3.txt"_s, "x");
+    const QString bare = dir.write(u".mp3"_s, "x");
+    dir.write(u"sub/d.mp3"_s, "x");
+
+    clsArrayList l;
+    EXPECT_EQ(FileCollector::Collect(l, dir.path(), 3, false), QString());
+    EXPECT_EQ(sorted(l.items()), sorted({a, b, bare}));
+
+    // Nothing chosen: nothing collected, no failure.
+    clsArrayList none;
+    EXPECT_EQ(FileCollector::Collect(none, dir.path(), 0, true), QString());
+    EXPECT_EQ(none.Count(), 0);
+
+    // Appends after what the list holds, sub-folders when asked.
+    clsArrayList withSub = listOf({u"/keep.mp3"_s});
+    FileCollector::Collect(withSub, dir.path(), 1, true);
+    EXPECT_EQ(withSub.Value(0), u"/keep.mp3"_s);
+    EXPECT_EQ(sorted(withSub.items().mid(1)), sorted({a, bare, dir.file(u"sub/d.mp3"_s)}));
+}
+
+TEST(FileCollector, UnreadableFoldersAndLinkLoops) {
+    TempDir dir;
+    clsArrayList l;
+    EXPECT_EQ(FileCollector::Collect(l, dir.file(u"missing"_s), 15, true), u"指定されたパスにアクセスできません。"_s);
+    EXPECT_EQ(l.Count(), 0);
+
+    // A link back to the top must not walk forever nor list files twice.
+    const QString top = dir.write(u"top/x.mp3"_s, "x");
+    const QString inner = dir.write(u"top/in/y.wav"_s, "x");
+    ASSERT_TRUE(QFile::link(dir.file(u"top"_s), dir.file(u"top/in/back"_s)));
+    EXPECT_EQ(FileCollector::Collect(l, dir.file(u"top"_s), 15, true), QString());
+    EXPECT_EQ(sorted(l.items()), sorted({top, inner}));
+}
+
+TEST(FileCollector, UnreadableSubFolderIsSkippedQuietly) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every folder";
+    TempDir dir;
+    const QString x = dir.write(u"x.mp3"_s, "x");
+    dir.write(u"locked/y.mp3"_s, "x");
+    QFile::setPermissions(dir.file(u"locked"_s), QFileDevice::Permissions());
+    clsArrayList l;
+    const QString result = FileCollector::Collect(l, dir.path(), 1, true);
+    QFile::setPermissions(dir.file(u"locked"_s), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(result, QString());
+    EXPECT_EQ(l.items(), QStringList{x});
+}
+
+TEST(FileCollector, IgnoreWordsTestTheFileNameOnlyFromTheFirstIndex) {
+    clsArrayList words = listOf({u"live"_s, u"demo"_s});
+    clsArrayList l = listOf({u"/old/live.mp3"_s, u"/m/Alive.mp3"_s, u"/live/song.mp3"_s,
+                             u"/m/DEMO track.mp3"_s, u"/m/x.mp3"_s, u"/m/Live2.mp3"_s});
+    FileCollector::RemoveIgnoredFiles(l, 1, words);
+    EXPECT_EQ(l.items(), QStringList({u"/old/live.mp3"_s, u"/live/song.mp3"_s, u"/m/x.mp3"_s}));
+
+    clsArrayList noWords;
+    FileCollector::RemoveIgnoredFiles(l, 0, noWords);
+    EXPECT_EQ(l.Count(), 3);
+}
+
+TEST(FileCollector, TidyNewEntriesSortsOnlyNewFilesOfAFolderWithoutSubFolders) {
+    TempDir dir;
+    dir.mkdir(u"flat"_s);
+    dir.mkdir(u"deep/sub"_s);
+    const QHash<QString, QString> tracks{{u"/n/b.mp3"_s, u"2"_s}, {u"/n/a.mp3"_s, u"1"_s}, {u"/o/z.mp3"_s, u"9"_s},
+                                         {u"/o/y.mp3"_s, u"3"_s}};
+    auto lookup = [&](const QString& p) { return tracks.value(p); };
+    clsArrayList words = listOf({u"demo"_s});
+
+    const QStringList before{u"/o/z.mp3"_s, u"/o/y.mp3"_s, u"/n/b.mp3"_s, u"/n/demo.mp3"_s, u"/n/a.mp3"_s};
+    clsArrayList l = listOf(before);
+    FileCollector::TidyNewEntries(l, 2, dir.file(u"flat"_s), &words, lookup);
+    EXPECT_EQ(l.items(), QStringList({u"/o/z.mp3"_s, u"/o/y.mp3"_s, u"/n/a.mp3"_s, u"/n/b.mp3"_s}));
+
+    l = listOf(before);
+    FileCollector::TidyNewEntries(l, 2, dir.file(u"deep"_s), nullptr, lookup);
+    EXPECT_EQ(l.items(), before);
+}
+
+TEST(FileCollector, DroppedPaths) {
+    TempDir dir;
+    const QString folderNamedLikeAFile = dir.mkdir(u"album.mp3"_s);
+    const QString inside = dir.write(u"album.mp3/sub/t.wav"_s, "x");
+    EXPECT_EQ(FileCollector::Classify(folderNamedLikeAFile), FileCollector::PathKind::Folder);
+    EXPECT_EQ(FileCollector::Classify(u"/m/x.MID"_s), FileCollector::PathKind::AudioFile);
+    EXPECT_EQ(FileCollector::Classify(u"/cd/Track01.cda"_s), FileCollector::PathKind::AudioFile);
+    EXPECT_EQ(FileCollector::Classify(u"/m/list.M3U"_s), FileCollector::PathKind::PlaylistFile);
+    EXPECT_EQ(FileCollector::Classify(u"/m/readme.txt"_s), FileCollector::PathKind::Other);
+    EXPECT_EQ(FileCollector::Classify(u"/m/song.flac"_s), FileCollector::PathKind::Other);
+
+    const QString m3u = dir.write(u"l.m3u"_s, "/a.mp3\r\n/b.ogg\r\n");
+    clsArrayList l;
+    // A dropped folder always brings its sub-folders; dropped files ignore the type filter.
+    EXPECT_EQ(FileCollector::AddPath(l, folderNamedLikeAFile, 4), QString());
+    EXPECT_EQ(FileCollector::AddPath(l, u"/m/x.MID"_s, 1), QString());
+    EXPECT_EQ(FileCollector::AddPath(l, u"/m/readme.txt"_s, 15), QString());
+    EXPECT_EQ(FileCollector::AddPath(l, m3u, 15), QString());
+    EXPECT_EQ(l.items(), QStringList({inside, u"/m/x.MID"_s, u"/a.mp3"_s, u"/b.ogg"_s}));
+}
+
+TEST(FileCollector, RootQuestion) {
+    EXPECT_TRUE(FileCollector::NeedsRootQuestion(u"/"_s, true));
+    EXPECT_FALSE(FileCollector::NeedsRootQuestion(u"/"_s, false));
+    EXPECT_FALSE(FileCollector::NeedsRootQuestion(u"/home"_s, true));
+    EXPECT_EQ(FileCollector::RootQuestionText(u"/"_s), u"/の検索は時間がかかる可能性があります。続けますか？"_s);
+}
