@@ -41,7 +41,12 @@ public:
     int32_t lengthSeconds() const;  // 0 when unknown or nothing loaded
     int bitrate() const;
 
+    // Called with no lock of the caller's held; it must not call back into this output.
     void setEndHandler(std::function<void()> handler);
+
+    bool hasSource() const;
+    // Device rate for the next play(): 0 (the default) asks for the source's own rate.
+    void setDeviceRate(int hz);
 
     void setSoftVolume(int32_t left, int32_t right);
     void softVolume(int32_t& left, int32_t& right) const;

@@ -1,0 +1,25 @@
+#include "PcmSourceFactory.h"
+
+#include "Mp3Source.h"
+#include "WavSource.h"
+
+#include <cstring>
+#include <fstream>
+
+bool PcmSourceFactory::looksLikeWave(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char head[12] = {};
+    if (!in.read(head, sizeof head))
+        return false;
+    const bool riff = std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0 ||
+                      std::memcmp(head, "RF64", 4) == 0;
+    return riff && std::memcmp(head + 8, "WAVE", 4) == 0;
+}
+
+std::unique_ptr<PcmSource> PcmSourceFactory::open(const std::string& path) {
+    if (looksLikeWave(path)) {
+        if (auto wave = WavSource::open(path))
+            return wave;
+    }
+    return Mp3Source::open(path);
+}

@@ -1,0 +1,170 @@
+#include "vbmp3.h"
+
+#include "PcmSourceFactory.h"
+#include "playback/output/AudioOutput.h"
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace {
+// The library's one playback state, from vbmp3_init to vbmp3_free.
+struct Library {
+    AudioOutput output;
+    std::string path;  // the open file, reopened by a play after a stop
+    bool opened = false;
+    Vbmp3Option option{};
+
+    // The callback is called under this lock, so vbmp3_stopCallback returning means that
+    // no call is running nor will come.
+    std::mutex callbackMutex;
+    Vbmp3Callback callback = nullptr;
+    intptr_t user = 0;
+};
+
+std::unique_ptr<Library> library;
+
+// Volumes outlive vbmp3_free: the player reads the soft volume back after releasing the
+// library, to save it.
+struct Volumes {
+    int32_t softLeft = 100, softRight = 100, deviceLeft = 100, deviceRight = 100;
+} volumes;
+
+void reportEnd(Library* lib) {
+    std::lock_guard lock(lib->callbackMutex);
+    if (lib->callback)
+        lib->callback(4, lib->user);
+}
+
+bool loadPath(const std::string& path) {
+    auto source = PcmSourceFactory::open(path);
+    return source && library->output.load(std::move(source));
+}
+}  // namespace
+
+extern "C" {
+
+int16_t vbmp3_init(void) {
+    if (!library) {
+        library = std::make_unique<Library>();
+        library->output.setEndHandler([lib = library.get()] { reportEnd(lib); });
+        library->output.setSoftVolume(volumes.softLeft, volumes.softRight);
+        library->output.setDeviceVolume(volumes.deviceLeft, volumes.deviceRight);
+    }
+    return 1;
+}
+
+void vbmp3_callback(Vbmp3Callback callback, intptr_t user) {
+    if (!library)
+        return;
+    std::lock_guard lock(library->callbackMutex);
+    library->callback = callback;
+    library->user = user;
+}
+
+void vbmp3_stopCallback(void) { vbmp3_callback(nullptr, 0); }
+
+void vbmp3_setVbmp3Option(const Vbmp3Option* option) {
+    if (library && option)
+        library->option = *option;
+}
+
+int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info) {
+    if (!library || !utf8Path)
+        return 0;
+    library->output.stop();
+    library->opened = false;
+    library->path.clear();
+    if (!loadPath(utf8Path))
+        return 0;
+    library->opened = true;
+    library->path = utf8Path;
+    if (info) {
+        std::memset(info, 0, sizeof *info);
+        info->bitRate = library->output.bitrate();
+        info->totalSec = library->output.lengthSeconds();
+    }
+    return 1;
+}
+
+int16_t vbmp3_play(void) {
+    if (!library || !library->opened)
+        return 0;
+    if (!library->output.hasSource() && !loadPath(library->path))
+        return 0;
+    return library->output.play() ? 1 : 0;
+}
+
+int16_t vbmp3_pause(void) { return library && library->output.pause() ? 1 : 0; }
+
+int16_t vbmp3_restart(void) { return library && library->output.resume() ? 1 : 0; }
+
+int16_t vbmp3_stop(void) {
+    if (!library)
+        return 0;
+    library->output.stop();
+    return 1;
+}
+
+int16_t vbmp3_close(void) {
+    if (!library)
+        return 0;
+    library->output.stop();
+    library->opened = false;
+    library->path.clear();
+    return 1;
+}
+
+int16_t vbmp3_seek(int32_t second) { return library && library->output.seekSeconds(second) ? 1 : 0; }
+
+int32_t vbmp3_getState(int32_t* second) {
+    if (!library) {
+        if (second)
+            *second = 0;
+        return 0;
+    }
+    if (second)
+        *second = library->output.positionSeconds();
+    return library->output.state();
+}
+
+int16_t vbmp3_setVolume(int32_t left, int32_t right) {
+    if (!library)
+        return 0;
+    library->output.setDeviceVolume(left, right);
+    library->output.deviceVolume(volumes.deviceLeft, volumes.deviceRight);
+    return 1;
+}
+
+void vbmp3_getVolume(int32_t* left, int32_t* right) {
+    if (left)
+        *left = volumes.deviceLeft;
+    if (right)
+        *right = volumes.deviceRight;
+}
+
+int16_t vbmp3_setSoftVolume(int32_t left, int32_t right) {
+    if (!library)
+        return 0;
+    library->output.setSoftVolume(left, right);
+    library->output.softVolume(volumes.softLeft, volumes.softRight);
+    return 1;
+}
+
+void vbmp3_getSoftVolume(int32_t* left, int32_t* right) {
+    if (left)
+        *left = volumes.softLeft;
+    if (right)
+        *right = volumes.softRight;
+}
+
+void vbmp3_free(void) {
+    if (!library)
+        return;
+    library->output.stop();
+    vbmp3_stopCallback();
+    library.reset();
+}
+
+}  // extern "C"

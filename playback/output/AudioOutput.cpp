@@ -1,0 +1,384 @@
+#include "AudioOutput.h"
+
+#include "PcmConverter.h"
+#include "SdlAudioSystem.h"
+#include "SpscRingBuffer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+constexpr long kChunkFrames = 1024;
+constexpr size_t kRingSamples = 32768;       // about 0.35 s of stereo at 48 kHz
+constexpr size_t kLowWaterSamples = kRingSamples / 2;
+
+int clampVolume(int32_t v) { return std::clamp<int32_t>(v, 0, 100); }
+
+// About 6 ms per device buffer: short enough that the tail of a song's last buffer stays a
+// small gap, long enough for the callback to be cheap.
+Uint16 deviceBufferFrames(int rate) {
+    Uint16 frames = 128;
+    while (frames < 4096 && frames * 1000 < rate * 6)
+        frames = Uint16(frames * 2);
+    return frames;
+}
+}  // namespace
+
+struct AudioOutput::Impl {
+    // Control thread only.
+    State state = Stopped;
+    SDL_AudioDeviceID device = 0;
+    bool sdlAcquired = false;
+    int forcedRate = 0;
+
+    // Shared by the control thread and the decode thread, under `mutex`. The audio callback
+    // never takes it.
+    std::mutex mutex;
+    std::unique_ptr<PcmSource> source;
+    PcmSource::Format format;
+    int64_t lengthFrames = -1;
+    PcmConverter converter;
+    std::vector<float> sourceBuffer;
+    std::vector<float> pending;
+    size_t pendingPos = 0;
+    bool running = false;
+    bool sourceEnded = false;
+    bool decodeEnded = false;
+    bool reported = false;
+    bool quit = false;
+    uint64_t generation = 0;
+    std::function<void()> endHandler;
+
+    // Shared with the audio callback, lock-free.
+    SpscRingBuffer ring{kRingSamples};
+    std::atomic<uint64_t> activeGeneration{0};
+    std::atomic<uint64_t> finishedGeneration{0};  // all of it is in the ring
+    std::atomic<uint64_t> drainedGeneration{0};   // the device has taken the last sample
+    std::atomic<uint64_t> playedFrames{0};        // device frames since baseFrame
+    std::atomic<int64_t> baseFrame{0};
+    std::atomic<bool> ended{false};
+    std::atomic<int> softLeft{100}, softRight{100}, deviceLeft{100}, deviceRight{100};
+    std::atomic<uint32_t> wake{0};
+
+    std::thread worker;
+
+    void kick() {
+        wake.fetch_add(1, std::memory_order_release);
+        wake.notify_one();
+    }
+
+    static void callback(void* user, Uint8* stream, int len);
+    void fill(float* out, size_t samples);
+    void workerLoop();
+    bool step();
+    void restartAt(int64_t frame);
+    void closeDevice();
+};
+
+void AudioOutput::Impl::callback(void* user, Uint8* stream, int len) {
+    static_cast<Impl*>(user)->fill(reinterpret_cast<float*>(stream), size_t(len) / sizeof(float));
+}
+
+void AudioOutput::Impl::fill(float* out, size_t samples) {
+    const size_t got = ring.read(out, samples);
+    const float gainLeft = float(softLeft.load(std::memory_order_relaxed) *
+                                 deviceLeft.load(std::memory_order_relaxed)) / 10000.0f;
+    const float gainRight = float(softRight.load(std::memory_order_relaxed) *
+                                  deviceRight.load(std::memory_order_relaxed)) / 10000.0f;
+    if (gainLeft != 1.0f || gainRight != 1.0f) {
+        for (size_t i = 0; i + 1 < got; i += 2) {
+            out[i] *= gainLeft;
+            out[i + 1] *= gainRight;
+        }
+    }
+    std::memset(out + got, 0, (samples - got) * sizeof(float));
+    playedFrames.fetch_add(got / 2, std::memory_order_relaxed);
+
+    // The finished mark is read before the fill level: everything written before the mark was
+    // set is then counted in readable().
+    const uint64_t finished = finishedGeneration.load(std::memory_order_acquire);
+    const size_t left = ring.readable();
+    if (finished != 0 && finished == activeGeneration.load(std::memory_order_relaxed) &&
+        left == 0) {
+        if (drainedGeneration.load(std::memory_order_relaxed) != finished) {
+            drainedGeneration.store(finished, std::memory_order_release);
+            kick();
+        }
+    } else if (left < kLowWaterSamples && finished == 0) {
+        kick();
+    }
+}
+
+bool AudioOutput::Impl::step() {
+    if (!running || !source)
+        return false;
+    if (decodeEnded) {
+        if (!reported && drainedGeneration.load(std::memory_order_acquire) == generation) {
+            reported = true;
+            ended.store(true, std::memory_order_release);
+            if (endHandler)
+                endHandler();
+        }
+        return false;
+    }
+    if (pendingPos < pending.size()) {
+        const size_t written = ring.write(pending.data() + pendingPos, pending.size() - pendingPos);
+        pendingPos += written;
+        return written > 0;
+    }
+    if (sourceEnded) {
+        decodeEnded = true;
+        finishedGeneration.store(generation, std::memory_order_release);
+        return true;
+    }
+    pendingPos = 0;
+    const long frames = source->read(sourceBuffer.data(), kChunkFrames);
+    if (frames > 0) {
+        converter.convert(sourceBuffer.data(), frames, pending);
+    } else {
+        converter.flush(pending);
+        sourceEnded = true;
+    }
+    return true;
+}
+
+void AudioOutput::Impl::workerLoop() {
+    for (;;) {
+        const uint32_t seen = wake.load(std::memory_order_acquire);
+        bool progressed = false;
+        {
+            std::lock_guard lock(mutex);
+            if (quit)
+                return;
+            progressed = step();
+        }
+        if (!progressed)
+            wake.wait(seen, std::memory_order_acquire);
+    }
+}
+
+// Starts the decode path over at `frame`. The audio callback must not be running (device
+// closed, or locked).
+void AudioOutput::Impl::restartAt(int64_t frame) {
+    std::lock_guard lock(mutex);
+    if (frame != 0 || sourceEnded || decodeEnded || pendingPos != 0 || running)
+        source->seek(frame);
+    converter.reset();
+    pending.clear();
+    pendingPos = 0;
+    ring.reset();
+    sourceEnded = decodeEnded = reported = false;
+    finishedGeneration.store(0, std::memory_order_relaxed);
+    drainedGeneration.store(0, std::memory_order_relaxed);
+    ended.store(false, std::memory_order_relaxed);
+    baseFrame.store(frame, std::memory_order_relaxed);
+    playedFrames.store(0, std::memory_order_relaxed);
+    running = true;
+    // A little decoded ahead, so the device's first buffer is already sound.
+    const size_t prefill = std::min<size_t>(kRingSamples / 4, 8192);
+    while (ring.readable() < prefill && step()) {
+    }
+    kick();
+}
+
+void AudioOutput::Impl::closeDevice() {
+    if (device != 0) {
+        SdlAudioSystem::close(device);
+        device = 0;
+    }
+}
+
+AudioOutput::AudioOutput() : d(std::make_unique<Impl>()) {
+    d->sourceBuffer.resize(size_t(kChunkFrames) * 2);
+    d->worker = std::thread([impl = d.get()] { impl->workerLoop(); });
+}
+
+AudioOutput::~AudioOutput() {
+    stop();
+    {
+        std::lock_guard lock(d->mutex);
+        d->quit = true;
+    }
+    d->kick();
+    d->worker.join();
+    if (d->sdlAcquired)
+        SdlAudioSystem::release();
+}
+
+bool AudioOutput::load(std::unique_ptr<PcmSource> source) {
+    stop();
+    if (!source)
+        return false;
+    const PcmSource::Format format = source->format();
+    if (format.sampleRate <= 0 || format.channels <= 0)
+        return false;
+    std::lock_guard lock(d->mutex);
+    d->format = format;
+    d->lengthFrames = source->lengthFrames();
+    d->sourceBuffer.resize(size_t(kChunkFrames) * size_t(format.channels));
+    d->source = std::move(source);
+    d->activeGeneration.store(++d->generation, std::memory_order_relaxed);
+    d->running = false;
+    d->baseFrame.store(0, std::memory_order_relaxed);
+    d->playedFrames.store(0, std::memory_order_relaxed);
+    return true;
+}
+
+bool AudioOutput::play() {
+    if (!d->source)
+        return false;
+    if (d->device != 0) {
+        SDL_LockAudioDevice(d->device);
+        d->restartAt(0);
+        SDL_UnlockAudioDevice(d->device);
+        SDL_PauseAudioDevice(d->device, 0);
+        d->state = Playing;
+        return true;
+    }
+    if (!d->sdlAcquired) {
+        if (!SdlAudioSystem::acquire())
+            return false;
+        d->sdlAcquired = true;
+    }
+    int rate = d->forcedRate > 0 ? d->forcedRate : d->format.sampleRate;
+    {
+        std::lock_guard lock(d->mutex);
+        if (!d->converter.configure(d->format, rate))
+            return false;
+    }
+    // Decoded ahead before the device opens, so its thread starts on sound, not silence.
+    d->restartAt(0);
+
+    SDL_AudioSpec want{};
+    want.freq = rate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = deviceBufferFrames(rate);
+    want.callback = &Impl::callback;
+    want.userdata = d.get();
+    SDL_AudioSpec have{};
+    d->device = SdlAudioSystem::open(want, have);
+    if (d->device == 0) {
+        std::lock_guard lock(d->mutex);
+        d->running = false;
+        return false;
+    }
+    if (have.freq != rate) {
+        rate = have.freq;
+        {
+            std::lock_guard lock(d->mutex);
+            if (!d->converter.configure(d->format, rate)) {
+                d->running = false;
+                return false;
+            }
+        }
+        d->restartAt(0);
+    }
+    SDL_PauseAudioDevice(d->device, 0);
+    d->state = Playing;
+    return true;
+}
+
+bool AudioOutput::pause() {
+    if (state() != Playing || d->device == 0)
+        return false;
+    SDL_PauseAudioDevice(d->device, 1);
+    d->state = Paused;
+    return true;
+}
+
+bool AudioOutput::resume() {
+    if (d->state != Paused || d->device == 0)
+        return false;
+    SDL_PauseAudioDevice(d->device, 0);
+    d->state = Playing;
+    return true;
+}
+
+void AudioOutput::stop() {
+    // Closing the device waits for its callback; after the lock below the decode thread is
+    // between steps, so once the generation moves on no end report can follow.
+    d->closeDevice();
+    std::lock_guard lock(d->mutex);
+    d->source.reset();
+    d->running = false;
+    d->activeGeneration.store(++d->generation, std::memory_order_relaxed);
+    d->ended.store(false, std::memory_order_relaxed);
+    d->pending.clear();
+    d->pendingPos = 0;
+    d->lengthFrames = -1;
+    d->format = {};
+    d->state = Stopped;
+}
+
+bool AudioOutput::seekSeconds(int32_t second) {
+    if (!d->source || d->device == 0 || (d->state != Playing && d->state != Paused) ||
+        second < 0)
+        return false;
+    const int64_t frame = int64_t(second) * d->format.sampleRate;
+    if (d->lengthFrames >= 0 && frame > d->lengthFrames)
+        return false;
+    SDL_LockAudioDevice(d->device);
+    d->restartAt(frame);
+    SDL_UnlockAudioDevice(d->device);
+    return true;
+}
+
+AudioOutput::State AudioOutput::state() const {
+    if (d->state == Playing && d->ended.load(std::memory_order_acquire))
+        return Stopped;
+    return d->state;
+}
+
+int32_t AudioOutput::positionSeconds() const {
+    if (!d->source || d->format.sampleRate <= 0)
+        return 0;
+    const int outRate = d->converter.outRate() > 0 ? d->converter.outRate() : d->format.sampleRate;
+    int64_t frame = d->baseFrame.load(std::memory_order_relaxed) +
+                    int64_t(d->playedFrames.load(std::memory_order_relaxed)) *
+                        d->format.sampleRate / outRate;
+    if (d->lengthFrames >= 0)
+        frame = std::min(frame, d->lengthFrames);
+    return int32_t(frame / d->format.sampleRate);
+}
+
+int32_t AudioOutput::lengthSeconds() const {
+    if (!d->source || d->lengthFrames < 0 || d->format.sampleRate <= 0)
+        return 0;
+    return int32_t(d->lengthFrames / d->format.sampleRate);
+}
+
+int AudioOutput::bitrate() const { return d->source ? d->source->bitrate() : 0; }
+
+bool AudioOutput::hasSource() const { return d->source != nullptr; }
+
+void AudioOutput::setDeviceRate(int hz) { d->forcedRate = std::max(0, hz); }
+
+void AudioOutput::setEndHandler(std::function<void()> handler) {
+    std::lock_guard lock(d->mutex);
+    d->endHandler = std::move(handler);
+}
+
+void AudioOutput::setSoftVolume(int32_t left, int32_t right) {
+    d->softLeft.store(clampVolume(left), std::memory_order_relaxed);
+    d->softRight.store(clampVolume(right), std::memory_order_relaxed);
+}
+
+void AudioOutput::softVolume(int32_t& left, int32_t& right) const {
+    left = d->softLeft.load(std::memory_order_relaxed);
+    right = d->softRight.load(std::memory_order_relaxed);
+}
+
+void AudioOutput::setDeviceVolume(int32_t left, int32_t right) {
+    d->deviceLeft.store(clampVolume(left), std::memory_order_relaxed);
+    d->deviceRight.store(clampVolume(right), std::memory_order_relaxed);
+}
+
+void AudioOutput::deviceVolume(int32_t& left, int32_t& right) const {
+    left = d->deviceLeft.load(std::memory_order_relaxed);
+    right = d->deviceRight.load(std::memory_order_relaxed);
+}
