@@ -1,1 +1,67 @@
-int main() { return 0; }
+#include "AppFolder.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    // Only async-signal-safe work here: wake the event loop, which ends the player.
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
+}
+
+void useJapaneseFont(QApplication& app) {
+    const QStringList wanted = {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+                                QStringLiteral("Noto Sans CJK JP")};
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : wanted) {
+        if (installed.contains(family)) {
+            QFont f(family);
+            f.setPixelSize(12);
+            app.setFont(f);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZAPT"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    useJapaneseFont(app);
+
+    const QStringList args = QApplication::arguments();
+    const QString startPath = args.size() > 1 ? args.at(1) : QString();
+    frmMain window(AppFolder::Resolve(QApplication::applicationDirPath()), startPath);
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+            char c;
+            [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &c, 1);
+            window.ZAPT_End();
+        });
+        struct sigaction sa {};
+        sa.sa_handler = onSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        for (int sig : {SIGTERM, SIGINT, SIGHUP})
+            ::sigaction(sig, &sa, nullptr);
+    }
+
+    if (!window.Form_Load())
+        return 0;
+    return QApplication::exec();
+}

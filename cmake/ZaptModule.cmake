@@ -7,7 +7,7 @@ function(zapt_module target folder)
     list(FILTER sources EXCLUDE REGEX "/frm[^/]*$")
     if(NOT sources MATCHES "\\.cpp")
         # A module whose folder holds no source yet still gives a library to link.
-        file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${target}_empty.cpp "")
+        file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${target}_empty.cpp "static_assert(true);\n")
         list(APPEND sources ${CMAKE_CURRENT_BINARY_DIR}/${target}_empty.cpp)
     endif()
     add_library(${target} STATIC ${sources})

@@ -1,0 +1,94 @@
+#include "QtUserDialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+void QtUserDialogs::place(QDialog& dialog) {
+    if (!next_)
+        return;
+    dialog.move(*next_);  // one-shot: the next box after a placement request
+    next_.reset();
+}
+
+UserDialogs::Answer QtUserDialogs::message(const QString& text, const QString& title,
+                                           Buttons buttons, Answer defaultButton) {
+    QMessageBox box(owner_);
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setIcon(buttons == OkOnly ? QMessageBox::Information : QMessageBox::Question);
+    QAbstractButton* ok = nullptr;
+    QAbstractButton* cancel = nullptr;
+    QAbstractButton* yes = nullptr;
+    QAbstractButton* no = nullptr;
+    switch (buttons) {
+    case OkOnly:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        break;
+    case OkCancel:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        break;
+    case YesNo:
+        yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        break;
+    }
+    auto* def = qobject_cast<QPushButton*>(defaultButton == Cancel ? cancel
+                                           : defaultButton == Yes  ? yes
+                                           : defaultButton == No   ? no
+                                                                   : ok);
+    if (def)
+        box.setDefaultButton(def);
+    if (cancel)
+        box.setEscapeButton(cancel);
+    else if (no)
+        box.setEscapeButton(no);
+    box.adjustSize();
+    place(box);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == ok)
+        return Ok;
+    if (clicked == yes)
+        return Yes;
+    if (clicked == no || buttons == YesNo)
+        return No;
+    return buttons == OkOnly ? Ok : Cancel;
+}
+
+bool QtUserDialogs::input(const QString& prompt, const QString& title, const QString& defaultText,
+                          QString& answer) {
+    QInputDialog dialog(owner_);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("キャンセル"));
+    dialog.adjustSize();
+    place(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    answer = dialog.textValue();
+    return true;
+}
+
+QString QtUserDialogs::chooseFolder(const QString& prompt, const QString& initialFolder) {
+    next_.reset();
+    return QFileDialog::getExistingDirectory(owner_, prompt, initialFolder,
+                                             QFileDialog::ShowDirsOnly);
+}
+
+int32_t QtUserDialogs::chooseColor() {
+    QColorDialog dialog(owner_);
+    dialog.setOption(QColorDialog::DontUseNativeDialog, false);
+    for (int i = 0; i < QColorDialog::customCount() && i < 16; ++i)
+        QColorDialog::setCustomColor(i, Qt::white);
+    place(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return -1;
+    const QColor c = dialog.selectedColor();
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}

@@ -1,0 +1,559 @@
+#include "frmMain.h"
+
+#include "LayoutMath.h"
+#include "QtUserDialogs.h"
+#include "core/modZAUtil.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QToolButton>
+#include <QUrl>
+
+using namespace modZAUtil;
+
+void ClickLabel::mousePressEvent(QMouseEvent* event) {
+    Q_EMIT mouseDown(event->button(), event->position().toPoint());
+    QLabel::mousePressEvent(event);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+    Q_EMIT mouseUp(event->button(), event->position().toPoint());
+    QLabel::mouseReleaseEvent(event);
+}
+
+namespace {
+
+// Design-time heights of the fixed strips; the layout reads them and never changes them.
+constexpr int kStatusHeight = 46;
+constexpr int kButtonBarHeight = 52;
+constexpr int kFolderStatusHeight = 42;
+constexpr int kButtonSize = 24;
+
+QLabel* makeLabel(QWidget* parent, const QString& text, QRect geometry) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(geometry);
+    return l;
+}
+
+ClickLabel* makeClickLabel(QWidget* parent, const QString& text, QRect geometry) {
+    auto* l = new ClickLabel(text, parent);
+    l->setGeometry(geometry);
+    return l;
+}
+
+QLineEdit* makeTimeBox(QWidget* parent, int x) {
+    auto* t = new QLineEdit(QStringLiteral("--"), parent);
+    t->setMaxLength(2);
+    t->setFrame(false);
+    t->setAlignment(Qt::AlignCenter);
+    t->setGeometry(x, 0, 13, 14);
+    t->setTextMargins(0, 0, 0, 0);
+    return t;
+}
+
+}  // namespace
+
+static void initResources() { Q_INIT_RESOURCE(zapt); }
+
+frmMain::frmMain(const QString& appFolder, const QString& startPath,
+                 std::unique_ptr<UserDialogs> dialogs)
+    : appFolder_(appFolder), startPath_(startPath), dialogs_(std::move(dialogs)) {
+    initResources();  // the icons live in a static library
+    if (!dialogs_)
+        dialogs_ = std::make_unique<QtUserDialogs>(this);
+    setWindowTitle(QStringLiteral("ZAPT"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/zapt.png")));
+    buildControls();
+    buildMenus();
+    wireEvents();
+}
+
+frmMain::~frmMain() = default;
+
+QString frmMain::AppFile(const QString& name) const { return appFolder_ + u'/' + name; }
+
+QToolButton* frmMain::makeButton(const char* themeIcon, const QString& resourceIcon) {
+    auto* b = new QToolButton(picButton);
+    const QIcon fallback(QStringLiteral(":/icons/") + resourceIcon + QStringLiteral(".png"));
+    b->setIcon(QIcon::fromTheme(QString::fromLatin1(themeIcon), fallback));
+    b->setIconSize(QSize(16, 16));
+    b->setAutoRaise(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->resize(kButtonSize, kButtonSize);
+    return b;
+}
+
+void frmMain::buildControls() {
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    // Status strip: tag label and mode buttons, play time and clock with the timer boxes,
+    // the seek bar and the playlist count.
+    picStatus = new QWidget(client);
+    picStatus->setAutoFillBackground(true);
+    picStatus->resize(300, kStatusHeight);
+    lblTagInfoTitle = makeClickLabel(picStatus, QStringLiteral("Title"), {4, 2, 38, 14});
+    lblTagInfo = makeClickLabel(picStatus, QString(), {44, 2, 100, 14});
+    lblTagInfo->setTextFormat(Qt::PlainText);
+    picPlayNumber = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    picRepeatMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    picTimerMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    lblPlayTime = makeClickLabel(picStatus, QStringLiteral("00:00"), {4, 17, 100, 14});
+    lblVolume = makeLabel(picStatus, QStringLiteral("Vol.100"), {60, 17, 60, 14});
+    lblVolume->hide();
+    lblTime = makeLabel(picStatus, QStringLiteral("--:--"), {0, 17, 34, 14});
+    lblTime->setAlignment(Qt::AlignCenter);
+    picStartTime = new QWidget(picStatus);
+    picStartTime->setGeometry(0, 17, 31, 14);
+    picStartTime->setAutoFillBackground(true);
+    txtStartH = makeTimeBox(picStartTime, 0);
+    txtColon[0] = makeLabel(picStartTime, QStringLiteral(":"), {13, 0, 5, 14});
+    txtStartM = makeTimeBox(picStartTime, 18);
+    txtStartH->setEnabled(false);  // enabled once the saved times are shown
+    picEndTime = new QWidget(picStatus);
+    picEndTime->setGeometry(0, 17, 31, 14);
+    picEndTime->setAutoFillBackground(true);
+    txtEndH = makeTimeBox(picEndTime, 0);
+    txtColon[1] = makeLabel(picEndTime, QStringLiteral(":"), {13, 0, 5, 14});
+    txtEndM = makeTimeBox(picEndTime, 18);
+    shpSeekBar = new QFrame(picStatus);
+    shpSeekBar->setGeometry(4, 34, 100, 7);
+    shpSeekBar->setFrameShape(QFrame::Box);
+    shpSeekPosition = new QFrame(picStatus);
+    shpSeekPosition->setGeometry(4, 34, 0, 7);
+    shpSeekPosition->setFrameShape(QFrame::Box);
+    shpSeekPosition->setAutoFillBackground(true);
+    lblSeekBar = makeClickLabel(picStatus, QString(), {4, 32, 100, 11});
+    lblPlayListCount = makeLabel(picStatus, QStringLiteral("No File"), {0, 31, 64, 13});
+    lblPlayListCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel* l : {static_cast<QLabel*>(lblTagInfoTitle), static_cast<QLabel*>(lblTagInfo),
+                      static_cast<QLabel*>(lblPlayTime), lblVolume, lblTime, lblPlayListCount}) {
+        QFont f = l->font();
+        f.setPixelSize(11);
+        l->setFont(f);
+    }
+
+    lstPlayList = new ListBox(client);
+    lstPlayList->setObjectName(QStringLiteral("lstPlayList"));
+    lstPlayList->setAcceptFileDrops(true);
+
+    picButton = new QWidget(client);
+    picButton->setAutoFillBackground(true);
+    picButton->resize(300, kButtonBarHeight);
+    cmdPlay = makeButton("media-playback-start", QStringLiteral("play"));
+    cmdPause = makeButton("media-playback-pause", QStringLiteral("pause"));
+    cmdStop = makeButton("media-playback-stop", QStringLiteral("stop"));
+    cmdListIndexUp = makeButton("media-skip-backward", QStringLiteral("previous"));
+    cmdListIndexDown = makeButton("media-skip-forward", QStringLiteral("next"));
+    cmdShuffle = makeButton("media-playlist-shuffle", QStringLiteral("shuffle"));
+    cmdUpItem = makeButton("go-up", QStringLiteral("up"));
+    cmdDownItem = makeButton("go-down", QStringLiteral("down"));
+    cmdListClear = makeButton("edit-clear", QStringLiteral("clear"));
+    cmdVolume = makeButton("audio-volume-high", QStringLiteral("volume"));
+    cmdChangeFormSize = makeButton("view-restore", QStringLiteral("resize"));
+    cmdSetDir = makeButton("folder-open", QStringLiteral("folder"));
+    cmdGetFile = makeButton("document-import", QStringLiteral("getfile"));
+    cmdAddFile = makeButton("list-add", QStringLiteral("addfile"));
+    cmdSaveList = makeButton("document-save", QStringLiteral("save"));
+    cmdGetList = makeButton("document-open", QStringLiteral("getlist"));
+    cmdAddList = makeButton("document-open-recent", QStringLiteral("addlist"));
+    cmdSearch = makeButton("edit-find", QStringLiteral("search"));
+    cmdLyric = makeButton("format-justify-left", QStringLiteral("lyric"));
+    cmdTagInfo = makeButton("document-properties", QStringLiteral("taginfo"));
+    cmdOption = makeButton("preferences-system", QStringLiteral("option"));
+    cmdHelp = makeButton("help-contents", QStringLiteral("help"));
+    const std::array<QToolButton*, 22> order = {
+        cmdPlay,   cmdPause,   cmdStop,     cmdListIndexUp, cmdListIndexDown, cmdShuffle,
+        cmdUpItem, cmdDownItem, cmdListClear, cmdVolume,      cmdChangeFormSize, cmdSetDir,
+        cmdGetFile, cmdAddFile, cmdSaveList, cmdGetList,     cmdAddList,       cmdSearch,
+        cmdLyric,  cmdTagInfo, cmdOption,   cmdHelp};
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i]->move(2 + static_cast<int>(i % 11) * kButtonSize,
+                       2 + static_cast<int>(i / 11) * kButtonSize);
+
+    lstFavoriteList = new ListBox(client);
+    lstFavoriteList->setObjectName(QStringLiteral("lstFavoriteList"));
+
+    picFolderViewStatus = new QWidget(client);
+    picFolderViewStatus->setAutoFillBackground(true);
+    picFolderViewStatus->resize(200, kFolderStatusHeight);
+    lblFolderViewCurrentFolder = makeLabel(picFolderViewStatus, QString(), {4, 2, 100, 14});
+    lblFolderViewCurrentFolder->setTextFormat(Qt::PlainText);
+    lblFolderCount = makeLabel(picFolderViewStatus, QStringLiteral("0"), {0, 2, 28, 14});
+    lblFolder = makeLabel(picFolderViewStatus, QStringLiteral("Folders"), {0, 2, 46, 14});
+    lblFileCount = makeLabel(picFolderViewStatus, QStringLiteral("0"), {0, 2, 34, 14});
+    lblFile = makeLabel(picFolderViewStatus, QStringLiteral("Files"), {0, 2, 28, 14});
+    lblFolderCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (int i = 0; i < 3; ++i) {
+        shpEntryFolder[i] = new QFrame(picFolderViewStatus);
+        shpEntryFolder[i]->setFrameShape(QFrame::Box);
+        shpEntryFolder[i]->setAutoFillBackground(true);
+        shpEntryFolder[i]->setGeometry(0, 21, 60, 18);
+        lblEntryFolder[i] = makeClickLabel(picFolderViewStatus,
+                                           QString::number(i + 1) + QStringLiteral("Folder"),
+                                           {0, 21, 60, 18});
+        lblEntryFolder[i]->setAlignment(Qt::AlignCenter);
+        lblEntryFolder[i]->setCursor(Qt::PointingHandCursor);
+    }
+    lstFolderView = new ListBox(client);
+    lstFolderView->setObjectName(QStringLiteral("lstFolderView"));
+
+    tmrPlaydone = new QTimer(this);
+    tmrPlaydone->setInterval(1);
+    tmrPlayTime = new QTimer(this);
+    tmrPlayTime->setInterval(500);
+    tmrTimer = new QTimer(this);
+    tmrTimer->setInterval(5000);
+    tmrVolume = new QTimer(this);
+    tmrVolume->setInterval(2000);
+}
+
+void frmMain::buildMenus() {
+    // Popup menus only: the window has no menu bar.
+    mnuZAPT = new QMenu(QStringLiteral("ZAPT_Menu"), this);
+    mnuAddReserveList = mnuZAPT->addAction(QStringLiteral("予約リストに追加"));
+    mnuReserveList = mnuZAPT->addMenu(QStringLiteral("予約リスト"));
+    for (auto& item : mnuReserve) {
+        item = mnuReserveList->addAction(QString());
+        item->setVisible(false);
+    }
+    mnuClearReserveList = mnuReserveList->addAction(QStringLiteral("(クリア)"));
+    mnuCep2 = mnuZAPT->addSeparator();
+    mnuPlay = mnuZAPT->addAction(QStringLiteral("再生"));
+    mnuPause = mnuZAPT->addAction(QStringLiteral("一時停止／再開"));
+    mnuStop = mnuZAPT->addAction(QStringLiteral("停止"));
+    mnuCep1 = mnuZAPT->addSeparator();
+    mnuGetFile = mnuZAPT->addAction(QStringLiteral("ファイルの取得"));
+    mnuAddFile = mnuZAPT->addAction(QStringLiteral("ファイルの追加"));
+    mnuShuffle = mnuZAPT->addAction(QStringLiteral("シャッフル"));
+    mnuDel = mnuZAPT->addAction(QStringLiteral("1曲削除"));
+    mnuListClear = mnuZAPT->addAction(QStringLiteral("リスト内の曲を全て削除"));
+    mnuCep3 = mnuZAPT->addSeparator();
+    mnuSort_Track = mnuZAPT->addAction(QStringLiteral("トラック順に並び替える"));
+    mnuSort_Title = mnuZAPT->addAction(QStringLiteral("タイトル順に並び替える"));
+    mnuSort_Date = mnuZAPT->addAction(QStringLiteral("日付順に並び替える"));
+    mnuCep5 = mnuZAPT->addSeparator();
+    mnuHistory = mnuZAPT->addAction(QStringLiteral("最近聞いた曲"));
+
+    mnuEditor = new QMenu(QStringLiteral("Editor"), this);
+    mnuExecList = mnuEditor->addAction(QStringLiteral("関連付けアプリで開く"));
+    mnuOpneByEditor = mnuEditor->addAction(QStringLiteral("エディタで開く"));
+}
+
+void frmMain::wireEvents() {
+    connect(cmdChangeFormSize, &QToolButton::clicked, this, &frmMain::cmdChangeFormSize_Click);
+    connect(cmdHelp, &QToolButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(lstPlayList, &ListBox::gotFocus, this,
+            [this] { ActiveListName = QStringLiteral("lstPlayList"); });
+    connect(lstFolderView, &ListBox::gotFocus, this,
+            [this] { ActiveListName = QStringLiteral("lstFolderView"); });
+    connect(lstFavoriteList, &ListBox::gotFocus, this,
+            [this] { ActiveListName = QStringLiteral("lstFavoriteList"); });
+    for (QWidget* w : {picStatus, picButton, picFolderViewStatus})
+        w->installEventFilter(this);
+    // The window sees every key before its controls do.
+    qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { ZAPT_End(); });
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && !ended_) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this && isActiveWindow()) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (Form_KeyDown(key))
+                return true;  // handled here; the focused control never sees it
+        }
+    }
+    if (event->type() == QEvent::MouseButtonPress &&
+        (watched == picStatus || watched == picButton || watched == picFolderViewStatus)) {
+        Form_Click();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::Form_KeyDown(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_F1:
+        cmdHelp_Click();
+        break;
+    case Qt::Key_F11:
+        cmdChangeFormSize_Click();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool frmMain::Form_Load() {
+    // 1. One player per application folder.
+    lock_ = std::make_unique<QLockFile>(AppFile(QStringLiteral(".zapt.lock")));
+    lock_->setStaleLockTime(0);
+    if (!lock_->tryLock(0)) {
+        Dialogs().message(QStringLiteral("既に起動しています。"), QStringLiteral("ZAPT"));
+        lock_.reset();
+        return false;
+    }
+
+    // 4. The start path: the shell has already removed any quotes.
+    const QString startPath = startPath_;
+
+    // 5. Twips per pixel from the screen's logical resolution.
+    const double dpiX = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    const double dpiY = logicalDpiY() > 0 ? logicalDpiY() : 96;
+    TwipsPerPixelX = static_cast<int16_t>(std::max(1, LayoutMath::RoundEven(1440 / dpiX)));
+    TwipsPerPixelY = static_cast<int16_t>(std::max(1, LayoutMath::RoundEven(1440 / dpiY)));
+    NonClientWidth = 0;
+    NonClientHeight = 0;
+
+    // 7–8.
+    SetLabelsTransparent();
+    shpSeekPosition->resize(0, shpSeekPosition->height());
+
+    // 9. The program's sub-folders.
+    QDir app(appFolder_);
+    for (const QString& sub : {QStringLiteral("list"), QStringLiteral("color")})
+        if (!FolderExists(AppFile(sub)))
+            app.mkpath(sub);
+
+    // 11. Settings, when present.
+    if (FileExists(AppFile(QStringLiteral("ZAopt.inf"))))
+        Options.ReadOption(AppFile(QStringLiteral("ZAopt.inf")), QStringLiteral(","));
+
+    // 12–13.
+    SetToolTips();
+    ReadLinesToList(AppFile(QStringLiteral("ZAigw.txt")), IgnoreWordList);
+    ReadLinesToList(AppFile(QStringLiteral("ZAart.txt")), ArtistWordList);
+
+    // 15. The start folder.
+    QString startFolder = Options.PrimaryCurrentPath() != 0 ? Options.EntryPath(0)
+                                                            : Options.LastCurrentFolder();
+    if (!FolderExists(startFolder))
+        startFolder = appFolder_;
+    CurrentFolder = startFolder;
+    FolderViewPath = startFolder;
+
+    // 16. History.
+    ReadLinesToList(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList);
+
+    // 18–19. The playlist: the start path, or the last playlist.
+    if (startPath.isEmpty()) {
+        ReadLinesToList(AppFile(QStringLiteral("ZAlog.m3u")), PlayList);
+    } else if (FolderExists(startPath)) {
+        ScanFolder(PlayList, startPath,
+                   {QStringLiteral(".mp3"), QStringLiteral(".wma"), QStringLiteral(".wav"),
+                    QStringLiteral(".mid")},
+                   true);
+    } else {
+        const QString ext = startPath.right(3).toLower();
+        static const QStringList playable = {QStringLiteral("wma"), QStringLiteral("mp3"),
+                                             QStringLiteral("wav"), QStringLiteral("cda"),
+                                             QStringLiteral("mid")};
+        if (playable.contains(ext))
+            PlayList.Add(startPath);
+        else if (ext == QStringLiteral("m3u"))
+            ReadLinesToList(startPath, PlayList);
+        else
+            PlayList.Clear();
+    }
+    RefreshPlayList();
+    ShowPlayListCount(PlayList.Count());
+    if (startPath.isEmpty())
+        SelectListRow(lstPlayList, static_cast<int16_t>(Options.LastPlayIndex()));
+
+    // 20.
+    lblPlayTime->setText(Options.DispTimeType() == 0 ? QStringLiteral("00:00")
+                                                     : QStringLiteral("‐00:00"));
+
+    // 23–24. Size and position.
+    SizingByCode = true;
+    if (Options.FormStatus() == 1)
+        SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthNormal(),
+                          TwipsPerPixelY * Options.FormHeightNormal());
+    else
+        SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthMini(),
+                          TwipsPerPixelY * Options.FormHeightMini());
+    SizingByCode = false;
+    move(Options.PositionX() / TwipsPerPixelX, Options.PositionY() / TwipsPerPixelY);
+
+    // 25.
+    LayoutMainWindow();
+    ApplyDisplayOptions();
+
+    // 28.
+    loaded_ = true;
+    show();
+    repaint();
+    tmrTimer->start();
+    return true;
+}
+
+void frmMain::ZAPT_End() {
+    if (ended_ || !loaded_)
+        return;
+    ended_ = true;
+
+    // 6. Live state into the store.
+    Options.setLastCurrentFolder(FolderViewPath);
+    Options.setLastPlayIndex(static_cast<int16_t>(lstPlayList->listIndex()));
+
+    // 7. Position: a minimised or maximised window is not where it will come back.
+    if (isMinimized() || isMaximized()) {
+        Options.setPositionX(1200);
+        Options.setPositionY(1000);
+    } else {
+        Options.setPositionX(LayoutMath::Clamp16(static_cast<double>(x()) * TwipsPerPixelX));
+        Options.setPositionY(LayoutMath::Clamp16(static_cast<double>(y()) * TwipsPerPixelY));
+    }
+
+    // 9–10. Files.
+    WriteListToFile(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList, dialogs_.get());
+    WriteListToFile(AppFile(QStringLiteral("ZAlog.m3u")), PlayList, dialogs_.get());
+    if (!Options.WriteOption(AppFile(QStringLiteral("ZAopt.inf")), QStringLiteral(",")))
+        Dialogs().message(kWriteErrorText, QStringLiteral("ERROR"));
+
+    // 11.
+    tmrTimer->stop();
+    hide();
+    lock_.reset();
+    QCoreApplication::quit();
+}
+
+bool frmMain::AnyDialogVisible() const { return false; }
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    ZAPT_End();
+    event->accept();
+}
+
+void frmMain::mousePressEvent(QMouseEvent* event) {
+    Form_Click();
+    QMainWindow::mousePressEvent(event);
+}
+
+void frmMain::Form_Click() {
+    if (ActiveListName == QStringLiteral("lstFolderView"))
+        lstFolderView->setFocus();
+    else
+        lstPlayList->setFocus();
+}
+
+void frmMain::SetLabelsTransparent() {
+    // The coloured strips behind these labels show through.
+    for (QLabel* l :
+         {static_cast<QLabel*>(lblTagInfo), static_cast<QLabel*>(lblTagInfoTitle),
+          static_cast<QLabel*>(lblPlayTime), lblPlayListCount, lblFolderViewCurrentFolder,
+          lblFolderCount, lblFileCount, lblFolder, lblFile, static_cast<QLabel*>(lblEntryFolder[0]),
+          static_cast<QLabel*>(lblEntryFolder[1]), static_cast<QLabel*>(lblEntryFolder[2]),
+          static_cast<QLabel*>(lblSeekBar)}) {
+        l->setAutoFillBackground(false);
+        l->setAttribute(Qt::WA_TranslucentBackground);
+    }
+}
+
+void frmMain::SetToolTips() {
+    if (Options.ToolTipText() != 1)
+        return;
+    const std::pair<QToolButton*, const char16_t*> tips[] = {
+        {cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
+        {cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
+        {cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
+        {cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
+        {cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
+        {cmdShuffle, u"プレイリストの並びをシャッフルします。"},
+        {cmdListClear, u"プレイリストをクリアします。"},
+        {cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
+        {cmdOption, u"プレイヤー設定ダイアログを開きます。"},
+        {cmdLyric, u"歌詞を表示します。"},
+        {cmdTagInfo, u"プロパティを表示します。"},
+        {cmdListIndexUp, u"前の曲を再生します。"},
+        {cmdListIndexDown, u"次の曲を再生します。"},
+        {cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
+        {cmdVolume, u"ボリュームを調整します。"},
+        {cmdPause, u"曲の再生を一時停止します。"},
+        {cmdHelp, u"ヘルプを表示します。"},
+        {cmdSearch, u"プレイリスト内を検索します。"},
+        {cmdUpItem, u"選択中の曲を1つ上に移動します。"},
+        {cmdDownItem, u"選択中の曲を1つ下に移動します。"},
+    };
+    for (const auto& [button, tip] : tips)
+        button->setToolTip(QString::fromUtf16(tip));
+}
+
+void frmMain::cmdHelp_Click() {
+    const QString exeHelp =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+    const QString appHelp = AppFile(QStringLiteral("help/index.html"));
+    const QString help = FileExists(exeHelp) ? exeHelp : appHelp;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+void frmMain::ApplyDisplayOptions() {
+    RefreshColor();
+    for (int i = 0; i < Options.EntryPathNameCount() && i < 3; ++i) {
+        const QString name = Options.EntryPathName(static_cast<int16_t>(i));
+        lblEntryFolder[i]->setText(name);
+        lblEntryFolder[i]->setVisible(!name.isEmpty());
+        shpEntryFolder[i]->setVisible(!name.isEmpty());
+    }
+}
+
+namespace {
+QColor toColor(int32_t value, const QPalette& system) {
+    if (value < 0)  // a system colour: the button face of the palette
+        return system.color(QPalette::Button);
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+void paint(QWidget* w, const QColor& back, const QColor& fore) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, back);
+    p.setColor(QPalette::Base, back);
+    p.setColor(QPalette::Button, back);
+    p.setColor(QPalette::WindowText, fore);
+    p.setColor(QPalette::Text, fore);
+    p.setColor(QPalette::ButtonText, fore);
+    w->setPalette(p);
+}
+}  // namespace
+
+void frmMain::RefreshColor() {
+    const QPalette sys = QApplication::palette();
+    auto P = [&](int i) { return toColor(Options.PlayerColor(static_cast<int16_t>(i)), sys); };
+    const QColor fore = sys.color(QPalette::WindowText);
+    paint(centralWidget(), P(0), fore);
+    paint(picButton, P(0), fore);
+    paint(lstPlayList, P(3), P(4));
+    for (QToolButton* b : picButton->findChildren<QToolButton*>())
+        paint(b, P(1), sys.color(QPalette::ButtonText));
+    paint(picStatus, P(5), P(6));
+    for (QLabel* l : {static_cast<QLabel*>(lblPlayTime), static_cast<QLabel*>(lblTagInfoTitle),
+                      lblVolume, static_cast<QLabel*>(lblTagInfo), lblPlayListCount})
+        paint(l, P(5), P(6));
+    paint(lblTime, P(5), P(10));
+    for (QWidget* w : {picStartTime, static_cast<QWidget*>(txtStartH),
+                       static_cast<QWidget*>(txtStartM), static_cast<QWidget*>(txtColon[0])})
+        paint(w, P(5), P(12));
+    for (QWidget* w : {picEndTime, static_cast<QWidget*>(txtEndH), static_cast<QWidget*>(txtEndM),
+                       static_cast<QWidget*>(txtColon[1])})
+        paint(w, P(5), P(14));
+    paint(lstFavoriteList, P(15), P(16));
+    paint(lstFolderView, P(17), P(18));
+    paint(picFolderViewStatus, P(13), P(11));
+    for (QLabel* l : {lblFolderViewCurrentFolder, lblFolderCount, lblFolder, lblFileCount, lblFile})
+        paint(l, P(13), P(11));
+    for (int i = 0; i < 3; ++i) {
+        paint(lblEntryFolder[i], P(11), P(13));
+        paint(shpEntryFolder[i], P(11), P(13));
+    }
+    paint(shpSeekPosition, P(19), P(20));
+    paint(shpSeekBar, P(5), P(20));
+}

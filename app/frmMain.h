@@ -1,0 +1,234 @@
+#pragma once
+
+#include "core/clsArrayList.h"
+#include "core/ListBox.h"
+#include "core/UserDialogs.h"
+#include "settings/clsOption.h"
+
+#include <QLabel>
+#include <QLockFile>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+class QFrame;
+class QLineEdit;
+class QToolButton;
+class QWidget;
+
+// A label that reports mouse presses and releases (the seek bar, the tag labels, the mode
+// buttons and the registered-folder tabs are labels that act on clicks).
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+Q_SIGNALS:
+    void mouseDown(Qt::MouseButton button, QPoint pos);
+    void mouseUp(Qt::MouseButton button, QPoint pos);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// The main window. It owns the whole application state as members; its routines live in the
+// folder of their subsystem (playback/, library/, …) as members of this class.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // `appFolder` holds the state files; `startPath` is the path given on the command line.
+    // `dialogs` answers every box (tests pass a fake); when null the real dialogs are used.
+    frmMain(const QString& appFolder, const QString& startPath,
+            std::unique_ptr<UserDialogs> dialogs = nullptr);
+    ~frmMain() override;
+
+    // The start-up sequence. False when another instance holds the lock: the caller ends.
+    bool Form_Load();
+    // The shutdown sequence; runs once, however many ways of closing reach it.
+    void ZAPT_End();
+    bool Ended() const { return ended_; }
+
+    bool AnyDialogVisible() const;
+    void KeepWindowOnScreen(QWidget* window);
+    void CenterNextWindow(int width, int height);
+
+    // --- the application state -------------------------------------------------------------
+    clsOption Options;
+    clsArrayList PlayList;
+    clsArrayList FavoriteLists;
+    clsArrayList FolderViewFolders;
+    clsArrayList FolderViewFiles;
+    clsArrayList FolderViewReturnRows;
+    clsArrayList ReserveList;
+    clsArrayList HistoryList;
+    clsArrayList IgnoreWordList;
+    clsArrayList ArtistWordList;
+    clsArrayList LyricList;
+
+    QString ActiveListName;
+    QString CurrentFolder;
+    QString FolderViewPath;
+    int32_t PlayingIndex = -1;
+    double ElapsedSeconds = 0;
+    int16_t StopAfterSong = 0;
+
+    int16_t TwipsPerPixelX = 15;
+    int16_t TwipsPerPixelY = 15;
+    int16_t NonClientWidth = 0;
+    int16_t NonClientHeight = 0;
+    bool SizingByCode = false;
+    bool TrayIconShown = false;
+
+    int32_t TagFieldIndex = 0;
+    std::array<QString, 5> TagFieldNames;
+
+    // --- controls --------------------------------------------------------------------------
+    QWidget* picStatus = nullptr;
+    ClickLabel* lblTagInfoTitle = nullptr;
+    ClickLabel* lblTagInfo = nullptr;
+    ClickLabel* picPlayNumber = nullptr;
+    ClickLabel* picRepeatMode = nullptr;
+    ClickLabel* picTimerMode = nullptr;
+    ClickLabel* lblPlayTime = nullptr;
+    QFrame* shpSeekBar = nullptr;
+    QFrame* shpSeekPosition = nullptr;
+    ClickLabel* lblSeekBar = nullptr;
+    QLabel* lblTime = nullptr;
+    QWidget* picStartTime = nullptr;
+    QWidget* picEndTime = nullptr;
+    QLineEdit* txtStartH = nullptr;
+    QLineEdit* txtStartM = nullptr;
+    QLineEdit* txtEndH = nullptr;
+    QLineEdit* txtEndM = nullptr;
+    std::array<QLabel*, 2> txtColon{};
+    QLabel* lblPlayListCount = nullptr;
+    QLabel* lblVolume = nullptr;
+
+    ListBox* lstPlayList = nullptr;
+
+    QWidget* picButton = nullptr;
+    QToolButton* cmdPlay = nullptr;
+    QToolButton* cmdPause = nullptr;
+    QToolButton* cmdStop = nullptr;
+    QToolButton* cmdListIndexUp = nullptr;
+    QToolButton* cmdListIndexDown = nullptr;
+    QToolButton* cmdShuffle = nullptr;
+    QToolButton* cmdUpItem = nullptr;
+    QToolButton* cmdDownItem = nullptr;
+    QToolButton* cmdListClear = nullptr;
+    QToolButton* cmdVolume = nullptr;
+    QToolButton* cmdChangeFormSize = nullptr;
+    QToolButton* cmdSetDir = nullptr;
+    QToolButton* cmdGetFile = nullptr;
+    QToolButton* cmdAddFile = nullptr;
+    QToolButton* cmdSaveList = nullptr;
+    QToolButton* cmdGetList = nullptr;
+    QToolButton* cmdAddList = nullptr;
+    QToolButton* cmdSearch = nullptr;
+    QToolButton* cmdLyric = nullptr;
+    QToolButton* cmdTagInfo = nullptr;
+    QToolButton* cmdOption = nullptr;
+    QToolButton* cmdHelp = nullptr;
+
+    ListBox* lstFavoriteList = nullptr;
+
+    QWidget* picFolderViewStatus = nullptr;
+    QLabel* lblFolderViewCurrentFolder = nullptr;
+    QLabel* lblFolderCount = nullptr;
+    QLabel* lblFolder = nullptr;
+    QLabel* lblFileCount = nullptr;
+    QLabel* lblFile = nullptr;
+    std::array<ClickLabel*, 3> lblEntryFolder{};
+    std::array<QFrame*, 3> shpEntryFolder{};
+    ListBox* lstFolderView = nullptr;
+
+    QTimer* tmrPlaydone = nullptr;
+    QTimer* tmrPlayTime = nullptr;
+    QTimer* tmrTimer = nullptr;
+    QTimer* tmrVolume = nullptr;
+
+    QMenu* mnuZAPT = nullptr;
+    QAction* mnuAddReserveList = nullptr;
+    QMenu* mnuReserveList = nullptr;
+    std::array<QAction*, 20> mnuReserve{};
+    QAction* mnuClearReserveList = nullptr;
+    QAction* mnuCep2 = nullptr;
+    QAction* mnuPlay = nullptr;
+    QAction* mnuPause = nullptr;
+    QAction* mnuStop = nullptr;
+    QAction* mnuCep1 = nullptr;
+    QAction* mnuGetFile = nullptr;
+    QAction* mnuAddFile = nullptr;
+    QAction* mnuShuffle = nullptr;
+    QAction* mnuDel = nullptr;
+    QAction* mnuListClear = nullptr;
+    QAction* mnuCep3 = nullptr;
+    QAction* mnuSort_Track = nullptr;
+    QAction* mnuSort_Title = nullptr;
+    QAction* mnuSort_Date = nullptr;
+    QAction* mnuCep5 = nullptr;
+    QAction* mnuHistory = nullptr;
+    QMenu* mnuEditor = nullptr;
+    QAction* mnuExecList = nullptr;
+    QAction* mnuOpneByEditor = nullptr;
+
+    UserDialogs& Dialogs() { return *dialogs_; }
+    QString AppFolder() const { return appFolder_; }
+    QString AppFile(const QString& name) const;
+
+    // --- application shell -----------------------------------------------------------------
+    void SetLabelsTransparent();
+    void SetToolTips();
+    void Form_Click();
+    void cmdHelp_Click();
+    void ApplyDisplayOptions();
+    void RefreshColor();
+
+    // Layout (app/frmMain_layout.cpp)
+    void LayoutMainWindow();
+    void LayoutMini(int16_t clientWidth, int16_t clientHeight);
+    void LayoutNormal(int16_t clientWidth, int16_t clientHeight);
+    void LayoutFolderViewStatus();
+    void ArrangeStatusBar();
+    void cmdChangeFormSize_Click();
+
+    // Playlist (library/frmMain_playlist.cpp)
+    void RefreshPlayList();
+    void ShowPlayListCount(int32_t count);
+
+    // Play sequencing (playback/frmMain_sequence.cpp)
+    int32_t GetPlayIndex() const;
+    void SelectListRow(ListBox* box, int16_t row);
+    // The open song's length for the seek bar; 0 when nothing is open.
+    int32_t SeekTotalSeconds();
+
+    // Outer window size and position in twips, as the stored settings keep them.
+    QSize OuterSizeTwips() const;
+    void SetOuterSizeTwips(int widthTwips, int heightTwips);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void wireEvents();
+    QToolButton* makeButton(const char* themeIcon, const QString& resourceIcon);
+    // Returns true when the key is swallowed.
+    bool Form_KeyDown(QKeyEvent* event);
+
+    QString appFolder_;
+    QString startPath_;
+    std::unique_ptr<UserDialogs> dialogs_;
+    std::unique_ptr<QLockFile> lock_;
+    bool loaded_ = false;
+    bool ended_ = false;
+};

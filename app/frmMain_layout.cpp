@@ -1,0 +1,204 @@
+// The main window's layout: the two size modes, row snapping, the folder-view status bar, the
+// status strip, and placing other windows over this one.
+#include "LayoutMath.h"
+#include "frmMain.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QResizeEvent>
+#include <QScreen>
+
+using namespace LayoutMath;
+
+QSize frmMain::OuterSizeTwips() const {
+    const QSize nonClient = frameGeometry().size() - size();
+    return {(width() + std::max(0, nonClient.width())) * TwipsPerPixelX,
+            (height() + std::max(0, nonClient.height())) * TwipsPerPixelY};
+}
+
+void frmMain::SetOuterSizeTwips(int widthTwips, int heightTwips) {
+    const QSize nonClient = frameGeometry().size() - size();
+    NonClientWidth = static_cast<int16_t>(std::max(0, nonClient.width()));
+    NonClientHeight = static_cast<int16_t>(std::max(0, nonClient.height()));
+    resize(std::max(1, RoundEven(static_cast<double>(widthTwips) / TwipsPerPixelX) - NonClientWidth),
+           std::max(1, RoundEven(static_cast<double>(heightTwips) / TwipsPerPixelY) - NonClientHeight));
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (!SizingByCode)
+        LayoutMainWindow();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !SizingByCode)
+        LayoutMainWindow();
+}
+
+void frmMain::LayoutMainWindow() {
+    if (isMinimized())
+        return;
+
+    const bool normal = Options.FormStatus() == 1;
+    const QSize minTwips = normal ? kMinTwipsNormal : kMinTwipsMini;
+    const QSize nonClient = frameGeometry().size() - size();
+    NonClientWidth = static_cast<int16_t>(std::max(0, nonClient.width()));
+    NonClientHeight = static_cast<int16_t>(std::max(0, nonClient.height()));
+    const QSize minClient(
+        std::max(1, RoundEven(static_cast<double>(minTwips.width()) / TwipsPerPixelX) - NonClientWidth),
+        std::max(1, RoundEven(static_cast<double>(minTwips.height()) / TwipsPerPixelY) - NonClientHeight));
+    setMinimumSize(minClient);
+    if (!isMaximized() && (width() < minClient.width() || height() < minClient.height())) {
+        const bool was = SizingByCode;
+        SizingByCode = true;
+        resize(std::max(width(), minClient.width()), std::max(height(), minClient.height()));
+        SizingByCode = was;
+    }
+
+    const int16_t clientWidth = Clamp16(width());
+    const int16_t clientHeight = Clamp16(height());
+    if (normal)
+        LayoutNormal(clientWidth, clientHeight);
+    else
+        LayoutMini(clientWidth, clientHeight);
+
+    if (isMaximized())
+        return;
+    const QSize outer = OuterSizeTwips();
+    const int16_t w = Clamp16(static_cast<double>(outer.width()) / TwipsPerPixelX);
+    const int16_t h = Clamp16(static_cast<double>(outer.height()) / TwipsPerPixelY);
+    if (normal) {
+        Options.setFormWidthNormal(w);
+        Options.setFormHeightNormal(h);
+    } else {
+        Options.setFormWidthMini(w);
+        Options.setFormHeightMini(h);
+    }
+}
+
+namespace {
+FixedHeights fixedHeights(const frmMain& f) {
+    return {f.picStatus->height(), f.picButton->height(), f.picFolderViewStatus->height()};
+}
+}  // namespace
+
+void frmMain::LayoutMini(int16_t clientWidth, int16_t clientHeight) {
+    lstFavoriteList->hide();
+    picFolderViewStatus->hide();
+    lstFolderView->hide();
+    const MainRects r = LayoutMath::LayoutMini(clientWidth, clientHeight, fixedHeights(*this));
+    picStatus->setGeometry(r.status);
+    lstPlayList->setGeometry(r.playList);
+    picButton->setGeometry(r.button);
+    ArrangeStatusBar();
+}
+
+void frmMain::LayoutNormal(int16_t clientWidth, int16_t clientHeight) {
+    lstFavoriteList->show();
+    picFolderViewStatus->show();
+    lstFolderView->show();
+    const MainRects r = LayoutMath::LayoutNormal(clientWidth, clientHeight, fixedHeights(*this));
+    picStatus->setGeometry(r.status);
+    lstPlayList->setGeometry(r.playList);
+    picButton->setGeometry(r.button);
+    lstFavoriteList->setGeometry(r.favoriteList);
+    picFolderViewStatus->setGeometry(r.folderViewStatus);
+    lstFolderView->setGeometry(r.folderView);
+    ArrangeStatusBar();
+    LayoutFolderViewStatus();
+}
+
+void frmMain::LayoutFolderViewStatus() {
+    FolderStatusInput in;
+    in.width = picFolderViewStatus->width();
+    in.fileWidth = lblFile->width();
+    in.fileCountWidth = lblFileCount->width();
+    in.folderWidth = lblFolder->width();
+    in.folderCountWidth = lblFolderCount->width();
+    in.firstTabLeft = lblEntryFolder[0]->x();
+    const FolderStatusPlacement p = LayoutMath::LayoutFolderViewStatus(in);
+    lblFile->move(p.fileLeft, lblFile->y());
+    lblFileCount->move(p.fileCountLeft, lblFileCount->y());
+    lblFolder->move(p.folderLeft, lblFolder->y());
+    lblFolderCount->move(p.folderCountLeft, lblFolderCount->y());
+    lblFolderViewCurrentFolder->resize(std::max(0, p.folderCountLeft - 8),
+                                       lblFolderViewCurrentFolder->height());
+    for (int i = 0; i < 3; ++i) {
+        lblEntryFolder[i]->setGeometry(p.tabLeft[i], lblEntryFolder[i]->y(), p.tabWidth[i],
+                                       lblEntryFolder[i]->height());
+        shpEntryFolder[i]->setGeometry(lblEntryFolder[i]->geometry());
+    }
+}
+
+void frmMain::ArrangeStatusBar() {
+    StatusBarInput in;
+    in.stripWidth = picStatus->width();
+    in.tagTitleLeft = lblTagInfoTitle->x();
+    in.tagTitleWidth = lblTagInfoTitle->width();
+    in.timerModeWidth = picTimerMode->width();
+    in.repeatModeWidth = picRepeatMode->width();
+    in.playNumberWidth = picPlayNumber->width();
+    in.endTimeWidth = picEndTime->width();
+    in.startTimeWidth = picStartTime->width();
+    in.timeWidth = lblTime->width();
+    in.seekBarLeft = lblSeekBar->x();
+    in.oldSeekBarWidth = shpSeekBar->width();
+    in.oldSeekPositionWidth = shpSeekPosition->width();
+    in.totalSeconds = SeekTotalSeconds();
+    const StatusBarPlacement p = LayoutMath::ArrangeStatusBar(in);
+    picTimerMode->move(p.timerModeLeft, picTimerMode->y());
+    picRepeatMode->move(p.repeatModeLeft, picRepeatMode->y());
+    picPlayNumber->move(p.playNumberLeft, picPlayNumber->y());
+    lblTagInfo->resize(p.tagInfoWidth, lblTagInfo->height());
+    picEndTime->move(p.endTimeLeft, picEndTime->y());
+    picStartTime->move(p.startTimeLeft, picStartTime->y());
+    lblTime->move(p.timeLeft, lblTime->y());
+    lblPlayTime->resize(p.barWidth, lblPlayTime->height());
+    lblSeekBar->resize(p.barWidth, lblSeekBar->height());
+    shpSeekPosition->resize(p.seekPositionWidth, shpSeekPosition->height());
+    shpSeekBar->resize(p.barWidth, shpSeekBar->height());
+    // The count sits under the clock and the timer boxes, right of the seek bar.
+    lblPlayListCount->setGeometry(p.timeLeft, lblPlayListCount->y(),
+                                  std::max(0, picStatus->width() - p.timeLeft - 2),
+                                  lblPlayListCount->height());
+}
+
+void frmMain::cmdChangeFormSize_Click() {
+    if (Options.FormStatus() == 1) {
+        Options.setFormStatus(0);
+        if (!isMaximized()) {
+            SizingByCode = true;
+            setMinimumSize(1, 1);
+            SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthMini(),
+                              TwipsPerPixelY * Options.FormHeightMini());
+        }
+    } else {
+        Options.setFormStatus(1);
+        if (!isMaximized()) {
+            SizingByCode = true;
+            SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthNormal(),
+                              TwipsPerPixelY * Options.FormHeightNormal());
+        }
+    }
+    SizingByCode = false;
+    LayoutMainWindow();
+    lstPlayList->setFocus();
+}
+
+void frmMain::KeepWindowOnScreen(QWidget* window) {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen || !window)
+        return;
+    const QRect frame = window->frameGeometry();
+    const QSize screenSize = screen->size();
+    const QPoint twips = LayoutMath::KeepWindowOnScreen(
+        {frame.x() * TwipsPerPixelX, frame.y() * TwipsPerPixelY},
+        {frame.width() * TwipsPerPixelX, frame.height() * TwipsPerPixelY},
+        {screenSize.width() * TwipsPerPixelX, screenSize.height() * TwipsPerPixelY});
+    window->move(twips.x() / TwipsPerPixelX, twips.y() / TwipsPerPixelY);
+}
+
+void frmMain::CenterNextWindow(int width, int height) {
+    Dialogs().placeNext(LayoutMath::CenterOver(frameGeometry(), {width, height}));
+}
