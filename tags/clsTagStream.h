@@ -25,7 +25,7 @@ private:
     bool Fill();
     void Fail() { position_ = end_; bufferLength_ = 0; }
 
-    static constexpr qint64 kBufferSize = 8192;
+    static constexpr qint64 kBufferSize = 2048;
 
     int fd_;
     qint64 end_;
