@@ -264,6 +264,8 @@ TEST_F(TagFileTest, Version1TagsAtTheEnd) {
     EXPECT_EQ(v10.Album, kAlbum);
     EXPECT_EQ(v10.Year, QStringLiteral("1999"));
     EXPECT_TRUE(v10.Track.isEmpty());
+    // A 1.0 comment using all 30 bytes has no zero byte before its last one: no track.
+    EXPECT_TRUE(Read(audio + V1Tag("T", "A", "B", "1999", 0, QByteArray(30, 'c'))).Track.isEmpty());
 
     clsTagInfo v11 = Read(audio + V1Tag(kTitle.toUtf8(), "A", "B", "2004", 212, "c"));
     EXPECT_EQ(v11.Title, kTitle);
