@@ -2,20 +2,15 @@
 
 #include "core/modZAUtil.h"
 
-#if __has_include("tags/clsTagInfo.h")
 #include "tags/clsTagInfo.h"
-#define ZAPT_HAVE_TAGINFO 1
-#endif
 
 #include <QCollator>
-#include <QCollatorSortKey>
 #include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
 #include <vector>
 
 namespace {
@@ -29,21 +24,22 @@ void exchange(clsArrayList& list, int32_t a, int32_t b) {
     list.setValue(b, va);
 }
 
-// Reorders list[first..] by a stable sort of their keys; entries with equal keys keep their
-// order. `before(a, b)` compares keys.
+// Reorders list[first..] by a stable sort of their keys (keys[k] belongs to entry first + k);
+// entries with equal keys keep their order. `before(a, b)` compares keys.
 template <typename Key, typename Before>
-void stableSortTail(clsArrayList& list, int32_t first, const std::vector<Key>& keys, Before before) {
-    std::vector<int32_t> order(keys.size());
-    std::iota(order.begin(), order.end(), 0);
+void stableSortTail(clsArrayList& list, int32_t first, std::vector<Key> keys, Before before) {
+    std::vector<std::pair<Key, int32_t>> order;
+    order.reserve(keys.size());
+    for (size_t k = 0; k < keys.size(); ++k)
+        order.emplace_back(std::move(keys[k]), static_cast<int32_t>(k));
     std::stable_sort(order.begin(), order.end(),
-                     [&](int32_t a, int32_t b) { return before(keys[a], keys[b]); });
-    QStringList items = list.items();
+                     [&](const auto& a, const auto& b) { return before(a.first, b.first); });
+    const QStringList& items = list.items();
     QStringList sorted;
     sorted.reserve(items.size());
-    for (int32_t i = 0; i < first; ++i)
-        sorted << std::move(items[i]);
-    for (int32_t k : order)
-        sorted << std::move(items[first + k]);
+    sorted.append(items.mid(0, first));
+    for (const auto& entry : order)
+        sorted << items[first + entry.second];
     list.assign(std::move(sorted));
 }
 
@@ -102,14 +98,9 @@ int16_t PlaylistOps::TrackKey(const QString& trackText) {
 }
 
 QString PlaylistOps::TagTrackText(const QString& path) {
-#ifdef ZAPT_HAVE_TAGINFO
     clsTagInfo info;
     info.GetTagInfo(path);
     return info.Track;
-#else
-    Q_UNUSED(path);
-    return {};
-#endif
 }
 
 void PlaylistOps::SortByTrack(clsArrayList& list, int32_t first, const TrackLookup& lookup) {
@@ -130,27 +121,19 @@ void PlaylistOps::SortByFileName(clsArrayList& list, int32_t first) {
 void PlaylistOps::SortByFileName(clsArrayList& list, int32_t first, const QCollator& collator) {
     if (!hasTail(list, first))
         return;
-    const QStringList& items = list.items();
-    const qsizetype n = items.size() - first;
-    if (collator.locale().language() == QLocale::C) {
-        // The C locale's sort keys keep case; fold it away and order by code units.
-        std::vector<QString> keys;
-        keys.reserve(n);
-        for (qsizetype i = first; i < items.size(); ++i)
-            keys.push_back(modZAUtil::GetFileName(items[i]).toCaseFolded());
-        stableSortTail(list, first, keys, [](const QString& a, const QString& b) {
-            return QString::compare(a, b, Qt::CaseSensitive) < 0;
-        });
-        return;
-    }
+    // Compared, not sort keys: the C locale's keys keep letter case, and for lists the size of a
+    // playlist comparing views is faster than building a key per entry.
     QCollator folding(collator);
     folding.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(n);
-    for (qsizetype i = first; i < items.size(); ++i)
-        keys.push_back(folding.sortKey(modZAUtil::GetFileName(items[i])));
-    stableSortTail(list, first, keys,
-                   [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b) < 0; });
+    const QStringList& items = list.items();
+    std::vector<QStringView> names;
+    names.reserve(items.size() - first);
+    for (qsizetype i = first; i < items.size(); ++i) {
+        const QString& path = items[i];
+        names.push_back(QStringView(path).sliced(path.lastIndexOf(u'/') + 1));
+    }
+    stableSortTail(list, first, std::move(names),
+                   [&](QStringView a, QStringView b) { return folding.compare(a, b) < 0; });
 }
 
 void PlaylistOps::SortByDateNewestFirst(clsArrayList& list) {

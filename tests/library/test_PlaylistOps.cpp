@@ -218,3 +218,31 @@ TEST(PlaylistText, RowsCountsAndQuestionThresholds) {
     EXPECT_FALSE(PlaylistOps::DateSortNeedsQuestion(1000));
     EXPECT_TRUE(PlaylistOps::DateSortNeedsQuestion(1001));
 }
+
+namespace {
+// A file that holds only an ID3v2.3 tag with a TRCK frame.
+QByteArray id3WithTrack(const QByteArray& track) {
+    QByteArray frame = "TRCK";
+    const QByteArray body = QByteArray(1, '\0') + track;
+    for (int shift : {24, 16, 8, 0})
+        frame += char((body.size() >> shift) & 0xFF);
+    frame += QByteArray(2, '\0') + body;
+    const int size = int(frame.size()) + 16;  // with padding
+    QByteArray tag = "ID3\x03";
+    tag += QByteArray(2, '\0');
+    for (int shift : {21, 14, 7, 0})
+        tag += char((size >> shift) & 0x7F);
+    return tag + frame + QByteArray(16, '\0') + QByteArray(64, '\xAA');
+}
+}  // namespace
+
+TEST(SortByTrack, DefaultReadsTheTagsOfTheFiles) {
+    TempDir dir;
+    const QString ten = dir.write(u"a.mp3"_s, id3WithTrack("10"));
+    const QString two = dir.write(u"b.mp3"_s, id3WithTrack("2/12"));
+    const QString none = dir.write(u"c.mp3"_s, QByteArray(200, '\x11'));
+    const QString missing = dir.file(u"gone.mp3"_s);
+    clsArrayList l = listOf({ten, two, none, missing});
+    PlaylistOps::SortByTrack(l, 0);
+    EXPECT_EQ(l.items(), QStringList({none, missing, two, ten}));
+}
