@@ -1,0 +1,124 @@
+#include "MidiSource.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <fluidsynth.h>
+#include <mutex>
+
+namespace {
+
+constexpr long kRenderChunk = 512;                 // frames; also how closely the end is noticed
+constexpr long kMaxTail = MidiSource::kSampleRate; // at most one second of release after the end
+constexpr double kGain = 0.5; // FluidSynth's 0.2 is much quieter than other files
+
+// FluidSynth warns about harmless things (missing instruments, unknown events) on standard
+// error; real errors still get through.
+void quietenFluidSynth() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    });
+}
+
+} // namespace
+
+QString MidiSource::soundFontPath() {
+    const QString folder = QStringLiteral("/usr/share/sounds/sf2");
+    const QString preferred = folder + QStringLiteral("/default-GM.sf2");
+    if (QFileInfo(preferred).isFile()) return preferred;
+    const QStringList fonts =
+        QDir(folder).entryList({QStringLiteral("*.sf2")}, QDir::Files, QDir::Name);
+    return fonts.isEmpty() ? QString() : folder + u'/' + fonts.first();
+}
+
+std::unique_ptr<MidiSource> MidiSource::open(const QString& path, const QString& soundFont) {
+    quietenFluidSynth();
+    std::unique_ptr<MidiSource> source(new MidiSource);
+    if (!source->init(path, soundFont.isEmpty() ? soundFontPath() : soundFont)) return nullptr;
+    return source;
+}
+
+MidiSource::~MidiSource() {
+    if (player_) {
+        fluid_player_stop(player_);
+        delete_fluid_player(player_);
+    }
+    if (synth_) delete_fluid_synth(synth_);
+    if (settings_) delete_fluid_settings(settings_);
+}
+
+bool MidiSource::init(const QString& path, const QString& soundFont) {
+    QFile file(path);
+    if (soundFont.isEmpty() || !file.open(QIODevice::ReadOnly)) return false;
+    data_ = file.readAll();
+    if (!timeline_.parse(data_)) return false;
+    lengthFrames_ = std::llround(timeline_.lengthSeconds() * kSampleRate);
+
+    settings_ = new_fluid_settings();
+    if (!settings_) return false;
+    fluid_settings_setnum(settings_, "synth.sample-rate", kSampleRate);
+    fluid_settings_setnum(settings_, "synth.gain", kGain);
+    fluid_settings_setint(settings_, "synth.lock-memory", 0);
+    fluid_settings_setstr(settings_, "player.timing-source", "sample");
+    synth_ = new_fluid_synth(settings_);
+    if (!synth_) return false;
+    if (fluid_synth_sfload(synth_, QFile::encodeName(soundFont).constData(), 1) == FLUID_FAILED)
+        return false;
+    return startPlayer(0);
+}
+
+bool MidiSource::startPlayer(int64_t tick) {
+    // A fresh player for every start: FluidSynth cannot seek a player that has finished.
+    if (player_) {
+        fluid_player_stop(player_);
+        delete_fluid_player(player_);
+        player_ = nullptr;
+    }
+    fluid_synth_all_sounds_off(synth_, -1);
+    finished_ = false;
+    tailLeft_ = -1;
+    position_ = std::llround(timeline_.secondsAt(tick) * kSampleRate);
+    player_ = new_fluid_player(synth_);
+    if (!player_) return false;
+    if (fluid_player_add_mem(player_, data_.constData(), static_cast<size_t>(data_.size())) !=
+        FLUID_OK)
+        return false;
+    if (tick > 0 && fluid_player_seek(player_, static_cast<int>(tick)) != FLUID_OK) return false;
+    return fluid_player_play(player_) == FLUID_OK;
+}
+
+long MidiSource::read(float* out, long frames) {
+    long done = 0;
+    while (done < frames && !finished_) {
+        long n = std::min(kRenderChunk, frames - done);
+        // FluidSynth's player lingers for seconds after the last event before it calls itself
+        // done; the file's own length says when the music is over.
+        if (position_ >= lengthFrames_ ||
+            fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) {
+            if (tailLeft_ < 0) tailLeft_ = kMaxTail;
+            if (tailLeft_ == 0 || fluid_synth_get_active_voice_count(synth_) == 0) {
+                finished_ = true;
+                break;
+            }
+            n = std::min(n, tailLeft_);
+            tailLeft_ -= n;
+        }
+        float* dest = out + done * 2;
+        if (fluid_synth_write_float(synth_, static_cast<int>(n), dest, 0, 2, dest, 1, 2) !=
+            FLUID_OK)
+            return done > 0 ? done : -1;
+        done += n;
+        position_ += n;
+    }
+    return done;
+}
+
+bool MidiSource::seek(int64_t frame) {
+    frame = std::clamp<int64_t>(frame, 0, lengthFrames_);
+    return startPlayer(timeline_.tickAt(double(frame) / kSampleRate));
+}
