@@ -10,16 +10,14 @@
 
 using namespace LayoutMath;
 
+// The window manager draws its frame outside the client area and may tell its size late, or
+// never; the stored sizes are therefore the client's (NonClientWidth/Height stay 0), so a saved
+// size comes back exactly whatever the frame.
 QSize frmMain::OuterSizeTwips() const {
-    const QSize nonClient = frameGeometry().size() - size();
-    return {(width() + std::max(0, nonClient.width())) * TwipsPerPixelX,
-            (height() + std::max(0, nonClient.height())) * TwipsPerPixelY};
+    return {(width() + NonClientWidth) * TwipsPerPixelX, (height() + NonClientHeight) * TwipsPerPixelY};
 }
 
 void frmMain::SetOuterSizeTwips(int widthTwips, int heightTwips) {
-    const QSize nonClient = frameGeometry().size() - size();
-    NonClientWidth = static_cast<int16_t>(std::max(0, nonClient.width()));
-    NonClientHeight = static_cast<int16_t>(std::max(0, nonClient.height()));
     resize(std::max(1, RoundEven(static_cast<double>(widthTwips) / TwipsPerPixelX) - NonClientWidth),
            std::max(1, RoundEven(static_cast<double>(heightTwips) / TwipsPerPixelY) - NonClientHeight));
 }
@@ -42,9 +40,6 @@ void frmMain::LayoutMainWindow() {
 
     const bool normal = Options.FormStatus() == 1;
     const QSize minTwips = normal ? kMinTwipsNormal : kMinTwipsMini;
-    const QSize nonClient = frameGeometry().size() - size();
-    NonClientWidth = static_cast<int16_t>(std::max(0, nonClient.width()));
-    NonClientHeight = static_cast<int16_t>(std::max(0, nonClient.height()));
     const QSize minClient(
         std::max(1, RoundEven(static_cast<double>(minTwips.width()) / TwipsPerPixelX) - NonClientWidth),
         std::max(1, RoundEven(static_cast<double>(minTwips.height()) / TwipsPerPixelY) - NonClientHeight));

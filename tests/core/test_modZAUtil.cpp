@@ -1,0 +1,195 @@
+#include "core/ListBox.h"
+#include "core/modZAUtil.h"
+#include "support/FakeDialogs.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace modZAUtil;
+
+namespace {
+QByteArray sjis(const QString& s) {
+    QStringEncoder enc("Shift_JIS");
+    return enc(s);
+}
+QStringList readAll(const QString& path) {
+    clsArrayList l;
+    EXPECT_TRUE(ReadLinesToList(path, l));
+    return l.items();
+}
+}  // namespace
+
+TEST(TextFiles, ReadStopsAtFirstEmptyLineAndAcceptsEveryLineEnd) {
+    TempDir d;
+    EXPECT_EQ(readAll(d.write(u"a.txt"_qs, "one\r\n\r\nthree\r\n")), QStringList{u"one"_qs});
+    EXPECT_EQ(readAll(d.write(u"b.txt"_qs, "a\nb\rc\r\nd")),
+              (QStringList{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs}));
+    EXPECT_TRUE(readAll(d.write(u"c.txt"_qs, "\r\nlater\r\n")).isEmpty());
+
+    clsArrayList l;
+    l.Add(u"kept"_qs);
+    ReadLinesToList(d.file(u"b.txt"_qs), l);  // appends, never clears
+    EXPECT_EQ(l.Value(0), u"kept"_qs);
+    EXPECT_EQ(l.Count(), 5);
+}
+
+TEST(TextFiles, ShiftJisAndUtf8AreBothRead) {
+    TempDir d;
+    const QString jp = QStringLiteral("C:/音楽/歌.mp3");
+    EXPECT_EQ(readAll(d.write(u"s.m3u"_qs, sjis(jp) + "\r\n")), QStringList{jp});
+    EXPECT_EQ(readAll(d.write(u"u.m3u"_qs, jp.toUtf8() + "\r\n")), QStringList{jp});
+    EXPECT_EQ(readAll(d.write(u"bom.m3u"_qs, "\xEF\xBB\xBF" + jp.toUtf8())), QStringList{jp});
+}
+
+TEST(TextFiles, MissingFileIsCreatedEmptyAndFolderFails) {
+    TempDir d;
+    clsArrayList l;
+    EXPECT_TRUE(ReadLinesToList(d.file(u"new.txt"_qs), l));
+    EXPECT_EQ(l.Count(), 0);
+    EXPECT_TRUE(QFile::exists(d.file(u"new.txt"_qs)));
+    EXPECT_EQ(QFileInfo(d.file(u"new.txt"_qs)).size(), 0);
+    EXPECT_FALSE(ReadLinesToList(d.mkdir(u"sub"_qs), l));
+}
+
+TEST(TextFiles, WriteIsUtf8WithCrLfAndReplacesWhole) {
+    TempDir d;
+    clsArrayList l;
+    l.Add(QStringLiteral("/音楽/a.mp3"));
+    l.Add(u"b"_qs);
+    FakeDialogs dialogs;
+    d.write(u"out.m3u"_qs, QByteArray(5000, 'x'));
+    ASSERT_TRUE(WriteListToFile(d.file(u"out.m3u"_qs), l, &dialogs));
+    EXPECT_EQ(d.read(u"out.m3u"_qs), QStringLiteral("/音楽/a.mp3\r\nb\r\n").toUtf8());
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    ASSERT_TRUE(WriteListToFile(d.file(u"empty.m3u"_qs), clsArrayList(), &dialogs));
+    EXPECT_TRUE(QFile::exists(d.file(u"empty.m3u"_qs)));
+    EXPECT_EQ(d.read(u"empty.m3u"_qs).size(), 0);
+    // No temporary file is left beside the result.
+    EXPECT_EQ(QDir(d.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST(TextFiles, FailedWriteReportsAndKeepsTheOldFile) {
+    TempDir d;
+    const QString target = d.write(u"keep.m3u"_qs, "old\r\n");
+    FakeDialogs dialogs;
+    clsArrayList l;
+    l.Add(u"new"_qs);
+    // A target inside a missing folder cannot be written.
+    EXPECT_FALSE(WriteListToFile(d.file(u"missing/x.m3u"_qs), l, &dialogs));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("ファイル書き込み中にエラーが発生しました。"));
+    EXPECT_EQ(dialogs.shown[0].title, u"ERROR"_qs);
+    if (geteuid() != 0) {  // root writes into read-only folders anyway
+        ::chmod(d.path().toLocal8Bit().constData(), 0555);
+        EXPECT_FALSE(WriteListToFile(target, l, &dialogs));
+        ::chmod(d.path().toLocal8Bit().constData(), 0755);
+        EXPECT_EQ(d.read(u"keep.m3u"_qs), QByteArray("old\r\n"));
+    }
+}
+
+TEST(FileTests, FilesFoldersAndLinks) {
+    TempDir d;
+    const QString f = d.write(u"a.mp3"_qs, "x");
+    const QString dir = d.mkdir(u"sub"_qs);
+    EXPECT_TRUE(FileExists(f));
+    EXPECT_FALSE(FileExists(dir));
+    EXPECT_FALSE(FileExists(QString()));
+    EXPECT_FALSE(FileExists(d.file(u"*.mp3"_qs)));  // wildcards are plain characters
+    EXPECT_TRUE(FolderExists(dir));
+    EXPECT_FALSE(FolderExists(f));
+    EXPECT_FALSE(FolderExists(QString()));
+    QFile::link(f, d.file(u"link.mp3"_qs));
+    EXPECT_TRUE(FileExists(d.file(u"link.mp3"_qs)));
+    QFile::link(d.file(u"gone"_qs), d.file(u"dangling.mp3"_qs));
+    EXPECT_FALSE(FileExists(d.file(u"dangling.mp3"_qs)));
+    EXPECT_TRUE(HasSubFolders(d.path()));
+    EXPECT_FALSE(HasSubFolders(dir));
+    EXPECT_FALSE(HasSubFolders(d.file(u"nowhere"_qs)));
+}
+
+TEST(ScanFolderTest, ExtensionsSubFoldersAndDuplicates) {
+    TempDir d;
+    d.write(u"top/a.MP3"_qs, "x");
+    d.write(u"top/b.wma"_qs, "x");
+    d.write(u"top/song.mp3.txt"_qs, "x");
+    d.write(u"top/.mp3"_qs, "x");
+    d.write(u"top/inner/c.mp3"_qs, "x");
+    const QString top = d.file(u"top"_qs);
+
+    clsArrayList flat;
+    EXPECT_EQ(ScanFolder(flat, top, {u".mp3"_qs}, false), QString());
+    QStringList names;
+    for (const QString& p : flat.items())
+        names << GetFileName(p);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{u".mp3"_qs, u"a.MP3"_qs}));
+
+    clsArrayList deep;
+    ScanFolder(deep, top, {u".mp3"_qs}, true);
+    EXPECT_EQ(deep.Count(), 3);
+    EXPECT_EQ(GetFileName(deep.Value(2)), u"c.mp3"_qs);  // sub-folders after the folder's files
+
+    clsArrayList twice;
+    ScanFolder(twice, top, {u".mp3"_qs, u".MP3"_qs}, false);
+    EXPECT_EQ(twice.Count(), 4);  // once for every matching element
+}
+
+TEST(ScanFolderTest, LinkLoopsAndErrors) {
+    TempDir d;
+    d.write(u"root/x.mp3"_qs, "x");
+    d.write(u"root/sub/y.mp3"_qs, "x");
+    QFile::link(d.file(u"root"_qs), d.file(u"root/sub/back"_qs));  // a loop back to the root
+    QFile::link(d.file(u"root/sub"_qs), d.file(u"root/again"_qs));  // the same folder twice
+    clsArrayList l;
+    EXPECT_EQ(ScanFolder(l, d.file(u"root"_qs), {u".mp3"_qs}, true), QString());
+    EXPECT_EQ(l.Count(), 2);
+
+    clsArrayList none;
+    EXPECT_EQ(ScanFolder(none, d.file(u"missing"_qs), {u".mp3"_qs}, true),
+              QStringLiteral("指定されたパスにアクセスできません。"));
+    EXPECT_EQ(ScanFolder(none, QString(), {u".mp3"_qs}, true),
+              QStringLiteral("指定されたパスにアクセスできません。"));
+    if (geteuid() != 0) {
+        d.write(u"locked/z.mp3"_qs, "x");
+        d.write(u"open/z.mp3"_qs, "x");
+        ::chmod(d.file(u"locked"_qs).toLocal8Bit().constData(), 0);
+        clsArrayList some;
+        EXPECT_EQ(ScanFolder(some, d.path(), {u".mp3"_qs}, true), QString());
+        EXPECT_EQ(some.Count(), 3);  // the unreadable folder is skipped quietly
+        ::chmod(d.file(u"locked"_qs).toLocal8Bit().constData(), 0755);
+    }
+}
+
+TEST(SmallHelpers, NamesTimesAndRows) {
+    EXPECT_EQ(GetFileName(u"/music/a.mp3"_qs), u"a.mp3"_qs);
+    EXPECT_EQ(GetFileName(u"a.mp3"_qs), u"a.mp3"_qs);
+    EXPECT_EQ(GetFileName(u"/music/"_qs), QString());
+    EXPECT_EQ(FormatSeconds(0), u"00:00"_qs);
+    EXPECT_EQ(FormatSeconds(59), u"00:59"_qs);
+    EXPECT_EQ(FormatSeconds(60), u"01:00"_qs);
+    EXPECT_EQ(FormatSeconds(75), u"01:15"_qs);
+    EXPECT_EQ(FormatSeconds(6000), u"100:00"_qs);
+    EXPECT_EQ(FormatSeconds(-75), u"-01:-15"_qs);
+    EXPECT_EQ(NotNegative(-3), 0);
+    EXPECT_EQ(NotNegative(7), 7);
+
+    clsArrayList l;
+    l.Add(u"/music/a.mp3"_qs);
+    l.Add(u"/x/ab"_qs);  // shorter than four characters: shown whole, rows stay in step
+    l.Add(QStringLiteral("/曲/歌 & 声.wma"));
+    ListBox box;
+    ShowListInListBox(box, l);
+    ASSERT_EQ(box.count(), 3);
+    EXPECT_EQ(box.rowText(0), u"a"_qs);
+    EXPECT_EQ(box.rowText(1), u"ab"_qs);
+    EXPECT_EQ(box.rowText(2), QStringLiteral("歌 & 声"));
+    EXPECT_EQ(box.listIndex(), -1);
+}

@@ -1,0 +1,112 @@
+#include "settings/clsOption.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const QByteArray kDefaultLine1 =
+    "600,600,600,450,0,1,1,1,0,0,1,99,99,99,99,0,0,15,100,100,0,0,-1,0,0,0,0,0,0,300,300,0,0,0,"
+    "100,100,1,0,0";
+const QByteArray kDefaultColors =
+    "-2147483633,-2147483633,1315860,1315860,16777215,1315860,16777215,1315860,16777215,16777215,"
+    "16777215,16777215,16770720,1315860,8421631,1315860,16777215,1315860,16777215,16762880,"
+    "16744448";
+}  // namespace
+
+TEST(OptionFile, DefaultsAreWrittenInTheTenLineFormat) {
+    TempDir d;
+    clsOption o;
+    ASSERT_TRUE(o.WriteOption(d.file(u"ZAopt.inf"_qs)));
+    EXPECT_EQ(d.read(u"ZAopt.inf"_qs), kDefaultLine1 + "\r\n" + kDefaultColors +
+                                           "\r\n\r\n\r\n\r\n\r\n\r\n1Folder\r\n2Folder\r\n3Folder\r\n");
+}
+
+TEST(OptionFile, RoundTripRestoresEverySetting) {
+    TempDir d;
+    clsOption o;
+    QByteArrayList distinct;
+    for (int i = 0; i < clsOption::kNumericCount; ++i)
+        distinct << QByteArray::number(i * 7 - 20);
+    ASSERT_TRUE(o.ReadOption(d.write(u"seed.inf"_qs, distinct.join(','))));
+    EXPECT_EQ(o.numeric(38), 38 * 7 - 20);
+    o.setRepeatMode(2);
+    o.setLastPlayIndex(-1);
+    o.setFormStatus(1);
+    o.setSoftVolumeLeft(40);
+    o.setSearchMode(1);
+    o.setLastCurrentFolder(QStringLiteral("/home/me/音楽"));
+    o.setLyricFolder(u"/lyrics"_qs);
+    o.setEntryPath(2, u"/third"_qs);
+    o.setEntryPathName(1, u"A, B"_qs);  // commas survive: only lines 1 and 2 are split
+    o.setPlayerColor(20, 123456);
+    ASSERT_TRUE(o.WriteOption(d.file(u"a.inf"_qs)));
+
+    clsOption back;
+    ASSERT_TRUE(back.ReadOption(d.file(u"a.inf"_qs)));
+    for (int i = 0; i < clsOption::kNumericCount; ++i)
+        EXPECT_EQ(back.numeric(i), o.numeric(i)) << "index " << i;
+    for (int16_t i = 0; i < clsOption::kColorCount; ++i)
+        EXPECT_EQ(back.PlayerColor(i), o.PlayerColor(i));
+    EXPECT_EQ(back.GetSubFolder(), 1);
+    EXPECT_EQ(back.LastCurrentFolder(), QStringLiteral("/home/me/音楽"));
+    EXPECT_EQ(back.LyricFolder(), u"/lyrics"_qs);
+    EXPECT_EQ(back.EntryPath(2), u"/third"_qs);
+    EXPECT_EQ(back.EntryPathName(1), u"A, B"_qs);
+    EXPECT_EQ(back.EntryPathName(0), u"1Folder"_qs);
+}
+
+TEST(OptionFile, FieldsAreReadAsLeadingNumbers) {
+    TempDir d;
+    clsOption o;
+    o.ReadOption(d.write(u"f.inf"_qs, "12abc,xyz,2.5,3.5,-7, 42\r\n"));
+    EXPECT_EQ(o.PositionX(), 12);
+    EXPECT_EQ(o.PositionY(), 0);
+    EXPECT_EQ(o.FormWidthNormal(), 2);   // halves to even
+    EXPECT_EQ(o.FormHeightNormal(), 4);
+    EXPECT_EQ(o.OptionTab(), -7);
+    EXPECT_EQ(o.PlayNumber(), 42);
+    EXPECT_EQ(o.RepeatMode(), 1);  // beyond the given fields: unchanged
+}
+
+TEST(OptionFile, DamagedFilesKeepWhatTheyCannotSay) {
+    TempDir d;
+    // Ten fields only, then a short colour line and nothing else.
+    clsOption o;
+    o.ReadOption(d.write(u"short.inf"_qs, "1,2,3,4,5,0,2,0,9,1\r\n255,16777215\r\n"));
+    EXPECT_EQ(o.TimerShuffleFlg(), 1);
+    EXPECT_EQ(o.TimerSaveFlg(), 1);     // index 10: default
+    EXPECT_EQ(o.StartHour(), 99);
+    EXPECT_EQ(o.PlayerColor(0), 255);
+    EXPECT_EQ(o.PlayerColor(2), 1315860);
+    EXPECT_EQ(o.EntryPathName(2), u"3Folder"_qs);
+
+    // Too many fields, out-of-range numbers, and a line of junk.
+    QByteArray line(kDefaultLine1);
+    line.replace(0, 3, "99999");        // PositionX out of 16-bit range: keeps 600
+    clsOption p;
+    p.ReadOption(d.write(u"wide.inf"_qs, line + ",1,2,3,4,5\r\n99999999999,7\r\n"));
+    EXPECT_EQ(p.PositionX(), 600);
+    EXPECT_EQ(p.PlayerColor(0), clsOption::kButtonFaceColor);
+    EXPECT_EQ(p.PlayerColor(1), 7);
+
+    clsOption q;
+    q.ReadOption(d.write(u"junk.inf"_qs, QByteArray("\x00\xff\xfe,,,\r\n\r\n", 9)));
+    EXPECT_EQ(q.PositionX(), 0);   // junk and empty fields read as 0
+    EXPECT_EQ(q.PositionY(), 0);
+    EXPECT_EQ(q.PlayNumber(), 1);  // fields the line does not have keep their values
+    EXPECT_FALSE(q.ReadOption(d.file(u"absent.inf"_qs)));
+}
+
+TEST(OptionStore, WideSettersClampAndColoursReset) {
+    clsOption o;
+    o.setLyricFormWidth(100000);
+    EXPECT_EQ(o.LyricFormWidth(), 32767);
+    o.setLyricFormPositionX(-50000);
+    EXPECT_EQ(o.LyricFormPositionX(), -32768);
+    o.setPlayerColor(0, 5);
+    o.InitializePlayerColor();
+    EXPECT_EQ(o.PlayerColor(0), clsOption::kButtonFaceColor);
+    EXPECT_THROW(o.setPlayerColor(21, 1), std::out_of_range);
+    EXPECT_EQ(o.EntryPathCount(), 3);
+    EXPECT_EQ(o.PlayerColorCount(), 21);
+}
