@@ -31,8 +31,10 @@ if [ -f "$top/tests/fuzz/CMakeLists.txt" ]; then
     dir="$top/build-fuzz"
     cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
           -DZAPT_FUZZ=ON -DZAPT_BUILD_BENCH=OFF > /dev/null
-    cmake --build "$dir" -j "$jobs" --target fuzz_taginfo
-    mkdir -p "$dir/corpus"
-    "$dir/tests/fuzz/fuzz_taginfo" -max_total_time=30 "$dir/corpus"
+    cmake --build "$dir" -j "$jobs" --target fuzz_taginfo fuzz_taginfo_seeds
+    corpus=$(mktemp -d)
+    "$dir/tests/fuzz/fuzz_taginfo_seeds" "$corpus"
+    "$dir/tests/fuzz/fuzz_taginfo" -max_total_time=30 -rss_limit_mb=2048 "$corpus"
+    rm -rf "$corpus"
 fi
 echo "== all tests passed"
