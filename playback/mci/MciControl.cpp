@@ -1,0 +1,134 @@
+#include "MciControl.h"
+
+#include "FfmpegSource.h"
+#include "MidiSource.h"
+
+#include <QMetaObject>
+#include <memory>
+
+namespace {
+
+bool isDevice(const QString& type, const QString& name) {
+    return type.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+MciControl::MciControl(QObject* parent) : QObject(parent) {
+    // Runs on the decode thread with the output's lock held: it only posts the report.
+    output_.setEndHandler([this] {
+        const uint64_t generation = generation_.load(std::memory_order_acquire);
+        QMetaObject::invokeMethod(
+            this, [this, generation] { finish(generation); }, Qt::QueuedConnection);
+    });
+}
+
+MciControl::~MciControl() {
+    output_.stop();
+}
+
+void MciControl::setCommand(const QString& command) {
+    command_ = command;
+    const QString verb = command.trimmed().toLower();
+    if (verb == u"open")
+        lastError_ = open();
+    else if (verb == u"play")
+        lastError_ = play();
+    else if (verb == u"pause")
+        lastError_ = pause();
+    else if (verb == u"stop")
+        lastError_ = stop();
+    else if (verb == u"close") {
+        close();
+        lastError_ = NoError;
+    } else
+        lastError_ = UnknownCommand;
+}
+
+MciControl::Error MciControl::open() {
+    close();
+    if (isDevice(deviceType_, QStringLiteral("CDAudio"))) return DeviceUnavailable;
+
+    std::unique_ptr<PcmSource> source;
+    if (isDevice(deviceType_, QStringLiteral("Sequencer"))) {
+        source = MidiSource::open(fileName_);
+    } else {
+        source = FfmpegSource::open(fileName_);
+        // With no device named the file decides, as it did for ".rmi" or ".midi" names.
+        if (!source && deviceType_.isEmpty()) source = MidiSource::open(fileName_);
+    }
+    if (!source) return CannotOpen;
+    if (!output_.load(std::move(source))) return CannotOpen;
+    mode_ = Mode::Stopped;
+    return NoError;
+}
+
+MciControl::Error MciControl::play() {
+    switch (mode_) {
+    case Mode::NotOpen:
+        return NotOpen;
+    case Mode::Playing:
+        return NoError;
+    case Mode::Paused:
+    case Mode::Stopped:
+        break;
+    }
+    // The generation moves before the sound starts, so even a very short file's end report
+    // carries the new one.
+    generation_.fetch_add(1, std::memory_order_acq_rel);
+    // Paused output (a pause or a stop) resumes where it was; a fresh or finished file
+    // starts from the beginning.
+    const bool resumed = output_.state() == AudioOutput::Paused && output_.resume();
+    if (!resumed && !output_.play()) return OutputFailed;
+    mode_ = Mode::Playing;
+    return NoError;
+}
+
+MciControl::Error MciControl::pause() {
+    if (mode_ == Mode::NotOpen) return NotOpen;
+    if (mode_ == Mode::Playing) {
+        output_.pause();
+        mode_ = Mode::Paused;
+    }
+    return NoError;
+}
+
+MciControl::Error MciControl::stop() {
+    if (mode_ == Mode::NotOpen) return NotOpen;
+    generation_.fetch_add(1, std::memory_order_acq_rel);
+    output_.pause();
+    mode_ = Mode::Stopped;
+    return NoError;
+}
+
+void MciControl::close() {
+    generation_.fetch_add(1, std::memory_order_acq_rel);
+    output_.stop();
+    mode_ = Mode::NotOpen;
+}
+
+int32_t MciControl::lengthSeconds() const {
+    return mode_ == Mode::NotOpen ? 0 : output_.lengthSeconds();
+}
+
+int32_t MciControl::positionSeconds() const {
+    return mode_ == Mode::NotOpen ? 0 : output_.positionSeconds();
+}
+
+bool MciControl::seekSeconds(int32_t second) {
+    if (mode_ == Mode::NotOpen) return false;
+    generation_.fetch_add(1, std::memory_order_acq_rel);
+    if (!output_.seekSeconds(second)) return false;
+    // A seek after the end starts the file playing again.
+    if (output_.state() == AudioOutput::Playing) mode_ = Mode::Playing;
+    return true;
+}
+
+void MciControl::finish(uint64_t generation) {
+    // A report that a command overtook, or one for a playback that a seek restarted, is stale.
+    if (generation != generation_.load(std::memory_order_acquire) || mode_ != Mode::Playing ||
+        output_.state() != AudioOutput::Stopped)
+        return;
+    mode_ = Mode::Stopped;
+    Q_EMIT Done(1);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "playback/output/AudioOutput.h"
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+
+// The media-control object `MMC`: plays every file that the MP3/WAV library does not, driven by
+// command strings as the player has always driven it. Set `DeviceType` and `FileName`, then
+// `Command` to "open", "play", "pause", "stop" or "close". "Sequencer" plays MIDI through
+// FluidSynth, an empty type lets the file decide (FFmpeg, or MIDI by its content), "CDAudio"
+// fails where there is no CD drive (always, here). Lives on the UI thread; its sound runs
+// through an AudioOutput of its own.
+class MciControl : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString DeviceType READ DeviceType WRITE setDeviceType)
+    Q_PROPERTY(QString FileName READ FileName WRITE setFileName)
+    Q_PROPERTY(QString Command READ Command WRITE setCommand)
+
+public:
+    enum Error {
+        NoError = 0,
+        NotOpen,           // play, pause or stop without an open file
+        CannotOpen,        // the file is missing or not playable
+        DeviceUnavailable, // no such device here (CD audio)
+        UnknownCommand,
+        OutputFailed, // the sound output refused to start
+    };
+    Q_ENUM(Error)
+
+    enum class Mode { NotOpen, Stopped, Playing, Paused };
+
+    explicit MciControl(QObject* parent = nullptr);
+    ~MciControl() override;
+
+    QString DeviceType() const { return deviceType_; }
+    void setDeviceType(const QString& type) { deviceType_ = type; }
+    QString FileName() const { return fileName_; }
+    void setFileName(const QString& name) { fileName_ = name; }
+    // The last command given, whether or not it succeeded.
+    QString Command() const { return command_; }
+    void setCommand(const QString& command);
+
+    Error lastError() const { return lastError_; }
+    Mode mode() const { return mode_; }
+
+    // Whole seconds; 0 while nothing is open.
+    int32_t lengthSeconds() const;
+    int32_t positionSeconds() const;
+    // Moves within the open file while it plays or is paused or stopped; false otherwise or
+    // past the end.
+    bool seekSeconds(int32_t second);
+
+Q_SIGNALS:
+    // 1: the file played to its end. Emitted on this object's thread, once per end, never
+    // after "stop", "close", a new "open" or a seek made before the report arrived.
+    void Done(int notifyCode);
+
+private:
+    Error open();
+    Error play();
+    Error pause();
+    Error stop();
+    void close();
+    void finish(uint64_t generation);
+
+    QString deviceType_;
+    QString fileName_;
+    QString command_;
+    Error lastError_ = NoError;
+    Mode mode_ = Mode::NotOpen;
+    // Moves on with every command that makes an earlier end report stale.
+    std::atomic<uint64_t> generation_{0};
+    AudioOutput output_;
+};
