@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <sndfile.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -93,7 +94,41 @@ void appendEnd(QByteArray& track, uint32_t delta) {
     track.append("\xFF\x2F\x00", 3);
 }
 
+bool writeWithSndfile(const QString& path, const Tone& tone, int format) {
+    SF_INFO info{};
+    info.samplerate = tone.sampleRate;
+    info.channels = tone.channels;
+    info.format = format;
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!file) return false;
+    const int64_t total = std::llround(tone.seconds * tone.sampleRate);
+    std::vector<float> block;
+    double phase = 0;
+    bool ok = true;
+    for (int64_t pos = 0; pos < total && ok; pos += 4096) {
+        const int64_t n = std::min<int64_t>(4096, total - pos);
+        block.assign(static_cast<size_t>(n * tone.channels), 0.0f);
+        for (int64_t i = 0; i < n; ++i) {
+            const float v = static_cast<float>(tone.amplitude * std::sin(phase));
+            phase = std::fmod(phase + 2 * std::numbers::pi * tone.frequency / tone.sampleRate,
+                              2 * std::numbers::pi);
+            for (int ch = 0; ch < tone.channels; ++ch)
+                block[static_cast<size_t>(i * tone.channels + ch)] = v;
+        }
+        ok = sf_writef_float(file, block.data(), n) == n;
+    }
+    return sf_close(file) == 0 && ok;
+}
+
 } // namespace
+
+bool writeWav(const QString& path, const Tone& tone) {
+    return writeWithSndfile(path, tone, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+}
+
+bool writeMp3(const QString& path, const Tone& tone) {
+    return writeWithSndfile(path, tone, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
+}
 
 bool hasEncoder(const char* name) {
     return avcodec_find_encoder_by_name(name) != nullptr;

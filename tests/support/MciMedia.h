@@ -24,6 +24,11 @@ bool hasEncoder(const char* name);
 // selects. False when the encoder or the container is missing or writing fails.
 bool writeTone(const QString& path, const char* encoder, const Tone& tone = {});
 
+// The files the MP3/WAV library plays, through libsndfile (16-bit WAV; MP3 at its default
+// quality).
+bool writeWav(const QString& path, const Tone& tone = {});
+bool writeMp3(const QString& path, const Tone& tone = {});
+
 struct Midi {
     int format = 0; // 0: one track; 1: a tempo track and a note track
     int ticksPerQuarter = 480;

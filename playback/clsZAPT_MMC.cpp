@@ -1,0 +1,120 @@
+#include "clsZAPT_MMC.h"
+
+#include "playback/mci/MciControl.h"
+
+clsZAPT_MMC::clsZAPT_MMC() {
+    vbmp3_init();
+}
+
+bool clsZAPT_MMC::isLibraryRoute() const {
+    return FileExtension == u"mp3" || FileExtension == u"wav";
+}
+
+void clsZAPT_MMC::sendCommand(const char* command) {
+    if (MciControl) MciControl->setCommand(QString::fromLatin1(command));
+}
+
+QString clsZAPT_MMC::getPath() const {
+    return Opened ? CurrentPath : QString();
+}
+
+// The media-control object knows the length of its files, so the time display and the seek bar
+// work for every format, not only for the library's.
+int32_t clsZAPT_MMC::getTotalSecond() const {
+    if (!Opened) return 0;
+    if (!isLibraryRoute() && MciControl) return MciControl->lengthSeconds();
+    return TotalSec;
+}
+
+int32_t clsZAPT_MMC::playSecond() {
+    if (!isLibraryRoute() && MciControl) {
+        PlaySec = MciControl->positionSeconds();
+        return PlaySec;
+    }
+    vbmp3_getState(&PlaySec);
+    return PlaySec;
+}
+
+int32_t clsZAPT_MMC::bitrate() const {
+    return FileInfo.bitRate;
+}
+
+void clsZAPT_MMC::setMMC(::MciControl* age_mmc) {
+    MciControl = age_mmc;
+}
+
+bool clsZAPT_MMC::open_(const QString& filePath) {
+    CurrentPath = filePath;
+    FileExtension = filePath.right(3);
+    sendCommand("stop");
+    sendCommand("close");
+
+    bool result = true;
+    if (isLibraryRoute()) {
+        result = vbmp3_open(filePath.toUtf8().constData(), &FileInfo) != 0;
+        if (result) TotalSec = FileInfo.totalSec;
+    } else if (MciControl) {
+        if (FileExtension == u"cda")
+            MciControl->setDeviceType(QStringLiteral("CDAudio"));
+        else if (FileExtension == u"mid")
+            MciControl->setDeviceType(QStringLiteral("Sequencer"));
+        else
+            MciControl->setDeviceType(QString());
+    }
+    Opened = result;
+    return result;
+}
+
+bool clsZAPT_MMC::play() {
+    if (isLibraryRoute()) return vbmp3_play() != 0;
+    if (MciControl) {
+        MciControl->setFileName(CurrentPath);
+        sendCommand("open");
+        sendCommand("play");
+    }
+    return true;
+}
+
+bool clsZAPT_MMC::stop_() {
+    Opened = false;
+    if (isLibraryRoute()) {
+        if (vbmp3_stop() == 0) return false;
+        return vbmp3_close() != 0;
+    }
+    sendCommand("stop");
+    sendCommand("close");
+    return true;
+}
+
+// On the media-control route the seek is real as well (its result is the control's).
+bool clsZAPT_MMC::seek_(int32_t Value) {
+    if (isLibraryRoute()) return vbmp3_seek(Value) != 0;
+    return MciControl && MciControl->seekSeconds(Value);
+}
+
+int32_t clsZAPT_MMC::getState() {
+    if (isLibraryRoute()) {
+        int32_t scratch = 0;
+        return vbmp3_getState(&scratch);
+    }
+    const QString last = MciControl ? MciControl->Command() : QString();
+    if (last == u"play") return 1;
+    if (last == u"pause") return 2;
+    return 0;
+}
+
+bool clsZAPT_MMC::pause() {
+    if (isLibraryRoute()) return vbmp3_pause() != 0;
+    sendCommand("pause");
+    return true;
+}
+
+bool clsZAPT_MMC::restart() {
+    if (isLibraryRoute()) return vbmp3_restart() != 0;
+    sendCommand("play");
+    return true;
+}
+
+int16_t clsZAPT_MMC::SetVolume(int32_t left, int32_t right) {
+    return vbmp3_setVolume(left, right);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "playback/decoder/vbmp3.h"
+
+#include <QString>
+#include <cstdint>
+
+class MciControl;
+
+// The player engine: one small interface over the two ways a file is played. Names ending in
+// "mp3" or "wav" (exactly, case-sensitive) go to the MP3/WAV library; everything else goes to
+// the media-control object. Used from the UI thread only.
+class clsZAPT_MMC {
+public:
+    clsZAPT_MMC();
+    clsZAPT_MMC(const clsZAPT_MMC&) = delete;
+    clsZAPT_MMC& operator=(const clsZAPT_MMC&) = delete;
+
+    QString getPath() const;
+    int32_t getTotalSecond() const;
+    int32_t playSecond();
+    int32_t bitrate() const;
+    void setMMC(MciControl* age_mmc);
+    bool open_(const QString& filePath);
+    bool play();
+    bool stop_();
+    bool seek_(int32_t Value);
+    int32_t getState();
+    bool pause();
+    bool restart();
+    int16_t SetVolume(int32_t left, int32_t right);
+
+protected:
+    bool isLibraryRoute() const;
+    void sendCommand(const char* command);
+
+    QString FileExtension;
+    QString CurrentPath;
+    ::MciControl* MciControl = nullptr;
+    OpenFileInfo FileInfo{};
+    int32_t TotalSec = 0;
+    int32_t PlaySec = 0;
+    bool Opened = false;
+};

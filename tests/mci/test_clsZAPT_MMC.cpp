@@ -1,0 +1,279 @@
+#include "MciWait.h"
+#include "playback/clsZAPT_MMC.h"
+#include "playback/mci/MciControl.h"
+#include "support/MciMedia.h"
+#include "support/TempDir.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Reads the engine's fields, which the program itself never looks at from outside.
+struct Engine : clsZAPT_MMC {
+    using clsZAPT_MMC::CurrentPath;
+    using clsZAPT_MMC::FileExtension;
+    using clsZAPT_MMC::Opened;
+    using clsZAPT_MMC::TotalSec;
+};
+
+std::atomic<int> libraryEnds{0};
+
+void countEnd(int32_t status, intptr_t) {
+    if (status == 4) libraryEnds.fetch_add(1);
+}
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        player.setMMC(&mmc);
+        vbmp3_callback(&countEnd, 0);
+        libraryEnds = 0;
+        QObject::connect(&mmc, &MciControl::Done, &mmc, [this](int code) { done.push_back(code); });
+    }
+    void TearDown() override {
+        player.stop_();
+        vbmp3_stop();
+        vbmp3_close();
+        vbmp3_stopCallback();
+    }
+    QString wma(const QString& name, double seconds = 3.0) {
+        MciMedia::Tone tone;
+        tone.seconds = seconds;
+        const QString path = dir.file(name);
+        EXPECT_TRUE(MciMedia::writeTone(path, "wmav2", tone));
+        return path;
+    }
+    QString mp3(const QString& name, double seconds = 3.0) {
+        MciMedia::Tone tone;
+        tone.seconds = seconds;
+        const QString path = dir.file(name);
+        EXPECT_TRUE(MciMedia::writeMp3(path, tone));
+        return path;
+    }
+    QString wav(const QString& name, double seconds = 3.0) {
+        MciMedia::Tone tone;
+        tone.seconds = seconds;
+        const QString path = dir.file(name);
+        EXPECT_TRUE(MciMedia::writeWav(path, tone));
+        return path;
+    }
+    int32_t libraryState() {
+        int32_t second = 0;
+        return vbmp3_getState(&second);
+    }
+
+    TempDir dir;
+    MciControl mmc;
+    Engine player;
+    std::vector<int> done;
+};
+
+TEST_F(EngineTest, ExactLowerCaseMp3AndWavGoToTheLibrary) {
+    for (const QString& path : {mp3(QStringLiteral("a.mp3")), wav(QStringLiteral("b.wav")),
+                                wav(QStringLiteral("no-dot-wav"))}) {
+        SCOPED_TRACE(path.toStdString());
+        mmc.setDeviceType(QStringLiteral("untouched"));
+        ASSERT_TRUE(player.open_(path));
+        EXPECT_TRUE(player.Opened);
+        EXPECT_EQ(player.getPath(), path);
+        EXPECT_EQ(player.getTotalSecond(), 3);
+        EXPECT_EQ(player.TotalSec, 3);
+        EXPECT_EQ(mmc.DeviceType(), QStringLiteral("untouched"));
+        EXPECT_EQ(mmc.Command(), QStringLiteral("close")) << "stop and close go to the control";
+        ASSERT_TRUE(player.play());
+        EXPECT_EQ(libraryState(), 1);
+        EXPECT_EQ(player.getState(), 1);
+        EXPECT_EQ(mmc.mode(), MciControl::Mode::NotOpen);
+        EXPECT_TRUE(player.stop_());
+    }
+    ASSERT_TRUE(player.open_(dir.file(QStringLiteral("a.mp3"))));
+    EXPECT_GT(player.bitrate(), 0);
+}
+
+TEST_F(EngineTest, EveryOtherEndingGoesToTheControlWithItsDeviceType) {
+    struct Case {
+        QString name;
+        QString device;
+    };
+    const Case cases[] = {
+        {QStringLiteral("upper.MP3"), QString()},
+        {QStringLiteral("mixed.Wav"), QString()},
+        {QStringLiteral("tone.wma"), QString()},
+        {QStringLiteral("Track01.cda"), QStringLiteral("CDAudio")},
+        {QStringLiteral("song.mid"), QStringLiteral("Sequencer")},
+        {QStringLiteral("song.MID"), QString()},
+        {QStringLiteral("tone.flac"), QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        mmc.setDeviceType(QStringLiteral("previous"));
+        // Nothing is read at open_: the control opens the file only on play.
+        EXPECT_TRUE(player.open_(dir.file(c.name)));
+        EXPECT_EQ(player.FileExtension, c.name.right(3));
+        EXPECT_EQ(mmc.DeviceType(), c.device);
+        EXPECT_EQ(player.getPath(), dir.file(c.name));
+        EXPECT_EQ(libraryState(), 0);
+    }
+}
+
+TEST_F(EngineTest, UpperCaseMp3PlaysThroughTheControl) {
+    const QString path = mp3(QStringLiteral("tone.MP3"));
+    ASSERT_TRUE(player.open_(path));
+    ASSERT_TRUE(player.play());
+    EXPECT_EQ(mmc.FileName(), path);
+    EXPECT_EQ(mmc.Command(), QStringLiteral("play"));
+    EXPECT_EQ(mmc.mode(), MciControl::Mode::Playing);
+    EXPECT_EQ(player.getState(), 1);
+    EXPECT_EQ(libraryState(), 0);
+    EXPECT_EQ(player.getTotalSecond(), 3) << "the control knows the length";
+}
+
+TEST_F(EngineTest, ControlRouteStateFollowsTheLastCommand) {
+    ASSERT_TRUE(player.open_(wma(QStringLiteral("a.wma"))));
+    EXPECT_EQ(player.getState(), 0) << "last command: close";
+    ASSERT_TRUE(player.play());
+    EXPECT_EQ(player.getState(), 1);
+    EXPECT_TRUE(player.pause());
+    EXPECT_EQ(player.getState(), 2);
+    EXPECT_EQ(mmc.mode(), MciControl::Mode::Paused);
+    EXPECT_TRUE(player.restart());
+    EXPECT_EQ(player.getState(), 1);
+    EXPECT_EQ(mmc.mode(), MciControl::Mode::Playing);
+    EXPECT_TRUE(player.stop_());
+    EXPECT_EQ(player.getState(), 0);
+    EXPECT_EQ(mmc.mode(), MciControl::Mode::NotOpen);
+
+    // A CD track fails inside the control; the engine still reports success and the state
+    // still comes from the command string.
+    ASSERT_TRUE(player.open_(dir.file(QStringLiteral("Track01.cda"))));
+    EXPECT_TRUE(player.play());
+    EXPECT_EQ(mmc.lastError(), MciControl::NotOpen) << "its open failed, so did its play";
+    EXPECT_EQ(mmc.mode(), MciControl::Mode::NotOpen);
+    EXPECT_EQ(player.getState(), 1);
+    EXPECT_TRUE(player.pause());
+    EXPECT_EQ(player.getState(), 2);
+}
+
+TEST_F(EngineTest, LibraryRouteResultsComeFromTheLibrary) {
+    ASSERT_TRUE(player.open_(mp3(QStringLiteral("a.mp3"))));
+    EXPECT_EQ(player.getState(), 0);
+    EXPECT_FALSE(player.restart()) << "nothing paused";
+    ASSERT_TRUE(player.play());
+    EXPECT_TRUE(player.pause());
+    EXPECT_EQ(player.getState(), 2);
+    EXPECT_TRUE(player.restart());
+    EXPECT_EQ(player.getState(), 1);
+    EXPECT_TRUE(player.seek_(2));
+    EXPECT_GE(player.playSecond(), 2);
+    EXPECT_FALSE(player.seek_(60)) << "past the end";
+    EXPECT_EQ(player.SetVolume(40, 60), 1);
+    int32_t left = 0;
+    int32_t right = 0;
+    vbmp3_getVolume(&left, &right);
+    EXPECT_EQ(left, 40);
+    EXPECT_EQ(right, 60);
+    vbmp3_setVolume(100, 100);
+    EXPECT_TRUE(player.stop_());
+    EXPECT_EQ(player.getState(), 0);
+    EXPECT_FALSE(player.seek_(1)) << "nothing open";
+}
+
+TEST_F(EngineTest, ControlRouteSeeksAndReportsLengthAndPosition) {
+    ASSERT_TRUE(player.open_(wma(QStringLiteral("a.wma"), 4.0)));
+    EXPECT_FALSE(player.seek_(1)) << "the control opens the file only on play";
+    EXPECT_EQ(player.getTotalSecond(), 0);
+    ASSERT_TRUE(player.play());
+    EXPECT_EQ(player.getTotalSecond(), 4);
+    EXPECT_TRUE(player.seek_(2));
+    EXPECT_GE(player.playSecond(), 2);
+    EXPECT_FALSE(player.seek_(30));
+    ASSERT_TRUE(waitUntil([&] { return !done.empty(); }));
+    EXPECT_EQ(done, std::vector<int>{1});
+    EXPECT_EQ(libraryEnds.load(), 0);
+}
+
+TEST_F(EngineTest, StopHidesPathAndLengthButKeepsTheFields) {
+    const QString path = mp3(QStringLiteral("a.mp3"));
+    ASSERT_TRUE(player.open_(path));
+    ASSERT_TRUE(player.play());
+    EXPECT_TRUE(player.stop_());
+    EXPECT_FALSE(player.Opened);
+    EXPECT_EQ(player.getPath(), QString());
+    EXPECT_EQ(player.getTotalSecond(), 0);
+    EXPECT_EQ(player.CurrentPath, path);
+    EXPECT_EQ(player.TotalSec, 3);
+
+    ASSERT_TRUE(player.open_(wma(QStringLiteral("b.wma"))));
+    ASSERT_TRUE(player.play());
+    EXPECT_TRUE(player.stop_());
+    EXPECT_EQ(player.getPath(), QString());
+    EXPECT_EQ(player.getTotalSecond(), 0);
+    settle(300);
+    EXPECT_TRUE(done.empty());
+}
+
+TEST_F(EngineTest, AFailedLibraryOpenLeavesNothingOpen) {
+    ASSERT_TRUE(player.open_(mp3(QStringLiteral("good.mp3"))));
+    const QString bad = dir.write(QStringLiteral("bad.mp3"), QByteArray("words, not sound"));
+    for (const QString& path : {bad, dir.file(QStringLiteral("missing.wav")),
+                                dir.write(QStringLiteral("empty.wav"), {})}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_FALSE(player.open_(path));
+        EXPECT_FALSE(player.Opened);
+        EXPECT_EQ(player.getPath(), QString());
+        EXPECT_EQ(player.getTotalSecond(), 0);
+        EXPECT_EQ(player.TotalSec, 3) << "keeps the last good length";
+        EXPECT_FALSE(player.play());
+    }
+}
+
+TEST_F(EngineTest, StopFollowsThePreviousFilesRoute) {
+    ASSERT_TRUE(player.open_(wma(QStringLiteral("a.wma"))));
+    ASSERT_TRUE(player.play());
+    // Opening a library file stops and closes the control's file first.
+    ASSERT_TRUE(player.open_(mp3(QStringLiteral("b.mp3"))));
+    EXPECT_EQ(mmc.mode(), MciControl::Mode::NotOpen);
+    ASSERT_TRUE(player.play());
+    EXPECT_EQ(libraryState(), 1);
+    EXPECT_TRUE(player.stop_());
+    EXPECT_EQ(libraryState(), 0);
+
+    // Without the library, its stop fails and so does stop_, which then closes nothing.
+    ASSERT_TRUE(player.open_(dir.file(QStringLiteral("b.mp3"))));
+    vbmp3_free();
+    EXPECT_FALSE(player.stop_());
+    EXPECT_FALSE(player.Opened);
+    vbmp3_init();
+    vbmp3_callback(&countEnd, 0);
+}
+
+TEST_F(EngineTest, WorksBeforeAControlIsBound) {
+    Engine lone;
+    EXPECT_TRUE(lone.stop_());
+    EXPECT_TRUE(lone.open_(dir.file(QStringLiteral("a.wma"))));
+    EXPECT_TRUE(lone.play());
+    EXPECT_EQ(lone.getState(), 0);
+    EXPECT_FALSE(lone.seek_(1));
+    EXPECT_TRUE(lone.stop_());
+}
+
+TEST_F(EngineTest, QuickSequencesOnBothRoutesLeaveNoStaleEnd) {
+    const QString paths[] = {mp3(QStringLiteral("a.mp3"), 2.0), wma(QStringLiteral("b.wma"), 2.0),
+                             wav(QStringLiteral("c.wav"), 2.0)};
+    for (int round = 0; round < 45; ++round) {
+        player.stop_();
+        player.open_(paths[round % 3]);
+        player.play();
+        if (round % 2) player.pause();
+        if (round % 4 == 1) player.seek_(1);
+        if (round % 2) player.restart();
+        QCoreApplication::processEvents();
+    }
+    player.stop_();
+    settle(2500);
+    EXPECT_TRUE(done.empty());
+    EXPECT_EQ(libraryEnds.load(), 0);
+}
+
+} // namespace
