@@ -2,6 +2,7 @@
 
 #include "PcmSource.h"
 
+#include <cstdint>
 #include <vector>
 
 struct _SDL_AudioStream;
@@ -31,6 +32,10 @@ private:
     void drainStream(std::vector<float>& out);
 
     PcmSource::Format in_;
+    // Frames in and out since the last reset: the resampler's output is made exactly as long
+    // as the input at the end, since SDL's own flush comes out short.
+    int64_t inFrames_ = 0;
+    int64_t outFrames_ = 0;
     int outRate_ = 0;
     _SDL_AudioStream* stream_ = nullptr;
     std::vector<float> stereo_;

@@ -29,7 +29,8 @@ void warnNoDevice() {
 }
 
 bool startDummy() {
-    SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+    // Over an empty SDL_AUDIODRIVER too, which counts as no choice.
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     warnNoDevice();

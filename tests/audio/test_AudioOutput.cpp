@@ -1,0 +1,357 @@
+#include "AudioTestSupport.h"
+
+#include "playback/decoder/PcmSourceFactory.h"
+#include "playback/output/AudioOutput.h"
+#include "playback/output/PcmConverter.h"
+#include "playback/output/SpscRingBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class AudioOutputTest : public ::testing::Test {
+protected:
+    std::string path(const char* name) const { return tempPath(dir, name); }
+
+    // Plays the file to its end and returns what the device received.
+    AudioCapture playToEnd(const std::string& file, int deviceRate = 0) {
+        AudioCapture capture(path("device.raw"));
+        capture.arm();
+        output.setDeviceRate(deviceRate);
+        EXPECT_TRUE(output.load(PcmSourceFactory::open(file)));
+        EXPECT_TRUE(output.play());
+        EXPECT_TRUE(ends.waitFor(++expectedEnds));
+        output.stop();
+        EXPECT_TRUE(capture.load());
+        return capture;
+    }
+
+    void SetUp() override {
+        // The disk driver needs a file it can write even where a test reads none back.
+        AudioCapture(path("unread.raw")).arm();
+        output.setEndHandler([this] { ends.hit(); });
+    }
+
+    TempDir dir;
+    EndCounter ends;
+    int expectedEnds = 0;
+    AudioOutput output;
+};
+
+struct WavCase {
+    ToneFiles::WavEncoding encoding;
+    int rate;
+    int channels;
+};
+
+class WavPitchTest : public AudioOutputTest, public ::testing::WithParamInterface<WavCase> {};
+
+TEST_P(WavPitchTest, DeviceGetsTheFilesToneAndLevel) {
+    const WavCase c = GetParam();
+    ToneSpec tone;
+    tone.sampleRate = c.rate;
+    tone.channels = c.channels;
+    tone.seconds = 0.4;
+    tone.frequency[0] = 440;
+    tone.frequency[1] = 660;
+    tone.amplitude[0] = 0.5;
+    tone.amplitude[1] = 0.25;
+    const std::string file = path("tone.wav");
+    ASSERT_TRUE(ToneFiles::writeWav(file, tone, c.encoding));
+
+    const AudioCapture capture = playToEnd(file);
+    const auto left = capture.soundOf(0, 100);
+    const auto right = capture.soundOf(1, 100);
+    // The whole file reached the device before the end was reported.
+    EXPECT_NEAR(double(left.size() + 200), tone.seconds * c.rate, 4.0);
+    EXPECT_NEAR(AudioCapture::frequency(left, c.rate), 440.0, 4.0);
+    EXPECT_NEAR(AudioCapture::amplitude(left), 0.5, 0.02);
+    // Mono goes to both channels; stereo keeps its own right channel.
+    EXPECT_NEAR(AudioCapture::frequency(right, c.rate), c.channels == 1 ? 440.0 : 660.0, 6.0);
+    EXPECT_NEAR(AudioCapture::amplitude(right), c.channels == 1 ? 0.5 : 0.25, 0.02);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, WavPitchTest,
+    ::testing::Values(WavCase{ToneFiles::WavEncoding::PcmU8, 22050, 1},
+                      WavCase{ToneFiles::WavEncoding::Pcm16, 44100, 2},
+                      WavCase{ToneFiles::WavEncoding::Pcm24, 48000, 2},
+                      WavCase{ToneFiles::WavEncoding::Pcm32, 96000, 1},
+                      WavCase{ToneFiles::WavEncoding::Float, 8000, 2}));
+
+struct Mp3Case {
+    int rate;
+    int channels;
+    int kbps;
+};
+
+class Mp3PitchTest : public AudioOutputTest, public ::testing::WithParamInterface<Mp3Case> {};
+
+TEST_P(Mp3PitchTest, DeviceGetsTheFilesToneAndLevel) {
+    ASSERT_TRUE(ToneFiles::canWriteMp3());
+    const Mp3Case c = GetParam();
+    ToneSpec tone;
+    tone.sampleRate = c.rate;
+    tone.channels = c.channels;
+    tone.seconds = 0.5;
+    tone.frequency[0] = 440;
+    tone.frequency[1] = 880;
+    const std::string file = path("tone.mp3");
+    ASSERT_TRUE(ToneFiles::writeMp3(file, tone, c.kbps));
+
+    const AudioCapture capture = playToEnd(file);
+    const auto left = capture.soundOf(0, 1000);
+    const auto right = capture.soundOf(1, 1000);
+    ASSERT_GT(left.size(), size_t(c.rate / 5));
+    EXPECT_NEAR(AudioCapture::frequency(left, c.rate), 440.0, 5.0);
+    EXPECT_NEAR(AudioCapture::amplitude(left), 0.5, 0.05);
+    EXPECT_NEAR(AudioCapture::frequency(right, c.rate), c.channels == 1 ? 440.0 : 880.0, 8.0);
+    EXPECT_NEAR(AudioCapture::amplitude(right), 0.5, 0.05);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, Mp3PitchTest,
+                         ::testing::Values(Mp3Case{44100, 2, 192}, Mp3Case{48000, 2, 128},
+                                           Mp3Case{32000, 1, 96}, Mp3Case{22050, 1, 64}));
+
+TEST_F(AudioOutputTest, OtherRatesAreResampledToTheDeviceRate) {
+    ToneSpec tone;
+    tone.sampleRate = 22050;
+    tone.channels = 1;
+    tone.seconds = 0.4;
+    tone.frequency[0] = 500;
+    const std::string wav = path("low.wav");
+    ASSERT_TRUE(ToneFiles::writeWav(wav, tone));
+    const AudioCapture fromWav = playToEnd(wav, 48000);
+    const auto left = fromWav.soundOf(0, 500);
+    // Played at 48 kHz, the file's 0.4 s fill 0.4 s of device frames at the same pitch.
+    EXPECT_NEAR(double(left.size() + 1000), 0.4 * 48000, 200.0);
+    EXPECT_NEAR(AudioCapture::frequency(left, 48000), 500.0, 5.0);
+    EXPECT_NEAR(AudioCapture::frequency(fromWav.soundOf(1, 500), 48000), 500.0, 5.0);
+    EXPECT_NEAR(AudioCapture::amplitude(left), 0.5, 0.03);
+
+    tone.sampleRate = 44100;
+    tone.channels = 2;
+    const std::string mp3 = path("cd.mp3");
+    ASSERT_TRUE(ToneFiles::writeMp3(mp3, tone, 160));
+    const AudioCapture fromMp3 = playToEnd(mp3, 48000);
+    EXPECT_NEAR(AudioCapture::frequency(fromMp3.soundOf(0, 2000), 48000), 500.0, 5.0);
+}
+
+TEST_F(AudioOutputTest, SoftAndDeviceVolumeScaleEachChannel) {
+    ToneSpec tone;
+    tone.seconds = 0.3;
+    tone.amplitude[0] = tone.amplitude[1] = 0.8;
+    const std::string file = path("loud.wav");
+    ASSERT_TRUE(ToneFiles::writeWav(file, tone, ToneFiles::WavEncoding::Float));
+
+    output.setSoftVolume(50, 100);
+    AudioCapture soft = playToEnd(file);
+    EXPECT_NEAR(AudioCapture::amplitude(soft.soundOf(0, 100)), 0.4, 0.02);
+    EXPECT_NEAR(AudioCapture::amplitude(soft.soundOf(1, 100)), 0.8, 0.02);
+
+    output.setSoftVolume(100, 100);
+    output.setDeviceVolume(100, 25);
+    AudioCapture device = playToEnd(file);
+    EXPECT_NEAR(AudioCapture::amplitude(device.soundOf(0, 100)), 0.8, 0.02);
+    EXPECT_NEAR(AudioCapture::amplitude(device.soundOf(1, 100)), 0.2, 0.02);
+
+    // Both stages together: 50 % of 50 %.
+    output.setSoftVolume(50, 50);
+    output.setDeviceVolume(50, 100);
+    AudioCapture both = playToEnd(file);
+    EXPECT_NEAR(AudioCapture::amplitude(both.soundOf(0, 100)), 0.2, 0.02);
+    EXPECT_NEAR(AudioCapture::amplitude(both.soundOf(1, 100)), 0.4, 0.02);
+}
+
+TEST_F(AudioOutputTest, VolumesAreClampedAndReadBack) {
+    int32_t left = -1, right = -1;
+    output.softVolume(left, right);
+    EXPECT_EQ(left, 100);
+    EXPECT_EQ(right, 100);
+    output.setSoftVolume(150, -20);
+    output.softVolume(left, right);
+    EXPECT_EQ(left, 100);
+    EXPECT_EQ(right, 0);
+    output.setDeviceVolume(42, 101);
+    output.deviceVolume(left, right);
+    EXPECT_EQ(left, 42);
+    EXPECT_EQ(right, 100);
+}
+
+TEST_F(AudioOutputTest, PauseHoldsThePositionAndResumeGoesOn) {
+    ToneSpec tone;
+    tone.seconds = 2.5;
+    const std::string file = path("long.wav");
+    ASSERT_TRUE(ToneFiles::writeWav(file, tone));
+    AudioCapture capture(path("device.raw"));
+    capture.arm();
+    ASSERT_TRUE(output.load(PcmSourceFactory::open(file)));
+    EXPECT_EQ(output.lengthSeconds(), 2);
+    ASSERT_TRUE(output.play());
+    while (output.positionSeconds() < 1)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(output.pause());
+    EXPECT_EQ(output.state(), AudioOutput::Paused);
+    EXPECT_FALSE(output.pause());
+    const int32_t held = output.positionSeconds();
+    std::this_thread::sleep_for(1200ms);
+    EXPECT_EQ(output.positionSeconds(), held);
+    EXPECT_EQ(output.state(), AudioOutput::Paused);
+    ASSERT_TRUE(output.resume());
+    EXPECT_EQ(output.state(), AudioOutput::Playing);
+    ASSERT_TRUE(ends.waitFor(1));
+    EXPECT_EQ(output.state(), AudioOutput::Stopped);
+    EXPECT_EQ(output.positionSeconds(), 2);
+    output.stop();
+    ASSERT_TRUE(capture.load());
+    // Nothing was lost or repeated around the pause.
+    long sound = 0;
+    for (long f = 0; f < capture.frames(); ++f)
+        sound += std::fabs(capture.samples()[size_t(2 * f)]) > 1e-4f;
+    EXPECT_NEAR(double(sound), 2.5 * 44100, 300.0);
+}
+
+TEST_F(AudioOutputTest, SeekLandsOnTheSecondAsked) {
+    // 440 Hz for two seconds, then 880 Hz.
+    ToneSpec tone;
+    tone.seconds = 3.0;
+    tone.changeAtSecond = 2.0;
+    tone.laterFactor = 2.0;
+    for (const char* name : {"change.wav", "change.mp3"}) {
+        SCOPED_TRACE(name);
+        const std::string file = path(name);
+        ASSERT_TRUE(std::string(name).ends_with("wav") ? ToneFiles::writeWav(file, tone)
+                                                       : ToneFiles::writeMp3(file, tone, 192));
+        AudioCapture capture(path("device.raw"));
+        capture.arm();
+        ASSERT_TRUE(output.load(PcmSourceFactory::open(file)));
+        EXPECT_FALSE(output.seekSeconds(1));  // not playing yet
+        ASSERT_TRUE(output.play());
+        std::this_thread::sleep_for(50ms);
+        ASSERT_TRUE(output.seekSeconds(2));
+        EXPECT_EQ(output.positionSeconds(), 2);
+        EXPECT_FALSE(output.seekSeconds(4));  // past the end
+        ASSERT_TRUE(ends.waitFor(++expectedEnds));
+        output.stop();
+        ASSERT_TRUE(capture.load());
+        // From 0.1 s after the seek on, everything is the later tone, for about one second.
+        const auto left = capture.soundOf(0);
+        ASSERT_GT(left.size(), size_t(44100));
+        const std::vector<float> after(left.end() - 40000, left.end() - 1000);
+        EXPECT_NEAR(AudioCapture::frequency(after, 44100), 880.0, 8.0);
+        EXPECT_NEAR(double(left.size()), 44100 * 1.05, 44100 * 0.1);
+    }
+}
+
+TEST_F(AudioOutputTest, EndIsReportedOnceAndNeverAfterStopOrReplace) {
+    ToneSpec tone;
+    tone.seconds = 0.3;
+    const std::string file = path("short.wav");
+    ASSERT_TRUE(ToneFiles::writeWav(file, tone));
+
+    ASSERT_TRUE(output.load(PcmSourceFactory::open(file)));
+    ASSERT_TRUE(output.play());
+    ASSERT_TRUE(ends.waitFor(1));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(ends.count(), 1);
+    EXPECT_EQ(output.state(), AudioOutput::Stopped);
+
+    // Played again from the start: one more report.
+    ASSERT_TRUE(output.play());
+    ASSERT_TRUE(ends.waitFor(2));
+
+    // Stopped before its end: no report.
+    ASSERT_TRUE(output.load(PcmSourceFactory::open(file)));
+    ASSERT_TRUE(output.play());
+    std::this_thread::sleep_for(100ms);
+    output.stop();
+    EXPECT_EQ(output.state(), AudioOutput::Stopped);
+    EXPECT_FALSE(output.play());
+
+    // Replaced by a new load while playing: only the new file reports.
+    ASSERT_TRUE(output.load(PcmSourceFactory::open(file)));
+    ASSERT_TRUE(output.play());
+    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(output.load(PcmSourceFactory::open(file)));
+    std::this_thread::sleep_for(400ms);
+    EXPECT_EQ(ends.count(), 2);
+    ASSERT_TRUE(output.play());
+    ASSERT_TRUE(ends.waitFor(3));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(ends.count(), 3);
+}
+
+TEST(SpscRingBufferTest, KeepsOrderAcrossTheWrapAndRefusesOverflow) {
+    SpscRingBuffer ring(6);
+    ASSERT_EQ(ring.capacity(), 8u);
+    const float in[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    float out[8] = {};
+    EXPECT_EQ(ring.write(in, 6), 6u);
+    EXPECT_EQ(ring.read(out, 4), 4u);
+    EXPECT_EQ(ring.write(in, 8), 6u);  // only 6 free
+    EXPECT_EQ(ring.readable(), 8u);
+    EXPECT_EQ(ring.writable(), 0u);
+    EXPECT_EQ(ring.read(out, 8), 8u);
+    const float expected[8] = {5, 6, 1, 2, 3, 4, 5, 6};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(out[i], expected[i]) << i;
+    EXPECT_EQ(ring.read(out, 1), 0u);
+}
+
+TEST(SpscRingBufferTest, ConsumerSeesEverySampleOnce) {
+    SpscRingBuffer ring(1024);
+    constexpr int kTotal = 200000;
+    std::thread producer([&] {
+        float next = 0;
+        while (next < kTotal) {
+            float block[37];
+            for (float& b : block)
+                b = next++;
+            size_t done = 0;
+            while (done < 37)
+                done += ring.write(block + done, 37 - done);
+        }
+    });
+    float expected = 0;
+    bool inOrder = true;
+    while (expected < kTotal) {
+        float block[53];
+        const size_t got = ring.read(block, 53);
+        for (size_t i = 0; i < got; ++i)
+            inOrder = inOrder && block[i] == expected++;
+    }
+    producer.join();
+    EXPECT_TRUE(inOrder);
+}
+
+TEST(PcmConverterTest, MonoFillsBothChannelsAndRateChangesKeepDuration) {
+    PcmConverter converter;
+    ASSERT_TRUE(converter.configure({44100, 1}, 44100));
+    EXPECT_FALSE(converter.resampling());
+    const float mono[3] = {0.1f, -0.2f, 0.3f};
+    std::vector<float> out;
+    converter.convert(mono, 3, out);
+    EXPECT_EQ(out, (std::vector<float>{0.1f, 0.1f, -0.2f, -0.2f, 0.3f, 0.3f}));
+
+    ASSERT_TRUE(converter.configure({4, 3}, 4));
+    const float three[6] = {1, 2, 3, 4, 5, 6};
+    converter.convert(three, 2, out);
+    EXPECT_EQ(out, (std::vector<float>{1, 2, 4, 5}));
+
+    ASSERT_TRUE(converter.configure({22050, 2}, 48000));
+    EXPECT_TRUE(converter.resampling());
+    std::vector<float> second(22050 * 2, 0.25f);
+    size_t total = 0;
+    converter.convert(second.data(), 22050, out);
+    total += out.size();
+    converter.flush(out);
+    total += out.size();
+    EXPECT_NEAR(double(total) / 2, 48000.0, 100.0);
+    EXPECT_FALSE(converter.configure({0, 2}, 48000));
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+#include "AudioTestSupport.h"
+
+#include "playback/decoder/Mp3Source.h"
+#include "playback/decoder/PcmSourceFactory.h"
+#include "playback/decoder/WavSource.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+std::vector<float> readFrames(PcmSource& source, long frames) {
+    const int ch = source.format().channels;
+    std::vector<float> out(size_t(frames) * size_t(ch));
+    long done = 0;
+    while (done < frames) {
+        const long got = source.read(out.data() + size_t(done) * size_t(ch), frames - done);
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    out.resize(size_t(done) * size_t(ch));
+    return out;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class DecoderTest : public ::testing::Test {
+protected:
+    std::string path(const char* name) const { return tempPath(dir, name); }
+    TempDir dir;
+};
+
+TEST_F(DecoderTest, Mp3LengthIsExactAndBitRateIsTheFiles) {
+    ToneSpec tone;
+    tone.seconds = 2.0;
+    for (int kbps : {96, 128, 192, 320}) {
+        SCOPED_TRACE(kbps);
+        const std::string file = path("len.mp3");
+        ASSERT_TRUE(ToneFiles::writeMp3(file, tone, kbps));
+        auto source = Mp3Source::open(file);
+        ASSERT_TRUE(source);
+        EXPECT_EQ(source->format().sampleRate, 44100);
+        EXPECT_EQ(source->format().channels, 2);
+        EXPECT_EQ(source->lengthFrames(), 88200);
+        EXPECT_EQ(source->bitrate(), kbps);
+        // The decoder gives exactly the frames it announced.
+        EXPECT_EQ(readFrames(*source, 100000).size(), size_t(88200 * 2));
+    }
+}
+
+TEST_F(DecoderTest, Mp3SeekLandsOnTheExactSample) {
+    ToneSpec tone;
+    tone.seconds = 3.0;
+    tone.frequency[0] = 441;
+    tone.frequency[1] = 1234;
+    const std::string file = path("seek.mp3");
+    ASSERT_TRUE(ToneFiles::writeMp3(file, tone, 192));
+    auto straight = Mp3Source::open(file);
+    ASSERT_TRUE(straight);
+    const long target = 77777;
+    const auto whole = readFrames(*straight, target + 2000);
+    ASSERT_EQ(whole.size(), size_t(target + 2000) * 2);
+
+    auto jumped = Mp3Source::open(file);
+    ASSERT_TRUE(jumped->seek(target));
+    const auto part = readFrames(*jumped, 2000);
+    ASSERT_EQ(part.size(), size_t(4000));
+    double worst = 0;
+    for (size_t i = 0; i < part.size(); ++i)
+        worst = std::max(worst, double(std::fabs(part[i] - whole[size_t(target) * 2 + i])));
+    EXPECT_LT(worst, 1e-3);
+}
+
+TEST_F(DecoderTest, WavSamplesAndSeekAreExact) {
+    ToneSpec tone;
+    tone.sampleRate = 32000;
+    tone.channels = 2;
+    tone.seconds = 1.0;
+    tone.frequency[1] = 1000;
+    const std::string file = path("exact.wav");
+    ASSERT_TRUE(ToneFiles::writeWav(file, tone, ToneFiles::WavEncoding::Pcm24));
+    auto source = WavSource::open(file);
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->lengthFrames(), 32000);
+    EXPECT_EQ(source->bitrate(), 32000 * 2 * 24 / 1000);
+    ASSERT_TRUE(source->seek(12345));
+    const auto part = readFrames(*source, 100);
+    ASSERT_EQ(part.size(), 200u);
+    for (long i = 0; i < 100; ++i) {
+        EXPECT_NEAR(part[size_t(2 * i)], ToneFiles::sampleAt(tone, 0, 12345 + i), 1e-6);
+        EXPECT_NEAR(part[size_t(2 * i + 1)], ToneFiles::sampleAt(tone, 1, 12345 + i), 1e-6);
+    }
+}
+
+TEST_F(DecoderTest, DecoderIsChosenByContentNotByName) {
+    ToneSpec tone;
+    tone.channels = 1;
+    tone.seconds = 0.2;
+    const std::string wavNamedMp3 = path("really-wav.mp3");
+    ASSERT_TRUE(ToneFiles::writeWav(wavNamedMp3, tone));
+    auto wav = PcmSourceFactory::open(wavNamedMp3);
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(wav->format().channels, 1);  // the MP3 decoder would give two
+    EXPECT_EQ(wav->lengthFrames(), 8820);
+
+    const std::string mp3NamedWav = path("really-mp3.wav");
+    ASSERT_TRUE(ToneFiles::writeMp3(mp3NamedWav, tone, 64));
+    EXPECT_FALSE(PcmSourceFactory::looksLikeWave(mp3NamedWav));
+    auto mp3 = PcmSourceFactory::open(mp3NamedWav);
+    ASSERT_TRUE(mp3);
+    EXPECT_EQ(mp3->format().channels, 2);
+}
+
+TEST_F(DecoderTest, NothingToDecodeGivesNoSource) {
+    ToneSpec tone;
+    tone.seconds = 0.5;
+    const std::string wav = path("good.wav");
+    const std::string mp3 = path("good.mp3");
+    ASSERT_TRUE(ToneFiles::writeWav(wav, tone));
+    ASSERT_TRUE(ToneFiles::writeMp3(mp3, tone, 128));
+
+    writeBytes(path("empty.mp3"), "");
+    writeBytes(path("header-only.wav"), readBytes(wav).substr(0, 44));
+    writeBytes(path("cut.mp3"), readBytes(mp3).substr(0, 100));
+    writeBytes(path("text.mp3"), std::string(3000, 'a') + "\r\nnot music at all\r\n");
+    writeBytes(path("text.wav"), "RIFF....WAVEfmt but nothing that makes sense after it");
+    for (const char* name : {"missing.mp3", "empty.mp3", "header-only.wav", "cut.mp3",
+                             "text.mp3", "text.wav"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(PcmSourceFactory::open(path(name)));
+    }
+}
+
+}  // namespace
