@@ -3,6 +3,8 @@
 #include "LayoutMath.h"
 #include "QtUserDialogs.h"
 #include "core/modZAUtil.h"
+#include "playback/decoder/vbmp3.h"
+#include "playback/mci/MciControl.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -72,9 +74,17 @@ frmMain::frmMain(const QString& appFolder, const QString& startPath,
     buildControls();
     buildMenus();
     wireEvents();
+    wireLibrary();
+    wirePlayback();
+    wireTimeAndVolume();
+    wireTimer();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // A window that was never closed properly still must not leave the library calling it.
+    if (callbackRegistered_)
+        vbmp3_stopCallback();
+}
 
 QString frmMain::AppFile(const QString& name) const { return appFolder_ + u'/' + name; }
 
@@ -205,6 +215,8 @@ void frmMain::buildControls() {
     lstFolderView = new ListBox(client);
     lstFolderView->setObjectName(QStringLiteral("lstFolderView"));
 
+    MMC = new MciControl(this);
+
     tmrPlaydone = new QTimer(this);
     tmrPlaydone->setInterval(1);
     tmrPlayTime = new QTimer(this);
@@ -250,6 +262,10 @@ void frmMain::buildMenus() {
 void frmMain::wireEvents() {
     connect(cmdChangeFormSize, &QToolButton::clicked, this, &frmMain::cmdChangeFormSize_Click);
     connect(cmdHelp, &QToolButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(cmdVolume, &QToolButton::clicked, this, &frmMain::cmdVolume_Click);
+    for (ClickLabel* l : {lblTagInfo, lblTagInfoTitle})
+        connect(l, &ClickLabel::mouseDown, this,
+                [this](Qt::MouseButton b) { lblTagInfo_MouseDown(b); });
     connect(lstPlayList, &ListBox::gotFocus, this,
             [this] { ActiveListName = QStringLiteral("lstPlayList"); });
     connect(lstFolderView, &ListBox::gotFocus, this,
@@ -264,12 +280,38 @@ void frmMain::wireEvents() {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    for (QLineEdit* box : {txtStartH, txtStartM, txtEndH, txtEndM}) {
+        if (watched != box)
+            continue;
+        switch (event->type()) {
+        case QEvent::FocusIn:
+        case QEvent::MouseButtonRelease:
+            QTimer::singleShot(0, box, [box] { modZAUtil::SelectAllText(box); });
+            break;
+        case QEvent::FocusOut:
+            if (loaded_ && !ended_)
+                timeBoxLostFocus(box);
+            break;
+        case QEvent::KeyRelease:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete)
+                box->setText(QStringLiteral("--"));
+            break;
+        default:
+            break;
+        }
+    }
     if (event->type() == QEvent::KeyPress && !ended_) {
         auto* w = qobject_cast<QWidget*>(watched);
         if (w && w->window() == this && isActiveWindow()) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (Form_KeyDown(key))
                 return true;  // handled here; the focused control never sees it
+            if (auto* box = qobject_cast<QLineEdit*>(watched);
+                box && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                (box == txtStartH || box == txtStartM || box == txtEndH || box == txtEndM)) {
+                timeBoxKeyDown(box, key);
+                return true;  // no beep, no default button
+            }
         }
     }
     if (event->type() == QEvent::MouseButtonPress &&
@@ -279,19 +321,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-bool frmMain::Form_KeyDown(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_F1:
-        cmdHelp_Click();
-        break;
-    case Qt::Key_F11:
-        cmdChangeFormSize_Click();
-        break;
-    default:
-        break;
-    }
-    return false;
-}
 
 bool frmMain::Form_Load() {
     // 1. One player per application folder.
@@ -302,6 +331,14 @@ bool frmMain::Form_Load() {
         lock_.reset();
         return false;
     }
+
+    // 2–3. The engine, bound to the media-control object; the decoder's end report.
+    Player = std::make_unique<clsZAPT_MMC>();
+    Player->setMMC(MMC);
+    vbmp3_callback(modZAUtil::DecoderCallback, reinterpret_cast<intptr_t>(&decoderTarget_));
+    callbackRegistered_ = true;
+    const Vbmp3Option option{{30, 1, 5, 0}};
+    vbmp3_setVbmp3Option(&option);
 
     // 4. The start path: the shell has already removed any quotes.
     const QString startPath = startPath_;
@@ -316,6 +353,7 @@ bool frmMain::Form_Load() {
 
     // 7–8.
     SetLabelsTransparent();
+    BuildReserveMenu();
     shpSeekPosition->resize(0, shpSeekPosition->height());
 
     // 9. The program's sub-folders.
@@ -330,28 +368,31 @@ bool frmMain::Form_Load() {
 
     // 12–13.
     SetToolTips();
+    LastSearchMode = 2;
     ReadLinesToList(AppFile(QStringLiteral("ZAigw.txt")), IgnoreWordList);
     ReadLinesToList(AppFile(QStringLiteral("ZAart.txt")), ArtistWordList);
+
+    // 14. The clock and the saved timer times.
+    tmrTimer_Timer();
+    ShowTimerTimes();
 
     // 15. The start folder.
     QString startFolder = Options.PrimaryCurrentPath() != 0 ? Options.EntryPath(0)
                                                             : Options.LastCurrentFolder();
     if (!FolderExists(startFolder))
         startFolder = appFolder_;
-    CurrentFolder = startFolder;
-    FolderViewPath = startFolder;
+    ShowFolder(startFolder, 1);
 
-    // 16. History.
+    // 16–17. History and favorite lists.
     ReadLinesToList(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList);
+    LoadFavoriteLists();
+    ShowFavoriteLists();
 
     // 18–19. The playlist: the start path, or the last playlist.
     if (startPath.isEmpty()) {
         ReadLinesToList(AppFile(QStringLiteral("ZAlog.m3u")), PlayList);
     } else if (FolderExists(startPath)) {
-        ScanFolder(PlayList, startPath,
-                   {QStringLiteral(".mp3"), QStringLiteral(".wma"), QStringLiteral(".wav"),
-                    QStringLiteral(".mid")},
-                   true);
+        CollectFiles(PlayList, startPath, true);
     } else {
         const QString ext = startPath.right(3).toLower();
         static const QStringList playable = {QStringLiteral("wma"), QStringLiteral("mp3"),
@@ -369,9 +410,19 @@ bool frmMain::Form_Load() {
     if (startPath.isEmpty())
         SelectListRow(lstPlayList, static_cast<int16_t>(Options.LastPlayIndex()));
 
-    // 20.
+    // 20–21. Time label, tag label.
     lblPlayTime->setText(Options.DispTimeType() == 0 ? QStringLiteral("00:00")
                                                      : QStringLiteral("‐00:00"));
+    InitTagFieldNames();
+    TagFieldIndex = 0;
+    lblTagInfoTitle->setText(TagFieldNames[0]);
+    ShowTagInfoLabel();
+
+    // 22. The folder view for the current folder.
+    LoadFolderViewFolders(CurrentFolder);
+    FolderViewFiles.Clear();
+    CollectFiles(FolderViewFiles, CurrentFolder, false);
+    DrawFolderView();
 
     // 23–24. Size and position.
     SizingByCode = true;
@@ -388,11 +439,29 @@ bool frmMain::Form_Load() {
     LayoutMainWindow();
     ApplyDisplayOptions();
 
-    // 28.
+    DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
+    DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+    DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
+
+    // 28–29.
     loaded_ = true;
     show();
     repaint();
     tmrTimer->start();
+    vbmp3_setSoftVolume(Options.SoftVolumeLeft(), Options.SoftVolumeRight());
+
+    // 30. The last action.
+    if (!startPath.isEmpty()) {
+        if (PlayList.Count() > 0)
+            PlayFile(PlayList.Value(GetPlayIndex()));
+    } else {
+        if (Options.FirstAction() & 1)
+            cmdGetFile_Click();
+        if (Options.FirstAction() & 2)
+            cmdShuffle_Click();
+        if (Options.FirstAction() & 4)
+            cmdPlay_Click();
+    }
     return true;
 }
 
@@ -400,6 +469,20 @@ void frmMain::ZAPT_End() {
     if (ended_ || !loaded_)
         return;
     ended_ = true;
+
+    // 1–3. Release the decoder, then stop what plays.
+    vbmp3_stop();
+    vbmp3_stopCallback();
+    callbackRegistered_ = false;
+    vbmp3_free();
+    StopPlay();
+
+    // 5. The soft volume, to come back at the next start.
+    int32_t left = 100;
+    int32_t right = 100;
+    vbmp3_getSoftVolume(&left, &right);
+    Options.setSoftVolumeLeft(left);
+    Options.setSoftVolumeRight(right);
 
     // 6. Live state into the store.
     Options.setLastCurrentFolder(FolderViewPath);
@@ -413,6 +496,12 @@ void frmMain::ZAPT_End() {
         Options.setPositionX(LayoutMath::Clamp16(static_cast<double>(x()) * TwipsPerPixelX));
         Options.setPositionY(LayoutMath::Clamp16(static_cast<double>(y()) * TwipsPerPixelY));
     }
+
+    // 8. The timer times as the boxes hold them.
+    Options.setStartHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StartHour, txtStartH->text()));
+    Options.setStartMinute(PlayTimer::StoredValue(PlayTimer::TimeBox::StartMinute, txtStartM->text()));
+    Options.setStopHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StopHour, txtEndH->text()));
+    Options.setStopMinute(PlayTimer::StoredValue(PlayTimer::TimeBox::StopMinute, txtEndM->text()));
 
     // 9–10. Files.
     WriteListToFile(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList, dialogs_.get());

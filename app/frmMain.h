@@ -3,6 +3,12 @@
 #include "core/clsArrayList.h"
 #include "core/ListBox.h"
 #include "core/UserDialogs.h"
+#include "core/modZAUtil.h"
+#include "library/PlaylistShuffler.h"
+#include "playback/NextSongRule.h"
+#include "playback/PlayTimer.h"
+#include "playback/clsZAPT_MMC.h"
+#include "tags/clsTagInfo.h"
 #include "settings/clsOption.h"
 
 #include <QLabel>
@@ -10,10 +16,13 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QTime>
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QFrame;
 class QLineEdit;
@@ -58,6 +67,8 @@ public:
 
     // --- the application state -------------------------------------------------------------
     clsOption Options;
+    std::unique_ptr<clsZAPT_MMC> Player;  // made by start-up, bound to MMC
+    clsTagInfo PlayingTagInfo;
     clsArrayList PlayList;
     clsArrayList FavoriteLists;
     clsArrayList FolderViewFolders;
@@ -146,6 +157,8 @@ public:
     std::array<QFrame*, 3> shpEntryFolder{};
     ListBox* lstFolderView = nullptr;
 
+    MciControl* MMC = nullptr;  // the media-control object for every format but MP3 and WAV
+
     QTimer* tmrPlaydone = nullptr;
     QTimer* tmrPlayTime = nullptr;
     QTimer* tmrTimer = nullptr;
@@ -199,9 +212,121 @@ public:
     // Playlist (library/frmMain_playlist.cpp)
     void RefreshPlayList();
     void ShowPlayListCount(int32_t count);
+    void ShuffleArrayPlayList();
+    void ClearPlayList();
+    void MovePlayListSelection(int32_t step);
+    void DeleteSelectedSong();
+    void SortPlayList(int mode, int32_t first);  // 0 by track number, 1 by file name
+    void SortFolderFilesByDate();
+    void ShowListPopupMenu();
+    void cmdShuffle_Click();
+    void cmdUpItem_Click();
+    void cmdDownItem_Click();
+    void cmdListClear_Click();
+    void mnuSort_Track_Click();
+    void mnuSort_Title_Click();
+    void mnuSort_Date_Click();
+    void lstPlayList_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void lstPlayList_KeyUp(int key, Qt::KeyboardModifiers modifiers);
+
+    // Collection from folders (library/frmMain_collect.cpp)
+    void zapGetFile(clsArrayList& list, const QString& path, int32_t getFileType,
+                    bool includeSubFolders);
+    void CollectFiles(clsArrayList& list, const QString& path, bool includeSubFolders);
+    void GetFilesFromCurrentFolder();
+    void AddFilesFromCurrentFolder();
+    void RemoveIgnoredFiles(int32_t first);
+    void cmdSetDir_Click();
+    void cmdGetFile_Click();
+    void mnuGetFile_Click();
+    void cmdAddFile_Click();
+    void mnuAddFile_Click();
+    void lstPlayList_FilesDropped(const QStringList& paths);
+
+    // Favorite lists (library/frmMain_favorites.cpp)
+    void LoadFavoriteLists();
+    void ShowFavoriteLists();
+    void cmdSaveList_Click();
+    void cmdGetList_Click();
+    void cmdAddList_Click();
+    void DeleteSelectedFavoriteList();
+    void mnuExecList_Click();
+    void mnuOpneByEditor_Click();
+    void lstFavoriteList_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+    // Reserve list and history (library/frmMain_reserve.cpp)
+    void BuildReserveMenu();
+    void mnuAddReserveList_Click();
+    void mnuReserve_Click(int index);
+    void mnuClearReserveList_Click();
+    void mnuHistory_Click();
+    bool SelectedFile() const;
+
+    // Folder view (library/frmMain_folderview.cpp)
+    void ShowFolder(const QString& path, uint8_t mode);  // 1 show, 0 select only
+    void LoadFolderViewFolders(const QString& path);
+    void DrawFolderView();
+    void lstFolderView_Click();
+    void FolderViewOpen();
+    void lblEntryFolder_Click(int index);
+    void lstFolderView_KeyDown(int key, Qt::KeyboardModifiers modifiers);
 
     // Play sequencing (playback/frmMain_sequence.cpp)
+    void PlayFile(const QString& path);
+    void PlayNextSong();
+    void StopPlay();
+    void TogglePause();
+    void RestoreListFocus();
+    void cmdPlay_Click();
+    void cmdPause_Click();
+    void cmdStop_Click();
+    void cmdListIndexUp_Click();
+    void cmdListIndexDown_Click();
+    void mnuPlay_Click();
+    void picPlayNumber_Click();
+    void picRepeatMode_Click();
+    void DrawPlayNumber(uint8_t mode);
+    void DrawRepeatMode(uint8_t mode);
+    void PaintMaskedIcon(QLabel* target, const QString& maskResource);
+    void MMC_Done(int notifyCode);
+    void tmrPlaydone_Timer();
     int32_t GetPlayIndex() const;
+
+    // Seek bar and time display (playback/frmMain_time.cpp)
+    void tmrPlayTime_Timer();
+    void UpdatePlayTime();
+    void ResetPlayTime();
+    void lblPlayTime_Click();
+    void lblSeekBar_MouseDown(Qt::MouseButton button, QPoint pos);
+    void lblSeekBar_MouseUp(Qt::MouseButton button, QPoint pos);
+
+    // Play timer (playback/frmMain_timer.cpp)
+    void tmrTimer_Timer();
+    void ShowTimerTimes();
+    void picTimerMode_Click();
+    void DrawTimerMode(uint8_t mode);
+    bool CheckTimeText(const QString& kind, QString& text);
+    bool StartDone() const { return playTimer_.StartDone(); }
+    bool StopDone() const { return playTimer_.StopDone(); }
+    bool SkipAutoAdvance = false;
+    std::function<QTime()> Clock;  // the time of day the play timer reads; tests set it
+
+    // Volume (playback/frmMain_volume.cpp)
+    void cmdVolume_Click();
+    void ChangeSoftVolume(int32_t step);
+    void ShowVolumeLabel();
+
+    // Keyboard (app/frmMain_keys.cpp)
+    std::vector<int32_t> SearchHits{0};
+    int16_t SearchHitIndex = 0;
+    int32_t SearchState = 0;
+    int16_t LastSearchMode = 2;
+
+    // Tag label (tags/frmMain_taglabel.cpp)
+    void InitTagFieldNames();
+    void ShowTagInfoLabel();
+    void ChangeTagField(int16_t step);
+    void lblTagInfo_MouseDown(Qt::MouseButton button);
     void SelectListRow(ListBox* box, int16_t row);
     // The open song's length for the seek bar; 0 when nothing is open.
     int32_t SeekTotalSeconds();
@@ -218,6 +343,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void wireLibrary();
+    void wirePlayback();
+    void wireTimeAndVolume();
+    void wireTimer();
+    void timeBoxKeyDown(QLineEdit* box, QKeyEvent* event);
+    void timeBoxChanged(QLineEdit* box);
+    void timeBoxLostFocus(QLineEdit* box);
+    QWidget* nextTimeBox(QLineEdit* box, int direction) const;
     void buildControls();
     void buildMenus();
     void wireEvents();
@@ -229,6 +362,17 @@ private:
     QString startPath_;
     std::unique_ptr<UserDialogs> dialogs_;
     std::unique_ptr<QLockFile> lock_;
+    void continueAfterBlank(const QString& path);
+    void playFailed();
+
+    PlaylistShuffler shuffler_;
+    NextSongRule nextSongRule_;
+    PlayTimer playTimer_;
+    modZAUtil::DecoderCallbackTarget decoderTarget_;
+    QTimer* blankWait_ = nullptr;          // the blank time between two songs
+    std::function<void()> afterBlank_;     // what the blank time ends in
+    int32_t failedInARow_ = 0;             // files that would not play, one after another
+    bool callbackRegistered_ = false;
     bool loaded_ = false;
     bool ended_ = false;
 };

@@ -87,9 +87,12 @@ void ListBox::setAcceptFileDrops(bool on) {
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event) {
+    swallow_ = false;
     Q_EMIT keyDown(event->key(), event->modifiers());
-    if (event->isAccepted() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter))
-        return;  // Enter is a command here, not an edit trigger
+    if (swallow_ || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();  // a command of the window, not an edit or a selection change
+        return;
+    }
     QListView::keyPressEvent(event);
 }
 

@@ -26,6 +26,8 @@ public:
     int visibleRows() const;
 
     void setAcceptFileDrops(bool on);
+    // Called by a keyDown handler that acted on the key, so the list does not act on it too.
+    void swallowKey() { swallow_ = true; }
 
 Q_SIGNALS:
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -50,4 +52,5 @@ protected:
 private:
     QStringListModel* model_;
     bool acceptDrops_ = false;
+    bool swallow_ = false;
 };

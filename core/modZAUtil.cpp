@@ -263,8 +263,15 @@ int32_t PickColor(UserDialogs& dialogs) { return dialogs.chooseColor(); }
 void DecoderCallback(int32_t status, intptr_t user) {
     if (status != 4 || user == 0)
         return;
-    auto* timer = reinterpret_cast<QTimer*>(user);
-    QMetaObject::invokeMethod(timer, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+    auto* target = reinterpret_cast<DecoderCallbackTarget*>(user);
+    const uint64_t serial = target->serial.load();
+    QMetaObject::invokeMethod(
+        target->timer,
+        [target, serial] {
+            if (target->serial.load() == serial)
+                target->timer->start();
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace modZAUtil

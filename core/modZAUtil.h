@@ -5,9 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 
 class ListBox;
+class QTimer;
 class QWidget;
 class UserDialogs;
 
@@ -55,8 +57,16 @@ void SelectAllText(QWidget* control);
 QString BrowseForFolder(const QString& initialFolder, UserDialogs& dialogs);
 int32_t PickColor(UserDialogs& dialogs);
 
-// Registered with the decoder library: status 4 (the file ended) starts the play-done timer
-// given as `user` (a QTimer*) on its own thread; every other status is ignored.
+// What the decoder library's end report reaches: the play-done timer, and a serial that the
+// window bumps whenever it stops or starts a song, so a report that was already on its way
+// when the user stopped is dropped.
+struct DecoderCallbackTarget {
+    QTimer* timer = nullptr;
+    std::atomic<uint64_t> serial{0};
+};
+
+// Registered with the decoder library (`user` is a DecoderCallbackTarget*): status 4 (the file
+// ended) starts the play-done timer on its own thread; every other status is ignored.
 void DecoderCallback(int32_t status, intptr_t user);
 
 }  // namespace modZAUtil

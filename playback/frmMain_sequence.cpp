@@ -1,5 +1,300 @@
-// Play sequencing: which row plays, and selecting rows so they show near the top.
+// Play sequencing: playing a file, what plays when a song ends, stop and pause, the play
+// commands and the two mode buttons.
 #include "app/frmMain.h"
+#include "library/PlayHistory.h"
+#include "library/ReserveQueue.h"
+#include "playback/decoder/vbmp3.h"
+#include "playback/mci/MciControl.h"
+
+#include <QApplication>
+#include <QBitmap>
+#include <QPainter>
+#include <QToolButton>
+
+namespace {
+QString resetTimeText(const clsOption& o) {
+    return o.DispTimeType() == 0 ? QStringLiteral("00:00") : QStringLiteral("‐00:00");
+}
+}  // namespace
+
+void frmMain::wirePlayback() {
+    blankWait_ = new QTimer(this);
+    blankWait_->setSingleShot(true);
+    connect(blankWait_, &QTimer::timeout, this, [this] {
+        auto next = std::move(afterBlank_);
+        afterBlank_ = nullptr;
+        if (next)
+            next();
+    });
+    decoderTarget_.timer = tmrPlaydone;
+    connect(tmrPlaydone, &QTimer::timeout, this, &frmMain::tmrPlaydone_Timer);
+    connect(MMC, &MciControl::Done, this, &frmMain::MMC_Done);
+    connect(cmdPlay, &QToolButton::clicked, this, &frmMain::cmdPlay_Click);
+    connect(cmdPause, &QToolButton::clicked, this, &frmMain::cmdPause_Click);
+    connect(cmdStop, &QToolButton::clicked, this, &frmMain::cmdStop_Click);
+    connect(cmdListIndexUp, &QToolButton::clicked, this, &frmMain::cmdListIndexUp_Click);
+    connect(cmdListIndexDown, &QToolButton::clicked, this, &frmMain::cmdListIndexDown_Click);
+    connect(mnuPlay, &QAction::triggered, this, &frmMain::mnuPlay_Click);
+    connect(mnuPause, &QAction::triggered, this, &frmMain::cmdPause_Click);
+    connect(mnuStop, &QAction::triggered, this, &frmMain::StopPlay);
+    connect(lstPlayList, &ListBox::rowDoubleClicked, this,
+            [this] { PlayFile(PlayList.Value(GetPlayIndex())); });
+    connect(picPlayNumber, &ClickLabel::mouseDown, this, &frmMain::picPlayNumber_Click);
+    connect(picRepeatMode, &ClickLabel::mouseDown, this, &frmMain::picRepeatMode_Click);
+}
+
+void frmMain::PlayFile(const QString& path) {
+    lblPlayTime->setText(resetTimeText(Options));
+    if (!modZAUtil::FileExists(path)) {
+        CenterNextWindow(frameGeometry().width(), 67);
+        Dialogs().message(path + QStringLiteral("にアクセスできません。"), QStringLiteral("ZAPT"));
+        return;
+    }
+    blankWait_->stop();  // a song the user chose replaces one the sequence was waiting to play
+    afterBlank_ = nullptr;
+    ++decoderTarget_.serial;
+    tmrPlaydone->stop();
+    Player->stop_();
+    const bool opened = Player->open_(path);
+    const bool started = opened && Player->play();
+    PlayingIndex = lstPlayList->listIndex();
+    if (!started) {
+        playFailed();
+        return;
+    }
+    failedInARow_ = 0;
+    PlayingTagInfo.GetTagInfo(path);
+    ShowTagInfoLabel();
+    ElapsedSeconds = 0;
+    tmrPlayTime->start();
+    if (Options.AutoSmallWindow() != 0 && !isMinimized() && Options.FormStatus() == 1 &&
+        !AnyDialogVisible())
+        cmdChangeFormSize_Click();
+    RestoreListFocus();
+}
+
+// A file that exists but does not play counts as a song that ended at once: the sequence goes
+// on by the modes, without a box per file and without a history entry, and stops once every row
+// of the playlist has failed one after another.
+void frmMain::playFailed() {
+    const QString path = Player->getPath().isEmpty() ? PlayList.Value(GetPlayIndex())
+                                                      : Player->getPath();
+    Player->stop_();
+    ++failedInARow_;
+    if (failedInARow_ >= std::max<int32_t>(1, PlayList.Count())) {
+        failedInARow_ = 0;
+        StopPlay();
+        return;
+    }
+    // Queued, so a playlist of broken files never recurses through PlayFile.
+    QTimer::singleShot(0, this, [this, path] { continueAfterBlank(path); });
+}
+
+void frmMain::tmrPlaydone_Timer() {
+    tmrPlaydone->stop();
+    PlayNextSong();
+}
+
+void frmMain::MMC_Done(int notifyCode) {
+    tmrPlayTime->stop();
+    ElapsedSeconds = 0;
+    if (PlayList.Count() > 0 && notifyCode == 1)
+        PlayNextSong();
+}
+
+void frmMain::PlayNextSong() {
+    ShowTagInfoLabel();
+    const QString ended = Player->getPath();
+    PlayHistory::Record(HistoryList, ended);
+    continueAfterBlank(ended);
+}
+
+// The end-of-song steps after the history: display reset, stop after the song, the reserve
+// queue, then the playlist by the modes. `ended` is the song that has just ended.
+void frmMain::continueAfterBlank(const QString& ended) {
+    tmrPlayTime->stop();
+    ElapsedSeconds = 0;
+    lblPlayTime->setText(resetTimeText(Options));
+    shpSeekPosition->resize(0, shpSeekPosition->height());
+
+    if (Options.TimerStopMode() == 0 && StopAfterSong != 0) {
+        StopPlay();
+        lstPlayList->setFocus();
+        StopAfterSong = 0;
+        return;
+    }
+
+    auto wait = [this](std::function<void()> next) {
+        afterBlank_ = std::move(next);
+        blankWait_->start(std::max<int>(0, Options.BlankSec()));
+    };
+
+    if (ReserveList.Count() > 0) {
+        wait([this] {
+            if (auto next = ReserveQueue::TakeFirst(ReserveList)) {
+                BuildReserveMenu();
+                PlayFile(*next);
+            }
+        });
+        return;
+    }
+    if (PlayList.Count() == 0)
+        return;
+
+    NextSongRule::Input in;
+    in.selectedRow = lstPlayList->listIndex();
+    in.playList = &PlayList;
+    in.rowCount = lstPlayList->count();
+    in.finishedPath = ended;
+    in.playNumber = Options.PlayNumber();
+    in.repeatMode = Options.RepeatMode();
+    const NextSongRule::Decision d = nextSongRule_.Decide(in);
+    if (d.advanced)
+        MovePlayListSelection(+1);
+    if (d.stop) {
+        StopPlay();
+        return;
+    }
+    wait([this, randomRow = d.randomRow] {
+        if (randomRow)
+            SelectListRow(lstPlayList, static_cast<int16_t>(*randomRow));
+        lstPlayList->setListIndex(GetPlayIndex());
+        PlayFile(PlayList.Value(GetPlayIndex()));
+    });
+}
+
+void frmMain::StopPlay() {
+    blankWait_->stop();
+    afterBlank_ = nullptr;
+    ++decoderTarget_.serial;
+    tmrPlaydone->stop();
+    if (Player)
+        Player->stop_();
+    PlayingTagInfo.Clear();
+    ShowTagInfoLabel();
+    tmrPlayTime->stop();
+    ElapsedSeconds = 0;
+    ResetPlayTime();
+    PlayingIndex = -1;
+}
+
+void frmMain::TogglePause() {
+    switch (Player->getState()) {
+    case 1:
+        Player->pause();
+        tmrPlayTime->stop();
+        break;
+    case 2:
+        Player->restart();
+        tmrPlayTime->start();
+        break;
+    default:
+        break;
+    }
+    if (PlayingIndex < PlayList.Count())
+        lstPlayList->setListIndex(PlayingIndex);
+}
+
+void frmMain::RestoreListFocus() {
+    if (!isActiveWindow() || !isVisible() || isMinimized() || AnyDialogVisible())
+        return;
+    if (ActiveListName.compare(QStringLiteral("lstFolderView"), Qt::CaseInsensitive) == 0 &&
+        Options.FormStatus() != 0)
+        lstFolderView->setFocus();
+    else
+        lstPlayList->setFocus();
+}
+
+void frmMain::cmdPlay_Click() {
+    if (PlayList.Count() == 0)
+        return;
+    if (Options.RepeatMode() == 2)
+        SelectListRow(lstPlayList, static_cast<int16_t>(nextSongRule_.DrawRow(PlayList.Count())));
+    PlayFile(PlayList.Value(GetPlayIndex()));
+}
+
+void frmMain::cmdPause_Click() {
+    TogglePause();
+    lstPlayList->setFocus();
+}
+
+void frmMain::cmdStop_Click() {
+    StopPlay();
+    lstPlayList->setFocus();
+}
+
+void frmMain::cmdListIndexUp_Click() {
+    if (PlayList.Count() == 0)
+        return;
+    MovePlayListSelection(-1);
+    PlayFile(PlayList.Value(GetPlayIndex()));
+}
+
+void frmMain::cmdListIndexDown_Click() {
+    if (PlayList.Count() == 0)
+        return;
+    MovePlayListSelection(+1);
+    PlayFile(PlayList.Value(GetPlayIndex()));
+}
+
+void frmMain::mnuPlay_Click() {
+    if (ActiveListName.compare(QStringLiteral("lstPlayList"), Qt::CaseInsensitive) == 0) {
+        cmdPlay_Click();
+        return;
+    }
+    const int row = lstFolderView->listIndex();
+    const int index = row - (FolderViewFolders.Count() + 1);
+    if (index >= 0 && index < FolderViewFiles.Count())
+        PlayFile(FolderViewFiles.Value(index));
+}
+
+void frmMain::picPlayNumber_Click() {
+    Options.setPlayNumber(static_cast<int16_t>(1 - Options.PlayNumber()));
+    DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
+}
+
+void frmMain::picRepeatMode_Click() {
+    const int16_t mode = Options.RepeatMode();
+    Options.setRepeatMode(mode == 0 ? 1 : mode == 1 ? 2 : 0);
+    DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+}
+
+void frmMain::DrawPlayNumber(uint8_t mode) {
+    PaintMaskedIcon(picPlayNumber, mode == 1 ? QStringLiteral(":/icons/playnumber_all.png")
+                                             : QStringLiteral(":/icons/playnumber_single.png"));
+}
+
+void frmMain::DrawRepeatMode(uint8_t mode) {
+    PaintMaskedIcon(picRepeatMode, mode == 0   ? QStringLiteral(":/icons/repeat_on.png")
+                                   : mode == 1 ? QStringLiteral(":/icons/repeat_off.png")
+                                               : QStringLiteral(":/icons/repeat_random.png"));
+}
+
+namespace {
+QColor schemeColor(int32_t value) {
+    if (value < 0)
+        return QApplication::palette().color(QPalette::Button);
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+}  // namespace
+
+// The mode pictures are monochrome masks (glyph black on white); the glyph is drawn in the
+// status text colour on the status background, as the three raster passes always did.
+void frmMain::PaintMaskedIcon(QLabel* target, const QString& maskResource) {
+    const QImage mask(maskResource);
+    QPixmap out(target->size());
+    out.fill(schemeColor(Options.PlayerColor(5)));
+    if (!mask.isNull()) {
+        const QBitmap glyph = QBitmap::fromImage(
+            mask.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither), Qt::ThresholdDither);
+        QPixmap fore(mask.size());
+        fore.fill(schemeColor(Options.PlayerColor(6)));
+        fore.setMask(glyph);
+        QPainter p(&out);
+        p.drawPixmap(0, 0, fore);
+    }
+    target->setPixmap(out);
+}
 
 int32_t frmMain::GetPlayIndex() const {
     const int row = lstPlayList->listIndex();
@@ -20,4 +315,4 @@ void frmMain::SelectListRow(ListBox* box, int16_t row) {
     box->setListIndex(row);
 }
 
-int32_t frmMain::SeekTotalSeconds() { return 0; }
+int32_t frmMain::SeekTotalSeconds() { return Player ? Player->getTotalSecond() : 0; }

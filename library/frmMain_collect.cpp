@@ -1,0 +1,114 @@
+// Collecting audio files from folders into the playlist, and files dropped on it.
+#include "app/BusyCursor.h"
+#include "app/frmMain.h"
+#include "core/modZAUtil.h"
+#include "library/FileCollector.h"
+
+void frmMain::zapGetFile(clsArrayList& list, const QString& path, int32_t getFileType,
+                         bool includeSubFolders) {
+    if (FileCollector::NeedsRootQuestion(path, includeSubFolders)) {
+        CenterNextWindow(299, 67);
+        if (Dialogs().message(FileCollector::RootQuestionText(path), QStringLiteral("ZAPT"),
+                              UserDialogs::YesNo, UserDialogs::Yes) != UserDialogs::Yes)
+            return;
+    }
+    const QString error = FileCollector::Collect(list, path, getFileType, includeSubFolders);
+    if (!error.isEmpty()) {
+        CenterNextWindow(194, 67);
+        Dialogs().message(error, QStringLiteral("ZAPT"));
+    }
+}
+
+void frmMain::CollectFiles(clsArrayList& list, const QString& path, bool includeSubFolders) {
+    zapGetFile(list, path, Options.GetFileType(), includeSubFolders);
+}
+
+void frmMain::RemoveIgnoredFiles(int32_t first) {
+    FileCollector::RemoveIgnoredFiles(PlayList, first, IgnoreWordList);
+}
+
+namespace {
+// Ignore words and the sort by track for the entries from `first` on.
+void tidy(frmMain& f, int32_t first) {
+    if (f.PlayList.Count() <= first)
+        return;
+    if (f.Options.IgnoreWord() == 1)
+        f.RemoveIgnoredFiles(first);
+    if (!modZAUtil::HasSubFolders(f.CurrentFolder))
+        f.SortPlayList(0, first);
+}
+}  // namespace
+
+void frmMain::GetFilesFromCurrentFolder() {
+    BusyCursor busy;
+    lstPlayList->clear();
+    PlayList.Clear();
+    CollectFiles(PlayList, CurrentFolder, Options.GetSubFolder() == 1);
+    tidy(*this, 0);
+    RefreshPlayList();
+}
+
+void frmMain::AddFilesFromCurrentFolder() {
+    BusyCursor busy;
+    const int32_t before = PlayList.Count();
+    lstPlayList->clear();
+    CollectFiles(PlayList, CurrentFolder, Options.GetSubFolder() == 1);
+    tidy(*this, before);
+    RefreshPlayList();
+}
+
+void frmMain::cmdGetFile_Click() {
+    GetFilesFromCurrentFolder();
+    lstPlayList->setFocus();
+}
+
+void frmMain::mnuGetFile_Click() { GetFilesFromCurrentFolder(); }
+
+void frmMain::cmdAddFile_Click() {
+    const int row = lstPlayList->listIndex();
+    AddFilesFromCurrentFolder();
+    SelectListRow(lstPlayList, static_cast<int16_t>(row));
+    lstPlayList->setFocus();
+}
+
+void frmMain::mnuAddFile_Click() {
+    const int row = lstFolderView->listIndex();
+    if (ActiveListName == QStringLiteral("lstFolderView") && SelectedFile()) {
+        PlayList.Add(FolderViewFiles.Value(row - FolderViewFolders.Count() - 1));
+        RefreshPlayList();
+    } else {
+        AddFilesFromCurrentFolder();
+    }
+}
+
+void frmMain::cmdSetDir_Click() {
+    const QString old = CurrentFolder;
+    const QString chosen = modZAUtil::BrowseForFolder(CurrentFolder, Dialogs());
+    if (chosen.size() < 2) {
+        CurrentFolder = old;
+    } else {
+        CurrentFolder = chosen;
+        FolderViewReturnRows.Clear();
+        ShowFolder(chosen, 1);
+        const int16_t actions = Options.SetCurrentPathAction();
+        if (actions & 1)
+            cmdGetFile_Click();
+        if (actions & 2)
+            cmdAddFile_Click();
+        if (actions & 8)
+            cmdShuffle_Click();
+        if (actions & 4)
+            cmdPlay_Click();
+    }
+    lstPlayList->setFocus();
+}
+
+void frmMain::lstPlayList_FilesDropped(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (FileCollector::Classify(path) == FileCollector::PathKind::Folder)
+            CollectFiles(PlayList, path, true);  // drops always take sub-folders
+        else
+            FileCollector::AddPath(PlayList, path, Options.GetFileType());
+    }
+    RefreshPlayList();
+}
