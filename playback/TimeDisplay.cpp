@@ -42,7 +42,9 @@ std::optional<int32_t> TimeDisplay::SeekTarget(bool leftButton, int32_t engineSt
                                                int barWidth, int32_t totalSeconds) {
     if (!SeekApplies(leftButton, engineState, x, barWidth))
         return std::nullopt;
-    return static_cast<int32_t>(RoundHalfToEven(x / barWidth * totalSeconds));
+    // Multiplying first keeps a release that lies exactly on a half second exact, so it rounds
+    // to even and not by the error of x / width.
+    return static_cast<int32_t>(RoundHalfToEven(x * totalSeconds / barWidth));
 }
 
 double TimeDisplay::RoundHalfToEven(double value) {
