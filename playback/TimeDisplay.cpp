@@ -34,6 +34,12 @@ int TimeDisplay::FilledWidth(int32_t totalSeconds, int32_t playSecond, int barWi
     return static_cast<int>(std::lround(width));
 }
 
+std::optional<int> TimeDisplay::PreviewWidth(bool leftButton, int32_t engineState, double x) {
+    if (!leftButton || engineState != 1)
+        return std::nullopt;
+    return x > 0 ? static_cast<int>(std::lround(x)) : 0;
+}
+
 bool TimeDisplay::SeekApplies(bool leftButton, int32_t engineState, double x, int barWidth) {
     return leftButton && engineState == 1 && x >= 0 && x < barWidth;
 }

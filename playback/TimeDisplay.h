@@ -27,6 +27,9 @@ public:
     // the bar, rounded to whole pixels.
     static int FilledWidth(int32_t totalSeconds, int32_t playSecond, int barWidth);
 
+    // The filled width a press at `x` previews: the left button while playing; nothing
+    // otherwise.
+    static std::optional<int> PreviewWidth(bool leftButton, int32_t engineState, double x);
     // Whether a press or release at `x` (pixels from the bar's left edge) takes part in seeking:
     // the left button while playing (state 1), over the bar.
     static bool SeekApplies(bool leftButton, int32_t engineState, double x, int barWidth);

@@ -51,25 +51,6 @@ TEST(CheckTimeText, RightTextLeavesSkipFlagAlone) {
     EXPECT_FALSE(skip);
 }
 
-TEST(CheckTimeText, OnlyTheEndsOfALongerTextAreLookedAt) {
-    QString text = QStringLiteral("1x9");
-    EXPECT_TRUE(PlayTimer::CheckTimeText(u"h", text));
-    EXPECT_EQ(text, QStringLiteral("1x9"));
-}
-
-TEST(TimerBoxes, MessagesPerBox) {
-    EXPECT_EQ(PlayTimer::TimeBoxMessage(PlayTimer::TimeBox::StartHour),
-              QStringLiteral("0～23の値を入力してください。"));
-    EXPECT_EQ(PlayTimer::TimeBoxMessage(PlayTimer::TimeBox::StartMinute),
-              QStringLiteral("0～59を入力してください。"));
-    EXPECT_EQ(PlayTimer::TimeBoxMessage(PlayTimer::TimeBox::StopHour),
-              QStringLiteral("0～23を入力してください。"));
-    EXPECT_EQ(PlayTimer::TimeBoxMessage(PlayTimer::TimeBox::StopMinute),
-              QStringLiteral("0～59の値を入力してください。"));
-    // The tilde is the full-width one.
-    EXPECT_TRUE(PlayTimer::TimeBoxMessage(PlayTimer::TimeBox::StopHour).contains(QChar(0xFF5E)));
-}
-
 TEST(TimerBoxes, StoredValuesToBoxesAndBack) {
     EXPECT_EQ(PlayTimer::BoxText(99), QStringLiteral("--"));
     EXPECT_EQ(PlayTimer::BoxText(7), QStringLiteral("07"));

