@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <fluidsynth.h>
 #include <mutex>
 
@@ -88,7 +89,8 @@ bool MidiSource::startPlayer(int64_t tick) {
     if (fluid_player_add_mem(player_, data_.constData(), static_cast<size_t>(data_.size())) !=
         FLUID_OK)
         return false;
-    if (tick > 0 && fluid_player_seek(player_, static_cast<int>(tick)) != FLUID_OK) return false;
+    const int seekTick = static_cast<int>(std::min<int64_t>(tick, INT32_MAX));
+    if (seekTick > 0 && fluid_player_seek(player_, seekTick) != FLUID_OK) return false;
     return fluid_player_play(player_) == FLUID_OK;
 }
 

@@ -78,6 +78,24 @@ TEST(MidiTimeline, ADamagedTrackCountsUpToTheDamage) {
     EXPECT_EQ(timeline.lastTick(), 4 * 480);
 }
 
+TEST(MidiTimeline, SurvivesRandomDamage) {
+    MciMedia::Midi midi = tempoChange();
+    midi.format = 1;
+    const QByteArray good = MciMedia::midiFile(midi);
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    MidiTimeline timeline;
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bad = good.left(int(next() % uint32_t(good.size() + 1)));
+        for (int k = int(next() % 6); k > 0 && !bad.isEmpty(); --k)
+            bad[int(next() % uint32_t(bad.size()))] = char(next() >> 24);
+        if (timeline.parse(bad)) {
+            EXPECT_GE(timeline.lastTick(), 0);
+            EXPECT_GE(timeline.lengthSeconds(), 0.0);
+        }
+    }
+}
+
 TEST_F(MidiSourceTest, RendersTheNotesAtTheirPitchForTheFileLength) {
     auto source = MidiSource::open(write({}));
     ASSERT_TRUE(source);
