@@ -1,5 +1,6 @@
 #include "AudioOutput.h"
 
+#include "GainStage.h"
 #include "PcmConverter.h"
 #include "SdlAudioSystem.h"
 #include "SpscRingBuffer.h"
@@ -89,12 +90,7 @@ void AudioOutput::Impl::fill(float* out, size_t samples) {
                                  deviceLeft.load(std::memory_order_relaxed)) / 10000.0f;
     const float gainRight = float(softRight.load(std::memory_order_relaxed) *
                                   deviceRight.load(std::memory_order_relaxed)) / 10000.0f;
-    if (gainLeft != 1.0f || gainRight != 1.0f) {
-        for (size_t i = 0; i + 1 < got; i += 2) {
-            out[i] *= gainLeft;
-            out[i + 1] *= gainRight;
-        }
-    }
+    GainStage::apply(out, got, gainLeft, gainRight);
     std::memset(out + got, 0, (samples - got) * sizeof(float));
     playedFrames.fetch_add(got / 2, std::memory_order_relaxed);
 
@@ -136,6 +132,13 @@ bool AudioOutput::Impl::step() {
         return true;
     }
     pendingPos = 0;
+    if (converter.passthrough()) {
+        pending.resize(size_t(kChunkFrames) * 2);
+        const long frames = source->read(pending.data(), kChunkFrames);
+        pending.resize(frames > 0 ? size_t(frames) * 2 : 0);
+        sourceEnded = frames <= 0;
+        return true;
+    }
     const long frames = source->read(sourceBuffer.data(), kChunkFrames);
     if (frames > 0) {
         converter.convert(sourceBuffer.data(), frames, pending);

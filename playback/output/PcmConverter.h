@@ -20,6 +20,8 @@ public:
     bool configure(PcmSource::Format in, int outRate);
     int outRate() const { return outRate_; }
     bool resampling() const { return stream_ != nullptr; }
+    // Stereo at the device rate: the source's frames go to the device as they are.
+    bool passthrough() const { return !stream_ && in_.channels == 2; }
 
     // Replaces the contents of `out` with the converted frames (out keeps its capacity).
     void convert(const float* in, long frames, std::vector<float>& out);

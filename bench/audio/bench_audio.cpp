@@ -1,0 +1,250 @@
+// (a) CPU time of the library's decode path for one hour of 192 kbit/s MP3, beside libmpg123's
+//     bare decode of the same file (the floor).
+// (b) The silence between two songs played back to back through the library, counted in the
+//     samples SDL's disk driver received.
+#include "playback/decoder/Mp3Source.h"
+#include "playback/decoder/vbmp3.h"
+#include "playback/output/GainStage.h"
+#include "playback/output/PcmConverter.h"
+#include "playback/output/SpscRingBuffer.h"
+#include "support/ToneFiles.h"
+
+#include <benchmark/benchmark.h>
+#include <mpg123.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char* kHourFile = "/tmp/zapt-bench-hour-192k.mp3";
+
+const std::string& hourFile() {
+    static const std::string path = [] {
+        if (!std::filesystem::exists(kHourFile)) {
+            std::fprintf(stderr, "Writing one hour of MP3 to %s (once)...\n", kHourFile);
+            ToneSpec tone;
+            tone.seconds = 3600;
+            tone.frequency[0] = 440;
+            tone.frequency[1] = 554.37;
+            const std::string partial = std::string(kHourFile) + ".part";
+            if (!ToneFiles::writeMp3(partial, tone, 192))
+                std::abort();
+            std::filesystem::rename(partial, kHourFile);
+        }
+        return std::string(kHourFile);
+    }();
+    return path;
+}
+
+void BM_Mpg123BareDecode(benchmark::State& state) {
+    const std::string& file = hourFile();
+    for (auto _ : state) {
+        mpg123_handle* handle = mpg123_new(nullptr, nullptr);
+        mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+        mpg123_format_none(handle);
+        mpg123_format(handle, 44100, MPG123_STEREO, MPG123_ENC_FLOAT_32);
+        mpg123_open(handle, file.c_str());
+        std::vector<unsigned char> buffer(1024 * 2 * sizeof(float));
+        size_t done = 0;
+        int64_t bytes = 0;
+        int result = MPG123_OK;
+        while ((result = mpg123_read(handle, buffer.data(), buffer.size(), &done)) == MPG123_OK ||
+               result == MPG123_NEW_FORMAT)
+            bytes += int64_t(done);
+        benchmark::DoNotOptimize(buffer.data());
+        state.counters["audio_s"] = double(bytes) / (2 * sizeof(float)) / 44100;
+        mpg123_close(handle);
+        mpg123_delete(handle);
+    }
+}
+BENCHMARK(BM_Mpg123BareDecode)->Unit(benchmark::kSecond)->Iterations(1)->MeasureProcessCPUTime();
+
+// The decode thread's loop (decode, convert, into the ring) and the callback's (out of the
+// ring, gain), without a device.
+void BM_LibraryDecodePath(benchmark::State& state) {
+    const std::string& file = hourFile();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto source = Mp3Source::open(file);
+        PcmConverter converter;
+        converter.configure(source->format(), source->format().sampleRate);
+        SpscRingBuffer ring(32768);
+        state.ResumeTiming();
+
+        std::vector<float> in(1024 * 2), converted, device(512 * 2);
+        int64_t frames = 0;
+        for (;;) {
+            // As the decode thread does it: stereo at the device rate skips the converter.
+            const bool direct = converter.passthrough();
+            const long got = source->read(in.data(), 1024);
+            if (got <= 0)
+                break;
+            if (direct) {
+                ring.write(in.data(), size_t(got) * 2);
+            } else {
+                converter.convert(in.data(), got, converted);
+                ring.write(converted.data(), converted.size());
+            }
+            while (ring.readable() >= device.size()) {
+                const size_t n = ring.read(device.data(), device.size());
+                GainStage::apply(device.data(), n, 0.8f, 0.6f);
+                frames += int64_t(n / 2);
+            }
+        }
+        benchmark::DoNotOptimize(device.data());
+        state.counters["audio_s"] = double(frames) / 44100;
+    }
+}
+BENCHMARK(BM_LibraryDecodePath)->Unit(benchmark::kSecond)->Iterations(1)->MeasureProcessCPUTime();
+
+// Opening scans the whole file for the exact length; shown on its own.
+void BM_Mp3OpenWithScan(benchmark::State& state) {
+    const std::string& file = hourFile();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Mp3Source::open(file));
+}
+BENCHMARK(BM_Mp3OpenWithScan)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Reads everything written to the FIFO the disk driver plays into; each device open appends.
+class FifoReader {
+public:
+    explicit FifoReader(std::string path) : path_(std::move(path)) {
+        unlink(path_.c_str());
+        mkfifo(path_.c_str(), 0600);
+        // Read-write, so the FIFO never reports an end while the driver reopens it.
+        fd_ = open(path_.c_str(), O_RDWR);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~FifoReader() {
+        quit_ = true;
+        thread_.join();
+        close(fd_);
+        unlink(path_.c_str());
+    }
+    std::vector<float> take() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::lock_guard lock(mutex_);
+        std::vector<float> out(bytes_.size() / sizeof(float));
+        std::memcpy(out.data(), bytes_.data(), out.size() * sizeof(float));
+        return out;
+    }
+
+private:
+    void run() {
+        std::vector<char> chunk(65536);
+        while (!quit_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, 20) <= 0)
+                continue;
+            const ssize_t n = read(fd_, chunk.data(), chunk.size());
+            if (n > 0) {
+                std::lock_guard lock(mutex_);
+                bytes_.insert(bytes_.end(), chunk.begin(), chunk.begin() + n);
+            }
+        }
+    }
+    std::string path_;
+    int fd_ = -1;
+    std::atomic<bool> quit_{false};
+    std::mutex mutex_;
+    std::vector<char> bytes_;
+    std::thread thread_;
+};
+
+struct EndWait {
+    std::mutex mutex;
+    std::condition_variable cv;
+    int ends = 0;
+};
+
+void onEnd(int32_t, intptr_t user) {
+    auto* wait = reinterpret_cast<EndWait*>(user);
+    std::lock_guard lock(wait->mutex);
+    ++wait->ends;
+    wait->cv.notify_all();
+}
+
+// Silences between runs of sound, in frames. A lone zero sample is a sine's own crossing.
+std::vector<long> silences(const std::vector<float>& samples) {
+    std::vector<long> gaps;
+    long lastSound = -1;
+    for (long f = 0; f < long(samples.size() / 2); ++f) {
+        if (std::fabs(samples[size_t(2 * f)]) > 1e-4f || std::fabs(samples[size_t(2 * f + 1)]) > 1e-4f) {
+            if (lastSound >= 0 && f - lastSound > 2)
+                gaps.push_back(f - lastSound - 1);
+            lastSound = f;
+        }
+    }
+    return gaps;
+}
+
+void BM_GapBetweenSongs(benchmark::State& state) {
+    const bool mp3 = state.range(0) != 0;
+    const std::string a = mp3 ? "/tmp/zapt-gap-a.mp3" : "/tmp/zapt-gap-a.wav";
+    const std::string b = mp3 ? "/tmp/zapt-gap-b.mp3" : "/tmp/zapt-gap-b.wav";
+    ToneSpec tone;
+    tone.seconds = 0.4;
+    tone.frequency[0] = tone.frequency[1] = 440;
+    mp3 ? ToneFiles::writeMp3(a, tone, 192) : ToneFiles::writeWav(a, tone);
+    tone.frequency[0] = tone.frequency[1] = 660;
+    mp3 ? ToneFiles::writeMp3(b, tone, 192) : ToneFiles::writeWav(b, tone);
+
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    const std::string fifo = "/tmp/zapt-gap.fifo";
+    setenv("SDL_DISKAUDIOFILE", fifo.c_str(), 1);
+    constexpr int kSongs = 12;
+    for (auto _ : state) {
+        FifoReader reader(fifo);
+        EndWait wait;
+        vbmp3_init();
+        vbmp3_callback(&onEnd, reinterpret_cast<intptr_t>(&wait));
+        OpenFileInfo info{};
+        double switchMs = 0;
+        for (int i = 0; i < kSongs; ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            vbmp3_stop();
+            vbmp3_close();
+            vbmp3_open((i % 2 ? b : a).c_str(), &info);
+            vbmp3_play();
+            if (i > 0)
+                switchMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            std::unique_lock lock(wait.mutex);
+            wait.cv.wait_for(lock, std::chrono::seconds(5), [&] { return wait.ends > i; });
+        }
+        vbmp3_stop();
+        vbmp3_close();
+        vbmp3_stopCallback();
+        vbmp3_free();
+        const std::vector<long> gaps = silences(reader.take());
+        double sum = 0, worst = 0;
+        for (long g : gaps) {
+            sum += g;
+            worst = std::max(worst, double(g));
+        }
+        state.counters["transitions"] = double(gaps.size());
+        // A transition without any silence leaves no gap to count.
+        state.counters["gap_ms_mean"] = sum / (kSongs - 1) * 1000.0 / 44100;
+        state.counters["gap_ms_max"] = worst * 1000.0 / 44100;
+        state.counters["switch_call_ms"] = switchMs / (kSongs - 1);
+    }
+}
+BENCHMARK(BM_GapBetweenSongs)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
