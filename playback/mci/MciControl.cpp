@@ -86,10 +86,8 @@ MciControl::Error MciControl::play() {
 
 MciControl::Error MciControl::pause() {
     if (mode_ == Mode::NotOpen) return NotOpen;
-    if (mode_ == Mode::Playing) {
-        output_.pause();
-        mode_ = Mode::Paused;
-    }
+    // A file that has just played out cannot pause; its end report is on its way and counts.
+    if (mode_ == Mode::Playing && output_.pause()) mode_ = Mode::Paused;
     return NoError;
 }
 
