@@ -3,9 +3,50 @@
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QStringListModel>
+#include <QAbstractListModel>
 #include <QStyledItemDelegate>
 #include <QUrl>
+
+// The rows of a list box. Row texts are made only for the rows the view shows, so a playlist of
+// thirty thousand songs costs one shared list, not a second list of row strings.
+class ListBoxModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void reset(QStringList entries, ListBox::RowText rowText) {
+        beginResetModel();
+        entries_ = std::move(entries);
+        rowText_ = rowText;
+        endResetModel();
+    }
+    void append(const QString& text) {
+        if (rowText_) {  // the rows so far become plain texts
+            QStringList plain;
+            plain.reserve(entries_.size());
+            for (const QString& e : std::as_const(entries_))
+                plain << rowText_(e);
+            entries_ = plain;
+            rowText_ = nullptr;
+        }
+        beginInsertRows({}, static_cast<int>(entries_.size()), static_cast<int>(entries_.size()));
+        entries_ << text;
+        endInsertRows();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= entries_.size() ||
+            role != Qt::DisplayRole)
+            return {};
+        const QString& e = entries_.at(index.row());
+        return rowText_ ? rowText_(e) : e;
+    }
+
+private:
+    QStringList entries_;
+    ListBox::RowText rowText_ = nullptr;
+};
 
 namespace {
 // Rows are exactly kRowHeight pixels so the layout can snap list heights to whole rows.
@@ -20,7 +61,7 @@ public:
 };
 }  // namespace
 
-ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new QStringListModel(this)) {
+ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(this)) {
     setModel(model_);
     setItemDelegate(new FixedRowDelegate(this));
     setUniformItemSizes(true);
@@ -37,20 +78,21 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new QStringListMod
 }
 
 void ListBox::setRows(const QStringList& rows) {
-    model_->setStringList(rows);
+    model_->reset(rows, nullptr);
     selectionModel()->clear();
 }
 
-void ListBox::addRow(const QString& text) {
-    const int n = model_->rowCount();
-    model_->insertRows(n, 1);
-    model_->setData(model_->index(n), text);
+void ListBox::setEntries(const QStringList& entries, RowText rowText) {
+    model_->reset(entries, rowText);
+    selectionModel()->clear();
 }
+
+void ListBox::addRow(const QString& text) { model_->append(text); }
 
 int ListBox::count() const { return model_->rowCount(); }
 
 QString ListBox::rowText(int row) const {
-    return model_->data(model_->index(row), Qt::DisplayRole).toString();
+    return model_->data(model_->index(row, 0), Qt::DisplayRole).toString();
 }
 
 int ListBox::listIndex() const {
@@ -66,14 +108,14 @@ void ListBox::setListIndex(int row) {
     }
     if (row >= count())
         return;
-    const QModelIndex idx = model_->index(row);
+    const QModelIndex idx = model_->index(row, 0);
     selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect);
     scrollTo(idx);
 }
 
 void ListBox::scrollRowToTop(int row) {
     if (row >= 0 && row < count())
-        scrollTo(model_->index(row), QAbstractItemView::PositionAtTop);
+        scrollTo(model_->index(row, 0), QAbstractItemView::PositionAtTop);
 }
 
 int ListBox::visibleRows() const { return height() / kRowHeight; }

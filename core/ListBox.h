@@ -3,7 +3,7 @@
 #include <QListView>
 #include <QStringList>
 
-class QStringListModel;
+class ListBoxModel;
 
 // The player's list box: a list view with 12-pixel rows of equal height, one selected row at
 // most, and the events the main window handles (keys, focus, clicks, dropped files) as signals.
@@ -14,7 +14,12 @@ public:
 
     explicit ListBox(QWidget* parent = nullptr);
 
+    using RowText = QString (*)(const QString& entry);
+
     void setRows(const QStringList& rows);  // replaces every row; leaves no row selected
+    // One row per entry, its text made from the entry when the row is shown; the box keeps its
+    // own copy of the entries (shared until either side changes).
+    void setEntries(const QStringList& entries, RowText rowText);
     void clear() { setRows({}); }
     void addRow(const QString& text);
     int count() const;
@@ -50,7 +55,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QStringListModel* model_;
+    ListBoxModel* model_;
     bool acceptDrops_ = false;
     bool swallow_ = false;
 };

@@ -46,16 +46,18 @@ bool ReadLinesToList(const QString& path, clsArrayList& list) {
         return false;
     const QString text = DecodeText(file.readAll());
     QStringList lines;
+    const QStringView all(text);
+    const qsizetype n = all.size();
     qsizetype start = 0;
-    const qsizetype n = text.size();
     while (start < n) {
         qsizetype end = start;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+        const QChar* data = all.data();
+        while (end < n && data[end] != u'\r' && data[end] != u'\n')
             ++end;
         if (end == start)
             break;  // the first empty line ends the read
-        lines << text.mid(start, end - start);
-        if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
+        lines.append(all.sliced(start, end - start).toString());
+        if (end < n && data[end] == u'\r' && end + 1 < n && data[end + 1] == u'\n')
             end += 2;
         else
             end += 1;
@@ -237,16 +239,13 @@ QString FormatSeconds(int32_t seconds) {
 }
 
 QString ListRowText(const QString& path) {
-    const QString name = GetFileName(path);
-    return name.size() < 4 ? name : name.left(name.size() - 4);
+    QStringView name(path);
+    name = name.sliced(path.lastIndexOf(u'/') + 1);
+    return (name.size() < 4 ? name : name.chopped(4)).toString();
 }
 
 void ShowListInListBox(ListBox& box, const clsArrayList& list) {
-    QStringList rows;
-    rows.reserve(list.Count());
-    for (const QString& entry : list.items())
-        rows << ListRowText(entry);
-    box.setRows(rows);
+    box.setEntries(list.items(), &ListRowText);
 }
 
 void SelectAllText(QWidget* control) {
