@@ -1,0 +1,146 @@
+// The folder view as the user walks it: rows, double clicks, keys and the registered folders.
+#include "MainWindowFixture.h"
+
+#include <QKeyEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+void keyDown(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent e(QEvent::KeyPress, key, mods);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+struct Tree {
+    TempDir d;
+    Tree() {
+        d.write(u"root/A/in-a.mp3"_qs, "x");
+        d.write(u"root/A/deeper/z.mp3"_qs, "x");
+        d.mkdir(u"root/B"_qs);
+        d.write(u"root/x.mp3"_qs, "x");
+        d.write(u"root/notes.txt"_qs, "x");
+    }
+    QString root() const { return d.file(u"root"_qs); }
+};
+
+// The row of a sub-folder, whichever of the two tree marks it has.
+int folderRow(const ListBox& box, const QString& name) {
+    for (int i = 0; i < box.count(); ++i)
+        if (box.rowText(i) == QStringLiteral("├ ") + name ||
+            box.rowText(i) == QStringLiteral("└ ") + name)
+            return i;
+    return -1;
+}
+}  // namespace
+
+TEST(FolderView, RowsCountsAndWalkingDownAndUp) {
+    Tree t;
+    MainWindowFixture f;
+    frmMain& w = *f.form;
+    w.ShowFolder(t.root(), 1);
+    ASSERT_EQ(w.lstFolderView->count(), 4);
+    EXPECT_EQ(w.lstFolderView->rowText(0), QStringLiteral("┬ ・・"));
+    const int rowA = folderRow(*w.lstFolderView, u"A"_qs);
+    ASSERT_GT(rowA, 0);
+    EXPECT_EQ(w.lstFolderView->rowText(3), u"    x.mp3"_qs);
+    EXPECT_EQ(w.lblFolderCount->text(), u"2"_qs);
+    EXPECT_EQ(w.lblFileCount->text(), u"1"_qs);
+    EXPECT_EQ(w.lblFolderViewCurrentFolder->text(), t.root());
+
+    // A click on a sub-folder row makes it the current folder without changing the view.
+    w.lstFolderView->setListIndex(rowA);
+    EXPECT_EQ(w.CurrentFolder, t.d.file(u"root/A"_qs));
+    EXPECT_EQ(w.FolderViewPath, t.root());
+
+    Q_EMIT w.lstFolderView->rowDoubleClicked();
+    EXPECT_EQ(w.FolderViewPath, t.d.file(u"root/A"_qs));
+    EXPECT_EQ(w.lstFolderView->listIndex(), 0);
+    EXPECT_EQ(w.lstFolderView->rowText(0), QStringLiteral("┬ ・・"));
+    EXPECT_EQ(w.lstFolderView->rowText(1), QStringLiteral("└ deeper"));
+
+    keyDown(w.lstFolderView, Qt::Key_Backspace);  // back up, the folder just left selected
+    EXPECT_EQ(w.FolderViewPath, t.root());
+    EXPECT_EQ(w.lstFolderView->listIndex(), rowA);
+    EXPECT_EQ(w.FolderViewReturnRows.Count(), 0);
+}
+
+TEST(FolderView, FilesGoToThePlaylistAndSpaceAddsAFolder) {
+    Tree t;
+    MainWindowFixture f([](clsOption& o) { o.setSearchMode(0); });
+    frmMain& w = *f.form;
+    w.ShowFolder(t.root(), 1);
+    w.lstFolderView->setListIndex(3);  // x.mp3
+    keyDown(w.lstFolderView, Qt::Key_Return);
+    EXPECT_EQ(w.PlayList.items(), QStringList{t.d.file(u"root/x.mp3"_qs)});
+    keyDown(w.lstFolderView, Qt::Key_Space);
+    EXPECT_EQ(w.PlayList.Count(), 2);
+
+    const int rowA = folderRow(*w.lstFolderView, u"A"_qs);
+    w.lstFolderView->setListIndex(rowA);
+    keyDown(w.lstFolderView, Qt::Key_Space);  // the sub-folder is the current folder now
+    EXPECT_EQ(w.PlayList.Count(), 3);
+    EXPECT_EQ(w.PlayList.Value(2), t.d.file(u"root/A/in-a.mp3"_qs));
+    EXPECT_EQ(w.FolderViewPath, t.root());  // the view itself did not move
+}
+
+TEST(FolderView, RootHasNoParentAndVanishedFoldersAreReported) {
+    Tree t;
+    MainWindowFixture f;
+    frmMain& w = *f.form;
+    w.ShowFolder(u"/"_qs, 1);
+    w.lstFolderView->setListIndex(0);
+    w.FolderViewOpen();
+    EXPECT_EQ(w.FolderViewPath, u"/"_qs);
+    EXPECT_TRUE(f.dialogs->shown.empty());
+
+    w.ShowFolder(t.root(), 1);
+    QDir(t.d.file(u"root/B"_qs)).removeRecursively();
+    const int rowB = folderRow(*w.lstFolderView, u"B"_qs);
+    w.lstFolderView->setListIndex(rowB);
+    w.FolderViewOpen();
+    ASSERT_EQ(f.dialogs->shown.size(), 1u);
+    EXPECT_EQ(f.dialogs->shown[0].text,
+              QStringLiteral("ファイルまたはフォルダにアクセスできません。"));
+    EXPECT_EQ(w.FolderViewPath, t.root());
+}
+
+TEST(FolderView, RegisteredFolders) {
+    Tree t;
+    const QString root = t.root();
+    MainWindowFixture f([&root](clsOption& o) {
+        o.setEntryPath(0, root);
+        o.setEntryPathName(0, u"Music"_qs);
+        o.setEntryPathName(2, QString());
+    });
+    frmMain& w = *f.form;
+    EXPECT_EQ(w.lblEntryFolder[0]->text(), u"Music"_qs);
+    EXPECT_FALSE(w.lblEntryFolder[2]->isVisibleTo(&w));
+    w.FolderViewReturnRows.Add(u"3"_qs);
+    Q_EMIT w.lblEntryFolder[0]->mouseDown(Qt::LeftButton, {});
+    EXPECT_EQ(w.FolderViewPath, root);
+    EXPECT_EQ(w.FolderViewReturnRows.Count(), 0);
+
+    const QString before = w.FolderViewPath;
+    Q_EMIT w.lblEntryFolder[1]->mouseDown(Qt::LeftButton, {});
+    ASSERT_EQ(f.dialogs->shown.size(), 1u);
+    EXPECT_EQ(f.dialogs->shown[0].text,
+              QStringLiteral("登録フォルダが設定されていません。\r\nプレイヤー設定画面で設定してください。"));
+    EXPECT_EQ(w.FolderViewPath, before);
+}
+
+TEST(FolderView, DateSortPutsNewestFilesFirst) {
+    TempDir d;
+    const QString older = d.write(u"v/older.mp3"_qs, "x");
+    const QString newer = d.write(u"v/newer.mp3"_qs, "x");
+    {
+        QFile o(older);
+        o.open(QIODevice::ReadWrite);
+        o.setFileTime(QDateTime::currentDateTime().addDays(-3), QFileDevice::FileModificationTime);
+    }
+    MainWindowFixture f;
+    frmMain& w = *f.form;
+    w.ShowFolder(d.file(u"v"_qs), 1);
+    w.mnuSort_Date->trigger();
+    EXPECT_EQ(w.FolderViewFiles.Value(0), newer);
+    EXPECT_EQ(w.lstFolderView->rowText(1), u"newer.mp3"_qs);
+}

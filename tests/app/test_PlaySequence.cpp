@@ -1,0 +1,206 @@
+// Play sequencing end to end: real short tones through the real engine on SDL's dummy driver,
+// which plays in real time, so songs really end and the next one really starts.
+#include "MainWindowFixture.h"
+#include "support/ToneFiles.h"
+
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr double kSongSeconds = 0.35;
+constexpr int kWaitMs = 8000;
+
+class Songs {
+public:
+    explicit Songs(int count) {
+        for (int i = 0; i < count; ++i) {
+            ToneSpec tone;
+            tone.seconds = kSongSeconds;
+            tone.frequency[0] = tone.frequency[1] = 300.0 + 100 * i;
+            const QString p = dir.file(QStringLiteral("song%1.wav").arg(i));
+            ToneFiles::writeWav(p.toStdString(), tone);
+            list << p;
+        }
+    }
+    TempDir dir;
+    QStringList list;
+};
+
+void setModes(clsOption& o, int playNumber, int repeat) {
+    o.setPlayNumber(static_cast<int16_t>(playNumber));
+    o.setRepeatMode(static_cast<int16_t>(repeat));
+    o.setBlankSec(0);
+}
+
+bool stopped(frmMain& w) { return w.Player->getState() == 0 && !w.tmrPlayTime->isActive(); }
+
+}  // namespace
+
+TEST(PlaySequence, AllSongsNoRepeatPlaysThroughAndStopsOnRowZero) {
+    Songs songs(3);
+    MainWindowFixture f([](clsOption& o) { setModes(o, 1, 1); });
+    frmMain& w = *f.form;
+    f.setPlayList(songs.list);
+    w.lstPlayList->setListIndex(0);
+    w.cmdPlay->click();
+    EXPECT_EQ(w.PlayingIndex, 0);
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 3; }, kWaitMs));
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
+    EXPECT_EQ(w.HistoryList.items(), (QStringList{songs.list[2], songs.list[1], songs.list[0]}));
+    EXPECT_EQ(w.lstPlayList->listIndex(), 0);
+    EXPECT_EQ(w.PlayingIndex, -1);
+    EXPECT_EQ(w.lblPlayTime->text(), u"00:00"_qs);
+}
+
+TEST(PlaySequence, AllSongsRepeatWrapsToTheFirstRow) {
+    Songs songs(2);
+    MainWindowFixture f([](clsOption& o) { setModes(o, 1, 0); });
+    frmMain& w = *f.form;
+    f.setPlayList(songs.list);
+    w.lstPlayList->setListIndex(1);
+    w.cmdPlay->click();
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() >= 1; }, kWaitMs));
+    ASSERT_TRUE(MainWindowFixture::waitUntil(
+        [&] { return w.Player->getPath() == songs.list[0] && w.Player->getState() == 1; }, kWaitMs));
+    EXPECT_EQ(w.lstPlayList->listIndex(), 0);
+    w.cmdStop->click();
+}
+
+TEST(PlaySequence, OneSongModes) {
+    Songs songs(2);
+    {
+        MainWindowFixture f([](clsOption& o) { setModes(o, 0, 1); });  // one song, no repeat
+        frmMain& w = *f.form;
+        f.setPlayList(songs.list);
+        w.lstPlayList->setListIndex(0);
+        w.cmdPlay->click();
+        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
+        MainWindowFixture::pump(300);
+        EXPECT_TRUE(stopped(w));
+        EXPECT_EQ(w.lstPlayList->listIndex(), 0);
+    }
+    {
+        MainWindowFixture f([](clsOption& o) { setModes(o, 0, 0); });  // one song, repeat
+        frmMain& w = *f.form;
+        f.setPlayList(songs.list);
+        w.lstPlayList->setListIndex(1);
+        w.cmdPlay->click();
+        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
+        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
+        EXPECT_EQ(w.Player->getPath(), songs.list[1]);  // the same song again
+        EXPECT_EQ(w.lstPlayList->listIndex(), 1);
+        w.cmdStop->click();
+    }
+}
+
+TEST(PlaySequence, RandomWithOneEntryPlaysItAgain) {
+    Songs songs(1);
+    MainWindowFixture f([](clsOption& o) { setModes(o, 1, 2); });
+    frmMain& w = *f.form;
+    f.setPlayList(songs.list);
+    w.cmdPlay->click();
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
+    EXPECT_EQ(w.Player->getPath(), songs.list[0]);
+    w.cmdStop->click();
+}
+
+TEST(PlaySequence, UsersSelectionDuringASongIsNext) {
+    Songs songs(4);
+    MainWindowFixture f([](clsOption& o) { setModes(o, 1, 1); });
+    frmMain& w = *f.form;
+    f.setPlayList(songs.list);
+    w.lstPlayList->setListIndex(0);
+    w.cmdPlay->click();
+    w.lstPlayList->setListIndex(2);
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
+    EXPECT_EQ(w.Player->getPath(), songs.list[2]);
+    w.cmdStop->click();
+}
+
+TEST(PlaySequence, ReserveListComesFirstAndStopAfterSongBeforeIt) {
+    Songs songs(3);
+    MainWindowFixture f([](clsOption& o) { setModes(o, 1, 0); });
+    frmMain& w = *f.form;
+    f.setPlayList(songs.list);
+    w.ActiveListName = u"lstPlayList"_qs;
+    w.lstPlayList->setListIndex(2);
+    w.mnuAddReserveList->trigger();
+    w.lstPlayList->setListIndex(0);
+    w.cmdPlay->click();
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
+    EXPECT_EQ(w.Player->getPath(), songs.list[2]);  // the reserved song
+    EXPECT_EQ(w.ReserveList.Count(), 0);
+    EXPECT_EQ(w.lstPlayList->listIndex(), 0);  // the playlist selection did not move
+    EXPECT_EQ(w.mnuClearReserveList->text(), QStringLiteral("(なし)"));
+
+    // The timer's stop-after-song wins over the reserve queue and is cleared.
+    w.lstPlayList->setListIndex(1);
+    w.mnuAddReserveList->trigger();
+    w.StopAfterSong = 1;
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 2; }, kWaitMs));
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
+    EXPECT_EQ(w.StopAfterSong, 0);
+    EXPECT_EQ(w.ReserveList.Count(), 1);
+}
+
+TEST(PlaySequence, HistoryHasNoCaseTwinsAndAtMostAHundred) {
+    Songs songs(1);
+    MainWindowFixture f([](clsOption& o) { setModes(o, 0, 1); });
+    frmMain& w = *f.form;
+    QStringList old;
+    for (int i = 0; i < 120; ++i)
+        old << QStringLiteral("/old/%1.mp3").arg(i);
+    old.insert(5, songs.list[0].toUpper());
+    w.HistoryList.assign(old);
+    f.setPlayList(songs.list);
+    w.cmdPlay->click();
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Value(0) == songs.list[0]; },
+                                             kWaitMs));
+    EXPECT_EQ(w.HistoryList.Count(), 100);
+    EXPECT_FALSE(w.HistoryList.items().mid(1).contains(songs.list[0], Qt::CaseInsensitive));
+}
+
+TEST(PlaySequence, UnplayableFilesAreSkippedAndAFullRoundOfThemStops) {
+    Songs songs(1);
+    TempDir bad;
+    const QString text = bad.write(u"notes.mp3"_qs, "this is not audio at all\n");
+    const QString empty = bad.write(u"empty.wav"_qs, "");
+    MainWindowFixture f([](clsOption& o) { setModes(o, 1, 0); });
+    frmMain& w = *f.form;
+    f.setPlayList({text, songs.list[0], empty});
+    w.lstPlayList->setListIndex(0);
+    w.cmdPlay->click();
+    ASSERT_TRUE(MainWindowFixture::waitUntil(
+        [&] { return w.Player->getPath() == songs.list[0] && w.Player->getState() == 1; }, kWaitMs));
+    EXPECT_TRUE(f.dialogs->shown.empty());  // no box per broken file
+    w.cmdStop->click();
+    EXPECT_TRUE(w.HistoryList.items().isEmpty() ||
+                !w.HistoryList.items().contains(text));  // failures are not history
+
+    f.setPlayList({text, empty});
+    w.lstPlayList->setListIndex(0);
+    w.cmdPlay->click();
+    MainWindowFixture::pump(500);
+    EXPECT_TRUE(stopped(w));  // every row failed: no endless loop
+    EXPECT_EQ(w.HistoryList.Count(), 0);
+}
+
+TEST(PlaySequence, MissingFileShowsItsPathAndKeepsPlaying) {
+    Songs songs(1);
+    MainWindowFixture f([](clsOption& o) { setModes(o, 0, 0); });
+    frmMain& w = *f.form;
+    f.setPlayList({songs.list[0], u"/nowhere/gone.mp3"_qs});
+    w.lstPlayList->setListIndex(0);
+    w.cmdPlay->click();
+    w.lstPlayList->setListIndex(1);
+    w.cmdPlay->click();
+    ASSERT_EQ(f.dialogs->shown.size(), 1u);
+    EXPECT_EQ(f.dialogs->shown[0].text, QStringLiteral("/nowhere/gone.mp3にアクセスできません。"));
+    EXPECT_EQ(w.Player->getPath(), songs.list[0]);
+    w.cmdStop->click();
+}
