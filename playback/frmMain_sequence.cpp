@@ -20,6 +20,7 @@ QString resetTimeText(const clsOption& o) {
 void frmMain::wirePlayback() {
     blankWait_ = new QTimer(this);
     blankWait_->setSingleShot(true);
+    blankWait_->setTimerType(Qt::PreciseTimer);  // the blank time is heard, so it is kept to the millisecond
     connect(blankWait_, &QTimer::timeout, this, [this] {
         auto next = std::move(afterBlank_);
         afterBlank_ = nullptr;
