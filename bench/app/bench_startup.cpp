@@ -2,7 +2,7 @@
 // toolkit's floor: an empty window showing the same rows in a list view of uniform rows.
 // Peak memory of each is measured in a child process of its own (--peak zapt|floor).
 #include "app/frmMain.h"
-#include "core/UserDialogs.h"
+#include "support/FakeDialogs.h"
 
 #include <QApplication>
 #include <QListView>
@@ -54,17 +54,8 @@ void waitForPaint(PaintWatch& watch) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-class SilentDialogs : public UserDialogs {
-public:
-    Answer message(const QString&, const QString&, Buttons, Answer d) override { return d; }
-    bool input(const QString&, const QString&, const QString&, QString&) override { return false; }
-    QString chooseFolder(const QString&, const QString&) override { return {}; }
-    int32_t chooseColor() override { return -1; }
-    void placeNext(QPoint) override {}
-};
-
 void startZapt(const QString& folder) {
-    frmMain window(folder, QString(), std::make_unique<SilentDialogs>());
+    frmMain window(folder, QString(), std::make_unique<FakeDialogs>());
     PaintWatch watch(window.lstPlayList->viewport());
     if (!window.Form_Load())
         std::abort();
@@ -92,30 +83,20 @@ void startFloor(const QString& folder) {
     waitForPaint(watch);
 }
 
-void BM_StartupZapt(benchmark::State& state) {
+template <void (*Start)(const QString&)>
+void BM_Startup(benchmark::State& state) {
     const QStringList lines = playlistLines();
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir dir;
         writePlaylist(dir.path(), lines);
         state.ResumeTiming();
-        startZapt(dir.path());
+        Start(dir.path());
     }
 }
 
-void BM_StartupFloor(benchmark::State& state) {
-    const QStringList lines = playlistLines();
-    for (auto _ : state) {
-        state.PauseTiming();
-        QTemporaryDir dir;
-        writePlaylist(dir.path(), lines);
-        state.ResumeTiming();
-        startFloor(dir.path());
-    }
-}
-
-BENCHMARK(BM_StartupFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_StartupZapt)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_TEMPLATE(BM_Startup, startFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_TEMPLATE(BM_Startup, startZapt)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 long peakKiB() {
     rusage usage{};

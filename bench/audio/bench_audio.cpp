@@ -1,9 +1,13 @@
 // (a) CPU time of the library's decode path for one hour of 192 kbit/s MP3, beside libmpg123's
 //     bare decode of the same file (the floor).
+//     The same path when the device runs at another rate than the file (resampled).
 // (b) The silence between two songs played back to back through the library, counted in the
 //     samples SDL's disk driver received.
+// (c) How long stopping a playing song holds the calling (UI) thread.
 #include "playback/decoder/Mp3Source.h"
+#include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/vbmp3.h"
+#include "playback/output/AudioOutput.h"
 #include "playback/output/GainStage.h"
 #include "playback/output/PcmConverter.h"
 #include "playback/output/SpscRingBuffer.h"
@@ -76,13 +80,15 @@ BENCHMARK(BM_Mpg123BareDecode)->Unit(benchmark::kSecond)->Iterations(1)->Measure
 
 // The decode thread's loop (decode, convert, into the ring) and the callback's (out of the
 // ring, gain), without a device.
+// Argument: the device rate, 0 for the file's own.
 void BM_LibraryDecodePath(benchmark::State& state) {
     const std::string& file = hourFile();
     for (auto _ : state) {
         state.PauseTiming();
         auto source = Mp3Source::open(file);
         PcmConverter converter;
-        converter.configure(source->format(), source->format().sampleRate);
+        const int deviceRate = state.range(0) > 0 ? int(state.range(0)) : source->format().sampleRate;
+        converter.configure(source->format(), deviceRate);
         SpscRingBuffer ring(32768);
         state.ResumeTiming();
 
@@ -107,10 +113,10 @@ void BM_LibraryDecodePath(benchmark::State& state) {
             }
         }
         benchmark::DoNotOptimize(device.data());
-        state.counters["audio_s"] = double(frames) / 44100;
+        state.counters["audio_s"] = double(frames) / deviceRate;
     }
 }
-BENCHMARK(BM_LibraryDecodePath)->Unit(benchmark::kSecond)->Iterations(1)->MeasureProcessCPUTime();
+BENCHMARK(BM_LibraryDecodePath)->Arg(0)->Arg(48000)->Unit(benchmark::kSecond)->Iterations(1)->MeasureProcessCPUTime();
 
 // Opening scans the whole file for the exact length; shown on its own.
 void BM_Mp3OpenWithScan(benchmark::State& state) {
@@ -244,6 +250,34 @@ void BM_GapBetweenSongs(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GapBetweenSongs)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// stop() on a playing output, timed on the calling thread as the UI thread would see it.
+void BM_StopCall(benchmark::State& state) {
+    const std::string file = "/tmp/zapt-stop.wav";
+    ToneSpec tone;
+    tone.seconds = 2.0;
+    ToneFiles::writeWav(file, tone);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    constexpr int kStops = 20;
+    for (auto _ : state) {
+        AudioOutput output;
+        double sum = 0, worst = 0;
+        for (int i = 0; i < kStops; ++i) {
+            output.load(PcmSourceFactory::open(file));
+            output.play();
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            const auto start = std::chrono::steady_clock::now();
+            output.stop();
+            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            sum += ms;
+            worst = std::max(worst, ms);
+        }
+        state.counters["stop_ms_mean"] = sum / kStops;
+        state.counters["stop_ms_max"] = worst;
+    }
+}
+BENCHMARK(BM_StopCall)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -2,7 +2,7 @@
 // time of 0), and how close a set blank time comes to its length, both read from the samples
 // SDL's disk driver wrote.
 #include "app/frmMain.h"
-#include "core/UserDialogs.h"
+#include "support/FakeDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -45,15 +45,6 @@ void writeTone(const QString& path, double seconds, double hz) {
     f.write(h + data);
 }
 
-class SilentDialogs : public UserDialogs {
-public:
-    Answer message(const QString&, const QString&, Buttons, Answer d) override { return d; }
-    bool input(const QString&, const QString&, const QString&, QString&) override { return false; }
-    QString chooseFolder(const QString&, const QString&) override { return {}; }
-    int32_t chooseColor() override { return -1; }
-    void placeNext(QPoint) override {}
-};
-
 // Runs of silence between runs of sound, in frames (a lone zero is a sine's own crossing).
 std::vector<long> silences(const QByteArray& raw) {
     const auto* samples = reinterpret_cast<const float*>(raw.constData());
@@ -70,29 +61,36 @@ std::vector<long> silences(const QByteArray& raw) {
     return gaps;
 }
 
-// Plays `songs` tones through the whole sequence and returns the silences between them (ms).
-std::vector<double> playThrough(int songs, int blankMs) {
-    QTemporaryDir dir;
+// A player in `dir` whose playlist is `songs` short tones, all songs, no repeat.
+std::unique_ptr<frmMain> playerWithTones(const QTemporaryDir& dir, int songs, int blankMs) {
     QStringList list;
     for (int i = 0; i < songs; ++i) {
         const QString p = dir.filePath(QStringLiteral("t%1.wav").arg(i));
         writeTone(p, 0.3, i % 2 ? 660 : 440);
         list << p;
     }
+    clsOption o;
+    o.setPlayNumber(1);
+    o.setRepeatMode(1);
+    o.setBlankSec(static_cast<int16_t>(blankMs));
+    o.WriteOption(dir.filePath(QStringLiteral("ZAopt.inf")));
+    auto w = std::make_unique<frmMain>(dir.path(), QString(), std::make_unique<FakeDialogs>());
+    if (!w->Form_Load())
+        std::abort();
+    w->PlayList.assign(list);
+    w->RefreshPlayList();
+    w->lstPlayList->setListIndex(0);
+    return w;
+}
+
+// Plays `songs` tones through the whole sequence and returns the silences between them (ms).
+std::vector<double> playThrough(int songs, int blankMs) {
+    QTemporaryDir dir;
     const QString capture = dir.filePath(QStringLiteral("out.raw"));
     qputenv("SDL_DISKAUDIOFILE", capture.toLocal8Bit());
     {
-        clsOption o;
-        o.setPlayNumber(1);
-        o.setRepeatMode(1);
-        o.setBlankSec(static_cast<int16_t>(blankMs));
-        o.WriteOption(dir.filePath(QStringLiteral("ZAopt.inf")));
-        frmMain w(dir.path(), QString(), std::make_unique<SilentDialogs>());
-        if (!w.Form_Load())
-            std::abort();
-        w.PlayList.assign(list);
-        w.RefreshPlayList();
-        w.lstPlayList->setListIndex(0);
+        std::unique_ptr<frmMain> player = playerWithTones(dir, songs, blankMs);
+        frmMain& w = *player;
         w.cmdPlay_Click();
         QElapsedTimer t;
         t.start();
@@ -130,23 +128,8 @@ void BM_GapThroughPlayNextSong(benchmark::State& state) {
 // clock: from the end report of a song to the moment the next one plays.
 std::vector<double> blankTimes(int songs, int blankMs) {
     QTemporaryDir dir;
-    QStringList list;
-    for (int i = 0; i < songs; ++i) {
-        const QString p = dir.filePath(QStringLiteral("t%1.wav").arg(i));
-        writeTone(p, 0.3, 440);
-        list << p;
-    }
-    clsOption o;
-    o.setPlayNumber(1);
-    o.setRepeatMode(1);
-    o.setBlankSec(static_cast<int16_t>(blankMs));
-    o.WriteOption(dir.filePath(QStringLiteral("ZAopt.inf")));
-    frmMain w(dir.path(), QString(), std::make_unique<SilentDialogs>());
-    if (!w.Form_Load())
-        std::abort();
-    w.PlayList.assign(list);
-    w.RefreshPlayList();
-    w.lstPlayList->setListIndex(0);
+    std::unique_ptr<frmMain> player = playerWithTones(dir, songs, blankMs);
+    frmMain& w = *player;
     QElapsedTimer clock;
     clock.start();
     qint64 endedAt = -1;
