@@ -373,6 +373,7 @@ private:
     std::function<void()> afterBlank_;     // what the blank time ends in
     int32_t failedInARow_ = 0;             // files that would not play, one after another
     bool callbackRegistered_ = false;
+    QPointer<QWidget> volumeWindow_;
     bool loaded_ = false;
     bool ended_ = false;
 };

@@ -7,7 +7,13 @@
 #include <QToolButton>
 
 void frmMain::cmdVolume_Click() {
+    if (volumeWindow_) {  // one volume window at a time: a second click brings it forward
+        volumeWindow_->raise();
+        volumeWindow_->activateWindow();
+        return;
+    }
     auto* dialog = new frmVolume(this);
+    volumeWindow_ = dialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->adjustSize();
     const QRect main = frameGeometry();
