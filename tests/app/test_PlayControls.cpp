@@ -2,11 +2,13 @@
 // the volume keys and the tag label, on the real engine with SDL's dummy driver.
 #include "MainWindowFixture.h"
 #include "playback/decoder/vbmp3.h"
+#include "playback/frmVolume.h"
 #include "support/Id3TagBuilder.h"
 #include "support/ToneFiles.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -200,6 +202,13 @@ TEST(PlayControls, VolumeKeysStepAndTheLabelHides) {
 
     press(w.lstPlayList, Qt::Key_F11);
     EXPECT_EQ(w.Options.FormStatus(), 1);
+
+    w.cmdVolume->click();
+    w.cmdVolume->click();  // the open window comes forward; no second one
+    const QList<frmVolume*> windows = w.findChildren<frmVolume*>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows[0]->isVisible());
+    windows[0]->cmdCancel->click();
 }
 
 TEST(PlayControls, TagLabelShowsThePlayingSongAndSteps) {
