@@ -201,19 +201,21 @@ std::vector<long> silences(const std::vector<float>& samples) {
 
 void BM_GapBetweenSongs(benchmark::State& state) {
     const bool mp3 = state.range(0) != 0;
-    const std::string a = mp3 ? "/tmp/zapt-gap-a.mp3" : "/tmp/zapt-gap-a.wav";
-    const std::string b = mp3 ? "/tmp/zapt-gap-b.mp3" : "/tmp/zapt-gap-b.wav";
-    ToneSpec tone;
-    tone.seconds = 0.4;
-    tone.frequency[0] = tone.frequency[1] = 440;
-    mp3 ? ToneFiles::writeMp3(a, tone, 192) : ToneFiles::writeWav(a, tone);
-    tone.frequency[0] = tone.frequency[1] = 660;
-    mp3 ? ToneFiles::writeMp3(b, tone, 192) : ToneFiles::writeWav(b, tone);
+    constexpr int kSongs = 12;
+    // Lengths 47 frames apart: where a song ends inside the device's last buffer, and so the
+    // silence left in that buffer, differs from song to song.
+    std::vector<std::string> songs;
+    for (int i = 0; i < kSongs; ++i) {
+        ToneSpec tone;
+        tone.seconds = 0.4 + i * 47.0 / 44100;
+        tone.frequency[0] = tone.frequency[1] = i % 2 ? 660 : 440;
+        songs.push_back("/tmp/zapt-gap-" + std::to_string(i) + (mp3 ? ".mp3" : ".wav"));
+        mp3 ? ToneFiles::writeMp3(songs.back(), tone, 192) : ToneFiles::writeWav(songs.back(), tone);
+    }
 
     setenv("SDL_AUDIODRIVER", "disk", 1);
     const std::string fifo = "/tmp/zapt-gap.fifo";
     setenv("SDL_DISKAUDIOFILE", fifo.c_str(), 1);
-    constexpr int kSongs = 12;
     for (auto _ : state) {
         FifoReader reader(fifo);
         EndWait wait;
@@ -225,7 +227,7 @@ void BM_GapBetweenSongs(benchmark::State& state) {
             const auto start = std::chrono::steady_clock::now();
             vbmp3_stop();
             vbmp3_close();
-            vbmp3_open((i % 2 ? b : a).c_str(), &info);
+            vbmp3_open(songs[size_t(i)].c_str(), &info);
             vbmp3_play();
             if (i > 0)
                 switchMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -1,5 +1,6 @@
 #include "AudioOutput.h"
 
+#include "AudioRenderer.h"
 #include "GainStage.h"
 #include "PcmConverter.h"
 #include "SdlAudioSystem.h"
@@ -18,21 +19,11 @@ constexpr size_t kRingSamples = 32768;       // about 0.35 s of stereo at 48 kHz
 constexpr size_t kLowWaterSamples = kRingSamples / 2;
 
 int clampVolume(int32_t v) { return std::clamp<int32_t>(v, 0, 100); }
-
-// About 6 ms per device buffer: short enough that the tail of a song's last buffer stays a
-// small gap, long enough for the callback to be cheap.
-Uint16 deviceBufferFrames(int rate) {
-    Uint16 frames = 128;
-    while (frames < 4096 && frames * 1000 < rate * 6)
-        frames = Uint16(frames * 2);
-    return frames;
-}
 }  // namespace
 
-struct AudioOutput::Impl {
+struct AudioOutput::Impl final : AudioRenderer {
     // Control thread only.
     State state = Stopped;
-    SDL_AudioDeviceID device = 0;
     bool sdlAcquired = false;
     int forcedRate = 0;
 
@@ -43,6 +34,7 @@ struct AudioOutput::Impl {
     PcmSource::Format format;
     int64_t lengthFrames = -1;
     PcmConverter converter;
+    bool converterReady = false;  // configured for this source
     std::vector<float> sourceBuffer;
     std::vector<float> pending;
     size_t pendingPos = 0;
@@ -72,19 +64,20 @@ struct AudioOutput::Impl {
         wake.notify_one();
     }
 
-    static void callback(void* user, Uint8* stream, int len);
-    void fill(float* out, size_t samples);
+    void render(float* out, size_t samples) override;
     void workerLoop();
     bool step();
     void restartAt(int64_t frame);
-    void closeDevice();
+    void restartAtLocked(int64_t frame);
+    int64_t currentFrame() const;
+    bool connect(int rate, int64_t restartFrame);
+    void disconnect() {
+        if (sdlAcquired)
+            SdlAudioSystem::detach(this);
+    }
 };
 
-void AudioOutput::Impl::callback(void* user, Uint8* stream, int len) {
-    static_cast<Impl*>(user)->fill(reinterpret_cast<float*>(stream), size_t(len) / sizeof(float));
-}
-
-void AudioOutput::Impl::fill(float* out, size_t samples) {
+void AudioOutput::Impl::render(float* out, size_t samples) {
     const size_t got = ring.read(out, samples);
     const float gainLeft = float(softLeft.load(std::memory_order_relaxed) *
                                  deviceLeft.load(std::memory_order_relaxed)) / 10000.0f;
@@ -115,6 +108,8 @@ bool AudioOutput::Impl::step() {
     if (decodeEnded) {
         if (!reported && drainedGeneration.load(std::memory_order_acquire) == generation) {
             reported = true;
+            // Played out: the device goes back to silence and may close when nothing follows.
+            SdlAudioSystem::detach(this);
             ended.store(true, std::memory_order_release);
             if (endHandler)
                 endHandler();
@@ -164,10 +159,13 @@ void AudioOutput::Impl::workerLoop() {
     }
 }
 
-// Starts the decode path over at `frame`. The audio callback must not be running (device
-// closed, or locked).
 void AudioOutput::Impl::restartAt(int64_t frame) {
     std::lock_guard lock(mutex);
+    restartAtLocked(frame);
+}
+
+// Starts the decode path over at `frame`. The output must be detached from the device.
+void AudioOutput::Impl::restartAtLocked(int64_t frame) {
     if (frame != 0 || sourceEnded || decodeEnded || pendingPos != 0 || running)
         source->seek(frame);
     converter.reset();
@@ -181,18 +179,51 @@ void AudioOutput::Impl::restartAt(int64_t frame) {
     baseFrame.store(frame, std::memory_order_relaxed);
     playedFrames.store(0, std::memory_order_relaxed);
     running = true;
-    // A little decoded ahead, so the device's first buffer is already sound.
+    // A little decoded ahead, so the device's next buffer is already sound.
     const size_t prefill = std::min<size_t>(kRingSamples / 4, 8192);
     while (ring.readable() < prefill && step()) {
     }
     kick();
 }
 
-void AudioOutput::Impl::closeDevice() {
-    if (device != 0) {
-        SdlAudioSystem::close(device);
-        device = 0;
+// The source frame the device has reached. Control thread, while detached or paused.
+int64_t AudioOutput::Impl::currentFrame() const {
+    const int outRate = converter.outRate() > 0 ? converter.outRate() : format.sampleRate;
+    int64_t frame = baseFrame.load(std::memory_order_relaxed) +
+                    int64_t(playedFrames.load(std::memory_order_relaxed)) * format.sampleRate /
+                        outRate;
+    if (lengthFrames >= 0)
+        frame = std::min(frame, lengthFrames);
+    return frame;
+}
+
+// Attaches to the device at `rate`. The decode path restarts at `restartFrame` when it is not
+// negative, or where it stands when the converter was made for another rate. The output must
+// be detached.
+bool AudioOutput::Impl::connect(int rate, int64_t restartFrame) {
+    if (!sdlAcquired) {
+        if (!SdlAudioSystem::acquire())
+            return false;
+        sdlAcquired = true;
     }
+    const bool reconfigure = !converterReady || rate != converter.outRate();
+    if (reconfigure || restartFrame >= 0) {
+        const int64_t frame = restartFrame >= 0 ? restartFrame : currentFrame();
+        std::lock_guard lock(mutex);
+        if (reconfigure) {
+            converterReady = converter.configure(format, rate);
+            if (!converterReady) {
+                running = false;
+                return false;
+            }
+        }
+        restartAtLocked(frame);
+    }
+    if (SdlAudioSystem::attach(this, rate))
+        return true;
+    std::lock_guard lock(mutex);
+    running = false;
+    return false;
 }
 
 AudioOutput::AudioOutput() : d(std::make_unique<Impl>()) {
@@ -223,6 +254,7 @@ bool AudioOutput::load(std::unique_ptr<PcmSource> source) {
     d->format = format;
     d->lengthFrames = source->lengthFrames();
     d->sourceBuffer.resize(size_t(kChunkFrames) * size_t(format.channels));
+    d->converterReady = false;
     d->source = std::move(source);
     d->activeGeneration.store(++d->generation, std::memory_order_relaxed);
     d->running = false;
@@ -234,78 +266,35 @@ bool AudioOutput::load(std::unique_ptr<PcmSource> source) {
 bool AudioOutput::play() {
     if (!d->source)
         return false;
-    if (d->device != 0) {
-        SDL_LockAudioDevice(d->device);
-        d->restartAt(0);
-        SDL_UnlockAudioDevice(d->device);
-        SDL_PauseAudioDevice(d->device, 0);
-        d->state = Playing;
-        return true;
-    }
-    if (!d->sdlAcquired) {
-        if (!SdlAudioSystem::acquire())
-            return false;
-        d->sdlAcquired = true;
-    }
-    int rate = d->forcedRate > 0 ? d->forcedRate : d->format.sampleRate;
-    {
-        std::lock_guard lock(d->mutex);
-        if (!d->converter.configure(d->format, rate))
-            return false;
-    }
-    // Decoded ahead before the device opens, so its thread starts on sound, not silence.
-    d->restartAt(0);
-
-    SDL_AudioSpec want{};
-    want.freq = rate;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = deviceBufferFrames(rate);
-    want.callback = &Impl::callback;
-    want.userdata = d.get();
-    SDL_AudioSpec have{};
-    d->device = SdlAudioSystem::open(want, have);
-    if (d->device == 0) {
-        std::lock_guard lock(d->mutex);
-        d->running = false;
+    d->disconnect();
+    d->state = Stopped;
+    if (!d->connect(d->forcedRate > 0 ? d->forcedRate : d->format.sampleRate, 0))
         return false;
-    }
-    if (have.freq != rate) {
-        rate = have.freq;
-        {
-            std::lock_guard lock(d->mutex);
-            if (!d->converter.configure(d->format, rate)) {
-                d->running = false;
-                return false;
-            }
-        }
-        d->restartAt(0);
-    }
-    SDL_PauseAudioDevice(d->device, 0);
     d->state = Playing;
     return true;
 }
 
 bool AudioOutput::pause() {
-    if (state() != Playing || d->device == 0)
+    if (state() != Playing)
         return false;
-    SDL_PauseAudioDevice(d->device, 1);
+    d->disconnect();
     d->state = Paused;
     return true;
 }
 
 bool AudioOutput::resume() {
-    if (d->state != Paused || d->device == 0)
+    if (d->state != Paused)
         return false;
-    SDL_PauseAudioDevice(d->device, 0);
+    if (!d->connect(d->converter.outRate(), -1))
+        return false;
     d->state = Playing;
     return true;
 }
 
 void AudioOutput::stop() {
-    // Closing the device waits for its callback; after the lock below the decode thread is
-    // between steps, so once the generation moves on no end report can follow.
-    d->closeDevice();
+    // Off the device first; the lock then waits for a decode step or an end report already
+    // running, and once the generation moves on no end report can follow.
+    d->disconnect();
     std::lock_guard lock(d->mutex);
     d->source.reset();
     d->running = false;
@@ -319,15 +308,20 @@ void AudioOutput::stop() {
 }
 
 bool AudioOutput::seekSeconds(int32_t second) {
-    if (!d->source || d->device == 0 || (d->state != Playing && d->state != Paused) ||
-        second < 0)
+    if (!d->source || (d->state != Playing && d->state != Paused) || second < 0)
         return false;
     const int64_t frame = int64_t(second) * d->format.sampleRate;
     if (d->lengthFrames >= 0 && frame > d->lengthFrames)
         return false;
-    SDL_LockAudioDevice(d->device);
-    d->restartAt(frame);
-    SDL_UnlockAudioDevice(d->device);
+    d->disconnect();
+    if (d->state == Paused) {
+        d->restartAt(frame);
+        return true;
+    }
+    if (!d->connect(d->converter.outRate(), frame)) {
+        d->state = Stopped;
+        return false;
+    }
     return true;
 }
 
@@ -340,13 +334,7 @@ AudioOutput::State AudioOutput::state() const {
 int32_t AudioOutput::positionSeconds() const {
     if (!d->source || d->format.sampleRate <= 0)
         return 0;
-    const int outRate = d->converter.outRate() > 0 ? d->converter.outRate() : d->format.sampleRate;
-    int64_t frame = d->baseFrame.load(std::memory_order_relaxed) +
-                    int64_t(d->playedFrames.load(std::memory_order_relaxed)) *
-                        d->format.sampleRate / outRate;
-    if (d->lengthFrames >= 0)
-        frame = std::min(frame, d->lengthFrames);
-    return int32_t(frame / d->format.sampleRate);
+    return int32_t(d->currentFrame() / d->format.sampleRate);
 }
 
 int32_t AudioOutput::lengthSeconds() const {

@@ -6,12 +6,15 @@
 #include <functional>
 #include <memory>
 
-// Plays one PcmSource at a time through an SDL2 audio device. Shared by the MP3/WAV library
-// and the media-control object. Contract:
+// Plays one PcmSource at a time through the process's one sound device (SdlAudioSystem).
+// Used by the MP3/WAV library and the media-control object, each with an output of its own.
+// Contract:
 //  - All methods are called from one controlling thread (the UI thread in the program).
 //  - load() takes the source and holds it ready at its start; play() starts it; pause() and
-//    resume() keep the position; stop() drops the source and releases the sound device, so
-//    that two outputs never hold the device at the same time.
+//    resume() keep the position; stop() drops the source and returns at once: the device
+//    stays open for the next song and plays silence meanwhile.
+//  - The device plays one output at a time: play(), resume() and a seek while playing take it
+//    over from any other output, which then stands still until it is stopped or played again.
 //  - The end handler runs on an audio thread, exactly once for a loaded source that has been
 //    played out to its end; never after stop() or a new load(), never twice.
 //  - Any source rate and channel count plays at the right pitch on both device channels.
@@ -45,7 +48,8 @@ public:
     void setEndHandler(std::function<void()> handler);
 
     bool hasSource() const;
-    // Device rate for the next play(): 0 (the default) asks for the source's own rate.
+    // Rate to open the device at when this output is the one that opens it: 0 (the default)
+    // asks for the source's own rate. An open device keeps its rate; other rates are resampled.
     void setDeviceRate(int hz);
 
     void setSoftVolume(int32_t left, int32_t right);

@@ -1,5 +1,7 @@
 #include "AudioCapture.h"
 
+#include "playback/output/SdlAudioSystem.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -13,6 +15,8 @@ AudioCapture::AudioCapture(std::string path) : path_(std::move(path)) {}
 void AudioCapture::arm() const { setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1); }
 
 bool AudioCapture::load() {
+    if (!SdlAudioSystem::closeDeviceIfIdle())
+        return false;
     std::ifstream in(path_, std::ios::binary | std::ios::ate);
     if (!in)
         return false;

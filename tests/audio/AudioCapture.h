@@ -4,15 +4,16 @@
 #include <vector>
 
 // What the SDL disk driver wrote: interleaved stereo float samples at the rate the device was
-// opened with. The driver opens its file when the device opens, so one capture holds one
-// play from play() to stop().
+// opened with. The driver opens its file when the shared device opens and writes to it until
+// the device closes, silence included, so one capture holds everything played in between.
 class AudioCapture {
 public:
     explicit AudioCapture(std::string path);
 
     // Points the disk driver at this capture's file for the next device open.
     void arm() const;
-    // Reads the file back (after the device closed).
+    // Closes the shared device (nothing may be attached) so that the driver has written
+    // everything, and reads the file back.
     bool load();
 
     const std::vector<float>& samples() const { return samples_; }
