@@ -120,6 +120,8 @@ void installLocked(System& s, SDL_AudioDeviceID device, int rate) {
     s.started = s.attached.load(std::memory_order_seq_cst) != nullptr;
     if (s.started)
         SDL_PauseAudioDevice(device, 0);
+    // The housekeeping thread sleeps without a timeout while no device is open.
+    s.wake.notify_all();
 }
 
 // Under the lock, with no switch running.
