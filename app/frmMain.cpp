@@ -274,8 +274,11 @@ void frmMain::wireEvents() {
             [this] { ActiveListName = QStringLiteral("lstFavoriteList"); });
     for (QWidget* w : {picStatus, picButton, picFolderViewStatus})
         w->installEventFilter(this);
-    // The window sees every key before its controls do.
-    qApp->installEventFilter(this);
+    // The window sees every key before its controls do: the filter sits on each control that
+    // can have the focus, and on the window itself.
+    for (QWidget* w : std::initializer_list<QWidget*>{lstPlayList, lstFavoriteList, lstFolderView,
+                                                       txtStartH, txtStartM, txtEndH, txtEndM})
+        w->installEventFilter(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { ZAPT_End(); });
 }
 
@@ -301,9 +304,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (event->type() == QEvent::KeyPress && !ended_) {
-        auto* w = qobject_cast<QWidget*>(watched);
-        if (w && w->window() == this && isActiveWindow()) {
+        if (qobject_cast<QWidget*>(watched)) {
             auto* key = static_cast<QKeyEvent*>(event);
+            keySeen_ = key;  // a key the control leaves travels on to the window: not twice
             if (Form_KeyDown(key))
                 return true;  // handled here; the focused control never sees it
             if (auto* box = qobject_cast<QLineEdit*>(watched);
@@ -517,6 +520,14 @@ void frmMain::ZAPT_End() {
 }
 
 bool frmMain::AnyDialogVisible() const { return false; }
+
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    // Keys pressed while no control has the focus; those a control saw were handled already.
+    if (event != keySeen_ && !ended_ && Form_KeyDown(event))
+        return;
+    keySeen_ = nullptr;
+    QMainWindow::keyPressEvent(event);
+}
 
 void frmMain::closeEvent(QCloseEvent* event) {
     ZAPT_End();

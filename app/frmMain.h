@@ -339,6 +339,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -374,6 +375,7 @@ private:
     int32_t failedInARow_ = 0;             // files that would not play, one after another
     bool callbackRegistered_ = false;
     QPointer<QWidget> volumeWindow_;
+    const QKeyEvent* keySeen_ = nullptr;
     bool loaded_ = false;
     bool ended_ = false;
 };

@@ -21,7 +21,6 @@ void frmMain::wireTimer() {
     connect(tmrTimer, &QTimer::timeout, this, &frmMain::tmrTimer_Timer);
     connect(picTimerMode, &ClickLabel::mouseDown, this, [this] { picTimerMode_Click(); });
     for (QLineEdit* box : {txtStartH, txtStartM, txtEndH, txtEndM}) {
-        box->installEventFilter(this);
         connect(box, &QLineEdit::textChanged, this, [this, box] { timeBoxChanged(box); });
     }
 }
