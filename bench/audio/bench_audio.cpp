@@ -10,6 +10,7 @@
 #include "playback/output/AudioOutput.h"
 #include "playback/output/GainStage.h"
 #include "playback/output/PcmConverter.h"
+#include "playback/output/SdlAudioSystem.h"
 #include "playback/output/SpscRingBuffer.h"
 #include "support/ToneFiles.h"
 
@@ -199,8 +200,11 @@ std::vector<long> silences(const std::vector<float>& samples) {
     return gaps;
 }
 
+// Argument: 0 WAV, 1 MP3, 2 WAV alternating between 44.1 and 48 kHz (each change reopens the
+// device; the file's gaps are then counted at 44.1 kHz, and the reopen is timed on its own).
 void BM_GapBetweenSongs(benchmark::State& state) {
-    const bool mp3 = state.range(0) != 0;
+    const bool mp3 = state.range(0) == 1;
+    const bool mixedRates = state.range(0) == 2;
     constexpr int kSongs = 12;
     // Lengths 47 frames apart: where a song ends inside the device's last buffer, and so the
     // silence left in that buffer, differs from song to song.
@@ -209,6 +213,7 @@ void BM_GapBetweenSongs(benchmark::State& state) {
         ToneSpec tone;
         tone.seconds = 0.4 + i * 47.0 / 44100;
         tone.frequency[0] = tone.frequency[1] = i % 2 ? 660 : 440;
+        tone.sampleRate = mixedRates && i % 2 ? 48000 : 44100;
         songs.push_back("/tmp/zapt-gap-" + std::to_string(i) + (mp3 ? ".mp3" : ".wav"));
         mp3 ? ToneFiles::writeMp3(songs.back(), tone, 192) : ToneFiles::writeWav(songs.back(), tone);
     }
@@ -223,6 +228,7 @@ void BM_GapBetweenSongs(benchmark::State& state) {
         vbmp3_callback(&onEnd, reinterpret_cast<intptr_t>(&wait));
         OpenFileInfo info{};
         double switchMs = 0;
+        double reopenMs = 0;
         for (int i = 0; i < kSongs; ++i) {
             const auto start = std::chrono::steady_clock::now();
             vbmp3_stop();
@@ -231,6 +237,14 @@ void BM_GapBetweenSongs(benchmark::State& state) {
             vbmp3_play();
             if (i > 0)
                 switchMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            if (mixedRates && i > 0) {
+                // The device is reopened at the song's rate without the caller waiting; until
+                // then it is silent, which its file cannot show.
+                const int rate = i % 2 ? 48000 : 44100;
+                while (SdlAudioSystem::deviceRate() != rate)
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                reopenMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            }
             std::unique_lock lock(wait.mutex);
             wait.cv.wait_for(lock, std::chrono::seconds(5), [&] { return wait.ends > i; });
         }
@@ -249,9 +263,11 @@ void BM_GapBetweenSongs(benchmark::State& state) {
         state.counters["gap_ms_mean"] = sum / (kSongs - 1) * 1000.0 / 44100;
         state.counters["gap_ms_max"] = worst * 1000.0 / 44100;
         state.counters["switch_call_ms"] = switchMs / (kSongs - 1);
+        if (mixedRates)
+            state.counters["reopen_ms_mean"] = reopenMs / (kSongs - 1);
     }
 }
-BENCHMARK(BM_GapBetweenSongs)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GapBetweenSongs)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // stop() on a playing output, timed on the calling thread as the UI thread would see it.
 void BM_StopCall(benchmark::State& state) {

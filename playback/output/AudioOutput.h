@@ -48,8 +48,9 @@ public:
     void setEndHandler(std::function<void()> handler);
 
     bool hasSource() const;
-    // Rate to open the device at when this output is the one that opens it: 0 (the default)
-    // asks for the source's own rate. An open device keeps its rate; other rates are resampled.
+    // Rate the device runs at while this output plays, from the next play(): 0 (the default)
+    // is the source's own rate, so nothing is resampled. The shared device follows the rate of
+    // the output it plays; a change reopens it without the caller waiting.
     void setDeviceRate(int hz);
 
     void setSoftVolume(int32_t left, int32_t right);
