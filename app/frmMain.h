@@ -369,7 +369,7 @@ private:
     PlaylistShuffler shuffler_;
     NextSongRule nextSongRule_;
     PlayTimer playTimer_;
-    modZAUtil::DecoderCallbackTarget decoderTarget_;
+    DecoderCallbackTarget decoderTarget_;
     QTimer* blankWait_ = nullptr;          // the blank time between two songs
     std::function<void()> afterBlank_;     // what the blank time ends in
     int32_t failedInARow_ = 0;             // files that would not play, one after another

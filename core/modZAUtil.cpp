@@ -263,14 +263,8 @@ void DecoderCallback(int32_t status, intptr_t user) {
     if (status != 4 || user == 0)
         return;
     auto* target = reinterpret_cast<DecoderCallbackTarget*>(user);
-    const uint64_t serial = target->serial.load();
-    QMetaObject::invokeMethod(
-        target->timer,
-        [target, serial] {
-            if (target->serial.load() == serial)
-                target->timer->start();
-        },
-        Qt::QueuedConnection);
+    target->reported.store(target->serial.load());
+    QMetaObject::invokeMethod(target, "deliver", Qt::QueuedConnection);
 }
 
 }  // namespace modZAUtil

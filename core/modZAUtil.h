@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DecoderCallbackTarget.h"
 #include "clsArrayList.h"
 
 #include <QString>
@@ -56,14 +57,6 @@ void ShowListInListBox(ListBox& box, const clsArrayList& list);
 void SelectAllText(QWidget* control);
 QString BrowseForFolder(const QString& initialFolder, UserDialogs& dialogs);
 int32_t PickColor(UserDialogs& dialogs);
-
-// What the decoder library's end report reaches: the play-done timer, and a serial that the
-// window bumps whenever it stops or starts a song, so a report that was already on its way
-// when the user stopped is dropped.
-struct DecoderCallbackTarget {
-    QTimer* timer = nullptr;
-    std::atomic<uint64_t> serial{0};
-};
 
 // Registered with the decoder library (`user` is a DecoderCallbackTarget*): status 4 (the file
 // ended) starts the play-done timer on its own thread; every other status is ignored.

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -192,4 +193,29 @@ TEST(SmallHelpers, NamesTimesAndRows) {
     EXPECT_EQ(box.rowText(1), u"ab"_qs);
     EXPECT_EQ(box.rowText(2), QStringLiteral("歌 & 声"));
     EXPECT_EQ(box.listIndex(), -1);
+}
+
+TEST(DecoderReport, StartsThePlayDoneTimerUnlessAStopOvertookIt) {
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setInterval(60000);
+    DecoderCallbackTarget target;
+    target.timer = &timer;
+    const auto user = reinterpret_cast<intptr_t>(&target);
+
+    DecoderCallback(3, user);  // only status 4 means the end
+    DecoderCallback(4, 0);     // no target: nothing to reach
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(timer.isActive());
+
+    DecoderCallback(4, user);
+    EXPECT_FALSE(timer.isActive());  // the timer starts on the UI thread's turn, not inside
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(timer.isActive());
+    timer.stop();
+
+    DecoderCallback(4, user);
+    ++target.serial;  // the user stopped before the report was handled
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(timer.isActive());
 }
