@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QCoreApplication>
 #include <QStringEncoder>
 #include <QTimer>
 
