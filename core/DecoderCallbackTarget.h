@@ -1,27 +1,35 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
 
 #include <atomic>
 #include <cstdint>
 
+class QSocketNotifier;
+class QTimer;
+
 // What the decoder library's end report reaches: the play-done timer, and a serial that the
 // window bumps whenever it stops or starts a song, so a report already on its way when the
-// user stopped is dropped. The report crosses threads only through the two atomics and a
-// queued call that carries no data.
+// user stopped is dropped. The audio thread only stores an atomic and writes to an eventfd:
+// it neither allocates nor touches Qt's event queue.
 class DecoderCallbackTarget : public QObject {
     Q_OBJECT
 public:
     static constexpr uint64_t kNone = ~uint64_t{0};
 
+    explicit DecoderCallbackTarget(QObject* parent = nullptr);
+    ~DecoderCallbackTarget() override;
+
     QTimer* timer = nullptr;
     std::atomic<uint64_t> serial{0};
-    std::atomic<uint64_t> reported{kNone};
 
+    // Any thread: the song that was playing has ended.
+    void report();
     // On the UI thread: starts the timer when the report is for the song still playing.
-    Q_INVOKABLE void deliver() {
-        if (reported.exchange(kNone) == serial.load() && timer)
-            timer->start();
-    }
+    void deliver();
+
+private:
+    std::atomic<uint64_t> reported_{kNone};
+    int fd_ = -1;
+    QSocketNotifier* notifier_ = nullptr;
 };

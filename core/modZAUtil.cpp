@@ -262,9 +262,7 @@ int32_t PickColor(UserDialogs& dialogs) { return dialogs.chooseColor(); }
 void DecoderCallback(int32_t status, intptr_t user) {
     if (status != 4 || user == 0)
         return;
-    auto* target = reinterpret_cast<DecoderCallbackTarget*>(user);
-    target->reported.store(target->serial.load());
-    QMetaObject::invokeMethod(target, "deliver", Qt::QueuedConnection);
+    reinterpret_cast<DecoderCallbackTarget*>(user)->report();
 }
 
 }  // namespace modZAUtil
