@@ -48,33 +48,27 @@ void frmVolume::buildControls() {
     setWindowTitle(QStringLiteral("音量"));
     setModal(false);
 
-    const QString bothCaption = QStringLiteral("左右同時に調整");
-
-    fraSoft = new QGroupBox(QStringLiteral("ソフト"), this);
-    lblSoftLeft = new QLabel(QStringLiteral("L"), fraSoft);
-    lblSoftRight = new QLabel(QStringLiteral("R"), fraSoft);
-    sliSoftLeft = makeSlider(fraSoft);
-    sliSoftRight = makeSlider(fraSoft);
-    chkSoftBoth = new QCheckBox(bothCaption, fraSoft);
-    auto* softLayout = new QGridLayout(fraSoft);
-    softLayout->addWidget(lblSoftLeft, 0, 0);
-    softLayout->addWidget(sliSoftLeft, 0, 1);
-    softLayout->addWidget(lblSoftRight, 1, 0);
-    softLayout->addWidget(sliSoftRight, 1, 1);
-    softLayout->addWidget(chkSoftBoth, 2, 0, 1, 2);
-
-    fraDevice = new QGroupBox(QStringLiteral("デバイス"), this);
-    lblDeviceLeft = new QLabel(QStringLiteral("L"), fraDevice);
-    lblDeviceRight = new QLabel(QStringLiteral("R"), fraDevice);
-    sliDeviceLeft = makeSlider(fraDevice);
-    sliDeviceRight = makeSlider(fraDevice);
-    chkDeviceBoth = new QCheckBox(bothCaption, fraDevice);
-    auto* deviceLayout = new QGridLayout(fraDevice);
-    deviceLayout->addWidget(lblDeviceLeft, 0, 0);
-    deviceLayout->addWidget(sliDeviceLeft, 0, 1);
-    deviceLayout->addWidget(lblDeviceRight, 1, 0);
-    deviceLayout->addWidget(sliDeviceRight, 1, 1);
-    deviceLayout->addWidget(chkDeviceBoth, 2, 0, 1, 2);
+    // The soft and the device volume each get a frame of two sliders and a both-channels box.
+    auto makeFrame = [this](const QString& title, QGroupBox*& frame, QLabel*& leftLabel,
+                            QLabel*& rightLabel, QSlider*& left, QSlider*& right,
+                            QCheckBox*& both) {
+        frame = new QGroupBox(title, this);
+        leftLabel = new QLabel(QStringLiteral("L"), frame);
+        rightLabel = new QLabel(QStringLiteral("R"), frame);
+        left = makeSlider(frame);
+        right = makeSlider(frame);
+        both = new QCheckBox(QStringLiteral("左右同時に調整"), frame);
+        auto* grid = new QGridLayout(frame);
+        grid->addWidget(leftLabel, 0, 0);
+        grid->addWidget(left, 0, 1);
+        grid->addWidget(rightLabel, 1, 0);
+        grid->addWidget(right, 1, 1);
+        grid->addWidget(both, 2, 0, 1, 2);
+    };
+    makeFrame(QStringLiteral("ソフト"), fraSoft, lblSoftLeft, lblSoftRight, sliSoftLeft,
+              sliSoftRight, chkSoftBoth);
+    makeFrame(QStringLiteral("デバイス"), fraDevice, lblDeviceLeft, lblDeviceRight, sliDeviceLeft,
+              sliDeviceRight, chkDeviceBoth);
 
     cmdSoundBoard = new QPushButton(QStringLiteral("デバイスプロパティ"), this);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
