@@ -24,10 +24,8 @@ QString DecodeText(const QByteArray& bytes) {
     QByteArrayView view(bytes);
     if (view.startsWith("\xEF\xBB\xBF"))
         view = view.sliced(3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(view);
-    if (!utf8.hasError())
-        return text;
+    if (view.isValidUtf8())
+        return QString::fromUtf8(view);
     QStringDecoder sjis("windows-31j");
     if (!sjis.isValid())
         sjis = QStringDecoder("Shift_JIS");
@@ -44,24 +42,42 @@ bool ReadLinesToList(const QString& path, clsArrayList& list) {
     }
     if (!file.open(QIODevice::ReadOnly) || QFileInfo(path).isDir())
         return false;
-    const QString text = DecodeText(file.readAll());
+    QByteArray bytes = file.readAll();
+    QByteArrayView view(bytes);
+    if (view.startsWith("\xEF\xBB\xBF"))
+        view = view.sliced(3);
     QStringList lines;
-    const QStringView all(text);
-    const qsizetype n = all.size();
-    qsizetype start = 0;
-    while (start < n) {
-        qsizetype end = start;
-        const QChar* data = all.data();
-        while (end < n && data[end] != u'\r' && data[end] != u'\n')
-            ++end;
-        if (end == start)
-            break;  // the first empty line ends the read
-        lines.append(all.sliced(start, end - start).toString());
-        if (end < n && data[end] == u'\r' && end + 1 < n && data[end + 1] == u'\n')
-            end += 2;
-        else
-            end += 1;
-        start = end;
+    lines.reserve(view.count('\n') + 1);
+    if (view.isValidUtf8()) {
+        // The common case: lines are decoded one by one, straight from the file's bytes.
+        const char* data = view.data();
+        const qsizetype n = view.size();
+        qsizetype start = 0;
+        while (start < n) {
+            qsizetype end = start;
+            while (end < n && data[end] != '\r' && data[end] != '\n')
+                ++end;
+            if (end == start)
+                break;  // the first empty line ends the read
+            lines.append(QString::fromUtf8(data + start, end - start));
+            end += (end + 1 < n && data[end] == '\r' && data[end + 1] == '\n') ? 2 : 1;
+            start = end;
+        }
+    } else {
+        const QString text = DecodeText(bytes);
+        const QChar* data = text.constData();
+        const qsizetype n = text.size();
+        qsizetype start = 0;
+        while (start < n) {
+            qsizetype end = start;
+            while (end < n && data[end] != u'\r' && data[end] != u'\n')
+                ++end;
+            if (end == start)
+                break;
+            lines.append(QString(data + start, end - start));
+            end += (end + 1 < n && data[end] == u'\r' && data[end + 1] == u'\n') ? 2 : 1;
+            start = end;
+        }
     }
     list.append(lines);
     return true;
