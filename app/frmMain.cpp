@@ -54,8 +54,11 @@ QLineEdit* makeTimeBox(QWidget* parent, int x) {
     t->setMaxLength(2);
     t->setFrame(false);
     t->setAlignment(Qt::AlignCenter);
-    t->setGeometry(x, 0, 13, 14);
+    t->setGeometry(x, 0, 17, 14);  // two digits plus the line edit's own side margins
     t->setTextMargins(0, 0, 0, 0);
+    QFont f = t->font();
+    f.setPixelSize(11);
+    t->setFont(f);
     return t;
 }
 
@@ -120,18 +123,18 @@ void frmMain::buildControls() {
     lblTime = makeLabel(picStatus, QStringLiteral("--:--"), {0, 17, 34, 14});
     lblTime->setAlignment(Qt::AlignCenter);
     picStartTime = new QWidget(picStatus);
-    picStartTime->setGeometry(0, 17, 31, 14);
+    picStartTime->setGeometry(0, 17, 38, 14);
     picStartTime->setAutoFillBackground(true);
     txtStartH = makeTimeBox(picStartTime, 0);
-    txtColon[0] = makeLabel(picStartTime, QStringLiteral(":"), {13, 0, 5, 14});
-    txtStartM = makeTimeBox(picStartTime, 18);
+    txtColon[0] = makeLabel(picStartTime, QStringLiteral(":"), {17, 0, 4, 14});
+    txtStartM = makeTimeBox(picStartTime, 21);
     txtStartH->setEnabled(false);  // enabled once the saved times are shown
     picEndTime = new QWidget(picStatus);
-    picEndTime->setGeometry(0, 17, 31, 14);
+    picEndTime->setGeometry(0, 17, 38, 14);
     picEndTime->setAutoFillBackground(true);
     txtEndH = makeTimeBox(picEndTime, 0);
-    txtColon[1] = makeLabel(picEndTime, QStringLiteral(":"), {13, 0, 5, 14});
-    txtEndM = makeTimeBox(picEndTime, 18);
+    txtColon[1] = makeLabel(picEndTime, QStringLiteral(":"), {17, 0, 4, 14});
+    txtEndM = makeTimeBox(picEndTime, 21);
     shpSeekBar = new QFrame(picStatus);
     shpSeekBar->setGeometry(4, 34, 100, 7);
     shpSeekBar->setFrameShape(QFrame::Box);
