@@ -424,11 +424,8 @@ bool frmMain::Form_Load() {
     lblTagInfoTitle->setText(TagFieldNames[0]);
     ShowTagInfoLabel();
 
-    // 22. The folder view for the current folder.
-    LoadFolderViewFolders(CurrentFolder);
-    FolderViewFiles.Clear();
-    CollectFiles(FolderViewFiles, CurrentFolder, false);
-    DrawFolderView();
+    // 22. The folder view already shows the current folder: ShowFolder in step 15 listed it
+    // and nothing since has moved it, so it is not read a second time.
 
     // 23–24. Size and position.
     SizingByCode = true;
