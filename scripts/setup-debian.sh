@@ -3,19 +3,28 @@
 set -euo pipefail
 pkgs=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libsdl2-dev libmpg123-dev libsndfile1-dev
+  qt6-base-dev qt6-translations-l10n libsdl2-dev libmpg123-dev libsndfile1-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libfluidsynth-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev
   fonts-ipafont-gothic xvfb xauth
+  clang
 )
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
+  local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+}
+
+install_missing "${pkgs[@]}"
+# The fuzzers link clang's libFuzzer runtime. It comes in the runtime package of the installed
+# clang's major version, which clang only recommends.
+clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+install_missing "libclang-rt-${clang_major}-dev"
