@@ -10,7 +10,7 @@
 //
 // Out-of-range reads and writes throw std::out_of_range and leave the list as it was, except
 // that index 0 of an empty list is a readable, writable spare element that Count does not
-// count (files written by the original program rely on reading it as "").
+// count (routines that look at row 0 of a list that may be empty rely on reading it as "").
 class clsArrayList {
 public:
     clsArrayList();

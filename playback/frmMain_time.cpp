@@ -40,7 +40,8 @@ void frmMain::lblPlayTime_Click() {
     UpdatePlayTime();
 }
 
-// Mouse positions arrive in pixels here; the twips of the original arithmetic cancel out.
+// Mouse positions arrive in pixels; the seek works on the fraction of the bar's width, so no
+// conversion to twips is needed.
 void frmMain::lblSeekBar_MouseDown(Qt::MouseButton button, QPoint pos) {
     if (!Player)
         return;
