@@ -65,14 +65,17 @@ bool clsZAPT_MMC::open_(const QString& filePath) {
     return result;
 }
 
+// The control opens the file only here, so a damaged file, a file without sound, a CD track or
+// MIDI without a sound font fails here; the caller must hear of it or it waits for an end that
+// never comes.
 bool clsZAPT_MMC::play() {
     if (isLibraryRoute()) return vbmp3_play() != 0;
-    if (MciControl) {
-        MciControl->setFileName(CurrentPath);
-        sendCommand("open");
-        sendCommand("play");
-    }
-    return true;
+    if (!MciControl) return false;
+    MciControl->setFileName(CurrentPath);
+    sendCommand("open");
+    if (MciControl->lastError() != ::MciControl::NoError) return false;
+    sendCommand("play");
+    return MciControl->lastError() == ::MciControl::NoError;
 }
 
 bool clsZAPT_MMC::stop_() {

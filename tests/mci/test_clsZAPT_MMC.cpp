@@ -4,6 +4,7 @@
 #include "support/MciMedia.h"
 #include "support/TempDir.h"
 
+#include <QFile>
 #include <atomic>
 #include <gtest/gtest.h>
 
@@ -143,16 +144,41 @@ TEST_F(EngineTest, ControlRouteStateFollowsTheLastCommand) {
     EXPECT_TRUE(player.stop_());
     EXPECT_EQ(player.getState(), 0);
     EXPECT_EQ(mmc.mode(), MciControl::Mode::NotOpen);
+}
 
-    // A CD track fails inside the control; the engine still reports success and the state
-    // still comes from the command string.
-    ASSERT_TRUE(player.open_(dir.file(QStringLiteral("Track01.cda"))));
-    EXPECT_TRUE(player.play());
-    EXPECT_EQ(mmc.lastError(), MciControl::NotOpen) << "its open failed, so did its play";
-    EXPECT_EQ(mmc.mode(), MciControl::Mode::NotOpen);
-    EXPECT_EQ(player.getState(), 1);
-    EXPECT_TRUE(player.pause());
-    EXPECT_EQ(player.getState(), 2);
+// The control opens a file only on play, so that is where every file that cannot play must
+// fail; a play that reported success here would leave the player waiting for an end that
+// never comes.
+TEST_F(EngineTest, AControlFileThatCannotPlayFailsItsPlay) {
+    const QString good = wma(QStringLiteral("good.wma"));
+    QFile in(good);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QByteArray head = in.read(300);
+    const QByteArray noise(4096, '\x5a');
+    const QByteArray text("just words, no sound\n");
+    const QByteArray subtitles("1\n00:00:00,000 --> 00:00:02,000\nhello\n\n"
+                               "2\n00:00:03,000 --> 00:00:04,000\nworld\n\n");
+    const std::pair<QString, QByteArray> files[] = {
+        {QStringLiteral("cut.wma"), head}, // only the start of the header
+        {QStringLiteral("noise.wma"), noise},
+        {QStringLiteral("words.ogg"), text},
+        {QStringLiteral("words.flac"), text},
+        {QStringLiteral("noise.m4a"), noise},
+        {QStringLiteral("subtitles.m4a"), subtitles}, // a stream, but none of sound
+        {QStringLiteral("words.mid"), text},          // Sequencer
+        {QStringLiteral("words.MID"), text},          // the file decides
+        {QStringLiteral("Track01.cda"), QByteArray("RIFF")},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_TRUE(player.open_(dir.write(name, bytes))) << "the control reads nothing yet";
+        EXPECT_FALSE(player.play());
+        EXPECT_EQ(mmc.mode(), MciControl::Mode::NotOpen);
+        EXPECT_EQ(player.getState(), 0);
+        EXPECT_TRUE(player.stop_());
+    }
+    ASSERT_TRUE(player.open_(good));
+    EXPECT_TRUE(player.play()) << "a good file after the bad ones";
 }
 
 TEST_F(EngineTest, LibraryRouteResultsComeFromTheLibrary) {
@@ -252,7 +278,7 @@ TEST_F(EngineTest, WorksBeforeAControlIsBound) {
     Engine lone;
     EXPECT_TRUE(lone.stop_());
     EXPECT_TRUE(lone.open_(dir.file(QStringLiteral("a.wma"))));
-    EXPECT_TRUE(lone.play());
+    EXPECT_FALSE(lone.play()) << "nothing to play it with";
     EXPECT_EQ(lone.getState(), 0);
     EXPECT_FALSE(lone.seek_(1));
     EXPECT_TRUE(lone.stop_());
