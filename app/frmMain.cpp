@@ -2,12 +2,14 @@
 
 #include "LayoutMath.h"
 #include "QtUserDialogs.h"
+#include "StartPath.h"
 #include "core/modZAUtil.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/mci/MciControl.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFrame>
@@ -72,6 +74,8 @@ frmMain::frmMain(const QString& appFolder, const QString& startPath,
     initResources();  // the icons live in a static library
     if (!dialogs_)
         dialogs_ = std::make_unique<QtUserDialogs>(this);
+    boxes_ = std::make_unique<DismissibleDialogs>(*dialogs_);
+    OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     setWindowTitle(QStringLiteral("ZAPT"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/zapt.png")));
     buildControls();
@@ -282,7 +286,7 @@ void frmMain::wireEvents() {
     for (QWidget* w : std::initializer_list<QWidget*>{lstPlayList, lstFavoriteList, lstFolderView,
                                                        txtStartH, txtStartM, txtEndH, txtEndM})
         w->installEventFilter(this);
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { ZAPT_End(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { RequestEnd(); });
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -333,8 +337,13 @@ bool frmMain::Form_Load() {
     lock_ = std::make_unique<QLockFile>(AppFile(QStringLiteral(".zapt.lock")));
     lock_->setStaleLockTime(0);
     if (!lock_->tryLock(0)) {
-        Dialogs().message(QStringLiteral("既に起動しています。"), QStringLiteral("ZAPT"));
+        // Only a lock held by a live player means one runs; a lock that cannot be written (no
+        // such folder, no permission, a full disk) is reported as what it is.
+        const QString text = lock_->error() == QLockFile::LockFailedError
+                                 ? QStringLiteral("既に起動しています。")
+                                 : QStringLiteral("ロックファイルを作成できません。\n") + appFolder_;
         lock_.reset();
+        Dialogs().message(text, QStringLiteral("ZAPT"));
         return false;
     }
 
@@ -346,8 +355,9 @@ bool frmMain::Form_Load() {
     const Vbmp3Option option{{30, 1, 5, 0}};
     vbmp3_setVbmp3Option(&option);
 
-    // 4. The start path: the shell has already removed any quotes.
-    const QString startPath = startPath_;
+    // 4. The start path: the shell has already removed any quotes. Made absolute, so what is
+    // saved still works when the player is next started from another folder.
+    const QString startPath = StartPath::Absolute(startPath_, QDir::currentPath());
 
     // 5. Twips per pixel from the screen's logical resolution.
     const double dpiX = logicalDpiX() > 0 ? logicalDpiX() : 96;
@@ -377,6 +387,8 @@ bool frmMain::Form_Load() {
     LastSearchMode = 2;
     ReadLinesToList(AppFile(QStringLiteral("ZAigw.txt")), IgnoreWordList);
     ReadLinesToList(AppFile(QStringLiteral("ZAart.txt")), ArtistWordList);
+    if (EndRequested())
+        return abandonStartup();
 
     // 14. The clock and the saved timer times.
     tmrTimer_Timer();
@@ -388,33 +400,38 @@ bool frmMain::Form_Load() {
     if (!FolderExists(startFolder))
         startFolder = appFolder_;
     ShowFolder(startFolder, 1);
+    if (EndRequested())
+        return abandonStartup();
 
     // 16–17. History and favorite lists.
     ReadLinesToList(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList);
     LoadFavoriteLists();
     ShowFavoriteLists();
 
-    // 18–19. The playlist: the start path, or the last playlist.
-    if (startPath.isEmpty()) {
-        ReadLinesToList(AppFile(QStringLiteral("ZAlog.m3u")), PlayList);
-    } else if (FolderExists(startPath)) {
-        CollectFiles(PlayList, startPath, true);
-    } else {
-        const QString ext = startPath.right(3).toLower();
-        static const QStringList playable = {QStringLiteral("wma"), QStringLiteral("mp3"),
-                                             QStringLiteral("wav"), QStringLiteral("cda"),
-                                             QStringLiteral("mid")};
-        if (playable.contains(ext))
+    // 18–19. The playlist: the start path, or the last playlist. A start path the player
+    // cannot use is reported and the last playlist kept, so the end writes it back as it was.
+    bool savedPlayList = startPath.isEmpty();
+    if (!savedPlayList) {
+        const StartPath::Kind kind = StartPath::Classify(startPath);
+        if (kind == StartPath::Kind::Folder) {
+            CollectFiles(PlayList, startPath, true);
+        } else if (kind == StartPath::Kind::AudioFile) {
             PlayList.Add(startPath);
-        else if (ext == QStringLiteral("m3u"))
+        } else if (kind == StartPath::Kind::PlaylistFile) {
             ReadLinesToList(startPath, PlayList);
-        else
-            PlayList.Clear();
+        } else {
+            Dialogs().message(StartPath::ProblemText(kind, startPath), QStringLiteral("ZAPT"));
+            savedPlayList = true;
+        }
     }
+    if (savedPlayList)
+        ReadLinesToList(AppFile(QStringLiteral("ZAlog.m3u")), PlayList);
     RefreshPlayList();
     ShowPlayListCount(PlayList.Count());
-    if (startPath.isEmpty())
+    if (savedPlayList)
         SelectListRow(lstPlayList, static_cast<int16_t>(Options.LastPlayIndex()));
+    if (EndRequested())
+        return abandonStartup();
 
     // 20–21. Time label, tag label.
     lblPlayTime->setText(Options.DispTimeType() == 0 ? QStringLiteral("00:00")
@@ -447,6 +464,8 @@ bool frmMain::Form_Load() {
     DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
 
     // 28–29.
+    if (EndRequested())
+        return abandonStartup();
     loaded_ = true;
     show();
     repaint();
@@ -455,17 +474,48 @@ bool frmMain::Form_Load() {
 
     // 30. The last action.
     if (!startPath.isEmpty()) {
-        if (PlayList.Count() > 0)
+        if (!savedPlayList && PlayList.Count() > 0)
             PlayFile(PlayList.Value(GetPlayIndex()));
     } else {
-        if (Options.FirstAction() & 1)
+        if ((Options.FirstAction() & 1) && !EndRequested())
             cmdGetFile_Click();
-        if (Options.FirstAction() & 2)
+        if ((Options.FirstAction() & 2) && !EndRequested())
             cmdShuffle_Click();
-        if (Options.FirstAction() & 4)
+        if ((Options.FirstAction() & 4) && !EndRequested())
             cmdPlay_Click();
     }
+    // Ending asked while a box of the last action was open: the window was shown, so the
+    // state is saved as at any end; the caller then does not start the event loop.
+    if (EndRequested()) {
+        ZAPT_End();
+        return false;
+    }
+    started_ = true;
     return true;
+}
+
+bool frmMain::abandonStartup() {
+    // Nothing has changed yet that the files do not hold already: nothing is written.
+    ended_ = true;
+    if (callbackRegistered_) {
+        vbmp3_stopCallback();
+        callbackRegistered_ = false;
+    }
+    vbmp3_free();
+    hide();
+    lock_.reset();
+    return false;
+}
+
+void frmMain::RequestEnd() {
+    boxes_->DismissAll();
+    // A box open now returns as if cancelled; the code that showed it carries on and reaches
+    // the end (during start-up, Form_Load's next check).
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QDialog*>(w); box && box->isVisible() && box->isModal())
+            box->reject();
+    if (started_)
+        ZAPT_End();
 }
 
 void frmMain::ZAPT_End() {
@@ -507,8 +557,8 @@ void frmMain::ZAPT_End() {
     Options.setStopMinute(PlayTimer::StoredValue(PlayTimer::TimeBox::StopMinute, txtEndM->text()));
 
     // 9–10. Files.
-    WriteListToFile(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList, dialogs_.get());
-    WriteListToFile(AppFile(QStringLiteral("ZAlog.m3u")), PlayList, dialogs_.get());
+    WriteListToFile(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList, &Dialogs());
+    WriteListToFile(AppFile(QStringLiteral("ZAlog.m3u")), PlayList, &Dialogs());
     if (!Options.WriteOption(AppFile(QStringLiteral("ZAopt.inf")), QStringLiteral(",")))
         Dialogs().message(kWriteErrorText, QStringLiteral("ERROR"));
 
@@ -593,7 +643,13 @@ void frmMain::cmdHelp_Click() {
         QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
     const QString appHelp = AppFile(QStringLiteral("help/index.html"));
     const QString help = FileExists(exeHelp) ? exeHelp : appHelp;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    if (!OpenUrl(QUrl::fromLocalFile(help)))
+        ShowNoOpenerMessage(QStringLiteral("ヘルプ"));
+}
+
+void frmMain::ShowNoOpenerMessage(const QString& what) {
+    Dialogs().message(what + QStringLiteral("を開くプログラムが見つかりません。"),
+                      QStringLiteral("ZAPT"));
 }
 
 void frmMain::ApplyDisplayOptions() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DismissibleDialogs.h"
 #include "core/clsArrayList.h"
 #include "core/ListBox.h"
 #include "core/UserDialogs.h"
@@ -27,6 +28,7 @@
 class QFrame;
 class QLineEdit;
 class QToolButton;
+class QUrl;
 class QWidget;
 
 // A label that reports mouse presses and releases (the seek bar, the tag labels, the mode
@@ -55,11 +57,17 @@ public:
             std::unique_ptr<UserDialogs> dialogs = nullptr);
     ~frmMain() override;
 
-    // The start-up sequence. False when another instance holds the lock: the caller ends.
+    // The start-up sequence. False when the program is to end without running: another
+    // instance holds the lock, the lock cannot be made, or ending was asked during start-up.
     bool Form_Load();
     // The shutdown sequence; runs once, however many ways of closing reach it.
     void ZAPT_End();
     bool Ended() const { return ended_; }
+    // A signal or the session asks the player to end: open boxes close, no further box is
+    // shown, and the player ends at once, or, during start-up, as soon as start-up regains
+    // control (Form_Load then returns false).
+    void RequestEnd();
+    bool EndRequested() const { return boxes_->Dismissed(); }
 
     bool AnyDialogVisible() const;
     void KeepWindowOnScreen(QWidget* window);
@@ -189,7 +197,7 @@ public:
     QAction* mnuExecList = nullptr;
     QAction* mnuOpneByEditor = nullptr;
 
-    UserDialogs& Dialogs() { return *dialogs_; }
+    UserDialogs& Dialogs() { return *boxes_; }
     QString AppFolder() const { return appFolder_; }
     QString AppFile(const QString& name) const;
 
@@ -198,6 +206,10 @@ public:
     void SetToolTips();
     void Form_Click();
     void cmdHelp_Click();
+    // Opens a file with the desktop's program for it; false when there is none. Tests set it.
+    std::function<bool(const QUrl&)> OpenUrl;
+    // Says that no program could open `what` ("ヘルプ", "リスト", …).
+    void ShowNoOpenerMessage(const QString& what);
     void ApplyDisplayOptions();
     void RefreshColor();
 
@@ -362,6 +374,7 @@ private:
     QString appFolder_;
     QString startPath_;
     std::unique_ptr<UserDialogs> dialogs_;
+    std::unique_ptr<DismissibleDialogs> boxes_;  // every box goes through here, to dialogs_
     std::unique_ptr<QLockFile> lock_;
     void continueAfterBlank(const QString& path);
     void playFailed();
@@ -376,6 +389,8 @@ private:
     bool callbackRegistered_ = false;
     QPointer<QWidget> volumeWindow_;
     const QKeyEvent* keySeen_ = nullptr;
+    bool abandonStartup();  // ends during start-up without writing anything; returns false
     bool loaded_ = false;
+    bool started_ = false;  // Form_Load has returned: the event loop runs the player
     bool ended_ = false;
 };

@@ -1,11 +1,11 @@
 #include "AppFolder.h"
+#include "QtTranslations.h"
 #include "frmMain.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QSocketNotifier>
-
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -34,25 +34,19 @@ void useJapaneseFont(QApplication& app) {
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZAPT"));
     QApplication::setQuitOnLastWindowClosed(false);
     useJapaneseFont(app);
+    const auto qtJapanese = InstallQtJapanese(app);
 
-    const QStringList args = QApplication::arguments();
-    const QString startPath = args.size() > 1 ? args.at(1) : QString();
-    frmMain window(AppFolder::Resolve(QApplication::applicationDirPath()), startPath);
-
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0) {
-        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-            char c;
-            [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &c, 1);
-            window.ZAPT_End();
-        });
+    // Caught from before the window exists: a signal that comes while start-up runs waits in
+    // the pipe until the first event loop (a box's or the main one) reads it.
+    const bool signalsCaught = ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) == 0;
+    if (signalsCaught) {
         struct sigaction sa {};
         sa.sa_handler = onSignal;
         sigemptyset(&sa.sa_mask);
@@ -61,7 +55,21 @@ int main(int argc, char** argv) {
             ::sigaction(sig, &sa, nullptr);
     }
 
-    if (!window.Form_Load())
-        return 0;
+    const QStringList args = QApplication::arguments();
+    const QString startPath = args.size() > 1 ? args.at(1) : QString();
+    frmMain window(AppFolder::Resolve(QApplication::applicationDirPath()), startPath);
+
+    if (signalsCaught) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+            char c;
+            [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &c, 1);
+            window.RequestEnd();
+        });
+    }
+
+    // False when the player is not to run: refused, or asked to end during start-up (which
+    // then saved what there was to save). The event loop is never started after that.
+    if (!window.Form_Load()) return 0;
     return QApplication::exec();
 }

@@ -84,7 +84,7 @@ void frmMain::mnuAddFile_Click() {
 void frmMain::cmdSetDir_Click() {
     const QString old = CurrentFolder;
     const QString chosen = modZAUtil::BrowseForFolder(CurrentFolder, Dialogs());
-    if (chosen.size() < 2) {
+    if (chosen.isEmpty()) {  // "/" is a folder like any other
         CurrentFolder = old;
     } else {
         CurrentFolder = chosen;

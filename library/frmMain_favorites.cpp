@@ -96,8 +96,8 @@ void frmMain::DeleteSelectedFavoriteList() {
 
 void frmMain::mnuExecList_Click() {
     const int selected = lstFavoriteList->listIndex();
-    if (selected >= 0)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(FavoriteLists.Value(selected)));
+    if (selected >= 0 && !OpenUrl(QUrl::fromLocalFile(FavoriteLists.Value(selected))))
+        ShowNoOpenerMessage(QStringLiteral("リスト"));
 }
 
 void frmMain::mnuOpneByEditor_Click() {
@@ -108,14 +108,12 @@ void frmMain::mnuOpneByEditor_Click() {
                                           "mousepad",          "pluma", "xed",   "featherpad"};
     for (const char* editor : editors) {
         const QString program = QStandardPaths::findExecutable(QString::fromLatin1(editor));
-        if (!program.isEmpty()) {
-            QProcess::startDetached(program, {FavoriteLists.Value(selected)});
+        if (!program.isEmpty() && QProcess::startDetached(program, {FavoriteLists.Value(selected)}))
             return;
-        }
     }
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (!opener.isEmpty())
-        QProcess::startDetached(opener, {FavoriteLists.Value(selected)});
+    if (opener.isEmpty() || !QProcess::startDetached(opener, {FavoriteLists.Value(selected)}))
+        ShowNoOpenerMessage(QStringLiteral("リスト"));
 }
 
 void frmMain::lstFavoriteList_KeyDown(int key, Qt::KeyboardModifiers) {

@@ -15,6 +15,8 @@ void frmMain::cmdVolume_Click() {
     auto* dialog = new frmVolume(this);
     volumeWindow_ = dialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &frmVolume::soundSettingsUnavailable, this,
+            [this] { ShowNoOpenerMessage(QStringLiteral("サウンド設定")); });
     dialog->adjustSize();
     const QRect main = frameGeometry();
     dialog->move((main.width() - dialog->width()) / 2 + main.left(),

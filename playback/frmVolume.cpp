@@ -129,8 +129,8 @@ void frmVolume::cmdOK_Click() {
 }
 
 void frmVolume::cmdSoundBoard_Click() {
-    // Without any known mixer program the button quietly does nothing.
-    launcher_.Launch();
+    if (!launcher_.Launch())
+        Q_EMIT soundSettingsUnavailable();  // the main window says so
 }
 
 void frmVolume::done(int result) {

@@ -36,6 +36,11 @@ public:
     // Every way of closing ends here; anything but OK restores the opening volumes first.
     void done(int result) override;
 
+Q_SIGNALS:
+    // The sound-settings button found no mixer program to start.
+    void soundSettingsUnavailable();
+
+public:
     static constexpr int kSliderMaximum = 100;
     static constexpr int kSliderPageStep = 5;
 

@@ -1,0 +1,55 @@
+#include "StartPath.h"
+
+#include "core/modZAUtil.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace StartPath {
+
+namespace {
+
+// The five classic endings compare the last three characters; the newer formats the media
+// route plays compare their whole extension.
+bool endsWithAny(const QString& path, std::initializer_list<const char*> endings) {
+    for (const char* ending : endings)
+        if (path.endsWith(QLatin1StringView(ending), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+bool isAudioName(const QString& path) {
+    return endsWithAny(path, {"wma", "mp3", "wav", "cda", "mid", ".midi", ".flac", ".ogg", ".oga",
+                              ".opus", ".m4a", ".aac"});
+}
+
+} // namespace
+
+QString Absolute(const QString& given, const QString& currentFolder) {
+    if (given.isEmpty()) return given;
+    return QDir::cleanPath(QDir(currentFolder).absoluteFilePath(given));
+}
+
+Kind Classify(const QString& path) {
+    if (modZAUtil::FolderExists(path)) return Kind::Folder;
+    const bool audio = isAudioName(path);
+    const bool playlist = !audio && endsWithAny(path, {"m3u"});
+    if (!audio && !playlist) return QFileInfo::exists(path) ? Kind::NotPlayable : Kind::Missing;
+    if (!modZAUtil::FileExists(path)) return Kind::Missing;
+    return audio ? Kind::AudioFile : Kind::PlaylistFile;
+}
+
+QString ProblemText(Kind kind, const QString& path) {
+    switch (kind) {
+    case Kind::Missing:
+        return path + QStringLiteral("にアクセスできません。");
+    case Kind::NotPlayable:
+        return path + QStringLiteral("は再生できないファイルです。");
+    case Kind::Folder:
+    case Kind::AudioFile:
+    case Kind::PlaylistFile:
+        break;
+    }
+    return {};
+}
+
+} // namespace StartPath
