@@ -3,216 +3,401 @@
 #include "ListBox.h"
 #include "UserDialogs.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QCollator>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMetaObject>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QTimer>
-
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace modZAUtil {
 
+namespace {
+
+QStringView withoutBom(QStringView text) {
+    return text.startsWith(u'\uFEFF') ? text.sliced(1) : text;
+}
+
+// UTF-16 with its byte-order mark, as some Windows editors save text.
+std::optional<QString> decodeUtf16(QByteArrayView bytes) {
+    if (bytes.startsWith("\xFF\xFE"))
+        return QStringDecoder(QStringConverter::Utf16LE,
+                              QStringConverter::Flag::Stateless)(bytes.sliced(2));
+    if (bytes.startsWith("\xFE\xFF"))
+        return QStringDecoder(QStringConverter::Utf16BE,
+                              QStringConverter::Flag::Stateless)(bytes.sliced(2));
+    return std::nullopt;
+}
+
+template <typename Char, typename Make>
+void splitLines(const Char* data, qsizetype n, QStringList& lines, Make make) {
+    qsizetype start = 0;
+    while (start < n) {
+        qsizetype end = start;
+        while (end < n && data[end] != Char(u'\r') && data[end] != Char(u'\n'))
+            ++end;
+        if (end == start) break; // the first empty line ends the read
+        lines.append(make(data + start, end - start));
+        end += (end + 1 < n && data[end] == Char(u'\r') && data[end + 1] == Char(u'\n')) ? 2 : 1;
+        start = end;
+    }
+}
+
+} // namespace
+
 QString DecodeText(const QByteArray& bytes) {
+    if (auto utf16 = decodeUtf16(bytes)) return withoutBom(*utf16).toString();
     QByteArrayView view(bytes);
-    if (view.startsWith("\xEF\xBB\xBF"))
-        view = view.sliced(3);
-    if (view.isValidUtf8())
-        return QString::fromUtf8(view);
+    if (view.startsWith("\xEF\xBB\xBF")) view = view.sliced(3);
+    if (view.isValidUtf8()) return QString::fromUtf8(view);
     QStringDecoder sjis("windows-31j");
-    if (!sjis.isValid())
-        sjis = QStringDecoder("Shift_JIS");
+    if (!sjis.isValid()) sjis = QStringDecoder("Shift_JIS");
     return sjis.isValid() ? sjis(view) : QString::fromLatin1(view);
 }
 
-bool ReadLinesToList(const QString& path, clsArrayList& list) {
-    QFile file(path);
-    if (!file.exists()) {
-        // A missing file is made empty, as the original reader did.
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        return true;
-    }
-    if (!file.open(QIODevice::ReadOnly) || QFileInfo(path).isDir())
+bool ReadLinesToList(const QString& path, clsArrayList& list, UserDialogs* dialogs,
+                     IfMissing ifMissing) {
+    QByteArray bytes;
+    switch (ReadFileBytes(path, bytes)) {
+    case ReadStatus::Ok:
+        break;
+    case ReadStatus::Missing:
+        if (ifMissing == IfMissing::Create && CreateEmptyFile(path)) return true;
+        if (dialogs && ifMissing == IfMissing::Report)
+            dialogs->message(path + QStringLiteral("にアクセスできません。"),
+                             QStringLiteral("ZAPT"));
         return false;
-    QByteArray bytes = file.readAll();
+    case ReadStatus::TooLarge:
+        if (dialogs) dialogs->message(path + u'\n' + kTooLargeText, QStringLiteral("ZAPT"));
+        return false;
+    case ReadStatus::NotAFile:
+    case ReadStatus::Failed:
+        return false;
+    }
     QByteArrayView view(bytes);
-    if (view.startsWith("\xEF\xBB\xBF"))
-        view = view.sliced(3);
+    if (view.startsWith("\xEF\xBB\xBF")) view = view.sliced(3);
     QStringList lines;
-    lines.reserve(view.count('\n') + 1);
     if (view.isValidUtf8()) {
         // The common case: lines are decoded one by one, straight from the file's bytes.
-        const char* data = view.data();
-        const qsizetype n = view.size();
-        qsizetype start = 0;
-        while (start < n) {
-            qsizetype end = start;
-            while (end < n && data[end] != '\r' && data[end] != '\n')
-                ++end;
-            if (end == start)
-                break;  // the first empty line ends the read
-            lines.append(QString::fromUtf8(data + start, end - start));
-            end += (end + 1 < n && data[end] == '\r' && data[end + 1] == '\n') ? 2 : 1;
-            start = end;
-        }
+        lines.reserve(view.count('\n') + 1);
+        splitLines(view.data(), view.size(), lines,
+                   [](const char* p, qsizetype n) { return QString::fromUtf8(p, n); });
     } else {
         const QString text = DecodeText(bytes);
-        const QChar* data = text.constData();
-        const qsizetype n = text.size();
-        qsizetype start = 0;
-        while (start < n) {
-            qsizetype end = start;
-            while (end < n && data[end] != u'\r' && data[end] != u'\n')
-                ++end;
-            if (end == start)
-                break;
-            lines.append(QString(data + start, end - start));
-            end += (end + 1 < n && data[end] == u'\r' && data[end + 1] == u'\n') ? 2 : 1;
-            start = end;
-        }
+        splitLines(text.constData(), text.size(), lines,
+                   [](const QChar* p, qsizetype n) { return QString(p, n); });
     }
     list.append(lines);
     return true;
 }
 
 bool WriteListToFile(const QString& path, const clsArrayList& list, UserDialogs* dialogs) {
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok) {
-        QByteArray out;
-        for (const QString& line : list.items()) {
-            out += line.toUtf8();
-            out += "\r\n";
-        }
-        ok = file.write(out) == out.size() && file.commit();
+    QByteArray out;
+    for (const QString& line : list.items()) {
+        out += line.toUtf8();
+        out += "\r\n";
     }
-    if (!ok) {
-        file.cancelWriting();
-        if (dialogs)
-            dialogs->message(kWriteErrorText, QStringLiteral("ERROR"));
-        return false;
-    }
-    return true;
+    if (WriteFileAtomically(path, out)) return true;
+    if (dialogs) dialogs->message(kWriteErrorText, QStringLiteral("ERROR"));
+    return false;
 }
 
 bool FileExists(const QString& path) {
-    if (path.isEmpty())
-        return false;
-    std::error_code ec;
-    return fs::is_regular_file(fs::path(path.toStdString()), ec);
+    struct stat st {};
+    return !path.isEmpty() && ::stat(NativePath(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FolderExists(const QString& path) {
-    if (path.isEmpty())
-        return false;
-    std::error_code ec;
-    return fs::is_directory(fs::path(path.toStdString()), ec);
+    struct stat st {};
+    return !path.isEmpty() && ::stat(NativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool HasSubFolders(const QString& path) {
     std::error_code ec;
-    fs::directory_iterator it(fs::path(path.toStdString()), ec);
-    if (ec)
-        return false;
+    fs::directory_iterator it(fs::path(NativePath(path).toStdString()), ec);
+    if (ec) return false;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            return false;
+        if (ec) return false;
         std::error_code dirEc;
-        if (it->is_directory(dirEc))
-            return true;
+        if (it->is_directory(dirEc)) return true;
     }
     return false;
 }
 
 namespace {
 
+// The order of ASCII characters when names are compared: white space, punctuation and symbols
+// in the collation order of the Unicode root (which Japanese keeps for these), digits, then
+// letters with upper and lower case together. 0 marks control characters, which do not count.
+struct AsciiOrder {
+    uint8_t rank[128] = {};
+    static constexpr uint8_t kDigit = 60;
+    constexpr AsciiOrder() {
+        const char* order = "\t\n\v\f\r _-,;:!?.'\"()[]{}@*/\\&#%`^+<=>|~$";
+        uint8_t r = 1;
+        for (const char* c = order; *c; ++c)
+            rank[uint8_t(*c)] = r++;
+        for (int c = '0'; c <= '9'; ++c)
+            rank[c] = kDigit;
+        for (int c = 0; c < 26; ++c)
+            rank['a' + c] = rank['A' + c] = uint8_t(kDigit + 1 + c);
+    }
+};
+constexpr AsciiOrder kAscii;
+
+bool asciiOnly(QStringView s) {
+    for (QChar c : s)
+        if (c.unicode() >= 0x80) return false;
+    return true;
+}
+
+// A key for a plain-ASCII name whose byte order is the collator's order for such names, an
+// order of magnitude faster than asking the collator: a rank per character, and for a digit
+// run its value (the count of significant digits, then the digits).
+template <typename Char> std::string asciiKey(const Char* p, qsizetype n) {
+    // A key is at most four bytes per character (a one-digit run takes four).
+    char small[256];
+    std::string large;
+    if (n * 4 > qsizetype(sizeof small)) large.resize(size_t(n) * 4);
+    char* const begin = large.empty() ? small : large.data();
+    char* out = begin;
+    for (qsizetype i = 0; i < n;) {
+        const uint8_t rank = kAscii.rank[uint8_t(p[i])];
+        if (rank != AsciiOrder::kDigit) {
+            if (rank != 0) *out++ = char(rank);
+            ++i;
+            continue;
+        }
+        while (i < n && p[i] == Char('0'))
+            ++i;
+        const qsizetype first = i;
+        while (i < n && p[i] >= Char('0') && p[i] <= Char('9'))
+            ++i;
+        const qsizetype digits = std::min<qsizetype>(i - first, 0xFFFF);
+        *out++ = char(AsciiOrder::kDigit);
+        *out++ = char(uint8_t(digits >> 8));
+        *out++ = char(uint8_t(digits));
+        for (qsizetype k = first; k < first + digits; ++k)
+            *out++ = char(p[k]);
+    }
+    return std::string(begin, out);
+}
+
+std::string asciiKey(QStringView s) {
+    return asciiKey(s.utf16(), s.size());
+}
+
+const QCollator& nameCollator() {
+    // Japanese, whatever the environment says: the order must not change with the locale the
+    // program happens to start in (the C locale would turn the collator into a plain compare).
+    static const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::Japanese, QLocale::Japan));
+        c.setNumericMode(true);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        c.compare(u"a", u"b"); // set up now, not on the first real use
+        return c;
+    }();
+    return collator;
+}
+
+} // namespace
+
+int CompareNames(QStringView a, QStringView b) {
+    int order = asciiOnly(a) && asciiOnly(b) ? asciiKey(a).compare(asciiKey(b))
+                                             : nameCollator().compare(a, b);
+    if (order == 0) order = a.compare(b); // names equal to the eye still get one fixed order
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+void SortPathsByName(QStringList& paths) {
+    struct Item {
+        QStringView name;
+        std::string key;
+        qsizetype index;
+    };
+    std::vector<Item> items;
+    items.reserve(paths.size());
+    bool ascii = true;
+    for (qsizetype k = 0; k < paths.size(); ++k) {
+        const QString& p = paths[k];
+        items.push_back({QStringView(p).sliced(p.lastIndexOf(u'/') + 1), {}, k});
+        ascii = ascii && asciiOnly(items.back().name);
+    }
+    if (ascii) {
+        for (Item& item : items)
+            item.key = asciiKey(item.name);
+        std::sort(items.begin(), items.end(), [](const Item& x, const Item& y) {
+            const int order = x.key.compare(y.key);
+            return order != 0 ? order < 0 : std::pair(x.name, x.index) < std::pair(y.name, y.index);
+        });
+    } else {
+        std::sort(items.begin(), items.end(), [](const Item& x, const Item& y) {
+            const int order = CompareNames(x.name, y.name);
+            return order != 0 ? order < 0 : x.index < y.index;
+        });
+    }
+    QStringList sorted;
+    sorted.reserve(paths.size());
+    for (const Item& item : items)
+        sorted << paths[item.index];
+    paths = std::move(sorted);
+}
+
+QString JoinPath(const QString& folder, const QString& name) {
+    return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
+}
+
+namespace {
+
 struct Extension {
-    std::string lower;  // ASCII lower case, compared with the last bytes of the name
-    QString text;       // used when the extension is not plain ASCII
+    std::string lower; // ASCII lower case, compared with the last bytes of the name
+    QString text;      // used when the extension is not plain ASCII
     bool ascii = true;
 };
 
-bool endsWithIgnoringAsciiCase(const std::string& name, const std::string& lowerSuffix) {
-    if (name.size() < lowerSuffix.size())
-        return false;
+bool endsWithIgnoringAsciiCase(std::string_view name, const std::string& lowerSuffix) {
+    if (name.size() < lowerSuffix.size()) return false;
     const size_t off = name.size() - lowerSuffix.size();
     for (size_t i = 0; i < lowerSuffix.size(); ++i) {
         char c = name[off + i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerSuffix[i])
-            return false;
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerSuffix[i]) return false;
     }
     return true;
 }
 
 using FolderId = std::pair<dev_t, ino_t>;
 
-bool folderId(const fs::path& p, FolderId& id) {
+struct Entry {
+    std::string native; // the name as the system has it
+    QString name;       // as shown; made for a name that is not plain ASCII (or to compare)
+    std::string key;    // the sort key of a plain-ASCII name
+    int copies = 1;     // matches in the extension list
+
+    bool ascii() const { return name.isNull(); }
+    QString shown() const { return ascii() ? QString::fromLatin1(native) : name; }
+};
+
+Entry makeEntry(std::string_view native) {
+    Entry e{std::string(native), {}, {}, 1};
+    if (std::all_of(native.begin(), native.end(), [](char c) { return uint8_t(c) < 0x80; }))
+        e.key = asciiKey(native.data(), qsizetype(native.size()));
+    else
+        e.name = DecodePath(QByteArrayView(native.data(), qsizetype(native.size())));
+    return e;
+}
+
+// The entries in CompareNames order; plain-ASCII names (the bulk of most folders) by their keys
+// alone. Pointers are sorted, so the entries themselves never move.
+std::vector<const Entry*> sortEntries(std::vector<Entry>& entries) {
+    std::vector<const Entry*> order;
+    order.reserve(entries.size());
+    bool ascii = true;
+    for (const Entry& e : entries) {
+        order.push_back(&e);
+        ascii = ascii && e.ascii();
+    }
+    if (ascii) {
+        std::sort(order.begin(), order.end(), [](const Entry* a, const Entry* b) {
+            const int c = a->key.compare(b->key);
+            return c != 0 ? c < 0 : a->native < b->native;
+        });
+        return order;
+    }
+    for (Entry& e : entries)
+        e.name = e.shown();
+    std::sort(order.begin(), order.end(),
+              [](const Entry* a, const Entry* b) { return CompareNames(a->name, b->name) < 0; });
+    return order;
+}
+
+// The type of a directory entry, links followed; asks the system only when the listing does
+// not say.
+mode_t entryType(int folderFd, const dirent* entry) {
+    switch (entry->d_type) {
+    case DT_DIR:
+        return S_IFDIR;
+    case DT_REG:
+        return S_IFREG;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;
+    default:
+        return 0;
+    }
     struct stat st {};
-    if (::stat(p.c_str(), &st) != 0)
-        return false;
-    id = {st.st_dev, st.st_ino};
-    return true;
+    return ::fstatat(folderFd, entry->d_name, &st, 0) == 0 ? st.st_mode & S_IFMT : 0;
 }
 
 // Returns false when the folder itself cannot be read.
-bool scanOne(QStringList& out, const fs::path& folder, const std::vector<Extension>& exts,
-             bool recurse, std::set<FolderId>& seen) {
-    FolderId id;
-    if (!folderId(folder, id))
+bool scanOne(QStringList& out, const std::string& folder, const QString& folderText,
+             const std::vector<Extension>& exts, bool recurse, std::set<FolderId>& seen) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !seen.insert({st.st_dev, st.st_ino}).second) {
+        ::close(fd);
+        return true; // already walked: a link led back here
+    }
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
         return false;
-    if (!seen.insert(id).second)
-        return true;  // already walked: a link led back here
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (ec)
-        return false;
-    std::vector<fs::path> subFolders;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            break;
-        const fs::directory_entry& entry = *it;
-        std::error_code typeEc;
-        if (entry.is_directory(typeEc)) {
-            if (recurse)
-                subFolders.push_back(entry.path());
-            continue;
-        }
-        const std::string& native = entry.path().native();
-        QString pathText;  // converted only for files that match
+    }
+    std::vector<Entry> files, subFolders;
+    files.reserve(128);                            // a typical album without growing
+    while (const dirent* entry = ::readdir(dir)) { // a read error ends the listing
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == "..") continue;
+        int copies = 0;
+        QString text;
         for (const Extension& ext : exts) {
             bool match;
             if (ext.ascii) {
-                match = endsWithIgnoringAsciiCase(native, ext.lower);
+                match = endsWithIgnoringAsciiCase(name, ext.lower);
             } else {
-                if (pathText.isEmpty())
-                    pathText = QString::fromStdString(native);
-                match = pathText.right(ext.text.size()).compare(ext.text, Qt::CaseInsensitive) == 0;
+                if (text.isNull())
+                    text = DecodePath(QByteArrayView(name.data(), qsizetype(name.size())));
+                match = text.right(ext.text.size()).compare(ext.text, Qt::CaseInsensitive) == 0;
             }
-            if (!match)
-                continue;
-            if (!entry.is_regular_file(typeEc))
-                break;  // a dangling link or a device is not a file to play
-            if (pathText.isEmpty())
-                pathText = QString::fromStdString(native);
-            out << pathText;
+            copies += match ? 1 : 0;
+        }
+        if (copies == 0 && !recurse) continue;
+        const mode_t type = entryType(fd, entry);
+        if (type == S_IFDIR) {
+            if (recurse) subFolders.push_back(makeEntry(name));
+        } else if (copies > 0 && type == S_IFREG) { // not a dangling link, not a device
+            files.push_back(makeEntry(name));
+            files.back().copies = copies;
         }
     }
-    for (const fs::path& sub : subFolders)
-        scanOne(out, sub, exts, recurse, seen);  // a failing sub-folder is skipped quietly
+    ::closedir(dir);
+    const QString prefix = folderText.endsWith(u'/') ? folderText : QString(folderText + u'/');
+    for (const Entry* file : sortEntries(files)) {
+        const QString path = file->ascii() ? QString(prefix + QLatin1StringView(file->native))
+                                           : QString(prefix + file->name);
+        for (int k = 0; k < file->copies; ++k)
+            out << path;
+    }
+    const std::string base = folder.ends_with('/') ? folder : folder + '/';
+    for (const Entry* sub : sortEntries(subFolders)) // a failing sub-folder is skipped quietly
+        scanOne(out, base + sub->native, prefix + sub->shown(), exts, recurse, seen);
     return true;
 }
 
-}  // namespace
+} // namespace
 
 QString ScanFolder(clsArrayList& list, const QString& folder, const QStringList& extensions,
                    bool includeSubFolders) {
@@ -221,21 +406,22 @@ QString ScanFolder(clsArrayList& list, const QString& folder, const QStringList&
         Extension x;
         x.text = e.right(4);
         for (QChar c : x.text)
-            if (c.unicode() > 127)
-                x.ascii = false;
-        if (x.ascii)
-            x.lower = x.text.toLower().toStdString();
+            if (c.unicode() > 127) x.ascii = false;
+        if (x.ascii) x.lower = x.text.toLower().toStdString();
         exts.push_back(std::move(x));
     }
     QStringList found;
     std::set<FolderId> seen;
-    fs::path root(folder.toStdString());
-    const bool ok = !folder.isEmpty() && scanOne(found, root, exts, includeSubFolders, seen);
+    const std::string root = NativePath(folder).toStdString();
+    const bool ok =
+        !folder.isEmpty() && scanOne(found, root, folder, exts, includeSubFolders, seen);
     list.append(found);
     return ok ? QString() : kPathAccessErrorText;
 }
 
-int16_t NotNegative(int16_t value) { return value < 0 ? 0 : value; }
+int16_t NotNegative(int16_t value) {
+    return value < 0 ? 0 : value;
+}
 
 QString GetFileName(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
@@ -245,10 +431,11 @@ QString GetFileName(const QString& path) {
 namespace {
 // The "00" number pattern: at least two digits, a minus sign in front of negatives.
 QString twoDigits(int32_t v) {
-    const QString digits = QString::number(std::abs(static_cast<int64_t>(v))).rightJustified(2, u'0');
+    const QString digits =
+        QString::number(std::abs(static_cast<int64_t>(v))).rightJustified(2, u'0');
     return v < 0 ? QStringLiteral("-") + digits : digits;
 }
-}  // namespace
+} // namespace
 
 QString FormatSeconds(int32_t seconds) {
     return twoDigits(seconds / 60) + u':' + twoDigits(seconds % 60);
@@ -265,20 +452,20 @@ void ShowListInListBox(ListBox& box, const clsArrayList& list) {
 }
 
 void SelectAllText(QWidget* control) {
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-        edit->selectAll();
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
 
 QString BrowseForFolder(const QString& initialFolder, UserDialogs& dialogs) {
     return dialogs.chooseFolder(QStringLiteral("フォルダを選択してください"), initialFolder);
 }
 
-int32_t PickColor(UserDialogs& dialogs) { return dialogs.chooseColor(); }
+int32_t PickColor(UserDialogs& dialogs) {
+    return dialogs.chooseColor();
+}
 
 void DecoderCallback(int32_t status, intptr_t user) {
-    if (status != 4 || user == 0)
-        return;
+    if (status != 4 || user == 0) return;
     reinterpret_cast<DecoderCallbackTarget*>(user)->report();
 }
 
-}  // namespace modZAUtil
+} // namespace modZAUtil

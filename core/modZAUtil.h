@@ -1,11 +1,11 @@
 #pragma once
 
 #include "DecoderCallbackTarget.h"
+#include "FileAccess.h"
 #include "clsArrayList.h"
 
 #include <QString>
 #include <QStringList>
-
 #include <atomic>
 #include <cstdint>
 
@@ -20,28 +20,46 @@ namespace modZAUtil {
 
 inline const QString kWriteErrorText = QStringLiteral("ファイル書き込み中にエラーが発生しました。");
 inline const QString kPathAccessErrorText = QStringLiteral("指定されたパスにアクセスできません。");
+inline const QString kTooLargeText = QStringLiteral("ファイルが大きすぎるため読み込めません。");
 
-// Decodes file bytes: UTF-8 when they are valid UTF-8 (a BOM is dropped), otherwise Shift_JIS.
+// Decodes file bytes: UTF-16 when they start with its byte-order mark, UTF-8 when they are
+// valid UTF-8 (a BOM is dropped), otherwise Shift_JIS.
 QString DecodeText(const QByteArray& bytes);
 
-// Appends the lines of a text file to `list`, stopping at the first empty line. A missing file
-// is created empty. Lines may end in CR LF, LF or CR. Returns false when the file can be
-// neither read nor created (a folder, no permission); the list is then unchanged.
-bool ReadLinesToList(const QString& path, clsArrayList& list);
+// What a text file that is not there means: the program's own files start out empty, a file
+// the user named is an error.
+enum class IfMissing { Create, Report };
 
-// Writes every entry followed by CR LF, UTF-8, through a temporary file renamed over the old
-// one, so a failed or interrupted write never leaves half a file. On failure shows the error
-// box (when `dialogs` is given) and returns false; the old file is then untouched.
+// Appends the lines of a text file to `list`, stopping at the first empty line. Lines may end
+// in CR LF, LF or CR. Only a regular file of at most kMaxTextFileBytes is read. Returns false
+// when nothing could be read; the list is then unchanged. With `dialogs`, a file too large is
+// reported (kTooLargeText), and so is a missing one under IfMissing::Report.
+bool ReadLinesToList(const QString& path, clsArrayList& list, UserDialogs* dialogs = nullptr,
+                     IfMissing ifMissing = IfMissing::Create);
+
+// Writes every entry followed by CR LF, UTF-8, through WriteFileAtomically. On failure shows
+// the error box (when `dialogs` is given) and returns false; the old file is then untouched.
 bool WriteListToFile(const QString& path, const clsArrayList& list, UserDialogs* dialogs);
 
-bool FileExists(const QString& path);    // an existing regular file, links followed
-bool FolderExists(const QString& path);  // an existing folder, links followed
+bool FileExists(const QString& path);   // an existing regular file, links followed
+bool FolderExists(const QString& path); // an existing folder, links followed
 bool HasSubFolders(const QString& path);
 
+// The order of names in every listing of a folder, as file managers show them: letter case
+// ignored, digit runs by value ("Disc 2" before "Disc 10"), Japanese collation otherwise;
+// names that still tie are ordered by their characters. Returns -1, 0 or 1.
+int CompareNames(QStringView a, QStringView b);
+// Sorts paths by their file names (the part after the last "/") with CompareNames.
+void SortPathsByName(QStringList& paths);
+// `folder` + "/" + `name`, without doubling a slash that ends `folder`.
+QString JoinPath(const QString& folder, const QString& name);
+
 // Appends to `list` every file of `folder` whose last four characters equal one of
-// `extensions` ignoring case (once per matching element), then, when asked, the files of each
-// sub-folder, depth first. A folder reached twice (link loops) is walked once; unreadable
-// sub-folders are skipped. Returns "" or kPathAccessErrorText when `folder` cannot be read.
+// `extensions` ignoring case (once per matching element), in CompareNames order, then, when
+// asked, the files of each sub-folder in that order, depth first. A folder reached twice (link
+// loops) is walked once; unreadable sub-folders are skipped. Names that are not UTF-8 are
+// listed as DecodePath shows them. Returns "" or kPathAccessErrorText when `folder` cannot be
+// read.
 QString ScanFolder(clsArrayList& list, const QString& folder, const QStringList& extensions,
                    bool includeSubFolders);
 
@@ -62,4 +80,4 @@ int32_t PickColor(UserDialogs& dialogs);
 // ended) starts the play-done timer on its own thread; every other status is ignored.
 void DecoderCallback(int32_t status, intptr_t user);
 
-}  // namespace modZAUtil
+} // namespace modZAUtil

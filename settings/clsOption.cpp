@@ -2,8 +2,6 @@
 
 #include "core/modZAUtil.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <cmath>
@@ -120,10 +118,10 @@ QStringList splitLines(const QString& text) {
 }  // namespace
 
 bool clsOption::ReadOption(const QString& fileName, const QString& terminated) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (modZAUtil::ReadFileBytes(fileName, bytes) != modZAUtil::ReadStatus::Ok)
         return false;
-    const QStringList lines = splitLines(modZAUtil::DecodeText(file.read(1 << 20)));
+    const QStringList lines = splitLines(modZAUtil::DecodeText(bytes));
     const QString sep = terminated.isEmpty() ? QStringLiteral(",") : terminated;
 
     if (!lines.isEmpty() && !lines[0].isEmpty()) {
@@ -161,8 +159,5 @@ bool clsOption::WriteOption(const QString& fileName, const QString& terminated) 
     QByteArray out;
     for (const QString& line : lines)
         out += line.toUtf8() + "\r\n";
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size())
-        return false;
-    return file.commit();
+    return modZAUtil::WriteFileAtomically(fileName, out);
 }

@@ -3,13 +3,17 @@
 #include "support/FakeDialogs.h"
 #include "support/TempDir.h"
 
+#include <QCollator>
 #include <QDir>
+#include <QLocale>
 #include <QFile>
 #include <QCoreApplication>
 #include <QStringEncoder>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -219,4 +223,49 @@ TEST(DecoderReport, StartsThePlayDoneTimerUnlessAStopOvertookIt) {
     ++target.serial;  // the user stopped before the report was handled
     QCoreApplication::processEvents();
     EXPECT_FALSE(timer.isActive());
+}
+
+TEST(NameOrder, FolderListingsAreNaturalCaseInsensitiveFilesFirstDepthFirst) {
+    TempDir d;
+    for (const QString& name : {u"Track 10.mp3"_qs, u"track 2.mp3"_qs, u"Track 1.mp3"_qs,
+                                u"b.mp3"_qs, u"A.mp3"_qs, u"Disc 10/x.mp3"_qs, u"Disc 2/y.mp3"_qs,
+                                u"Disc 2/a.mp3"_qs, u"Disc 2/CD 1/z.mp3"_qs, u"ディスク/曲.mp3"_qs})
+        d.write(name, "x");
+    clsArrayList l;
+    ASSERT_EQ(ScanFolder(l, d.path() + u'/', {u".mp3"_qs}, true), QString());
+    QStringList names;
+    for (const QString& p : l.items())
+        names << p.mid(d.path().size() + 1);
+    EXPECT_EQ(names,
+              (QStringList{u"A.mp3"_qs, u"b.mp3"_qs, u"Track 1.mp3"_qs, u"track 2.mp3"_qs,
+                           u"Track 10.mp3"_qs, u"Disc 2/a.mp3"_qs, u"Disc 2/y.mp3"_qs,
+                           u"Disc 2/CD 1/z.mp3"_qs, u"Disc 10/x.mp3"_qs, u"ディスク/曲.mp3"_qs}));
+}
+
+// The fast comparison of plain-ASCII names must give the collator's answers exactly, or a
+// folder mixing such names with others would not be sorted consistently.
+TEST(NameOrder, AsciiNamesCompareAsTheJapaneseNumericCollatorDoes) {
+    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QString alphabet = u"aAbBzZ0012789 _-.,;:!?'\"()[]{}@*/\\&#%`^+<=>|~$\t\x01"_qs;
+    std::mt19937 random(14);
+    auto name = [&] {
+        QString s;
+        for (int n = int(random() % 7); n >= 0; --n)
+            s += alphabet[qsizetype(random() % alphabet.size())];
+        return s;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const QString a = name(), b = name();
+        int expected = collator.compare(a, b);
+        if (expected == 0) expected = a.compare(b);
+        expected = expected < 0 ? -1 : expected > 0 ? 1 : 0;
+        ASSERT_EQ(CompareNames(a, b), expected) << a.toStdString() << " | " << b.toStdString();
+    }
+    QStringList paths{u"/m/テスト10.mp3"_qs, u"/m/ABD.mp3"_qs, u"/m/テスト2.mp3"_qs,
+                      u"/m/abc.mp3"_qs};
+    SortPathsByName(paths);
+    EXPECT_EQ(paths, (QStringList{u"/m/abc.mp3"_qs, u"/m/ABD.mp3"_qs, u"/m/テスト2.mp3"_qs,
+                                  u"/m/テスト10.mp3"_qs}));
 }

@@ -1,5 +1,8 @@
 #include "settings/clsOption.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
+
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
@@ -109,4 +112,31 @@ TEST(OptionStore, WideSettersClampAndColoursReset) {
     EXPECT_THROW(o.setPlayerColor(21, 1), std::out_of_range);
     EXPECT_EQ(o.EntryPathCount(), 3);
     EXPECT_EQ(o.PlayerColorCount(), 21);
+}
+
+TEST(OptionFile, Utf16WithItsByteOrderMarkIsRead) {
+    TempDir d;
+    clsOption written;
+    written.setSoftVolumeLeft(40);
+    written.setLastCurrentFolder(QStringLiteral("/home/me/音楽"));
+    ASSERT_TRUE(written.WriteOption(d.file(u"utf8.inf"_qs)));
+    const QString text = QString::fromUtf8(d.read(u"utf8.inf"_qs));
+    for (auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        clsOption o;
+        ASSERT_TRUE(o.ReadOption(d.write(u"ZAopt.inf"_qs, encoder(text))));
+        for (int i = 0; i < clsOption::kNumericCount; ++i)
+            EXPECT_EQ(o.numeric(i), written.numeric(i)) << "index " << i;
+        EXPECT_EQ(o.LastCurrentFolder(), QStringLiteral("/home/me/音楽"));
+    }
+}
+
+TEST(OptionFile, AFullDiskKeepsTheOldSettings) {
+    TempDir d;
+    const QByteArray old = "1,2,3\r\n";
+    const QString path = d.write(u"ZAopt.inf"_qs, old);
+    clsOption o;
+    o.setLastCurrentFolder(QString(2000, u'x')); // past the 1 KB limit below
+    EXPECT_EQ(RunWithFileSizeLimit(1024, [&] { return o.WriteOption(path) ? 1 : 0; }), 0);
+    EXPECT_EQ(d.read(u"ZAopt.inf"_qs), old);
 }
