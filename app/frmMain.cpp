@@ -426,10 +426,11 @@ bool frmMain::Form_Load() {
     }
     if (savedPlayList)
         ReadLinesToList(AppFile(QStringLiteral("ZAlog.m3u")), PlayList);
+    LimitPlayList();
     RefreshPlayList();
     ShowPlayListCount(PlayList.Count());
     if (savedPlayList)
-        SelectListRow(lstPlayList, static_cast<int16_t>(Options.LastPlayIndex()));
+        SelectListRow(lstPlayList, Options.LastPlayIndex());
     if (EndRequested())
         return abandonStartup();
 
@@ -475,7 +476,7 @@ bool frmMain::Form_Load() {
     // 30. The last action.
     if (!startPath.isEmpty()) {
         if (!savedPlayList && PlayList.Count() > 0)
-            PlayFile(PlayList.Value(GetPlayIndex()));
+            PlaySelectedRow();
     } else {
         if ((Options.FirstAction() & 1) && !EndRequested())
             cmdGetFile_Click();

@@ -224,6 +224,8 @@ public:
     // Playlist (library/frmMain_playlist.cpp)
     void RefreshPlayList();
     void ShowPlayListCount(int32_t count);
+    // Keeps the first 32,767 entries and says so; true when some were dropped.
+    bool LimitPlayList();
     void ShuffleArrayPlayList();
     void ClearPlayList();
     void MovePlayListSelection(int32_t step);
@@ -303,6 +305,8 @@ public:
     void MMC_Done(int notifyCode);
     void tmrPlaydone_Timer();
     int32_t GetPlayIndex() const;
+    // Selects the row GetPlayIndex gives, then plays it: every start of a playlist row.
+    void PlaySelectedRow();
 
     // Seek bar and time display (playback/frmMain_time.cpp)
     void tmrPlayTime_Timer();
@@ -339,7 +343,7 @@ public:
     void ShowTagInfoLabel();
     void ChangeTagField(int16_t step);
     void lblTagInfo_MouseDown(Qt::MouseButton button);
-    void SelectListRow(ListBox* box, int16_t row);
+    void SelectListRow(ListBox* box, int32_t row);
     // The open song's length for the seek bar; 0 when nothing is open.
     int32_t SeekTotalSeconds();
 
@@ -376,8 +380,9 @@ private:
     std::unique_ptr<UserDialogs> dialogs_;
     std::unique_ptr<DismissibleDialogs> boxes_;  // every box goes through here, to dialogs_
     std::unique_ptr<QLockFile> lock_;
-    void continueAfterBlank(const QString& path);
-    void playFailed();
+    void continueAfterBlank(const QString& path, bool failed = false);
+    void nextFromPlayList(const QString& ended, bool failed, bool waited);
+    void playFailed(const QString& path);
 
     PlaylistShuffler shuffler_;
     NextSongRule nextSongRule_;

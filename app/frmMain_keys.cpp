@@ -24,7 +24,7 @@ bool frmMain::Form_KeyDown(QKeyEvent* event) {
         else
             SearchHitIndex = SearchHitIndex - 1 < 0 ? upper : SearchHitIndex - 1;
         if (SearchHitIndex >= 0 && SearchHitIndex <= upper) {
-            const int16_t row = static_cast<int16_t>(SearchHits[SearchHitIndex]);
+            const int32_t row = SearchHits[SearchHitIndex];
             if (SearchState == 5)
                 SelectListRow(lstPlayList, row);
             else if (SearchState == 10)

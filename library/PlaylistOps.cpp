@@ -191,3 +191,12 @@ QString PlaylistOps::CountLabelText(int32_t count) {
         return QStringLiteral("No File");
     return QStringLiteral("\u00D7") + QString::number(count);
 }
+
+bool PlaylistOps::KeepWithinLimit(clsArrayList& list) {
+    if (list.Count() <= kMaxEntries)
+        return false;
+    QStringList kept = list.items();
+    kept.resize(kMaxEntries);
+    list.assign(std::move(kept));
+    return true;
+}

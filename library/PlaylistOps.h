@@ -61,6 +61,13 @@ public:
     static std::optional<int32_t> MoveUp(clsArrayList& list, int32_t selected);
     static std::optional<int32_t> MoveDown(clsArrayList& list, int32_t selected);
 
+    // List-box rows are 16-bit, so the playlist holds at most this many entries.
+    static constexpr int32_t kMaxEntries = 32767;
+    static inline const QString kLimitText =
+        QStringLiteral("プレイリストに追加できるのは32767曲までです。");
+    // Drops the entries past kMaxEntries; true when there were any.
+    static bool KeepWithinLimit(clsArrayList& list);
+
     static QString RowText(const QString& path);      // file name without its extension
     static QString CountLabelText(int32_t count);     // "No File" or "×12"
 };

@@ -28,13 +28,14 @@ void frmMain::RemoveIgnoredFiles(int32_t first) {
 }
 
 namespace {
-// Ignore words and the sort by track for the entries from `first` on.
+// Ignore words, the playlist's limit and the sort by track for the entries from `first` on.
 void tidy(frmMain& f, int32_t first) {
     if (f.PlayList.Count() <= first)
         return;
     if (f.Options.IgnoreWord() == 1)
         f.RemoveIgnoredFiles(first);
-    if (!modZAUtil::HasSubFolders(f.CurrentFolder))
+    f.LimitPlayList();
+    if (f.PlayList.Count() > first && !modZAUtil::HasSubFolders(f.CurrentFolder))
         f.SortPlayList(0, first);
 }
 }  // namespace
@@ -67,7 +68,7 @@ void frmMain::mnuGetFile_Click() { GetFilesFromCurrentFolder(); }
 void frmMain::cmdAddFile_Click() {
     const int row = lstPlayList->listIndex();
     AddFilesFromCurrentFolder();
-    SelectListRow(lstPlayList, static_cast<int16_t>(row));
+    SelectListRow(lstPlayList, row);
     lstPlayList->setFocus();
 }
 
@@ -75,6 +76,7 @@ void frmMain::mnuAddFile_Click() {
     const int row = lstFolderView->listIndex();
     if (ActiveListName == QStringLiteral("lstFolderView") && SelectedFile()) {
         PlayList.Add(FolderViewFiles.Value(row - FolderViewFolders.Count() - 1));
+        LimitPlayList();
         RefreshPlayList();
     } else {
         AddFilesFromCurrentFolder();
@@ -110,5 +112,6 @@ void frmMain::lstPlayList_FilesDropped(const QStringList& paths) {
         else
             FileCollector::AddPath(PlayList, path, Options.GetFileType());
     }
+    LimitPlayList();
     RefreshPlayList();
 }

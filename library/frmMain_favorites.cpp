@@ -64,6 +64,7 @@ void frmMain::cmdGetList_Click() {
         return;
     PlayList.Clear();
     modZAUtil::ReadLinesToList(FavoriteLists.Value(selected), PlayList);
+    LimitPlayList();
     RefreshPlayList();
 }
 
@@ -74,8 +75,9 @@ void frmMain::cmdAddList_Click() {
         return;
     const int row = lstPlayList->listIndex();
     modZAUtil::ReadLinesToList(FavoriteLists.Value(selected), PlayList);
+    LimitPlayList();
     RefreshPlayList();
-    SelectListRow(lstPlayList, static_cast<int16_t>(row));
+    SelectListRow(lstPlayList, row);
     lstPlayList->setFocus();
 }
 

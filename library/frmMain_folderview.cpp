@@ -45,6 +45,7 @@ void frmMain::FolderViewOpen() {
     };
     if (row > 0 && FolderViewModel::IsFileRow(row, folders)) {
         PlayList.Add(FolderViewFiles.Value(FolderViewModel::FileIndex(row, folders)));
+        LimitPlayList();
         RefreshPlayList();
         return;
     }
@@ -106,6 +107,7 @@ void frmMain::lstFolderView_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
         const int row = lstFolderView->listIndex();
         if (FolderViewModel::IsFileRow(row, FolderViewFolders.Count())) {
             PlayList.Add(FolderViewFiles.Value(FolderViewModel::FileIndex(row, FolderViewFolders.Count())));
+            LimitPlayList();
             RefreshPlayList();
         } else {
             AddFilesFromCurrentFolder();

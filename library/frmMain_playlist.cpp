@@ -64,6 +64,14 @@ void frmMain::ShowPlayListCount(int32_t count) {
     lblPlayListCount->setText(PlaylistOps::CountLabelText(count));
 }
 
+bool frmMain::LimitPlayList() {
+    if (!PlaylistOps::KeepWithinLimit(PlayList))
+        return false;
+    CenterNextWindow(299, 67);
+    Dialogs().message(PlaylistOps::kLimitText, QStringLiteral("ZAPT"));
+    return true;
+}
+
 void frmMain::ShuffleArrayPlayList() { shuffler_.Shuffle(PlayList); }
 
 void frmMain::ClearPlayList() {

@@ -38,8 +38,7 @@ void frmMain::wirePlayback() {
     connect(mnuPlay, &QAction::triggered, this, &frmMain::mnuPlay_Click);
     connect(mnuPause, &QAction::triggered, this, &frmMain::cmdPause_Click);
     connect(mnuStop, &QAction::triggered, this, &frmMain::StopPlay);
-    connect(lstPlayList, &ListBox::rowDoubleClicked, this,
-            [this] { PlayFile(PlayList.Value(GetPlayIndex())); });
+    connect(lstPlayList, &ListBox::rowDoubleClicked, this, &frmMain::PlaySelectedRow);
     connect(picPlayNumber, &ClickLabel::mouseDown, this, &frmMain::picPlayNumber_Click);
     connect(picRepeatMode, &ClickLabel::mouseDown, this, &frmMain::picRepeatMode_Click);
 }
@@ -60,7 +59,7 @@ void frmMain::PlayFile(const QString& path) {
     const bool started = opened && Player->play();
     PlayingIndex = lstPlayList->listIndex();
     if (!started) {
-        playFailed();
+        playFailed(path);
         return;
     }
     failedInARow_ = 0;
@@ -74,21 +73,30 @@ void frmMain::PlayFile(const QString& path) {
     RestoreListFocus();
 }
 
+// Without the selection on the row, the end of the song would move the selection from "none"
+// to this very row and play it a second time.
+void frmMain::PlaySelectedRow() {
+    const int32_t row = GetPlayIndex();
+    if (row < lstPlayList->count())
+        lstPlayList->setListIndex(row);
+    PlayFile(PlayList.Value(row));
+}
+
 // A file that exists but does not play counts as a song that ended at once: the sequence goes
-// on by the modes, without a box per file and without a history entry, and stops once every row
-// of the playlist has failed one after another.
-void frmMain::playFailed() {
-    const QString path = Player->getPath().isEmpty() ? PlayList.Value(GetPlayIndex())
-                                                      : Player->getPath();
+// on by the modes, without a box per file and without a history entry. It stops when the modes
+// would only try the same file again, and once every row of the playlist has failed one after
+// another.
+void frmMain::playFailed(const QString& path) {
     Player->stop_();
     ++failedInARow_;
     if (failedInARow_ >= std::max<int32_t>(1, PlayList.Count())) {
-        failedInARow_ = 0;
         StopPlay();
         return;
     }
-    // Queued, so a playlist of broken files never recurses through PlayFile.
-    QTimer::singleShot(0, this, [this, path] { continueAfterBlank(path); });
+    // Through the blank-time timer, so a playlist of broken files never recurses through
+    // PlayFile and a stop or a new song cancels the step.
+    afterBlank_ = [this, path] { continueAfterBlank(path, true); };
+    blankWait_->start(0);
 }
 
 void frmMain::tmrPlaydone_Timer() {
@@ -111,8 +119,10 @@ void frmMain::PlayNextSong() {
 }
 
 // The end-of-song steps after the history: display reset, stop after the song, the reserve
-// queue, then the playlist by the modes. `ended` is the song that has just ended.
-void frmMain::continueAfterBlank(const QString& ended) {
+// queue, then the playlist by the modes. `ended` is the song that has just ended, or the file
+// that has just failed when `failed` is set. The user may act during the blank time, so the
+// step after it reads the lists as they are then.
+void frmMain::continueAfterBlank(const QString& ended, bool failed) {
     tmrPlayTime->stop();
     ElapsedSeconds = 0;
     lblPlayTime->setText(resetTimeText(Options));
@@ -125,23 +135,31 @@ void frmMain::continueAfterBlank(const QString& ended) {
         return;
     }
 
-    auto wait = [this](std::function<void()> next) {
-        afterBlank_ = std::move(next);
-        blankWait_->start(std::max<int>(0, Options.BlankSec()));
-    };
-
     if (ReserveList.Count() > 0) {
-        wait([this] {
+        afterBlank_ = [this, ended, failed] {
             if (auto next = ReserveQueue::TakeFirst(ReserveList)) {
                 BuildReserveMenu();
                 PlayFile(*next);
+                return;
             }
-        });
+            // The reserve list was emptied during the blank time: the playlist goes on.
+            nextFromPlayList(ended, failed, true);
+        };
+        blankWait_->start(std::max<int>(0, Options.BlankSec()));
         return;
     }
     if (PlayList.Count() == 0)
         return;
+    nextFromPlayList(ended, failed, false);
+}
 
+// The playlist's turn: the modes move the selection or stop; after the blank time (unless it
+// has already passed) the selected row plays.
+void frmMain::nextFromPlayList(const QString& ended, bool failed, bool waited) {
+    if (PlayList.Count() == 0) {
+        StopPlay();
+        return;
+    }
     NextSongRule::Input in;
     in.selectedRow = lstPlayList->listIndex();
     in.playList = &PlayList;
@@ -152,16 +170,27 @@ void frmMain::continueAfterBlank(const QString& ended) {
     const NextSongRule::Decision d = nextSongRule_.Decide(in);
     if (d.advanced)
         MovePlayListSelection(+1);
-    if (d.stop) {
+    if (d.stop || (failed && !d.randomRow && PlayList.Value(GetPlayIndex()) == ended)) {
         StopPlay();
         return;
     }
-    wait([this, randomRow = d.randomRow] {
-        if (randomRow)
-            SelectListRow(lstPlayList, static_cast<int16_t>(*randomRow));
-        lstPlayList->setListIndex(GetPlayIndex());
-        PlayFile(PlayList.Value(GetPlayIndex()));
-    });
+    const bool random = d.randomRow.has_value();
+    auto playNext = [this, random] {
+        if (PlayList.Count() == 0) {  // cleared during the blank time
+            StopPlay();
+            return;
+        }
+        // Drawn now, over the playlist as it is after the blank time.
+        if (random)
+            SelectListRow(lstPlayList, nextSongRule_.DrawRow(PlayList.Count()));
+        PlaySelectedRow();
+    };
+    if (waited) {
+        playNext();
+        return;
+    }
+    afterBlank_ = std::move(playNext);
+    blankWait_->start(std::max<int>(0, Options.BlankSec()));
 }
 
 void frmMain::StopPlay() {
@@ -177,9 +206,14 @@ void frmMain::StopPlay() {
     ElapsedSeconds = 0;
     ResetPlayTime();
     PlayingIndex = -1;
+    failedInARow_ = 0;
 }
 
 void frmMain::TogglePause() {
+    // Between two songs nothing plays: there is nothing to pause, and the selection already
+    // shows the song that comes next.
+    if (blankWait_->isActive())
+        return;
     switch (Player->getState()) {
     case 1:
         Player->pause();
@@ -210,8 +244,8 @@ void frmMain::cmdPlay_Click() {
     if (PlayList.Count() == 0)
         return;
     if (Options.RepeatMode() == 2)
-        SelectListRow(lstPlayList, static_cast<int16_t>(nextSongRule_.DrawRow(PlayList.Count())));
-    PlayFile(PlayList.Value(GetPlayIndex()));
+        SelectListRow(lstPlayList, nextSongRule_.DrawRow(PlayList.Count()));
+    PlaySelectedRow();
 }
 
 void frmMain::cmdPause_Click() {
@@ -228,14 +262,14 @@ void frmMain::cmdListIndexUp_Click() {
     if (PlayList.Count() == 0)
         return;
     MovePlayListSelection(-1);
-    PlayFile(PlayList.Value(GetPlayIndex()));
+    PlaySelectedRow();
 }
 
 void frmMain::cmdListIndexDown_Click() {
     if (PlayList.Count() == 0)
         return;
     MovePlayListSelection(+1);
-    PlayFile(PlayList.Value(GetPlayIndex()));
+    PlaySelectedRow();
 }
 
 void frmMain::mnuPlay_Click() {
@@ -302,7 +336,7 @@ int32_t frmMain::GetPlayIndex() const {
     return row >= 0 ? row : 0;
 }
 
-void frmMain::SelectListRow(ListBox* box, int16_t row) {
+void frmMain::SelectListRow(ListBox* box, int32_t row) {
     if (row >= box->count())
         return;
     if (row < 0) {

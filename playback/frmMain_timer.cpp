@@ -44,7 +44,7 @@ void frmMain::tmrTimer_Timer() {
     if (a.startPlay) {
         if (a.shuffleFirst)
             cmdShuffle_Click();
-        PlayFile(PlayList.Value(GetPlayIndex()));
+        PlaySelectedRow();
     }
     if (a.stopNow)
         cmdStop_Click();

@@ -204,3 +204,152 @@ TEST(PlaySequence, MissingFileShowsItsPathAndKeepsPlaying) {
     EXPECT_EQ(w.Player->getPath(), songs.list[0]);
     w.cmdStop->click();
 }
+
+namespace {
+
+// The songs that ended, in order, however the history folds repeats together.
+struct EndLog {
+    explicit EndLog(frmMain& w) {
+        connection = QObject::connect(w.tmrPlaydone, &QTimer::timeout, &w,
+                                      [this, &w] { ends.append(w.HistoryList.Value(0)); });
+    }
+    ~EndLog() { QObject::disconnect(connection); }
+    QStringList ends;
+    QMetaObject::Connection connection;
+};
+
+}  // namespace
+
+// Whatever starts a row with nothing selected selects that row first; otherwise its end moves
+// the selection from "none" onto the same row and the first song plays twice.
+TEST(PlaySequence, TheFirstSongStartedWithNothingSelectedPlaysOnce) {
+    Songs songs(2);
+    const QString folder = songs.dir.path();
+    enum class Start { PlayButton, StartFolder, PlayAfterCollecting };
+    for (Start start : {Start::PlayButton, Start::StartFolder, Start::PlayAfterCollecting}) {
+        SCOPED_TRACE(static_cast<int>(start));
+        MainWindowFixture f(
+            [](clsOption& o) {
+                setModes(o, 1, 1);
+                o.setSetCurrentPathAction(1 | 4);  // get files, then play
+            },
+            start == Start::StartFolder ? folder : QString());
+        frmMain& w = *f.form;
+        EndLog log(w);
+        if (start == Start::PlayButton) {
+            f.setPlayList(songs.list);
+            w.cmdPlay->click();
+        } else if (start == Start::PlayAfterCollecting) {
+            f.dialogs->folders = {folder};
+            w.cmdSetDir->click();
+        }
+        EXPECT_EQ(w.lstPlayList->listIndex(), 0);
+        EXPECT_EQ(w.PlayingIndex, 0);
+        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return log.ends.size() >= 2; }, kWaitMs));
+        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
+        EXPECT_EQ(log.ends, w.PlayList.items());
+    }
+}
+
+// Files that exist but cannot play on the media-control route: each fails at once and the
+// sequence goes on, instead of a silent file that never ends.
+TEST(PlaySequence, DamagedFilesOnTheControlRouteArePassedOver) {
+    Songs songs(2);
+    TempDir bad;
+    const QStringList broken = {
+        bad.write(u"damaged.wma"_qs, QByteArray(4096, '\x5a')),
+        bad.write(u"words.mid"_qs, "not a MIDI file\n"),
+        bad.write(u"subtitles.m4a"_qs, "1\n00:00:00,000 --> 00:00:02,000\nno sound here\n\n"),
+        bad.write(u"Track01.cda"_qs, "RIFF"),
+    };
+    MainWindowFixture f([](clsOption& o) { setModes(o, 1, 1); });
+    frmMain& w = *f.form;
+    EndLog log(w);
+    f.setPlayList(QStringList{songs.list[0]} + broken + QStringList{songs.list[1]});
+    w.lstPlayList->setListIndex(0);
+    w.cmdPlay->click();
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return log.ends.size() >= 2; }, kWaitMs));
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
+    EXPECT_EQ(log.ends, songs.list);
+    EXPECT_TRUE(f.dialogs->shown.empty());
+
+    f.setPlayList(broken);  // a whole round of them stops
+    w.lstPlayList->setListIndex(0);
+    w.cmdPlay->click();
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.PlayingIndex == -1; }, kWaitMs));
+    EXPECT_TRUE(stopped(w));
+}
+
+// One song with repeat on would only try the failed file again: it stops at once rather than
+// once per row after each blank time.
+TEST(PlaySequence, AFailedFileThatTheModesWouldRepeatStopsAtOnce) {
+    Songs songs(3);
+    TempDir bad;
+    const QString damaged = bad.write(u"damaged.wma"_qs, QByteArray(4096, '\x5a'));
+    MainWindowFixture f([](clsOption& o) {
+        setModes(o, 0, 0);
+        o.setBlankSec(30000);  // a retry would come only after this
+    });
+    frmMain& w = *f.form;
+    f.setPlayList({damaged, songs.list[0], songs.list[1], songs.list[2]});
+    w.lstPlayList->setListIndex(0);
+    w.cmdPlay->click();
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.PlayingIndex == -1; }, kWaitMs));
+    EXPECT_TRUE(stopped(w));
+    EXPECT_EQ(w.lstPlayList->listIndex(), 0);
+}
+
+// The user acts during the blank time; the step after it works on the state as it is then.
+TEST(PlaySequence, TheStepAfterTheBlankTimeReadsTheStateAsItIsThen) {
+    Songs songs(3);
+    auto start = [&](MainWindowFixture& f) {
+        f.setPlayList(songs.list);
+        f.form->lstPlayList->setListIndex(0);
+        f.form->cmdPlay->click();
+        return MainWindowFixture::waitUntil([&] { return f.form->HistoryList.Count() == 1; },
+                                            kWaitMs);
+    };
+    auto blank = [](clsOption& o) {
+        setModes(o, 1, 0);
+        o.setBlankSec(800);
+    };
+    {
+        SCOPED_TRACE("playlist cleared");
+        MainWindowFixture f(blank);
+        frmMain& w = *f.form;
+        ASSERT_TRUE(start(f));
+        f.dialogs->answers = {UserDialogs::Ok};
+        w.cmdListClear->click();
+        MainWindowFixture::pump(1300);
+        EXPECT_EQ(f.dialogs->shown.size(), 1u);  // the question only, no missing-file box
+        EXPECT_TRUE(stopped(w));
+        EXPECT_EQ(w.PlayingIndex, -1);
+    }
+    {
+        SCOPED_TRACE("pause pressed");
+        MainWindowFixture f(blank);
+        frmMain& w = *f.form;
+        ASSERT_TRUE(start(f));
+        ASSERT_EQ(w.lstPlayList->listIndex(), 1);
+        w.cmdPause->click();
+        EXPECT_EQ(w.lstPlayList->listIndex(), 1);
+        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; },
+                                                 kWaitMs));
+        EXPECT_EQ(w.Player->getPath(), songs.list[1]);
+        EXPECT_EQ(w.PlayingIndex, 1);
+        w.cmdStop->click();
+    }
+    {
+        SCOPED_TRACE("reserve list cleared");
+        MainWindowFixture f(blank);
+        frmMain& w = *f.form;
+        w.ReserveList.Add(songs.list[2]);
+        ASSERT_TRUE(start(f));
+        w.mnuClearReserveList->trigger();
+        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; },
+                                                 kWaitMs));
+        EXPECT_EQ(w.Player->getPath(), songs.list[1]);  // the playlist goes on
+        EXPECT_EQ(w.PlayingIndex, 1);
+        w.cmdStop->click();
+    }
+}
