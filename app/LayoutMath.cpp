@@ -74,6 +74,9 @@ StatusBarPlacement ArrangeStatusBar(const StatusBarInput& in) {
     p.playNumberLeft = p.repeatModeLeft - (in.playNumberWidth + 5);
     p.tagInfoWidth = std::max<int>(
         0, Clamp16(in.stripWidth - in.tagTitleLeft - in.tagTitleWidth - (in.timerModeWidth + 5) * 3));
+    // The width counts from the title's right edge; the label starts a little further right and
+    // must still end clear of the first mode button.
+    p.tagInfoWidth = std::clamp(p.playNumberLeft - 3 - in.tagInfoLeft, 0, p.tagInfoWidth);
     p.endTimeLeft = in.stripWidth - (in.endTimeWidth + 1);
     p.startTimeLeft = p.endTimeLeft - (in.startTimeWidth + 1);
     p.timeLeft = p.startTimeLeft - (in.timeWidth + 1);

@@ -53,6 +53,7 @@ FolderStatusPlacement LayoutFolderViewStatus(const FolderStatusInput& in);
 struct StatusBarInput {
     int stripWidth = 0;                 // picStatus
     int tagTitleLeft = 0, tagTitleWidth = 0;
+    int tagInfoLeft = 0; // lblTagInfo, which sits a little right of its title
     int timerModeWidth = 0, repeatModeWidth = 0, playNumberWidth = 0;
     int endTimeWidth = 0, startTimeWidth = 0, timeWidth = 0;
     int seekBarLeft = 0;                // lblSeekBar

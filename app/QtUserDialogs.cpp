@@ -17,8 +17,11 @@ UserDialogs::Answer QtUserDialogs::message(const QString& text, const QString& t
                                            Buttons buttons, Answer defaultButton) {
     QMessageBox box(owner_);
     box.setWindowTitle(title);
+    // Texts carry names and paths that may look like markup: shown as they are, and with no
+    // icon beside them, only the text, the buttons and the title.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
-    box.setIcon(buttons == OkOnly ? QMessageBox::Information : QMessageBox::Question);
+    box.setIcon(QMessageBox::NoIcon);
     QAbstractButton* ok = nullptr;
     QAbstractButton* cancel = nullptr;
     QAbstractButton* yes = nullptr;

@@ -51,8 +51,9 @@ ClickLabel* makeClickLabel(QWidget* parent, const QString& text, QRect geometry)
     return l;
 }
 
-QLineEdit* makeTimeBox(QWidget* parent, int x) {
+QLineEdit* makeTimeBox(QWidget* parent, int x, const QString& accessibleName) {
     auto* t = new QLineEdit(QStringLiteral("--"), parent);
+    t->setAccessibleName(accessibleName);
     t->setMaxLength(2);
     t->setFrame(false);
     t->setAlignment(Qt::AlignCenter);
@@ -62,6 +63,41 @@ QLineEdit* makeTimeBox(QWidget* parent, int x) {
     f.setPixelSize(11);
     t->setFont(f);
     return t;
+}
+
+// The buttons' tool tips, shown only when the setting asks for them; a screen reader always
+// reads them as the buttons' descriptions.
+struct ButtonTip {
+    QToolButton* frmMain::*button;
+    const char16_t* tip;
+};
+constexpr ButtonTip kButtonTips[] = {
+    {&frmMain::cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
+    {&frmMain::cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
+    {&frmMain::cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
+    {&frmMain::cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
+    {&frmMain::cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
+    {&frmMain::cmdShuffle, u"プレイリストの並びをシャッフルします。"},
+    {&frmMain::cmdListClear, u"プレイリストをクリアします。"},
+    {&frmMain::cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
+    {&frmMain::cmdOption, u"プレイヤー設定ダイアログを開きます。"},
+    {&frmMain::cmdLyric, u"歌詞を表示します。"},
+    {&frmMain::cmdTagInfo, u"プロパティを表示します。"},
+    {&frmMain::cmdListIndexUp, u"前の曲を再生します。"},
+    {&frmMain::cmdListIndexDown, u"次の曲を再生します。"},
+    {&frmMain::cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
+    {&frmMain::cmdVolume, u"ボリュームを調整します。"},
+    {&frmMain::cmdPause, u"曲の再生を一時停止します。"},
+    {&frmMain::cmdHelp, u"ヘルプを表示します。"},
+    {&frmMain::cmdSearch, u"プレイリスト内を検索します。"},
+    {&frmMain::cmdUpItem, u"選択中の曲を1つ上に移動します。"},
+    {&frmMain::cmdDownItem, u"選択中の曲を1つ下に移動します。"},
+};
+
+// The controls that can hold the keyboard focus; the window's global keys are seen on them.
+bool takesKeys(const frmMain& f, const QObject* o) {
+    return o && (o == f.lstPlayList || o == f.lstFavoriteList || o == f.lstFolderView ||
+                 o == f.txtStartH || o == f.txtStartM || o == f.txtEndH || o == f.txtEndM);
 }
 
 }  // namespace
@@ -117,7 +153,7 @@ void frmMain::buildControls() {
     picStatus->resize(300, kStatusHeight);
     lblTagInfoTitle = makeClickLabel(picStatus, QStringLiteral("Title"), {4, 2, 38, 14});
     lblTagInfo = makeClickLabel(picStatus, QString(), {44, 2, 100, 14});
-    lblTagInfo->setTextFormat(Qt::PlainText);
+    lblTagInfo->setElideMode(Qt::ElideRight);
     picPlayNumber = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
     picRepeatMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
     picTimerMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
@@ -129,16 +165,16 @@ void frmMain::buildControls() {
     picStartTime = new QWidget(picStatus);
     picStartTime->setGeometry(0, 17, 38, 14);
     picStartTime->setAutoFillBackground(true);
-    txtStartH = makeTimeBox(picStartTime, 0);
+    txtStartH = makeTimeBox(picStartTime, 0, QStringLiteral("開始時"));
     txtColon[0] = makeLabel(picStartTime, QStringLiteral(":"), {17, 0, 4, 14});
-    txtStartM = makeTimeBox(picStartTime, 21);
+    txtStartM = makeTimeBox(picStartTime, 21, QStringLiteral("開始分"));
     txtStartH->setEnabled(false);  // enabled once the saved times are shown
     picEndTime = new QWidget(picStatus);
     picEndTime->setGeometry(0, 17, 38, 14);
     picEndTime->setAutoFillBackground(true);
-    txtEndH = makeTimeBox(picEndTime, 0);
+    txtEndH = makeTimeBox(picEndTime, 0, QStringLiteral("停止時"));
     txtColon[1] = makeLabel(picEndTime, QStringLiteral(":"), {17, 0, 4, 14});
-    txtEndM = makeTimeBox(picEndTime, 21);
+    txtEndM = makeTimeBox(picEndTime, 21, QStringLiteral("停止分"));
     shpSeekBar = new QFrame(picStatus);
     shpSeekBar->setGeometry(4, 34, 100, 7);
     shpSeekBar->setFrameShape(QFrame::Box);
@@ -158,6 +194,7 @@ void frmMain::buildControls() {
 
     lstPlayList = new ListBox(client);
     lstPlayList->setObjectName(QStringLiteral("lstPlayList"));
+    lstPlayList->setAccessibleName(QStringLiteral("プレイリスト"));
     lstPlayList->setAcceptFileDrops(true);
 
     picButton = new QWidget(client);
@@ -193,19 +230,35 @@ void frmMain::buildControls() {
     for (size_t i = 0; i < order.size(); ++i)
         order[i]->move(2 + static_cast<int>(i % 11) * kButtonSize,
                        2 + static_cast<int>(i / 11) * kButtonSize);
+    // The buttons show only icons: screen readers and tests know them by these names.
+    const std::array<const char16_t*, 22> names = {
+        u"再生",           u"一時停止",     u"停止",           u"前の曲",         u"次の曲",
+        u"シャッフル",     u"上へ移動",     u"下へ移動",       u"クリア",         u"音量",
+        u"サイズ切り替え", u"フォルダ選択", u"ファイルの取得", u"ファイルの追加", u"リストの保存",
+        u"リストの取得",   u"リストの追加", u"検索",           u"歌詞",           u"ファイル情報",
+        u"プレイヤー設定", u"ヘルプ"};
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i]->setAccessibleName(QString::fromUtf16(names[i]));
+    for (const ButtonTip& t : kButtonTips)
+        (this->*t.button)->setAccessibleDescription(QString::fromUtf16(t.tip));
 
     lstFavoriteList = new ListBox(client);
     lstFavoriteList->setObjectName(QStringLiteral("lstFavoriteList"));
+    lstFavoriteList->setAccessibleName(QStringLiteral("お気に入りリスト"));
 
     picFolderViewStatus = new QWidget(client);
     picFolderViewStatus->setAutoFillBackground(true);
     picFolderViewStatus->resize(200, kFolderStatusHeight);
-    lblFolderViewCurrentFolder = makeLabel(picFolderViewStatus, QString(), {4, 2, 100, 14});
-    lblFolderViewCurrentFolder->setTextFormat(Qt::PlainText);
+    lblFolderViewCurrentFolder = new ElidingLabel(QString(), picFolderViewStatus);
+    lblFolderViewCurrentFolder->setGeometry(4, 2, 100, 14);
+    // The folder's own name is the part worth keeping of a long path.
+    lblFolderViewCurrentFolder->setElideMode(Qt::ElideLeft);
     lblFolderCount = makeLabel(picFolderViewStatus, QStringLiteral("0"), {0, 2, 28, 14});
-    lblFolder = makeLabel(picFolderViewStatus, QStringLiteral("Folders"), {0, 2, 46, 14});
+    lblFolder = makeLabel(picFolderViewStatus, QStringLiteral("フォルダ"), {0, 2, 46, 14});
     lblFileCount = makeLabel(picFolderViewStatus, QStringLiteral("0"), {0, 2, 34, 14});
-    lblFile = makeLabel(picFolderViewStatus, QStringLiteral("Files"), {0, 2, 28, 14});
+    lblFile = makeLabel(picFolderViewStatus, QStringLiteral("ファイル"), {0, 2, 28, 14});
+    for (QLabel* word : {lblFolder, lblFile}) // as wide as the word in the window's font
+        word->resize(word->fontMetrics().horizontalAdvance(word->text()) + 2, word->height());
     lblFolderCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (int i = 0; i < 3; ++i) {
@@ -217,10 +270,16 @@ void frmMain::buildControls() {
                                            QString::number(i + 1) + QStringLiteral("Folder"),
                                            {0, 21, 60, 18});
         lblEntryFolder[i]->setAlignment(Qt::AlignCenter);
+        lblEntryFolder[i]->setContentsMargins(2, 0, 2, 0);
+        lblEntryFolder[i]->setElideMode(Qt::ElideRight); // a long name keeps its start
         lblEntryFolder[i]->setCursor(Qt::PointingHandCursor);
     }
     lstFolderView = new ListBox(client);
     lstFolderView->setObjectName(QStringLiteral("lstFolderView"));
+    lstFolderView->setAccessibleName(QStringLiteral("フォルダビュー"));
+    // The playlist has the keyboard focus from the start, as after every command; the time
+    // boxes, made first, would otherwise take it.
+    lstPlayList->setFocus();
 
     MMC = new MciControl(this);
 
@@ -310,18 +369,15 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
     }
-    if (event->type() == QEvent::KeyPress && !ended_) {
-        if (qobject_cast<QWidget*>(watched)) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            keySeen_ = key;  // a key the control leaves travels on to the window: not twice
-            if (Form_KeyDown(key))
-                return true;  // handled here; the focused control never sees it
-            if (auto* box = qobject_cast<QLineEdit*>(watched);
-                box && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-                (box == txtStartH || box == txtStartM || box == txtEndH || box == txtEndM)) {
-                timeBoxKeyDown(box, key);
-                return true;  // no beep, no default button
-            }
+    // Only the controls that hold the focus: a key a time box leaves travels on through its
+    // parents, and the status strip under them must not run the command a second time.
+    if (event->type() == QEvent::KeyPress && !ended_ && takesKeys(*this, watched)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (Form_KeyDown(key)) return true; // handled here; the focused control never sees it
+        if (auto* box = qobject_cast<QLineEdit*>(watched);
+            box && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            timeBoxKeyDown(box, key);
+            return true; // no beep, no default button
         }
     }
     if (event->type() == QEvent::MouseButtonPress &&
@@ -573,10 +629,9 @@ void frmMain::ZAPT_End() {
 bool frmMain::AnyDialogVisible() const { return false; }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {
-    // Keys pressed while no control has the focus; those a control saw were handled already.
-    if (event != keySeen_ && !ended_ && Form_KeyDown(event))
-        return;
-    keySeen_ = nullptr;
+    // Keys pressed while no control has the focus; a key the focused control saw and left
+    // comes here too, and its filter has run the command already.
+    if (!takesKeys(*this, focusWidget()) && !ended_ && Form_KeyDown(event)) return;
     QMainWindow::keyPressEvent(event);
 }
 
@@ -601,10 +656,10 @@ void frmMain::SetLabelsTransparent() {
     // The coloured strips behind these labels show through.
     for (QLabel* l :
          {static_cast<QLabel*>(lblTagInfo), static_cast<QLabel*>(lblTagInfoTitle),
-          static_cast<QLabel*>(lblPlayTime), lblPlayListCount, lblFolderViewCurrentFolder,
-          lblFolderCount, lblFileCount, lblFolder, lblFile, static_cast<QLabel*>(lblEntryFolder[0]),
-          static_cast<QLabel*>(lblEntryFolder[1]), static_cast<QLabel*>(lblEntryFolder[2]),
-          static_cast<QLabel*>(lblSeekBar)}) {
+          static_cast<QLabel*>(lblPlayTime), lblPlayListCount,
+          static_cast<QLabel*>(lblFolderViewCurrentFolder), lblFolderCount, lblFileCount, lblFolder,
+          lblFile, static_cast<QLabel*>(lblEntryFolder[0]), static_cast<QLabel*>(lblEntryFolder[1]),
+          static_cast<QLabel*>(lblEntryFolder[2]), static_cast<QLabel*>(lblSeekBar)}) {
         l->setAutoFillBackground(false);
         l->setAttribute(Qt::WA_TranslucentBackground);
     }
@@ -613,30 +668,8 @@ void frmMain::SetLabelsTransparent() {
 void frmMain::SetToolTips() {
     if (Options.ToolTipText() != 1)
         return;
-    const std::pair<QToolButton*, const char16_t*> tips[] = {
-        {cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
-        {cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
-        {cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
-        {cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
-        {cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
-        {cmdShuffle, u"プレイリストの並びをシャッフルします。"},
-        {cmdListClear, u"プレイリストをクリアします。"},
-        {cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
-        {cmdOption, u"プレイヤー設定ダイアログを開きます。"},
-        {cmdLyric, u"歌詞を表示します。"},
-        {cmdTagInfo, u"プロパティを表示します。"},
-        {cmdListIndexUp, u"前の曲を再生します。"},
-        {cmdListIndexDown, u"次の曲を再生します。"},
-        {cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
-        {cmdVolume, u"ボリュームを調整します。"},
-        {cmdPause, u"曲の再生を一時停止します。"},
-        {cmdHelp, u"ヘルプを表示します。"},
-        {cmdSearch, u"プレイリスト内を検索します。"},
-        {cmdUpItem, u"選択中の曲を1つ上に移動します。"},
-        {cmdDownItem, u"選択中の曲を1つ下に移動します。"},
-    };
-    for (const auto& [button, tip] : tips)
-        button->setToolTip(QString::fromUtf16(tip));
+    for (const ButtonTip& t : kButtonTips)
+        (this->*t.button)->setToolTip(QString::fromUtf16(t.tip));
 }
 
 void frmMain::cmdHelp_Click() {
@@ -657,7 +690,8 @@ void frmMain::ApplyDisplayOptions() {
     RefreshColor();
     for (int i = 0; i < Options.EntryPathNameCount() && i < 3; ++i) {
         const QString name = Options.EntryPathName(static_cast<int16_t>(i));
-        lblEntryFolder[i]->setText(name);
+        lblEntryFolder[i]->setFullText(name);
+        lblEntryFolder[i]->setToolTip(PlainToolTip(name));
         lblEntryFolder[i]->setVisible(!name.isEmpty());
         shpEntryFolder[i]->setVisible(!name.isEmpty());
     }
@@ -705,7 +739,8 @@ void frmMain::RefreshColor() {
     paint(lstFavoriteList, P(15), P(16));
     paint(lstFolderView, P(17), P(18));
     paint(picFolderViewStatus, P(13), P(11));
-    for (QLabel* l : {lblFolderViewCurrentFolder, lblFolderCount, lblFolder, lblFileCount, lblFile})
+    for (QLabel* l : {static_cast<QLabel*>(lblFolderViewCurrentFolder), lblFolderCount, lblFolder,
+                      lblFileCount, lblFile})
         paint(l, P(13), P(11));
     for (int i = 0; i < 3; ++i) {
         paint(lblEntryFolder[i], P(11), P(13));

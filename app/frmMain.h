@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DismissibleDialogs.h"
+#include "app/ElidingLabel.h"
 #include "core/clsArrayList.h"
 #include "core/ListBox.h"
 #include "core/UserDialogs.h"
@@ -33,10 +34,10 @@ class QWidget;
 
 // A label that reports mouse presses and releases (the seek bar, the tag labels, the mode
 // buttons and the registered-folder tabs are labels that act on clicks).
-class ClickLabel : public QLabel {
+class ClickLabel : public ElidingLabel {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    using ElidingLabel::ElidingLabel;
 Q_SIGNALS:
     void mouseDown(Qt::MouseButton button, QPoint pos);
     void mouseUp(Qt::MouseButton button, QPoint pos);
@@ -156,7 +157,7 @@ public:
     ListBox* lstFavoriteList = nullptr;
 
     QWidget* picFolderViewStatus = nullptr;
-    QLabel* lblFolderViewCurrentFolder = nullptr;
+    ElidingLabel* lblFolderViewCurrentFolder = nullptr;
     QLabel* lblFolderCount = nullptr;
     QLabel* lblFolder = nullptr;
     QLabel* lblFileCount = nullptr;
@@ -393,7 +394,6 @@ private:
     int32_t failedInARow_ = 0;             // files that would not play, one after another
     bool callbackRegistered_ = false;
     QPointer<QWidget> volumeWindow_;
-    const QKeyEvent* keySeen_ = nullptr;
     bool abandonStartup();  // ends during start-up without writing anything; returns false
     bool loaded_ = false;
     bool started_ = false;  // Form_Load has returned: the event loop runs the player

@@ -131,6 +131,7 @@ void frmMain::ArrangeStatusBar() {
     in.stripWidth = picStatus->width();
     in.tagTitleLeft = lblTagInfoTitle->x();
     in.tagTitleWidth = lblTagInfoTitle->width();
+    in.tagInfoLeft = lblTagInfo->x();
     in.timerModeWidth = picTimerMode->width();
     in.repeatModeWidth = picRepeatMode->width();
     in.playNumberWidth = picPlayNumber->width();

@@ -70,11 +70,31 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(t
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideRight);
     setSpacing(0);
+    // Kanji need the whole row: at 12 pixels their strokes still land on whole pixels, smaller
+    // they blur into grey.
     QFont f = font();
-    f.setPixelSize(10);
+    f.setPixelSize(kRowHeight);
     setFont(f);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] { Q_EMIT selectionMoved(); });
+    // The selection, not the current row: a mouse press moves the current row before the
+    // selection follows, and whoever hears of the move reads the selected row.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ListBox::noteSelection);
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { reported_ = -1; });
+}
+
+void ListBox::noteSelection() {
+    const int row = listIndex();
+    if (row == reported_) return;
+    reported_ = row;
+    Q_EMIT selectionMoved();
+}
+
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
+                                                              const QEvent* event) const {
+    // Ctrl+click on the selected row would leave no row selected; a list box keeps its row.
+    const auto command = QListView::selectionCommand(index, event);
+    return command.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate
+                                                           : command;
 }
 
 void ListBox::setRows(const QStringList& rows) {
@@ -103,7 +123,7 @@ int ListBox::listIndex() const {
 void ListBox::setListIndex(int row) {
     if (row < 0) {
         selectionModel()->clear();
-        Q_EMIT selectionMoved();
+        noteSelection();
         return;
     }
     if (row >= count())

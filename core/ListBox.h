@@ -41,7 +41,7 @@ Q_SIGNALS:
     void rightMouseDown();
     void leftClicked();
     void rowDoubleClicked();
-    void selectionMoved();  // the selected row changed, by the user or by code
+    void selectionMoved(); // the selected row changed, by the user or by code; read listIndex()
     void filesDropped(const QStringList& localPaths);
 
 protected:
@@ -53,9 +53,14 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 
 private:
+    void noteSelection(); // reports a change of the selected row once
+
     ListBoxModel* model_;
     bool acceptDrops_ = false;
     bool swallow_ = false;
+    int reported_ = -1; // the selected row as last reported
 };

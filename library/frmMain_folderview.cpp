@@ -5,8 +5,8 @@
 
 void frmMain::ShowFolder(const QString& path, uint8_t mode) {
     if (mode == 1) {
-        lblFolderViewCurrentFolder->setText(path);
-        lblFolderViewCurrentFolder->setToolTip(path);
+        lblFolderViewCurrentFolder->setFullText(path);
+        lblFolderViewCurrentFolder->setToolTip(PlainToolTip(path));
         LoadFolderViewFolders(path);
         FolderViewFiles.Clear();
         CollectFiles(FolderViewFiles, path, false);

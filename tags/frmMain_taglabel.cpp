@@ -17,8 +17,8 @@ void frmMain::ShowTagInfoLabel() {
     default: return;
     }
     // The label shows plain text, so an "&" needs no doubling to stay visible.
-    lblTagInfo->setText(value);
-    lblTagInfo->setToolTip(value);
+    lblTagInfo->setFullText(value);
+    lblTagInfo->setToolTip(PlainToolTip(value));
 }
 
 void frmMain::ChangeTagField(int16_t step) {

@@ -2,7 +2,8 @@
 #include "MainWindowFixture.h"
 
 #include <QKeyEvent>
-
+#include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -22,6 +23,12 @@ struct Tree {
     }
     QString root() const { return d.file(u"root"_qs); }
 };
+
+// A real left click on a row, as the mouse gives it: press, then release.
+void clickRow(ListBox* box, int row) {
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, {},
+                      box->visualRect(box->model()->index(row, 0)).center());
+}
 
 // The row of a sub-folder, whichever of the two tree marks it has.
 int folderRow(const ListBox& box, const QString& name) {
@@ -43,9 +50,9 @@ TEST(FolderView, RowsCountsAndWalkingDownAndUp) {
     const int rowA = folderRow(*w.lstFolderView, u"A"_qs);
     ASSERT_GT(rowA, 0);
     EXPECT_EQ(w.lstFolderView->rowText(3), u"    x.mp3"_qs);
-    EXPECT_EQ(w.lblFolderCount->text(), u"2"_qs);
-    EXPECT_EQ(w.lblFileCount->text(), u"1"_qs);
-    EXPECT_EQ(w.lblFolderViewCurrentFolder->text(), t.root());
+    EXPECT_EQ(w.lblFolderCount->text() + w.lblFolder->text(), QStringLiteral("2フォルダ"));
+    EXPECT_EQ(w.lblFileCount->text() + w.lblFile->text(), QStringLiteral("1ファイル"));
+    EXPECT_EQ(w.lblFolderViewCurrentFolder->fullText(), t.root());
 
     // A click on a sub-folder row makes it the current folder without changing the view.
     w.lstFolderView->setListIndex(rowA);
@@ -143,4 +150,37 @@ TEST(FolderView, DateSortPutsNewestFilesFirst) {
     w.mnuSort_Date->trigger();
     EXPECT_EQ(w.FolderViewFiles.Value(0), newer);
     EXPECT_EQ(w.lstFolderView->rowText(1), u"newer.mp3"_qs);
+}
+
+// A click on a row acts on that row, not on the row selected before it: the current folder,
+// get files, Space and the "・・" row all follow the row the mouse pressed.
+TEST(FolderView, ClickedRowIsTheRowActedOn) {
+    Tree t;
+    MainWindowFixture f([](clsOption& o) {
+        o.setFormStatus(1);
+        o.setSearchMode(0);
+    });
+    frmMain& w = *f.form;
+    w.ShowFolder(t.root(), 1);
+    const int rowA = folderRow(*w.lstFolderView, u"A"_qs);
+    const int rowB = folderRow(*w.lstFolderView, u"B"_qs);
+
+    clickRow(w.lstFolderView, rowB);
+    EXPECT_EQ(w.CurrentFolder, t.d.file(u"root/B"_qs));
+    clickRow(w.lstFolderView, rowA);
+    EXPECT_EQ(w.lstFolderView->listIndex(), rowA);
+    EXPECT_EQ(w.CurrentFolder, t.d.file(u"root/A"_qs));
+    w.cmdGetFile->click();
+    EXPECT_EQ(w.PlayList.items(), QStringList{t.d.file(u"root/A/in-a.mp3"_qs)});
+
+    clickRow(w.lstFolderView, 0); // the "・・" row: the shown folder is the current one
+    EXPECT_EQ(w.CurrentFolder, t.root());
+    keyDown(w.lstFolderView, Qt::Key_Space);
+    EXPECT_EQ(w.PlayList.Value(1), t.d.file(u"root/x.mp3"_qs));
+
+    clickRow(w.lstFolderView, rowA);
+    clickRow(w.lstFolderView, 0); // a double click: press and release, then the second press
+    QTest::mouseDClick(w.lstFolderView->viewport(), Qt::LeftButton, {},
+                       w.lstFolderView->visualRect(w.lstFolderView->model()->index(0, 0)).center());
+    EXPECT_EQ(w.FolderViewPath, t.d.path()); // up from root, not back to root from A
 }

@@ -1,10 +1,19 @@
+#include "app/QtUserDialogs.h"
 #include "app/frmMain.h"
 #include "support/FakeDialogs.h"
 #include "support/TempDir.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
-
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 std::unique_ptr<frmMain> loaded(const TempDir& d, int formStatus, int toolTips = 0) {
@@ -32,8 +41,12 @@ TEST(MainWindowLayout, ModesShowTheirControlsAndSnapRows) {
     EXPECT_EQ(f->Options.FormStatus(), 1);
     EXPECT_EQ(f->size(), QSize(600, 450));
     EXPECT_TRUE(f->lstFolderView->isVisibleTo(f.get()));
-    for (ListBox* box : {f->lstPlayList, f->lstFavoriteList, f->lstFolderView})
+    for (ListBox* box : {f->lstPlayList, f->lstFavoriteList, f->lstFolderView}) {
         EXPECT_EQ((box->height() - 4) % 12, 0);
+        // Kanji stay legible only at the full row height, and their bodies fit the row.
+        EXPECT_GE(QFontInfo(box->font()).pixelSize(), ListBox::kRowHeight);
+        EXPECT_LE(box->fontMetrics().ascent(), ListBox::kRowHeight);
+    }
     // The rows really are 12 pixels high.
     f->PlayList.Add(u"/a/one.mp3"_qs);
     f->PlayList.Add(u"/a/two.mp3"_qs);
@@ -86,4 +99,192 @@ TEST(MainWindowLayout, ToolTipsFollowTheSetting) {
     EXPECT_EQ(b->cmdShuffle->toolTip(), QStringLiteral("プレイリストの並びをシャッフルします。"));
     EXPECT_EQ(b->cmdDownItem->toolTip(), QStringLiteral("選択中の曲を1つ下に移動します。"));
     b->ZAPT_End();
+}
+
+// Screen readers (and tests) find every button, list and time box by its Japanese name, with
+// the tool-tip text as its description, whether or not tool tips are shown.
+TEST(MainWindowLayout, ControlsHaveJapaneseAccessibleNames) {
+    TempDir d;
+    auto f = loaded(d, 1, 0);
+    struct Row {
+        const char16_t* name;
+        QWidget* control;
+        const char16_t* description;
+    };
+    const Row rows[] = {
+        {u"再生", f->cmdPlay, u""},
+        {u"一時停止", f->cmdPause, u"曲の再生を一時停止します。"},
+        {u"停止", f->cmdStop, u""},
+        {u"前の曲", f->cmdListIndexUp, u"前の曲を再生します。"},
+        {u"次の曲", f->cmdListIndexDown, u"次の曲を再生します。"},
+        {u"シャッフル", f->cmdShuffle, u"プレイリストの並びをシャッフルします。"},
+        {u"上へ移動", f->cmdUpItem, u"選択中の曲を1つ上に移動します。"},
+        {u"下へ移動", f->cmdDownItem, u"選択中の曲を1つ下に移動します。"},
+        {u"クリア", f->cmdListClear, u"プレイリストをクリアします。"},
+        {u"音量", f->cmdVolume, u"ボリュームを調整します。"},
+        {u"サイズ切り替え", f->cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
+        {u"フォルダ選択", f->cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
+        {u"ファイルの取得", f->cmdGetFile,
+         u"カレントフォルダからプレイリストにファイルを取得します。"},
+        {u"ファイルの追加", f->cmdAddFile,
+         u"カレントフォルダからプレイリストにファイルを追加します。"},
+        {u"リストの保存", f->cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
+        {u"リストの取得", f->cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
+        {u"リストの追加", f->cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
+        {u"検索", f->cmdSearch, u"プレイリスト内を検索します。"},
+        {u"歌詞", f->cmdLyric, u"歌詞を表示します。"},
+        {u"ファイル情報", f->cmdTagInfo, u"プロパティを表示します。"},
+        {u"プレイヤー設定", f->cmdOption, u"プレイヤー設定ダイアログを開きます。"},
+        {u"ヘルプ", f->cmdHelp, u"ヘルプを表示します。"},
+        {u"プレイリスト", f->lstPlayList, u""},
+        {u"お気に入りリスト", f->lstFavoriteList, u""},
+        {u"フォルダビュー", f->lstFolderView, u""},
+        {u"開始時", f->txtStartH, u""},
+        {u"開始分", f->txtStartM, u""},
+        {u"停止時", f->txtEndH, u""},
+        {u"停止分", f->txtEndM, u""},
+    };
+    const QList<QWidget*> all = f->findChildren<QWidget*>();
+    for (const Row& row : rows) {
+        const QString name = QString::fromUtf16(row.name);
+        SCOPED_TRACE(name.toStdString());
+        QList<QWidget*> found;
+        for (QWidget* w : all)
+            if (QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+                a && a->text(QAccessible::Name) == name)
+                found << w;
+        ASSERT_EQ(found.size(), 1);
+        EXPECT_EQ(found[0], row.control);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(found[0])->text(QAccessible::Description),
+                  QString::fromUtf16(row.description));
+    }
+    f->ZAPT_End();
+}
+
+// A name that looks like markup is shown as it is: in message boxes (which show no icon), in
+// the labels that show names, and in their tool tips.
+TEST(MainWindowLayout, NamesShowAsPlainText) {
+    const QString html = u"<a href=x>y</a>"_qs;
+    QWidget owner;
+    QtUserDialogs dialogs(&owner);
+    std::optional<Qt::TextFormat> format;
+    std::optional<QMessageBox::Icon> icon;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            format = box->textFormat();
+            icon = box->icon();
+            box->buttons().first()->click();
+        }
+    });
+    dialogs.message(html + u"にアクセスできません。"_qs, u"ZAPT"_qs, UserDialogs::OkOnly,
+                    UserDialogs::Ok);
+    ASSERT_TRUE(format.has_value());
+    EXPECT_EQ(*format, Qt::PlainText);
+    EXPECT_EQ(*icon, QMessageBox::NoIcon);
+
+    // What a tool tip shows: Qt reads a tip as rich text when it looks like markup.
+    auto shown = [](const QString& tip) {
+        if (!Qt::mightBeRichText(tip)) return tip;
+        QTextDocument doc;
+        doc.setHtml(tip);
+        return doc.toPlainText();
+    };
+    TempDir d;
+    const QString folder = d.mkdir(u"<b>bold"_qs);
+    clsOption o;
+    o.setFormStatus(1);
+    o.setEntryPathName(0, html);
+    o.WriteOption(d.file(u"ZAopt.inf"_qs));
+    frmMain f(d.path(), QString(), std::make_unique<FakeDialogs>());
+    ASSERT_TRUE(f.Form_Load());
+    f.PlayingTagInfo.Title = html;
+    f.TagFieldIndex = 0;
+    f.ShowTagInfoLabel();
+    f.ShowFolder(folder, 1);
+    EXPECT_EQ(shown(f.lblTagInfo->toolTip()), html);
+    EXPECT_EQ(shown(f.lblEntryFolder[0]->toolTip()), html);
+    EXPECT_EQ(shown(f.lblFolderViewCurrentFolder->toolTip()), folder);
+    for (QLabel* l : {static_cast<QLabel*>(f.lblTagInfo), static_cast<QLabel*>(f.lblEntryFolder[0]),
+                      static_cast<QLabel*>(f.lblFolderViewCurrentFolder)})
+        EXPECT_EQ(l->textFormat(), Qt::PlainText);
+    f.ZAPT_End();
+}
+
+namespace {
+// The text a label shows fits inside it.
+bool fits(const QLabel* l) {
+    return l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width();
+}
+} // namespace
+
+// Long names are elided where it keeps what the user needs, and again when the window grows.
+TEST(MainWindowLayout, LongNamesAreElidedToFit) {
+    TempDir d;
+    const QString deep =
+        d.mkdir(u"a very long folder name of the music collection/another long folder level/"
+                "音楽のアルバム"_qs);
+    clsOption o;
+    o.setFormStatus(1);
+    o.setEntryPathName(0, u"登録フォルダのとても長い名前その一"_qs);
+    o.WriteOption(d.file(u"ZAopt.inf"_qs));
+    frmMain f(d.path(), QString(), std::make_unique<FakeDialogs>());
+    ASSERT_TRUE(f.Form_Load());
+    f.resize(700, 280);
+    f.ShowFolder(deep, 1);
+    f.PlayingTagInfo.Title = QString(80, u'曲');
+    f.TagFieldIndex = 0;
+    f.ShowTagInfoLabel();
+
+    EXPECT_TRUE(fits(f.lblFolderViewCurrentFolder));
+    EXPECT_TRUE(f.lblFolderViewCurrentFolder->text().endsWith(u"/音楽のアルバム"_qs));
+    EXPECT_TRUE(f.lblFolderViewCurrentFolder->text().startsWith(u'…'));
+    EXPECT_TRUE(fits(f.lblEntryFolder[0]));
+    EXPECT_TRUE(f.lblEntryFolder[0]->text().startsWith(u"登録"_qs));
+    EXPECT_TRUE(fits(f.lblTagInfo));
+
+    f.resize(2000, 400);
+    EXPECT_EQ(f.lblFolderViewCurrentFolder->text(), deep);
+    f.ZAPT_End();
+}
+
+// At the smallest size of each mode no control covers another; the overlaps the design wants
+// (the seek bar's shapes under its label, a tab's frame under its name) are not in the list.
+TEST(MainWindowLayout, NothingOverlapsAtTheMinimumSizes) {
+    for (int mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        TempDir d;
+        auto f = loaded(d, mode);
+        f->resize(100, 100);
+        f->lblTagInfo->setFullText(QString(80, u'曲'));
+        auto inWindow = [&](QWidget* w) { return QRect(w->mapTo(f.get(), QPoint()), w->size()); };
+        std::vector<QWidget*> strips = {f->picStatus, f->lstPlayList, f->picButton};
+        if (mode == 1)
+            strips.insert(strips.end(),
+                          {f->lstFavoriteList, f->picFolderViewStatus, f->lstFolderView});
+        std::vector<std::vector<QWidget*>> groups = {
+            strips,
+            {f->lblTagInfoTitle, f->lblTagInfo, f->picPlayNumber, f->picRepeatMode,
+             f->picTimerMode},
+            {f->lblPlayTime, f->lblTime, f->picStartTime, f->picEndTime},
+            {f->lblSeekBar, f->lblPlayListCount},
+        };
+        if (mode == 1)
+            groups.push_back({f->lblFolderViewCurrentFolder, f->lblFolderCount, f->lblFolder,
+                              f->lblFileCount, f->lblFile});
+        const QRect client(QPoint(), f->size());
+        for (const auto& group : groups) {
+            for (size_t i = 0; i < group.size(); ++i) {
+                EXPECT_TRUE(client.contains(inWindow(group[i]))) << i;
+                EXPECT_TRUE(group[i]->parentWidget()->rect().contains(group[i]->geometry())) << i;
+                for (size_t j = i + 1; j < group.size(); ++j)
+                    EXPECT_FALSE(inWindow(group[i]).intersects(inWindow(group[j])))
+                        << i << ' ' << j;
+            }
+        }
+        for (QToolButton* b : f->picButton->findChildren<QToolButton*>())
+            EXPECT_TRUE(f->picButton->rect().contains(b->geometry()));
+        for (QLabel* word : {f->lblFolder, f->lblFile})
+            EXPECT_TRUE(fits(word));
+        f->ZAPT_End();
+    }
 }

@@ -1,0 +1,70 @@
+// The main window under keyboard and mouse: where the focus is, global keys, clicks on rows.
+#include "MainWindowFixture.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+void clickRow(ListBox* box, int row) {
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, {},
+                      box->visualRect(box->model()->index(row, 0)).center());
+}
+} // namespace
+
+TEST(MainWindowInput, PlaylistHasTheFocusAfterStartUp) {
+    MainWindowFixture f([](clsOption& o) { o.setStartHour(7); });
+    ASSERT_TRUE(f.activate());
+    ASSERT_EQ(QApplication::focusWidget(), f.form->lstPlayList);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(f.form->txtStartH->text(), u"07"_qs); // the saved hour is not typed over
+}
+
+// F5 (the folder chooser, answered Cancel) and F11 (the size toggle) run once whichever
+// control has the focus: a key a time box leaves passes its parents on the way to the window.
+TEST(MainWindowInput, GlobalKeysRunOnceWhereverTheFocusIs) {
+    MainWindowFixture f([](clsOption& o) { o.setFormStatus(1); });
+    ASSERT_TRUE(f.activate());
+    frmMain& w = *f.form;
+    for (QWidget* target :
+         std::initializer_list<QWidget*>{w.txtStartH, w.txtStartM, w.txtEndH, w.txtEndM,
+                                         w.lstPlayList, w.lstFavoriteList, w.lstFolderView}) {
+        SCOPED_TRACE(target->accessibleName().toStdString());
+        if (w.Options.FormStatus() != 1) w.cmdChangeFormSize_Click();
+        target->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), target);
+        const size_t boxes = f.dialogs->shown.size();
+        QTest::keyClick(target, Qt::Key_F5);
+        EXPECT_EQ(f.dialogs->shown.size(), boxes + 1);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_F11);
+        EXPECT_EQ(w.Options.FormStatus(), 0);
+    }
+}
+
+// The playlist and the favorite list act on the clicked row as the folder view does.
+TEST(MainWindowInput, ClickedRowIsTheRowCommandsActOn) {
+    MainWindowFixture f([](clsOption& o) { o.setFormStatus(1); });
+    frmMain& w = *f.form;
+    f.app.write(u"list/a.m3u"_qs, "/m/a1.mp3\r\n");
+    f.app.write(u"list/b.m3u"_qs, "/m/b1.mp3\r\n/m/b2.mp3\r\n");
+    w.FavoriteLists.Clear();
+    w.LoadFavoriteLists();
+    w.ShowFavoriteLists();
+    ASSERT_EQ(w.lstFavoriteList->count(), 2);
+    f.setPlayList({u"/m/1.mp3"_qs, u"/m/2.mp3"_qs, u"/m/3.mp3"_qs});
+
+    clickRow(w.lstPlayList, 0);
+    clickRow(w.lstPlayList, 2);
+    EXPECT_EQ(w.lstPlayList->listIndex(), 2);
+    w.cmdUpItem->click();
+    EXPECT_EQ(w.PlayList.items(), (QStringList{u"/m/1.mp3"_qs, u"/m/3.mp3"_qs, u"/m/2.mp3"_qs}));
+
+    const int rowB = w.lstFavoriteList->rowText(0) == u"b"_qs ? 0 : 1;
+    clickRow(w.lstFavoriteList, 1 - rowB);
+    clickRow(w.lstFavoriteList, rowB);
+    EXPECT_EQ(w.lstFavoriteList->listIndex(), rowB);
+    w.cmdGetList->click();
+    EXPECT_EQ(w.PlayList.items(), (QStringList{u"/m/b1.mp3"_qs, u"/m/b2.mp3"_qs}));
+}
