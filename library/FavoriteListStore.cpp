@@ -2,7 +2,7 @@
 
 #include "core/modZAUtil.h"
 
-#include <QFile>
+#include <unistd.h>
 
 FavoriteListStore::FavoriteListStore(const QString& applicationFolder)
     : applicationFolder_(applicationFolder) {}
@@ -40,7 +40,7 @@ QString FavoriteListStore::NameOf(const QString& path) { return modZAUtil::ListR
 bool FavoriteListStore::DeleteEntry(clsArrayList& favoriteLists, int32_t row) {
     if (row < 0 || row >= favoriteLists.Count())
         return false;
-    if (!QFile::remove(favoriteLists.Value(row)))
+    if (::unlink(modZAUtil::NativePath(favoriteLists.Value(row)).constData()) != 0)
         return false;
     favoriteLists.Delete(row);
     return true;

@@ -15,7 +15,8 @@ public:
     QString Folder() const;  // <application folder>/list
 
     // Appends the full path of every file of the list folder whose name ends in ".m3u" in any
-    // letter case (no sub-folders), in enumeration order. Returns "" or the access message.
+    // letter case (no sub-folders), in modZAUtil::CompareNames order. Returns "" or the access
+    // message.
     QString Load(clsArrayList& favoriteLists) const;
 
     // A typed name that cannot be a file of the list folder: empty, "/" or NUL inside, or "."

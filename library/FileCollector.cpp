@@ -2,8 +2,6 @@
 
 #include "core/modZAUtil.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 
 QStringList FileCollector::Extensions(int32_t getFileType) {
@@ -69,7 +67,7 @@ void FileCollector::TidyNewEntries(clsArrayList& list, int32_t firstIndex, const
 FileCollector::PathKind FileCollector::Classify(const QString& path) {
     if (path.isEmpty())
         return PathKind::Other;
-    if (QFileInfo(path).isDir())
+    if (modZAUtil::FolderExists(path))
         return PathKind::Folder;
     const QString tail = path.right(3);
     for (const char* audio : {"wma", "mp3", "wav", "cda", "mid"})
@@ -89,7 +87,7 @@ QString FileCollector::AddPath(clsArrayList& list, const QString& path, int32_t 
         return {};
     case PathKind::PlaylistFile:
         // An unreadable playlist file adds nothing; the drop goes on with the next path.
-        modZAUtil::ReadLinesToList(path, list);
+        modZAUtil::ReadLinesToList(path, list, nullptr, modZAUtil::IfMissing::Report);
         return {};
     case PathKind::Other:
         break;

@@ -17,8 +17,9 @@ public:
     static QStringList Extensions(int32_t getFileType);
 
     // Appends the files of `folder` (and its sub-folders when asked) whose type is chosen in
-    // `getFileType`, in enumeration order. Returns "" or "指定されたパスにアクセスできません。"
-    // when the folder cannot be read (files found before that stay). Nothing chosen: "".
+    // `getFileType`, in modZAUtil::CompareNames order. Returns "" or
+    // "指定されたパスにアクセスできません。" when the folder cannot be read (files found before
+    // that stay). Nothing chosen: "".
     static QString Collect(clsArrayList& list, const QString& folder, int32_t getFileType,
                            bool includeSubFolders);
 

@@ -50,7 +50,7 @@ bool FolderViewModel::LoadFolders(clsArrayList& folders, const QString& folder) 
     if (folder.isEmpty())
         return false;
     std::error_code ec;
-    fs::directory_iterator it(fs::path(folder.toStdString()), ec);
+    fs::directory_iterator it(fs::path(modZAUtil::NativePath(folder).toStdString()), ec);
     if (ec)
         return false;
     QStringList found;
@@ -61,9 +61,13 @@ bool FolderViewModel::LoadFolders(clsArrayList& folders, const QString& folder) 
             break;
         }
         std::error_code typeEc;
-        if (it->is_directory(typeEc))
-            found << QString::fromStdString(it->path().native());
+        if (it->is_directory(typeEc)) {
+            const std::string& native = it->path().native();
+            const QByteArrayView name = QByteArrayView(native).sliced(native.rfind('/') + 1);
+            found << modZAUtil::JoinPath(folder, modZAUtil::DecodePath(name));
+        }
     }
+    modZAUtil::SortPathsByName(found);
     folders.append(found);
     return ok;
 }

@@ -29,10 +29,11 @@ public:
     static int32_t PopReturnRow(clsArrayList& returnRows);
 
     // Empties `folders` and fills it with the full paths of the sub-folders of `folder` (links
-    // to folders included), in enumeration order. An error ends the read quietly with what was
-    // read so far; returns false then.
+    // to folders included), in modZAUtil::CompareNames order. An error ends the read quietly
+    // with what was read so far; returns false then.
     static bool LoadFolders(clsArrayList& folders, const QString& folder);
-    // Empties `files` and collects the chosen types directly in `folder` (no sub-folders).
+    // Empties `files` and collects the chosen types directly in `folder` (no sub-folders), in
+    // the same order.
     // Returns "" or the access message.
     static QString LoadFiles(clsArrayList& files, const QString& folder, int32_t getFileType);
 

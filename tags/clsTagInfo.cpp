@@ -110,7 +110,7 @@ void clsTagInfo::GetTagInfo(const QString& agePath) {
     if (agePath.isEmpty())
         return;
     // Non-blocking, so a FIFO given as a song cannot hang the open; only regular files are read.
-    const int fd = ::open(QFile::encodeName(agePath).constData(),
+    const int fd = ::open(modZAUtil::NativePath(agePath).constData(),
                           O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return;

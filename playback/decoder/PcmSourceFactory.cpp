@@ -3,6 +3,8 @@
 #include "Mp3Source.h"
 #include "WavSource.h"
 
+#include "core/FileAccess.h"
+
 #include <cstring>
 #include <fstream>
 
@@ -16,7 +18,13 @@ bool PcmSourceFactory::looksLikeWave(const std::string& path) {
     return riff && std::memcmp(head + 8, "WAVE", 4) == 0;
 }
 
-std::unique_ptr<PcmSource> PcmSourceFactory::open(const std::string& path) {
+std::unique_ptr<PcmSource> PcmSourceFactory::open(const std::string& utf8Path) {
+    // The player hands over names as text; a file named in other bytes (Shift_JIS) is found
+    // again through them. Bytes that are not UTF-8 already are the file's own.
+    const QByteArrayView given(utf8Path);
+    const std::string path = given.isValidUtf8()
+                                 ? modZAUtil::NativePath(QString::fromUtf8(given)).toStdString()
+                                 : utf8Path;
     if (looksLikeWave(path)) {
         if (auto wave = WavSource::open(path))
             return wave;

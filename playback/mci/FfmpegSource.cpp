@@ -1,6 +1,7 @@
 #include "FfmpegSource.h"
 
-#include <QFile>
+#include "core/FileAccess.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -47,7 +48,7 @@ bool FfmpegSource::init(const QString& path) {
     if (path.isEmpty()) return false;
     // The "file:" prefix keeps a colon in a file name from being read as a protocol, and the
     // whitelist keeps playlist-like containers from reaching anything but local files.
-    const QByteArray url = QByteArrayLiteral("file:") + QFile::encodeName(path);
+    const QByteArray url = QByteArrayLiteral("file:") + modZAUtil::NativePath(path);
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     const int opened = avformat_open_input(&fmt_, url.constData(), nullptr, &options);

@@ -1,5 +1,7 @@
 #include "MidiSource.h"
 
+#include "core/FileAccess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -54,9 +56,9 @@ MidiSource::~MidiSource() {
 }
 
 bool MidiSource::init(const QString& path, const QString& soundFont) {
-    QFile file(path);
-    if (soundFont.isEmpty() || !file.open(QIODevice::ReadOnly)) return false;
-    data_ = file.readAll();
+    // Only a regular file of sane size: a FIFO or a device named like a song must not hang.
+    if (soundFont.isEmpty() || modZAUtil::ReadFileBytes(path, data_) != modZAUtil::ReadStatus::Ok)
+        return false;
     if (!timeline_.parse(data_)) return false;
     lengthFrames_ = std::llround(timeline_.lengthSeconds() * kSampleRate);
 

@@ -9,6 +9,9 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 TEST(FavoriteListStore, NamesThatCannotBeAFileOfTheListFolderAreRefused) {
@@ -64,4 +67,20 @@ TEST(FavoriteListStore, SelectionAfterDelete) {
     EXPECT_EQ(FavoriteListStore::SelectionAfterDelete(2, 2), 1);  // the last of three
     EXPECT_EQ(FavoriteListStore::SelectionAfterDelete(0, 2), 0);
     EXPECT_EQ(FavoriteListStore::SelectionAfterDelete(0, 0), -1);  // the only one
+}
+
+TEST(FavoriteListStore, ListsInNameOrderAndAShiftJisNamedListIsDeleted) {
+    TempDir app;
+    for (const QString& name : {u"list/mix 10.m3u"_s, u"list/Mix 9.m3u"_s, u"list/a.m3u"_s})
+        app.write(name, "");
+    const QByteArray sjisList = QFile::encodeName(app.path()) + "/list/\x89\xB9\x8A\x79.m3u";  // 音楽
+    ::close(::open(sjisList.constData(), O_WRONLY | O_CREAT, 0644));
+    FavoriteListStore store(app.path());
+    clsArrayList lists;
+    ASSERT_EQ(store.Load(lists), QString());
+    EXPECT_EQ(lists.items(), (QStringList{app.file(u"list/a.m3u"_s), app.file(u"list/Mix 9.m3u"_s),
+                                          app.file(u"list/mix 10.m3u"_s), app.file(u"list/音楽.m3u"_s)}));
+    EXPECT_EQ(FavoriteListStore::NameOf(lists.Value(3)), u"音楽"_s);
+    EXPECT_TRUE(FavoriteListStore::DeleteEntry(lists, 3));
+    EXPECT_NE(::access(sjisList.constData(), F_OK), 0);
 }

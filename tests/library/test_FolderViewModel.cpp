@@ -8,6 +8,10 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -98,4 +102,28 @@ TEST(FolderViewModel, MissingFolderLeavesEmptyLists) {
     EXPECT_EQ(folders.Count(), 0);
     EXPECT_EQ(FolderViewModel::LoadFiles(files, dir.file(u"gone"_s), 15), u"指定されたパスにアクセスできません。"_s);
     EXPECT_EQ(files.Count(), 0);
+}
+
+TEST(FolderViewModel, FoldersAndFilesInNameOrderWithShiftJisNamesDecoded) {
+    TempDir dir;
+    for (const QString& name : {u"Disc 10"_s, u"disc 2"_s, u"Disc 1"_s, u"b"_s})
+        dir.mkdir(name);
+    for (const QString& name : {u"10 end.mp3"_s, u"2 b.mp3"_s, u"1 a.mp3"_s})
+        dir.write(name, "x");
+    const QByteArray sjisFolder = QFile::encodeName(dir.path()) + "/\x89\xB9\x8A\x79";  // 音楽
+    ASSERT_EQ(::mkdir(sjisFolder.constData(), 0755), 0);
+    const QByteArray sjisSong = sjisFolder + "/\x83\x65\x83\x58\x83\x67.mp3";  // テスト.mp3
+    ::close(::open(sjisSong.constData(), O_WRONLY | O_CREAT, 0644));
+
+    clsArrayList folders, files;
+    ASSERT_TRUE(FolderViewModel::LoadFolders(folders, dir.path()));
+    QStringList names;
+    for (const QString& f : folders.items())
+        names << f.mid(dir.path().size() + 1);
+    EXPECT_EQ(names, (QStringList{u"b"_s, u"Disc 1"_s, u"disc 2"_s, u"Disc 10"_s, u"音楽"_s}));
+    EXPECT_EQ(FolderViewModel::LoadFiles(files, dir.path(), 1), QString());
+    EXPECT_EQ(files.items(), (QStringList{dir.file(u"1 a.mp3"_s), dir.file(u"2 b.mp3"_s),
+                                          dir.file(u"10 end.mp3"_s)}));
+    EXPECT_EQ(FolderViewModel::LoadFiles(files, folders.Value(4), 1), QString());
+    EXPECT_EQ(files.items(), QStringList{dir.file(u"音楽/テスト.mp3"_s)});
 }

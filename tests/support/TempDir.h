@@ -4,9 +4,17 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <filesystem>
+#include <system_error>
+
 // A temporary folder for one test, with small helpers to make files in it.
 class TempDir {
 public:
+    // By bytes, so names that are not UTF-8 (which QDir cannot name) go too.
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(QFile::encodeName(dir_.path()).toStdString(), ignored);
+    }
     QString path() const { return dir_.path(); }
     QString file(const QString& name) const { return dir_.filePath(name); }
     QString mkdir(const QString& name) const {
