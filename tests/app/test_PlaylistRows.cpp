@@ -74,12 +74,6 @@ TEST(PlaylistLimit, EveryWayOfAddingKeepsTheFirst32767AndSaysSoOnce) {
             EXPECT_EQ(w.PlayList.Value(0), kept);
         }
     }
-
-    // A full playlist takes nothing more, and says so.
-    f.dialogs->shown.clear();
-    Q_EMIT w.lstPlayList->filesDropped({u"/m/one more.mp3"_qs});
-    EXPECT_EQ(w.PlayList.Count(), kLimit);
-    EXPECT_EQ(limitBoxes(*f.dialogs), 1);
 }
 
 TEST(PlaylistLimit, AStartPlaylistOverTheLimitIsCutOnce) {
