@@ -34,6 +34,7 @@ void ElidingLabel::changeEvent(QEvent* event) {
 
 void ElidingLabel::elide() {
     if (mode_ == Qt::ElideNone) return;
+    setAccessibleName(full_); // a screen reader reads the whole name
     setText(fontMetrics().elidedText(full_, mode_, std::max(0, contentsRect().width())));
 }
 

@@ -157,6 +157,9 @@ void frmMain::buildControls() {
     picPlayNumber = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
     picRepeatMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
     picTimerMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    picPlayNumber->setAccessibleName(QStringLiteral("再生曲数"));
+    picRepeatMode->setAccessibleName(QStringLiteral("リピート"));
+    picTimerMode->setAccessibleName(QStringLiteral("タイマー"));
     lblPlayTime = makeClickLabel(picStatus, QStringLiteral("00:00"), {4, 17, 100, 14});
     lblVolume = makeLabel(picStatus, QStringLiteral("Vol.100"), {60, 17, 60, 14});
     lblVolume->hide();

@@ -75,6 +75,10 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(t
     QFont f = font();
     f.setPixelSize(kRowHeight);
     setFont(f);
+    // The layout gives a list 4 pixels more than its rows: 2 on each side, frame included, so
+    // no sliver of a further row shows at the bottom.
+    const int margin = std::max(0, 2 - frameWidth());
+    setViewportMargins(margin, margin, margin, margin);
     // The selection, not the current row: a mouse press moves the current row before the
     // selection follows, and whoever hears of the move reads the selected row.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -43,6 +43,7 @@ TEST(MainWindowLayout, ModesShowTheirControlsAndSnapRows) {
     EXPECT_TRUE(f->lstFolderView->isVisibleTo(f.get()));
     for (ListBox* box : {f->lstPlayList, f->lstFavoriteList, f->lstFolderView}) {
         EXPECT_EQ((box->height() - 4) % 12, 0);
+        EXPECT_EQ(box->viewport()->height() % 12, 0); // whole rows, no sliver of the next
         // Kanji stay legible only at the full row height, and their bodies fit the row.
         EXPECT_GE(QFontInfo(box->font()).pixelSize(), ListBox::kRowHeight);
         EXPECT_LE(box->fontMetrics().ascent(), ListBox::kRowHeight);
@@ -143,6 +144,9 @@ TEST(MainWindowLayout, ControlsHaveJapaneseAccessibleNames) {
         {u"開始分", f->txtStartM, u""},
         {u"停止時", f->txtEndH, u""},
         {u"停止分", f->txtEndM, u""},
+        {u"再生曲数", f->picPlayNumber, u""},
+        {u"リピート", f->picRepeatMode, u""},
+        {u"タイマー", f->picTimerMode, u""},
     };
     const QList<QWidget*> all = f->findChildren<QWidget*>();
     for (const Row& row : rows) {
@@ -238,6 +242,9 @@ TEST(MainWindowLayout, LongNamesAreElidedToFit) {
     EXPECT_TRUE(fits(f.lblFolderViewCurrentFolder));
     EXPECT_TRUE(f.lblFolderViewCurrentFolder->text().endsWith(u"/音楽のアルバム"_qs));
     EXPECT_TRUE(f.lblFolderViewCurrentFolder->text().startsWith(u'…'));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(f.lblFolderViewCurrentFolder)
+                  ->text(QAccessible::Name),
+              deep); // read out whole
     EXPECT_TRUE(fits(f.lblEntryFolder[0]));
     EXPECT_TRUE(f.lblEntryFolder[0]->text().startsWith(u"登録"_qs));
     EXPECT_TRUE(fits(f.lblTagInfo));
