@@ -172,6 +172,9 @@ TEST(FolderView, ClickedRowIsTheRowActedOn) {
     EXPECT_EQ(w.CurrentFolder, t.d.file(u"root/A"_qs));
     w.cmdGetFile->click();
     EXPECT_EQ(w.PlayList.items(), QStringList{t.d.file(u"root/A/in-a.mp3"_qs)});
+    QTest::keyClick(w.lstFolderView, Qt::Key_Down); // a key moves the current folder too
+    EXPECT_EQ(w.lstFolderView->listIndex(), rowA + 1);
+    EXPECT_EQ(w.CurrentFolder, w.FolderViewFolders.Value(rowA));
 
     clickRow(w.lstFolderView, 0); // the "・・" row: the shown folder is the current one
     EXPECT_EQ(w.CurrentFolder, t.root());
