@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <numeric>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -221,37 +222,47 @@ int CompareNames(QStringView a, QStringView b) {
     return order < 0 ? -1 : order > 0 ? 1 : 0;
 }
 
-void SortPathsByName(QStringList& paths) {
-    struct Item {
-        QStringView name;
-        std::string key;
-        qsizetype index;
+namespace {
+
+// The positions of `names` in CompareNames order. Each name gets its key once (a plain-ASCII key
+// when every name is plain ASCII, the collator's otherwise), so a sort compares bytes only.
+std::vector<size_t> nameOrder(const std::vector<QStringView>& names) {
+    std::vector<size_t> order(names.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    auto sortBy = [&](const auto& keys) {
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            int c = keys[a].compare(keys[b]);
+            if (c == 0) c = names[a].compare(names[b]);
+            return c != 0 ? c < 0 : a < b;
+        });
     };
-    std::vector<Item> items;
-    items.reserve(paths.size());
-    bool ascii = true;
-    for (qsizetype k = 0; k < paths.size(); ++k) {
-        const QString& p = paths[k];
-        items.push_back({QStringView(p).sliced(p.lastIndexOf(u'/') + 1), {}, k});
-        ascii = ascii && asciiOnly(items.back().name);
-    }
-    if (ascii) {
-        for (Item& item : items)
-            item.key = asciiKey(item.name);
-        std::sort(items.begin(), items.end(), [](const Item& x, const Item& y) {
-            const int order = x.key.compare(y.key);
-            return order != 0 ? order < 0 : std::pair(x.name, x.index) < std::pair(y.name, y.index);
-        });
+    if (std::all_of(names.begin(), names.end(), asciiOnly)) {
+        std::vector<std::string> keys;
+        keys.reserve(names.size());
+        for (QStringView name : names)
+            keys.push_back(asciiKey(name));
+        sortBy(keys);
     } else {
-        std::sort(items.begin(), items.end(), [](const Item& x, const Item& y) {
-            const int order = CompareNames(x.name, y.name);
-            return order != 0 ? order < 0 : x.index < y.index;
-        });
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(names.size());
+        for (QStringView name : names)
+            keys.push_back(nameCollator().sortKey(name.toString()));
+        sortBy(keys);
     }
+    return order;
+}
+
+} // namespace
+
+void SortPathsByName(QStringList& paths) {
+    std::vector<QStringView> names;
+    names.reserve(paths.size());
+    for (const QString& p : paths)
+        names.push_back(QStringView(p).sliced(p.lastIndexOf(u'/') + 1));
     QStringList sorted;
     sorted.reserve(paths.size());
-    for (const Item& item : items)
-        sorted << paths[item.index];
+    for (size_t k : nameOrder(names))
+        sorted << paths[qsizetype(k)];
     paths = std::move(sorted);
 }
 
@@ -316,10 +327,14 @@ std::vector<const Entry*> sortEntries(std::vector<Entry>& entries) {
         });
         return order;
     }
-    for (Entry& e : entries)
+    std::vector<QStringView> names;
+    names.reserve(entries.size());
+    for (Entry& e : entries) {
         e.name = e.shown();
-    std::sort(order.begin(), order.end(),
-              [](const Entry* a, const Entry* b) { return CompareNames(a->name, b->name) < 0; });
+        names.push_back(e.name);
+    }
+    for (size_t k = 0; const size_t at : nameOrder(names))
+        order[k++] = &entries[at];
     return order;
 }
 

@@ -1,16 +1,13 @@
 // Folder collection and the sort by file name, each beside the plainest code doing the same job.
+#include "core/modZAUtil.h"
 #include "library/FileCollector.h"
 #include "library/PlaylistOps.h"
 
-#include "core/modZAUtil.h"
-
 #include <QCollator>
 #include <QLocale>
-
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <array>
+#include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -36,7 +33,8 @@ const fs::path& benchTree() {
         auto fill = [&](const fs::path& dir) {
             fs::create_directories(dir);
             for (int f = 0; f < 100; ++f)
-                std::ofstream(dir / ("track " + std::to_string(f) + kExt[(f + folder) % kExt.size()]));
+                std::ofstream(dir /
+                              ("track " + std::to_string(f) + kExt[(f + folder) % kExt.size()]));
             ++folder;
         };
         for (int t = 0; t < 10; ++t) {
@@ -49,6 +47,42 @@ const fs::path& benchTree() {
         return r;
     }();
     return root;
+}
+
+// 100 folders of 100 files with Japanese names: every folder is sorted by the collator rather
+// than by the plain-ASCII keys.
+const fs::path& japaneseTree() {
+    static const fs::path root = [] {
+        const fs::path r = fs::temp_directory_path() / "zapt-bench-library-japanese";
+        if (fs::exists(r / ".complete"))
+            return r;
+        fs::remove_all(r);
+        for (int d = 0; d < 100; ++d) {
+            const fs::path dir =
+                r / (u8"アルバム " +
+                     std::u8string(reinterpret_cast<const char8_t*>(std::to_string(d).c_str())));
+            fs::create_directories(dir);
+            for (int f = 0; f < 100; ++f)
+                std::ofstream(dir / (u8"曲 " +
+                                     std::u8string(reinterpret_cast<const char8_t*>(
+                                         std::to_string((f * 37) % 100).c_str())) +
+                                     u8" 夜明け.mp3"));
+        }
+        std::ofstream(r / ".complete");
+        return r;
+    }();
+    return root;
+}
+
+void BM_Collect_ScanFolder_JapaneseNames(benchmark::State& state) {
+    const QString root = QString::fromStdString(japaneseTree().native());
+    for (auto _ : state) {
+        clsArrayList list;
+        FileCollector::Collect(list, root, 15, true);
+        benchmark::DoNotOptimize(list.Count());
+        if (list.Count() != 10000)
+            state.SkipWithError("unexpected number of files");
+    }
 }
 
 bool endsWithAnyIgnoringCase(const std::string& name, const std::vector<std::string>& lowerExts) {
@@ -85,7 +119,9 @@ void BM_Collect_Floor_RecursiveDirectoryIterator(benchmark::State& state) {
     for (auto _ : state) {
         std::vector<std::string> found;
         std::error_code ec;
-        for (fs::recursive_directory_iterator it(benchTree(), fs::directory_options::skip_permission_denied, ec), end;
+        for (fs::recursive_directory_iterator
+                 it(benchTree(), fs::directory_options::skip_permission_denied, ec),
+             end;
              it != end; it.increment(ec)) {
             if (!it->is_directory(ec) && endsWithAnyIgnoringCase(it->path().native(), exts))
                 found.push_back(it->path().native());
@@ -136,8 +172,9 @@ void BM_SortByFileName_Floor_StableSortCollatorCompare(benchmark::State& state) 
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     for (auto _ : state) {
         QStringList copy = names;
-        std::stable_sort(copy.begin(), copy.end(),
-                         [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+        std::stable_sort(copy.begin(), copy.end(), [&](const QString& a, const QString& b) {
+            return collator.compare(a, b) < 0;
+        });
         benchmark::DoNotOptimize(copy.front());
     }
 }
@@ -146,8 +183,12 @@ void BM_SortByFileName_Floor_StableSortCollatorCompare(benchmark::State& state) 
 
 BENCHMARK(BM_Collect_Floor_RecursiveDirectoryIterator)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Collect_ScanFolder)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Collect_ScanFolder_JapaneseNames)->Unit(benchmark::kMillisecond);
 // Argument 0: C locale, 1: en_US.
-BENCHMARK(BM_SortByFileName_Floor_StableSortCollatorCompare)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortByFileName_Floor_StableSortCollatorCompare)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortByFileName)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

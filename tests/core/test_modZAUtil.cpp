@@ -244,7 +244,7 @@ TEST(NameOrder, FolderListingsAreNaturalCaseInsensitiveFilesFirstDepthFirst) {
 
 // The fast comparison of plain-ASCII names must give the collator's answers exactly, or a
 // folder mixing such names with others would not be sorted consistently.
-TEST(NameOrder, AsciiNamesCompareAsTheJapaneseNumericCollatorDoes) {
+TEST(NameOrder, EveryNameSortsInTheJapaneseNumericCollatorsOrder) {
     QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -268,4 +268,11 @@ TEST(NameOrder, AsciiNamesCompareAsTheJapaneseNumericCollatorDoes) {
     SortPathsByName(paths);
     EXPECT_EQ(paths, (QStringList{u"/m/abc.mp3"_qs, u"/m/ABD.mp3"_qs, u"/m/テスト2.mp3"_qs,
                                   u"/m/テスト10.mp3"_qs}));
+    // A list with any other name is sorted by the collator's keys: the same order again.
+    paths.clear();
+    for (int i = 0; i < 300; ++i)
+        paths << u"/m/"_qs + name() + (i % 3 == 0 ? u"曲ｶﾞ"_qs : QString());
+    SortPathsByName(paths);
+    for (qsizetype i = 1; i < paths.size(); ++i)
+        ASSERT_LE(CompareNames(GetFileName(paths[i - 1]), GetFileName(paths[i])), 0) << i;
 }
