@@ -17,13 +17,15 @@ namespace {
 constexpr const char* kShiftJis = "windows-31j";
 
 QString decodeComponent(QByteArrayView bytes) {
-    if (bytes.isValidUtf8()) return QString::fromUtf8(bytes);
+    if (bytes.isValidUtf8())
+        return QString::fromUtf8(bytes);
     QStringDecoder decoder(kShiftJis, QStringConverter::Flag::Stateless);
     const QString text = decoder(bytes);
     if (!decoder.hasError()) {
         QStringEncoder encoder(kShiftJis, QStringConverter::Flag::Stateless);
         const QByteArray back = encoder(text);
-        if (!encoder.hasError() && back == bytes) return text;
+        if (!encoder.hasError() && back == bytes)
+            return text;
     }
     return QString::fromLatin1(bytes);
 }
@@ -35,21 +37,24 @@ bool exists(const QByteArray& path) {
 
 bool isAscii(QStringView s) {
     for (QChar c : s)
-        if (c.unicode() >= 0x80) return false;
+        if (c.unicode() >= 0x80)
+            return false;
     return true;
 }
 
-} // namespace
+}  // namespace
 
 QString DecodePath(QByteArrayView bytes) {
-    if (bytes.isValidUtf8()) return QString::fromUtf8(bytes);
+    if (bytes.isValidUtf8())
+        return QString::fromUtf8(bytes);
     QString text;
     qsizetype start = 0;
     for (;;) {
         const qsizetype slash = bytes.indexOf('/', start);
         const qsizetype end = slash < 0 ? bytes.size() : slash;
         text += decodeComponent(bytes.sliced(start, end - start));
-        if (slash < 0) return text;
+        if (slash < 0)
+            return text;
         text += u'/';
         start = slash + 1;
     }
@@ -57,7 +62,8 @@ QString DecodePath(QByteArrayView bytes) {
 
 QByteArray NativePath(const QString& path) {
     QByteArray utf8 = path.toUtf8();
-    if (utf8.size() == path.size() || exists(utf8)) return utf8; // plain ASCII has one form only
+    if (utf8.size() == path.size() || exists(utf8))
+        return utf8;  // plain ASCII has one form only
     QByteArray resolved;
     QStringEncoder sjis(kShiftJis, QStringConverter::Flag::Stateless);
     qsizetype start = 0;
@@ -74,7 +80,8 @@ QByteArray NativePath(const QString& path) {
                 bool latin1 = true;
                 for (QChar c : name)
                     latin1 = latin1 && c.unicode() <= 0xFF;
-                if (latin1 && exists(resolved + name.toLatin1())) candidate = name.toLatin1();
+                if (latin1 && exists(resolved + name.toLatin1()))
+                    candidate = name.toLatin1();
             }
             if (candidate.isEmpty()) {
                 // Nothing beyond here exists in any form: the rest stays as UTF-8.
@@ -84,7 +91,8 @@ QByteArray NativePath(const QString& path) {
             chosen = candidate;
         }
         resolved += chosen;
-        if (slash < 0) return resolved;
+        if (slash < 0)
+            return resolved;
         resolved += '/';
         start = slash + 1;
     }
@@ -92,11 +100,13 @@ QByteArray NativePath(const QString& path) {
 
 ReadStatus ReadFileBytes(const QString& path, QByteArray& bytes, qint64 limit) {
     bytes.clear();
-    if (path.isEmpty()) return ReadStatus::Missing;
+    if (path.isEmpty())
+        return ReadStatus::Missing;
     // Non-blocking, so a FIFO cannot hold the program before it is refused.
     const int fd =
         ::open(NativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+    if (fd < 0)
+        return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
     struct stat st {};
     ReadStatus status = ReadStatus::Ok;
     if (::fstat(fd, &st) != 0)
@@ -120,15 +130,18 @@ ReadStatus ReadFileBytes(const QString& path, QByteArray& bytes, qint64 limit) {
             }
             const ssize_t n = ::read(fd, bytes.data() + used,
                                      size_t(std::min<qint64>(bytes.size() - used, kPiece)));
-            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EINTR)
+                continue;
             if (n < 0) {
                 status = ReadStatus::Failed;
                 break;
             }
-            if (n == 0) break;
+            if (n == 0)
+                break;
             used += n;
         }
-        if (status == ReadStatus::Ok && used > limit) status = ReadStatus::TooLarge;
+        if (status == ReadStatus::Ok && used > limit)
+            status = ReadStatus::TooLarge;
         bytes.resize(status == ReadStatus::Ok ? qsizetype(used) : 0);
     }
     ::close(fd);
@@ -136,7 +149,8 @@ ReadStatus ReadFileBytes(const QString& path, QByteArray& bytes, qint64 limit) {
 }
 
 bool CreateEmptyFile(const QString& path) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty())
+        return false;
     const int fd =
         ::open(NativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     return fd >= 0 && ::close(fd) == 0;
@@ -149,8 +163,10 @@ bool writeAll(int fd, QByteArrayView bytes) {
     qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, data, size_t(std::min<qsizetype>(left, qsizetype(1) << 30)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         data += n;
         left -= n;
     }
@@ -165,16 +181,20 @@ QByteArray tempNameBeside(const QByteArray& target) {
 // target exists and is not a regular file, or a link leads nowhere.
 QByteArray replaceableTarget(const QByteArray& path, struct stat& st, bool& existing) {
     existing = false;
-    if (::lstat(path.constData(), &st) != 0) return errno == ENOENT ? path : QByteArray();
+    if (::lstat(path.constData(), &st) != 0)
+        return errno == ENOENT ? path : QByteArray();
     QByteArray target = path;
     if (S_ISLNK(st.st_mode)) {
         char* real = ::realpath(path.constData(), nullptr);
-        if (!real) return {};
+        if (!real)
+            return {};
         target = real;
         std::free(real);
-        if (::stat(target.constData(), &st) != 0) return {};
+        if (::stat(target.constData(), &st) != 0)
+            return {};
     }
-    if (!S_ISREG(st.st_mode)) return {};
+    if (!S_ISREG(st.st_mode))
+        return {};
     existing = true;
     return target;
 }
@@ -193,10 +213,12 @@ QByteArray writeTempFile(const QByteArray& folder, const QByteArray& target, QBy
         for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
             tempName = tempNameBeside(target);
             fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd < 0 && errno != EEXIST) break;
+            if (fd < 0 && errno != EEXIST)
+                break;
         }
     }
-    if (fd < 0) return {};
+    if (fd < 0)
+        return {};
     bool ok =
         (!keepMode || ::fchmod(fd, mode & 07777) == 0) && writeAll(fd, bytes) && ::fsync(fd) == 0;
     if (ok && unnamed) {
@@ -206,31 +228,37 @@ QByteArray writeTempFile(const QByteArray& folder, const QByteArray& target, QBy
             tempName = tempNameBeside(target);
             ok = ::linkat(AT_FDCWD, handle.constData(), AT_FDCWD, tempName.constData(),
                           AT_SYMLINK_FOLLOW) == 0;
-            if (!ok && errno != EEXIST) break;
+            if (!ok && errno != EEXIST)
+                break;
         }
-        if (!ok) tempName.clear();
+        if (!ok)
+            tempName.clear();
     }
     ok = ::close(fd) == 0 && ok;
-    if (!ok && !tempName.isEmpty()) ::unlink(tempName.constData());
+    if (!ok && !tempName.isEmpty())
+        ::unlink(tempName.constData());
     return ok ? tempName : QByteArray();
 }
 
-} // namespace
+}  // namespace
 
 bool WriteFileAtomically(const QString& path, QByteArrayView bytes) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty())
+        return false;
     struct stat st {};
     bool existing = false;
     const QByteArray target = replaceableTarget(NativePath(path), st, existing);
-    if (target.isEmpty()) return false;
+    if (target.isEmpty())
+        return false;
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0    ? QByteArray(".")
                               : slash == 0 ? QByteArray("/")
                                            : target.left(slash);
     QByteArray temp = writeTempFile(folder, target, bytes, st.st_mode, existing, true);
-    if (temp.isEmpty()) // no unnamed files here (or no /proc): a named one instead
+    if (temp.isEmpty())  // no unnamed files here (or no /proc): a named one instead
         temp = writeTempFile(folder, target, bytes, st.st_mode, existing, false);
-    if (temp.isEmpty()) return false;
+    if (temp.isEmpty())
+        return false;
     if (::rename(temp.constData(), target.constData()) != 0) {
         ::unlink(temp.constData());
         return false;
@@ -238,4 +266,4 @@ bool WriteFileAtomically(const QString& path, QByteArrayView bytes) {
     return true;
 }
 
-} // namespace modZAUtil
+}  // namespace modZAUtil

@@ -36,4 +36,4 @@ bool CreateEmptyFile(const QString& path);
 // that is not a regular file, is refused. Returns false on any failure, old file untouched.
 bool WriteFileAtomically(const QString& path, QByteArrayView bytes);
 
-} // namespace modZAUtil
+}  // namespace modZAUtil

@@ -49,22 +49,27 @@ void splitLines(const Char* data, qsizetype n, QStringList& lines, Make make) {
         qsizetype end = start;
         while (end < n && data[end] != Char(u'\r') && data[end] != Char(u'\n'))
             ++end;
-        if (end == start) break; // the first empty line ends the read
+        if (end == start)
+            break;  // the first empty line ends the read
         lines.append(make(data + start, end - start));
         end += (end + 1 < n && data[end] == Char(u'\r') && data[end + 1] == Char(u'\n')) ? 2 : 1;
         start = end;
     }
 }
 
-} // namespace
+}  // namespace
 
 QString DecodeText(const QByteArray& bytes) {
-    if (auto utf16 = decodeUtf16(bytes)) return withoutBom(*utf16).toString();
+    if (auto utf16 = decodeUtf16(bytes))
+        return withoutBom(*utf16).toString();
     QByteArrayView view(bytes);
-    if (view.startsWith("\xEF\xBB\xBF")) view = view.sliced(3);
-    if (view.isValidUtf8()) return QString::fromUtf8(view);
+    if (view.startsWith("\xEF\xBB\xBF"))
+        view = view.sliced(3);
+    if (view.isValidUtf8())
+        return QString::fromUtf8(view);
     QStringDecoder sjis("windows-31j");
-    if (!sjis.isValid()) sjis = QStringDecoder("Shift_JIS");
+    if (!sjis.isValid())
+        sjis = QStringDecoder("Shift_JIS");
     return sjis.isValid() ? sjis(view) : QString::fromLatin1(view);
 }
 
@@ -75,20 +80,23 @@ bool ReadLinesToList(const QString& path, clsArrayList& list, UserDialogs* dialo
     case ReadStatus::Ok:
         break;
     case ReadStatus::Missing:
-        if (ifMissing == IfMissing::Create && CreateEmptyFile(path)) return true;
+        if (ifMissing == IfMissing::Create && CreateEmptyFile(path))
+            return true;
         if (dialogs && ifMissing == IfMissing::Report)
             dialogs->message(path + QStringLiteral("にアクセスできません。"),
                              QStringLiteral("ZAPT"));
         return false;
     case ReadStatus::TooLarge:
-        if (dialogs) dialogs->message(path + u'\n' + kTooLargeText, QStringLiteral("ZAPT"));
+        if (dialogs)
+            dialogs->message(path + u'\n' + kTooLargeText, QStringLiteral("ZAPT"));
         return false;
     case ReadStatus::NotAFile:
     case ReadStatus::Failed:
         return false;
     }
     QByteArrayView view(bytes);
-    if (view.startsWith("\xEF\xBB\xBF")) view = view.sliced(3);
+    if (view.startsWith("\xEF\xBB\xBF"))
+        view = view.sliced(3);
     QStringList lines;
     if (view.isValidUtf8()) {
         // The common case: lines are decoded one by one, straight from the file's bytes.
@@ -110,8 +118,10 @@ bool WriteListToFile(const QString& path, const clsArrayList& list, UserDialogs*
         out += line.toUtf8();
         out += "\r\n";
     }
-    if (WriteFileAtomically(path, out)) return true;
-    if (dialogs) dialogs->message(kWriteErrorText, QStringLiteral("ERROR"));
+    if (WriteFileAtomically(path, out))
+        return true;
+    if (dialogs)
+        dialogs->message(kWriteErrorText, QStringLiteral("ERROR"));
     return false;
 }
 
@@ -128,11 +138,14 @@ bool FolderExists(const QString& path) {
 bool HasSubFolders(const QString& path) {
     std::error_code ec;
     fs::directory_iterator it(fs::path(NativePath(path).toStdString()), ec);
-    if (ec) return false;
+    if (ec)
+        return false;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) return false;
+        if (ec)
+            return false;
         std::error_code dirEc;
-        if (it->is_directory(dirEc)) return true;
+        if (it->is_directory(dirEc))
+            return true;
     }
     return false;
 }
@@ -160,7 +173,8 @@ constexpr AsciiOrder kAscii;
 
 bool asciiOnly(QStringView s) {
     for (QChar c : s)
-        if (c.unicode() >= 0x80) return false;
+        if (c.unicode() >= 0x80)
+            return false;
     return true;
 }
 
@@ -171,13 +185,15 @@ template <typename Char> std::string asciiKey(const Char* p, qsizetype n) {
     // A key is at most four bytes per character (a one-digit run takes four).
     char small[256];
     std::string large;
-    if (n * 4 > qsizetype(sizeof small)) large.resize(size_t(n) * 4);
+    if (n * 4 > qsizetype(sizeof small))
+        large.resize(size_t(n) * 4);
     char* const begin = large.empty() ? small : large.data();
     char* out = begin;
     for (qsizetype i = 0; i < n;) {
         const uint8_t rank = kAscii.rank[uint8_t(p[i])];
         if (rank != AsciiOrder::kDigit) {
-            if (rank != 0) *out++ = char(rank);
+            if (rank != 0)
+                *out++ = char(rank);
             ++i;
             continue;
         }
@@ -207,18 +223,19 @@ const QCollator& nameCollator() {
         QCollator c(QLocale(QLocale::Japanese, QLocale::Japan));
         c.setNumericMode(true);
         c.setCaseSensitivity(Qt::CaseInsensitive);
-        c.compare(u"a", u"b"); // set up now, not on the first real use
+        c.compare(u"a", u"b");  // set up now, not on the first real use
         return c;
     }();
     return collator;
 }
 
-} // namespace
+}  // namespace
 
 int CompareNames(QStringView a, QStringView b) {
     int order = asciiOnly(a) && asciiOnly(b) ? asciiKey(a).compare(asciiKey(b))
                                              : nameCollator().compare(a, b);
-    if (order == 0) order = a.compare(b); // names equal to the eye still get one fixed order
+    if (order == 0)
+        order = a.compare(b);  // names equal to the eye still get one fixed order
     return order < 0 ? -1 : order > 0 ? 1 : 0;
 }
 
@@ -232,7 +249,8 @@ std::vector<size_t> nameOrder(const std::vector<QStringView>& names) {
     auto sortBy = [&](const auto& keys) {
         std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             int c = keys[a].compare(keys[b]);
-            if (c == 0) c = names[a].compare(names[b]);
+            if (c == 0)
+                c = names[a].compare(names[b]);
             return c != 0 ? c < 0 : a < b;
         });
     };
@@ -252,7 +270,7 @@ std::vector<size_t> nameOrder(const std::vector<QStringView>& names) {
     return order;
 }
 
-} // namespace
+}  // namespace
 
 void SortPathsByName(QStringList& paths) {
     std::vector<QStringView> names;
@@ -273,18 +291,21 @@ QString JoinPath(const QString& folder, const QString& name) {
 namespace {
 
 struct Extension {
-    std::string lower; // ASCII lower case, compared with the last bytes of the name
-    QString text;      // used when the extension is not plain ASCII
+    std::string lower;  // ASCII lower case, compared with the last bytes of the name
+    QString text;       // used when the extension is not plain ASCII
     bool ascii = true;
 };
 
 bool endsWithIgnoringAsciiCase(std::string_view name, const std::string& lowerSuffix) {
-    if (name.size() < lowerSuffix.size()) return false;
+    if (name.size() < lowerSuffix.size())
+        return false;
     const size_t off = name.size() - lowerSuffix.size();
     for (size_t i = 0; i < lowerSuffix.size(); ++i) {
         char c = name[off + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerSuffix[i]) return false;
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerSuffix[i])
+            return false;
     }
     return true;
 }
@@ -292,10 +313,10 @@ bool endsWithIgnoringAsciiCase(std::string_view name, const std::string& lowerSu
 using FolderId = std::pair<dev_t, ino_t>;
 
 struct Entry {
-    std::string native; // the name as the system has it
-    QString name;       // as shown; made for a name that is not plain ASCII (or to compare)
-    std::string key;    // the sort key of a plain-ASCII name
-    int copies = 1;     // matches in the extension list
+    std::string native;  // the name as the system has it
+    QString name;        // as shown; made for a name that is not plain ASCII (or to compare)
+    std::string key;     // the sort key of a plain-ASCII name
+    int copies = 1;      // matches in the extension list
 
     bool ascii() const { return name.isNull(); }
     QString shown() const { return ascii() ? QString::fromLatin1(native) : name; }
@@ -360,11 +381,12 @@ mode_t entryType(int folderFd, const dirent* entry) {
 bool scanOne(QStringList& out, const std::string& folder, const QString& folderText,
              const std::vector<Extension>& exts, bool recurse, std::set<FolderId>& seen) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !seen.insert({st.st_dev, st.st_ino}).second) {
         ::close(fd);
-        return true; // already walked: a link led back here
+        return true;  // already walked: a link led back here
     }
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
@@ -372,10 +394,11 @@ bool scanOne(QStringList& out, const std::string& folder, const QString& folderT
         return false;
     }
     std::vector<Entry> files, subFolders;
-    files.reserve(128);                            // a typical album without growing
-    while (const dirent* entry = ::readdir(dir)) { // a read error ends the listing
+    files.reserve(128);                             // a typical album without growing
+    while (const dirent* entry = ::readdir(dir)) {  // a read error ends the listing
         const std::string_view name(entry->d_name);
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         int copies = 0;
         QString text;
         for (const Extension& ext : exts) {
@@ -389,11 +412,13 @@ bool scanOne(QStringList& out, const std::string& folder, const QString& folderT
             }
             copies += match ? 1 : 0;
         }
-        if (copies == 0 && !recurse) continue;
+        if (copies == 0 && !recurse)
+            continue;
         const mode_t type = entryType(fd, entry);
         if (type == S_IFDIR) {
-            if (recurse) subFolders.push_back(makeEntry(name));
-        } else if (copies > 0 && type == S_IFREG) { // not a dangling link, not a device
+            if (recurse)
+                subFolders.push_back(makeEntry(name));
+        } else if (copies > 0 && type == S_IFREG) {  // not a dangling link, not a device
             files.push_back(makeEntry(name));
             files.back().copies = copies;
         }
@@ -407,12 +432,12 @@ bool scanOne(QStringList& out, const std::string& folder, const QString& folderT
             out << path;
     }
     const std::string base = folder.ends_with('/') ? folder : folder + '/';
-    for (const Entry* sub : sortEntries(subFolders)) // a failing sub-folder is skipped quietly
+    for (const Entry* sub : sortEntries(subFolders))  // a failing sub-folder is skipped quietly
         scanOne(out, base + sub->native, prefix + sub->shown(), exts, recurse, seen);
     return true;
 }
 
-} // namespace
+}  // namespace
 
 QString ScanFolder(clsArrayList& list, const QString& folder, const QStringList& extensions,
                    bool includeSubFolders) {
@@ -421,8 +446,10 @@ QString ScanFolder(clsArrayList& list, const QString& folder, const QStringList&
         Extension x;
         x.text = e.right(4);
         for (QChar c : x.text)
-            if (c.unicode() > 127) x.ascii = false;
-        if (x.ascii) x.lower = x.text.toLower().toStdString();
+            if (c.unicode() > 127)
+                x.ascii = false;
+        if (x.ascii)
+            x.lower = x.text.toLower().toStdString();
         exts.push_back(std::move(x));
     }
     QStringList found;
@@ -450,7 +477,7 @@ QString twoDigits(int32_t v) {
         QString::number(std::abs(static_cast<int64_t>(v))).rightJustified(2, u'0');
     return v < 0 ? QStringLiteral("-") + digits : digits;
 }
-} // namespace
+}  // namespace
 
 QString FormatSeconds(int32_t seconds) {
     return twoDigits(seconds / 60) + u':' + twoDigits(seconds % 60);
@@ -467,7 +494,8 @@ void ShowListInListBox(ListBox& box, const clsArrayList& list) {
 }
 
 void SelectAllText(QWidget* control) {
-    if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
 }
 
 QString BrowseForFolder(const QString& initialFolder, UserDialogs& dialogs) {
@@ -479,8 +507,9 @@ int32_t PickColor(UserDialogs& dialogs) {
 }
 
 void DecoderCallback(int32_t status, intptr_t user) {
-    if (status != 4 || user == 0) return;
+    if (status != 4 || user == 0)
+        return;
     reinterpret_cast<DecoderCallbackTarget*>(user)->report();
 }
 
-} // namespace modZAUtil
+}  // namespace modZAUtil

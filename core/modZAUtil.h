@@ -41,8 +41,8 @@ bool ReadLinesToList(const QString& path, clsArrayList& list, UserDialogs* dialo
 // the error box (when `dialogs` is given) and returns false; the old file is then untouched.
 bool WriteListToFile(const QString& path, const clsArrayList& list, UserDialogs* dialogs);
 
-bool FileExists(const QString& path);   // an existing regular file, links followed
-bool FolderExists(const QString& path); // an existing folder, links followed
+bool FileExists(const QString& path);    // an existing regular file, links followed
+bool FolderExists(const QString& path);  // an existing folder, links followed
 bool HasSubFolders(const QString& path);
 
 // The order of names in every listing of a folder, as file managers show them: letter case
@@ -80,4 +80,4 @@ int32_t PickColor(UserDialogs& dialogs);
 // ended) starts the play-done timer on its own thread; every other status is ignored.
 void DecoderCallback(int32_t status, intptr_t user);
 
-} // namespace modZAUtil
+}  // namespace modZAUtil

@@ -48,22 +48,23 @@ QStringList filesIn(const TempDir& d) {
 const QByteArray kSjisSong("\x83\x65\x83\x58\x83\x67.wav");
 const QByteArray kSjisFolder("\x89\xB9\x8A\x79");
 
-} // namespace
+}  // namespace
 
 TEST(StateFiles, AFullDiskKeepsTheOldFileAndSaysSo) {
     TempDir d;
     const QString target = d.write(u"ZAlog.m3u"_s, "old\r\n");
     clsArrayList songs;
     for (int i = 0; i < 200; ++i)
-        songs.Add(u"/music/album/song %1.mp3"_s.arg(i)); // about 5 KB, past the 1 KB limit
+        songs.Add(u"/music/album/song %1.mp3"_s.arg(i));  // about 5 KB, past the 1 KB limit
     const int result = RunWithFileSizeLimit(1024, [&] {
         FakeDialogs dialogs;
-        if (WriteListToFile(target, songs, &dialogs)) return 1;
+        if (WriteListToFile(target, songs, &dialogs))
+            return 1;
         return dialogs.shown.size() == 1 && dialogs.shown[0].text == kWriteErrorText ? 0 : 2;
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(d.read(u"ZAlog.m3u"_s), QByteArray("old\r\n"));
-    EXPECT_EQ(filesIn(d), QStringList{u"ZAlog.m3u"_s}); // no temporary file left behind
+    EXPECT_EQ(filesIn(d), QStringList{u"ZAlog.m3u"_s});  // no temporary file left behind
 }
 
 TEST(StateFiles, SavingReplacesOnlyRegularFilesAndWritesThroughLinksToThem) {
@@ -105,7 +106,7 @@ TEST(StateFiles, SavingReplacesOnlyRegularFilesAndWritesThroughLinksToThem) {
 
 TEST(StateFiles, ReadingRefusesWhatIsNotARegularFileWithoutWaiting) {
     TempDir d;
-    ASSERT_EQ(::mkfifo(bytesOf(d.file(u"ZAlog.m3u"_s)).constData(), 0600), 0); // no writer ever
+    ASSERT_EQ(::mkfifo(bytesOf(d.file(u"ZAlog.m3u"_s)).constData(), 0600), 0);  // no writer ever
     QFile::link(u"/dev/zero"_s, d.file(u"ZAhis.m3u"_s));
     for (const QString& path :
          {d.file(u"ZAlog.m3u"_s), d.file(u"ZAhis.m3u"_s), u"/dev/zero"_s, d.mkdir(u"sub"_s)}) {
@@ -119,7 +120,7 @@ TEST(StateFiles, ReadingRefusesWhatIsNotARegularFileWithoutWaiting) {
 TEST(StateFiles, AFileBeyondTheLimitIsRefusedWithAMessage) {
     TempDir d;
     const QString path = d.write(u"huge.m3u"_s, "/a.mp3\r\n");
-    ASSERT_EQ(::truncate(bytesOf(path).constData(), kMaxTextFileBytes + 1), 0); // sparse
+    ASSERT_EQ(::truncate(bytesOf(path).constData(), kMaxTextFileBytes + 1), 0);  // sparse
     FakeDialogs dialogs;
     clsArrayList l;
     EXPECT_FALSE(ReadLinesToList(path, l, &dialogs));
@@ -167,7 +168,7 @@ TEST(ShiftJisNames, AreListedDecodedFoundAndKeptThroughAPlaylist) {
     ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
     ASSERT_TRUE(makeRawFile(QByteArray(root + '/' + kSjisSong)));
     ASSERT_TRUE(makeRawFile(QByteArray(folder + '/' + kSjisSong)));
-    ASSERT_TRUE(makeRawFile(QByteArray(root + "/\xFF\xFE.wav"))); // neither UTF-8 nor Shift_JIS
+    ASSERT_TRUE(makeRawFile(QByteArray(root + "/\xFF\xFE.wav")));  // neither UTF-8 nor Shift_JIS
 
     clsArrayList found;
     ASSERT_EQ(ScanFolder(found, d.path(), {u".wav"_s}, true), QString());

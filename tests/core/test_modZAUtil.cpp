@@ -4,17 +4,14 @@
 #include "support/TempDir.h"
 
 #include <QCollator>
-#include <QDir>
-#include <QLocale>
-#include <QFile>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
 #include <QStringEncoder>
 #include <QTimer>
-
 #include <gtest/gtest.h>
-
 #include <random>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -152,7 +149,7 @@ TEST(ScanFolderTest, LinkLoopsAndErrors) {
     TempDir d;
     d.write(u"root/x.mp3"_qs, "x");
     d.write(u"root/sub/y.mp3"_qs, "x");
-    QFile::link(d.file(u"root"_qs), d.file(u"root/sub/back"_qs));  // a loop back to the root
+    QFile::link(d.file(u"root"_qs), d.file(u"root/sub/back"_qs));   // a loop back to the root
     QFile::link(d.file(u"root/sub"_qs), d.file(u"root/again"_qs));  // the same folder twice
     clsArrayList l;
     EXPECT_EQ(ScanFolder(l, d.file(u"root"_qs), {u".mp3"_qs}, true), QString());
@@ -259,7 +256,8 @@ TEST(NameOrder, EveryNameSortsInTheJapaneseNumericCollatorsOrder) {
     for (int i = 0; i < 20000; ++i) {
         const QString a = name(), b = name();
         int expected = collator.compare(a, b);
-        if (expected == 0) expected = a.compare(b);
+        if (expected == 0)
+            expected = a.compare(b);
         expected = expected < 0 ? -1 : expected > 0 ? 1 : 0;
         ASSERT_EQ(CompareNames(a, b), expected) << a.toStdString() << " | " << b.toStdString();
     }

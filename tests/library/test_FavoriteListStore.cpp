@@ -1,15 +1,11 @@
-#include "library/FavoriteListStore.h"
-
 #include "core/modZAUtil.h"
+#include "library/FavoriteListStore.h"
 #include "support/TempDir.h"
 
 #include <QFile>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -54,7 +50,8 @@ TEST(FavoriteListStore, SaveListAndDelete) {
     EXPECT_EQ(FavoriteListStore::NameOf(app.file(u"list/mix.m3u"_s)), u"mix"_s);
 
     // Deleting a file that is already gone keeps its entry.
-    lists.assign({app.file(u"list/Upper.M3U"_s), app.file(u"list/gone.m3u"_s), app.file(u"list/mix.m3u"_s)});
+    lists.assign(
+        {app.file(u"list/Upper.M3U"_s), app.file(u"list/gone.m3u"_s), app.file(u"list/mix.m3u"_s)});
     EXPECT_FALSE(FavoriteListStore::DeleteEntry(lists, 1));
     EXPECT_EQ(lists.Count(), 3);
     EXPECT_FALSE(FavoriteListStore::DeleteEntry(lists, 3));
@@ -73,13 +70,15 @@ TEST(FavoriteListStore, ListsInNameOrderAndAShiftJisNamedListIsDeleted) {
     TempDir app;
     for (const QString& name : {u"list/mix 10.m3u"_s, u"list/Mix 9.m3u"_s, u"list/a.m3u"_s})
         app.write(name, "");
-    const QByteArray sjisList = QFile::encodeName(app.path()) + "/list/\x89\xB9\x8A\x79.m3u";  // 音楽
+    const QByteArray sjisList =
+        QFile::encodeName(app.path()) + "/list/\x89\xB9\x8A\x79.m3u";  // 音楽
     ::close(::open(sjisList.constData(), O_WRONLY | O_CREAT, 0644));
     FavoriteListStore store(app.path());
     clsArrayList lists;
     ASSERT_EQ(store.Load(lists), QString());
-    EXPECT_EQ(lists.items(), (QStringList{app.file(u"list/a.m3u"_s), app.file(u"list/Mix 9.m3u"_s),
-                                          app.file(u"list/mix 10.m3u"_s), app.file(u"list/音楽.m3u"_s)}));
+    EXPECT_EQ(lists.items(),
+              (QStringList{app.file(u"list/a.m3u"_s), app.file(u"list/Mix 9.m3u"_s),
+                           app.file(u"list/mix 10.m3u"_s), app.file(u"list/音楽.m3u"_s)}));
     EXPECT_EQ(FavoriteListStore::NameOf(lists.Value(3)), u"音楽"_s);
     EXPECT_TRUE(FavoriteListStore::DeleteEntry(lists, 3));
     EXPECT_NE(::access(sjisList.constData(), F_OK), 0);

@@ -1,14 +1,10 @@
 #include "library/FolderViewModel.h"
-
 #include "support/TempDir.h"
 
 #include <QFile>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,14 +74,17 @@ TEST(FolderViewModel, LoadsAFolderAndWalksDownAndBackUp) {
 
     // Enter A, then go up again: A's row is selected again.
     const QStringList rows = FolderViewModel::Rows(folders, files);
-    const auto rowOfA = static_cast<int32_t>(
-        std::find_if(rows.begin(), rows.end(), [](const QString& r) { return r.endsWith(u" A"_s); }) - rows.begin());
+    const auto rowOfA =
+        static_cast<int32_t>(std::find_if(rows.begin(), rows.end(),
+                                          [](const QString& r) { return r.endsWith(u" A"_s); }) -
+                             rows.begin());
     ASSERT_TRUE(FolderViewModel::IsFolderRow(rowOfA, folders.Count()));
     FolderViewModel::PushReturnRow(returnRows, rowOfA);
     const QString a = folders.Value(FolderViewModel::FolderIndex(rowOfA, folders.Count()));
     FolderViewModel::LoadFolders(folders, a);
     FolderViewModel::LoadFiles(files, a, 15);
-    EXPECT_EQ(FolderViewModel::Rows(folders, files), QStringList({u"┬ ・・"_s, u"└ deeper"_s, u"    in.mp3"_s}));
+    EXPECT_EQ(FolderViewModel::Rows(folders, files),
+              QStringList({u"┬ ・・"_s, u"└ deeper"_s, u"    in.mp3"_s}));
 
     const QString parent = FolderViewModel::ParentFolder(a);
     EXPECT_EQ(parent, root);
@@ -100,7 +99,8 @@ TEST(FolderViewModel, MissingFolderLeavesEmptyLists) {
     clsArrayList folders = listOf({u"/stale"_s}), files = listOf({u"/stale.mp3"_s});
     EXPECT_FALSE(FolderViewModel::LoadFolders(folders, dir.file(u"gone"_s)));
     EXPECT_EQ(folders.Count(), 0);
-    EXPECT_EQ(FolderViewModel::LoadFiles(files, dir.file(u"gone"_s), 15), u"指定されたパスにアクセスできません。"_s);
+    EXPECT_EQ(FolderViewModel::LoadFiles(files, dir.file(u"gone"_s), 15),
+              u"指定されたパスにアクセスできません。"_s);
     EXPECT_EQ(files.Count(), 0);
 }
 

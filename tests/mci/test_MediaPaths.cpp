@@ -1,16 +1,14 @@
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/mci/FfmpegSource.h"
 #include "playback/mci/MidiSource.h"
-#include "tags/clsTagInfo.h"
 #include "support/Id3TagBuilder.h"
 #include "support/MciMedia.h"
 #include "support/TempDir.h"
+#include "tags/clsTagInfo.h"
 
 #include <QFile>
-
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;

@@ -3,7 +3,6 @@
 #include "support/TempDir.h"
 
 #include <QStringEncoder>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,8 +19,9 @@ TEST(OptionFile, DefaultsAreWrittenInTheTenLineFormat) {
     TempDir d;
     clsOption o;
     ASSERT_TRUE(o.WriteOption(d.file(u"ZAopt.inf"_qs)));
-    EXPECT_EQ(d.read(u"ZAopt.inf"_qs), kDefaultLine1 + "\r\n" + kDefaultColors +
-                                           "\r\n\r\n\r\n\r\n\r\n\r\n1Folder\r\n2Folder\r\n3Folder\r\n");
+    EXPECT_EQ(d.read(u"ZAopt.inf"_qs),
+              kDefaultLine1 + "\r\n" + kDefaultColors +
+                  "\r\n\r\n\r\n\r\n\r\n\r\n1Folder\r\n2Folder\r\n3Folder\r\n");
 }
 
 TEST(OptionFile, RoundTripRestoresEverySetting) {
@@ -64,7 +64,7 @@ TEST(OptionFile, FieldsAreReadAsLeadingNumbers) {
     o.ReadOption(d.write(u"f.inf"_qs, "12abc,xyz,2.5,3.5,-7, 42\r\n"));
     EXPECT_EQ(o.PositionX(), 12);
     EXPECT_EQ(o.PositionY(), 0);
-    EXPECT_EQ(o.FormWidthNormal(), 2);   // halves to even
+    EXPECT_EQ(o.FormWidthNormal(), 2);  // halves to even
     EXPECT_EQ(o.FormHeightNormal(), 4);
     EXPECT_EQ(o.OptionTab(), -7);
     EXPECT_EQ(o.PlayNumber(), 42);
@@ -77,7 +77,7 @@ TEST(OptionFile, DamagedFilesKeepWhatTheyCannotSay) {
     clsOption o;
     o.ReadOption(d.write(u"short.inf"_qs, "1,2,3,4,5,0,2,0,9,1\r\n255,16777215\r\n"));
     EXPECT_EQ(o.TimerShuffleFlg(), 1);
-    EXPECT_EQ(o.TimerSaveFlg(), 1);     // index 10: default
+    EXPECT_EQ(o.TimerSaveFlg(), 1);  // index 10: default
     EXPECT_EQ(o.StartHour(), 99);
     EXPECT_EQ(o.PlayerColor(0), 255);
     EXPECT_EQ(o.PlayerColor(2), 1315860);
@@ -85,7 +85,7 @@ TEST(OptionFile, DamagedFilesKeepWhatTheyCannotSay) {
 
     // Too many fields, out-of-range numbers, and a line of junk.
     QByteArray line(kDefaultLine1);
-    line.replace(0, 3, "99999");        // PositionX out of 16-bit range: keeps 600
+    line.replace(0, 3, "99999");  // PositionX out of 16-bit range: keeps 600
     clsOption p;
     p.ReadOption(d.write(u"wide.inf"_qs, line + ",1,2,3,4,5\r\n99999999999,7\r\n"));
     EXPECT_EQ(p.PositionX(), 600);
@@ -94,7 +94,7 @@ TEST(OptionFile, DamagedFilesKeepWhatTheyCannotSay) {
 
     clsOption q;
     q.ReadOption(d.write(u"junk.inf"_qs, QByteArray("\x00\xff\xfe,,,\r\n\r\n", 9)));
-    EXPECT_EQ(q.PositionX(), 0);   // junk and empty fields read as 0
+    EXPECT_EQ(q.PositionX(), 0);  // junk and empty fields read as 0
     EXPECT_EQ(q.PositionY(), 0);
     EXPECT_EQ(q.PlayNumber(), 1);  // fields the line does not have keep their values
     EXPECT_FALSE(q.ReadOption(d.file(u"absent.inf"_qs)));
@@ -136,7 +136,7 @@ TEST(OptionFile, AFullDiskKeepsTheOldSettings) {
     const QByteArray old = "1,2,3\r\n";
     const QString path = d.write(u"ZAopt.inf"_qs, old);
     clsOption o;
-    o.setLastCurrentFolder(QString(2000, u'x')); // past the 1 KB limit below
+    o.setLastCurrentFolder(QString(2000, u'x'));  // past the 1 KB limit below
     EXPECT_EQ(RunWithFileSizeLimit(1024, [&] { return o.WriteOption(path) ? 1 : 0; }), 0);
     EXPECT_EQ(d.read(u"ZAopt.inf"_qs), old);
 }

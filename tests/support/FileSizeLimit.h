@@ -18,6 +18,7 @@ inline int RunWithFileSizeLimit(rlim_t limitBytes, const std::function<int()>& b
         ::_exit(body());
     }
     int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
     return WEXITSTATUS(status);
 }
