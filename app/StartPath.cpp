@@ -1,9 +1,11 @@
 #include "StartPath.h"
 
+#include "core/FileAccess.h"
 #include "core/modZAUtil.h"
 
 #include <QDir>
-#include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace StartPath {
 
@@ -15,6 +17,11 @@ bool endsWithAny(const QString& path, std::initializer_list<const char*> endings
     for (const char* ending : endings)
         if (path.endsWith(QLatin1StringView(ending), Qt::CaseInsensitive)) return true;
     return false;
+}
+
+bool pathExists(const QString& path) {
+    struct stat st {};
+    return ::lstat(modZAUtil::NativePath(path).constData(), &st) == 0;
 }
 
 bool isAudioName(const QString& path) {
@@ -33,7 +40,7 @@ Kind Classify(const QString& path) {
     if (modZAUtil::FolderExists(path)) return Kind::Folder;
     const bool audio = isAudioName(path);
     const bool playlist = !audio && endsWithAny(path, {"m3u"});
-    if (!audio && !playlist) return QFileInfo::exists(path) ? Kind::NotPlayable : Kind::Missing;
+    if (!audio && !playlist) return pathExists(path) ? Kind::NotPlayable : Kind::Missing;
     if (!modZAUtil::FileExists(path)) return Kind::Missing;
     return audio ? Kind::AudioFile : Kind::PlaylistFile;
 }

@@ -444,8 +444,8 @@ bool frmMain::Form_Load() {
     // 12–13.
     SetToolTips();
     LastSearchMode = 2;
-    ReadLinesToList(AppFile(QStringLiteral("ZAigw.txt")), IgnoreWordList);
-    ReadLinesToList(AppFile(QStringLiteral("ZAart.txt")), ArtistWordList);
+    ReadLinesToList(AppFile(QStringLiteral("ZAigw.txt")), IgnoreWordList, &Dialogs());
+    ReadLinesToList(AppFile(QStringLiteral("ZAart.txt")), ArtistWordList, &Dialogs());
     if (EndRequested())
         return abandonStartup();
 
@@ -463,7 +463,7 @@ bool frmMain::Form_Load() {
         return abandonStartup();
 
     // 16–17. History and favorite lists.
-    ReadLinesToList(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList);
+    ReadLinesToList(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList, &Dialogs());
     LoadFavoriteLists();
     ShowFavoriteLists();
 
@@ -477,14 +477,14 @@ bool frmMain::Form_Load() {
         } else if (kind == StartPath::Kind::AudioFile) {
             PlayList.Add(startPath);
         } else if (kind == StartPath::Kind::PlaylistFile) {
-            ReadLinesToList(startPath, PlayList);
+            ReadLinesToList(startPath, PlayList, &Dialogs(), modZAUtil::IfMissing::Report);
         } else {
             Dialogs().message(StartPath::ProblemText(kind, startPath), QStringLiteral("ZAPT"));
             savedPlayList = true;
         }
     }
     if (savedPlayList)
-        ReadLinesToList(AppFile(QStringLiteral("ZAlog.m3u")), PlayList);
+        ReadLinesToList(AppFile(QStringLiteral("ZAlog.m3u")), PlayList, &Dialogs());
     LimitPlayList();
     RefreshPlayList();
     ShowPlayListCount(PlayList.Count());

@@ -335,7 +335,7 @@ public:
 
     // Keyboard (app/frmMain_keys.cpp)
     std::vector<int32_t> SearchHits{0};
-    int16_t SearchHitIndex = 0;
+    int32_t SearchHitIndex = 0;
     int32_t SearchState = 0;
     int16_t LastSearchMode = 2;
 

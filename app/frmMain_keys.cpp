@@ -18,7 +18,7 @@ bool frmMain::Form_KeyDown(QKeyEvent* event) {
         cmdHelp_Click();
         return false;
     case Qt::Key_F3: {
-        const int16_t upper = static_cast<int16_t>(SearchHits.size()) - 1;
+        const int32_t upper = static_cast<int32_t>(SearchHits.size()) - 1;
         if (mods == Qt::NoModifier)
             SearchHitIndex = SearchHitIndex + 1 > upper ? 0 : SearchHitIndex + 1;
         else

@@ -1,4 +1,5 @@
 #include "AppFolder.h"
+#include "core/FileAccess.h"
 #include "QtTranslations.h"
 #include "frmMain.h"
 
@@ -55,8 +56,9 @@ int main(int argc, char** argv) {
             ::sigaction(sig, &sa, nullptr);
     }
 
-    const QStringList args = QApplication::arguments();
-    const QString startPath = args.size() > 1 ? args.at(1) : QString();
+    // From argv's own bytes (Qt has taken its options out of it): arguments() would decode a
+    // file name that is not UTF-8 lossily, and the file could no longer be found.
+    const QString startPath = argc > 1 ? modZAUtil::DecodePath(argv[1]) : QString();
     frmMain window(AppFolder::Resolve(QApplication::applicationDirPath()), startPath);
 
     if (signalsCaught) {

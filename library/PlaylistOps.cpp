@@ -1,12 +1,12 @@
 #include "PlaylistOps.h"
 
+#include "core/FileAccess.h"
 #include "core/modZAUtil.h"
-
 #include "tags/clsTagInfo.h"
 
 #include <QCollator>
-#include <QFileInfo>
 #include <QLocale>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -143,9 +143,11 @@ void PlaylistOps::SortByDateNewestFirst(clsArrayList& list) {
     std::vector<qint64> keys;
     keys.reserve(list.Count());
     for (const QString& path : list.items()) {
-        const QFileInfo info(path);
-        const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
-        keys.push_back(modified.isValid() ? modified.toMSecsSinceEpoch() : kUnreadable);
+        // By the path's own bytes, so names that are not UTF-8 are dated too.
+        struct stat st {};
+        keys.push_back(::stat(modZAUtil::NativePath(path).constData(), &st) == 0
+                           ? qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000
+                           : kUnreadable);
     }
     stableSortTail(list, 0, keys, std::greater<qint64>());
 }

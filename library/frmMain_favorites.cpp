@@ -48,7 +48,7 @@ void frmMain::cmdSaveList_Click() {
                               UserDialogs::Ok) != UserDialogs::Ok)
             return;
     }
-    if (!modZAUtil::WriteListToFile(path, PlayList, dialogs_.get()))
+    if (!modZAUtil::WriteListToFile(path, PlayList, &Dialogs()))
         return;
     if (!existed) {
         FavoriteLists.Clear();
@@ -63,7 +63,8 @@ void frmMain::cmdGetList_Click() {
     if (selected < 0)
         return;
     PlayList.Clear();
-    modZAUtil::ReadLinesToList(FavoriteLists.Value(selected), PlayList);
+    modZAUtil::ReadLinesToList(FavoriteLists.Value(selected), PlayList, &Dialogs(),
+                               modZAUtil::IfMissing::Report);
     LimitPlayList();
     RefreshPlayList();
 }
@@ -74,7 +75,8 @@ void frmMain::cmdAddList_Click() {
     if (selected < 0)
         return;
     const int row = lstPlayList->listIndex();
-    modZAUtil::ReadLinesToList(FavoriteLists.Value(selected), PlayList);
+    modZAUtil::ReadLinesToList(FavoriteLists.Value(selected), PlayList, &Dialogs(),
+                               modZAUtil::IfMissing::Report);
     LimitPlayList();
     RefreshPlayList();
     SelectListRow(lstPlayList, row);
