@@ -15,8 +15,22 @@
 
 namespace {
 constexpr long kChunkFrames = 1024;
-constexpr size_t kRingSamples = 32768;       // about 0.35 s of stereo at 48 kHz
-constexpr size_t kLowWaterSamples = kRingSamples / 2;
+// The device runs at the source's rate within what devices support; sources beyond are
+// resampled to the nearest end. Rates far beyond that come from damaged headers: refused.
+constexpr int kMinDeviceRate = 8000;
+constexpr int kMaxDeviceRate = 384000;
+constexpr int kMinSourceRate = 1000;
+constexpr int kMaxSourceRate = 4 * kMaxDeviceRate;
+// Decoded audio waiting for the device, in time whatever the rate. The decode thread refills
+// it from half full, so it wakes about four times a second; the ring is dropped on stop, pause
+// and seek, so its length never delays what is heard.
+constexpr int64_t kRingMillis = 500;
+// Decoded before the device starts on a song, more than one device buffer.
+constexpr int64_t kPrefillMillis = 100;
+
+size_t stereoSamples(int rate, int64_t millis) {
+    return size_t(int64_t(rate) * 2 * millis / 1000);
+}
 
 int clampVolume(int32_t v) { return std::clamp<int32_t>(v, 0, 100); }
 }  // namespace
@@ -47,7 +61,7 @@ struct AudioOutput::Impl final : AudioRenderer {
     std::function<void()> endHandler;
 
     // Shared with the audio callback, lock-free.
-    SpscRingBuffer ring{kRingSamples};
+    SpscRingBuffer ring{stereoSamples(44100, kRingMillis)};
     std::atomic<uint64_t> activeGeneration{0};
     std::atomic<uint64_t> finishedGeneration{0};  // all of it is in the ring
     std::atomic<uint64_t> drainedGeneration{0};   // the device has taken the last sample
@@ -97,7 +111,7 @@ void AudioOutput::Impl::render(float* out, size_t samples) {
             drainedGeneration.store(finished, std::memory_order_release);
             kick();
         }
-    } else if (left < kLowWaterSamples && finished == 0) {
+    } else if (left < ring.capacity() / 2 && finished == 0) {
         kick();
     }
 }
@@ -180,7 +194,8 @@ void AudioOutput::Impl::restartAtLocked(int64_t frame) {
     playedFrames.store(0, std::memory_order_relaxed);
     running = true;
     // A little decoded ahead, so the device's next buffer is already sound.
-    const size_t prefill = std::min<size_t>(kRingSamples / 4, 8192);
+    const size_t prefill =
+        std::min(ring.capacity() / 2, stereoSamples(converter.outRate(), kPrefillMillis));
     while (ring.readable() < prefill && step()) {
     }
     kick();
@@ -216,6 +231,7 @@ bool AudioOutput::Impl::connect(int rate, int64_t restartFrame) {
                 running = false;
                 return false;
             }
+            ring.resize(stereoSamples(rate, kRingMillis));
         }
         restartAtLocked(frame);
     }
@@ -248,7 +264,8 @@ bool AudioOutput::load(std::unique_ptr<PcmSource> source) {
     if (!source)
         return false;
     const PcmSource::Format format = source->format();
-    if (format.sampleRate <= 0 || format.channels <= 0)
+    if (format.sampleRate < kMinSourceRate || format.sampleRate > kMaxSourceRate ||
+        format.channels <= 0)
         return false;
     std::lock_guard lock(d->mutex);
     d->format = format;
@@ -268,7 +285,8 @@ bool AudioOutput::play() {
         return false;
     d->disconnect();
     d->state = Stopped;
-    if (!d->connect(d->forcedRate > 0 ? d->forcedRate : d->format.sampleRate, 0))
+    const int rate = d->forcedRate > 0 ? d->forcedRate : d->format.sampleRate;
+    if (!d->connect(std::clamp(rate, kMinDeviceRate, kMaxDeviceRate), 0))
         return false;
     d->state = Playing;
     return true;

@@ -17,12 +17,15 @@
 //    over from any other output, which then stands still until it is stopped or played again.
 //  - The end handler runs on an audio thread, exactly once for a loaded source that has been
 //    played out to its end; never after stop() or a new load(), never twice.
-//  - Any source rate and channel count plays at the right pitch on both device channels.
+//  - Any source rate from 1 kHz to 1.536 MHz and any channel count plays at the right pitch
+//    on both device channels; load() refuses other rates. The device runs at 8 to 384 kHz.
+//  - Samples that are not numbers play as silence; everything is clamped to full scale.
 //  - Soft volume scales the samples per channel; device volume is the gain of the output stage.
 //    Both are 0..100 (linear percent), clamped.
 //  - Without a usable sound device it falls back to SDL's "dummy" driver (time still runs and
-//    songs still end) and says so once on standard error. SDL_AUDIODRIVER set by the user is
-//    respected.
+//    songs still end) and says so once on standard error; later plays look for a real device
+//    again, and a device lost while playing is reopened where the song stood
+//    (SdlAudioSystem::status() tells which). SDL_AUDIODRIVER set by the user is respected.
 class AudioOutput {
 public:
     enum State { Stopped = 0, Playing = 1, Paused = 2 };

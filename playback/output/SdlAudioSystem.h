@@ -1,8 +1,8 @@
 #pragma once
 
 #include <SDL.h>
-
 #include <chrono>
+#include <functional>
 
 class AudioRenderer;
 
@@ -14,23 +14,50 @@ class AudioRenderer;
 // calling thread does not wait for that), and closed by the same thread after some seconds
 // with nothing attached. The last release() closes it too.
 //
+// The housekeeping thread also watches the device. One that goes away (the sound server
+// restarts, a card is unplugged) is reopened on the default device, and the attached renderer
+// goes on where it was: nothing is rendered while no device takes it. When the driver in use
+// cannot open a device and the user did not choose one, every other real driver is tried and
+// the silent "dummy" driver last (time still runs, songs still end); while on that one, every
+// attach tries the real drivers again.
+//
 // Control calls may come from any thread; the device's callback never locks or allocates.
 class SdlAudioSystem {
 public:
+    enum class Status {
+        Closed,  // no device open
+        Sound,   // a device of a real driver is open
+        Silent,  // playing on the silent driver: no sound device was found
+        Lost,    // the device went away; reopening it (the renderer stands still meanwhile)
+    };
+
     // Starts the subsystem for one more user. False when no driver at all can start.
     static bool acquire();
     // The last user's release closes the device and stops the subsystem (this waits for SDL).
     static void release();
 
-    // Makes the device play from `renderer`, which produces `rate`, taking the device from any
-    // other renderer. When no device is open, opens one here (when none can be opened and the
-    // user did not choose a driver, switches to the "dummy" driver); false when that fails.
-    // A device open at another rate is reopened at this one by the housekeeping thread.
+    // Makes the device play from `renderer`, which produces `rate` (8,000 to 384,000 Hz),
+    // taking the device from any other renderer. When no device is open, opens one here
+    // (falling back as described above); false when that fails. A device open at another rate,
+    // or on the silent driver, is reopened by the housekeeping thread.
     static bool attach(AudioRenderer* renderer, int rate);
     // Stops playing from `renderer` if it is attached. On return the device is not inside its
     // render() and will not enter it again until it is attached again. Waits at most for one
     // render() already running, never for SDL.
     static void detach(AudioRenderer* renderer);
+
+    static Status status();
+    static bool usingSilentDriver() { return status() == Status::Silent; }
+    // Called whenever status() may have changed, on the thread that changed it (the caller of
+    // attach() or the housekeeping thread), with no lock held; it should read status() again
+    // and must not call back into this class.
+    static void setStatusHandler(std::function<void()> handler);
+
+    // How long one device buffer plays, from the next open (tuning; see bufferDuration()).
+    static void setBufferDuration(std::chrono::microseconds duration);
+    static std::chrono::microseconds bufferDuration();
+    // Frames per device buffer at `rate` for the current buffer duration.
+    static int bufferFrames(int rate);
 
     // How long the device may play silence with nothing attached before it is closed.
     static void setIdleCloseDelay(std::chrono::milliseconds delay);

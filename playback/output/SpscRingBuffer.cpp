@@ -16,6 +16,15 @@ SpscRingBuffer::SpscRingBuffer(size_t capacitySamples)
     : data_(new float[roundUpPow2(std::max<size_t>(capacitySamples, 2))]()),
       mask_(roundUpPow2(std::max<size_t>(capacitySamples, 2)) - 1) {}
 
+void SpscRingBuffer::resize(size_t capacitySamples) {
+    const size_t capacity = roundUpPow2(std::max<size_t>(capacitySamples, 2));
+    if (capacity != mask_ + 1) {
+        data_.reset(new float[capacity]());
+        mask_ = capacity - 1;
+    }
+    reset();
+}
+
 size_t SpscRingBuffer::readable() const {
     return size_t(writePos_.load(std::memory_order_acquire) -
                   readPos_.load(std::memory_order_acquire));

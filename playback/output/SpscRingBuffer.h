@@ -7,11 +7,13 @@
 
 // A single-producer single-consumer queue of interleaved float samples. The decode thread
 // writes, the audio callback reads; neither ever waits for the other or allocates.
-// reset() may only run while neither side is active.
+// reset() and resize() may only run while neither side is active.
 class SpscRingBuffer {
 public:
     // Capacity is rounded up to a power of two samples.
     explicit SpscRingBuffer(size_t capacitySamples);
+    // Empties the buffer and gives it at least this capacity (allocating only for a new one).
+    void resize(size_t capacitySamples);
 
     size_t capacity() const { return mask_ + 1; }
     size_t readable() const;

@@ -2,11 +2,16 @@
 
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/output/AudioOutput.h"
+#include "playback/output/GainStage.h"
 #include "playback/output/PcmConverter.h"
+#include "playback/output/SdlAudioSystem.h"
 #include "playback/output/SpscRingBuffer.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -283,6 +288,76 @@ TEST_F(AudioOutputTest, EndIsReportedOnceAndNeverAfterStopOrReplace) {
     ASSERT_TRUE(ends.waitFor(3));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(ends.count(), 3);
+}
+
+// A sine at any rate, without a file: headers can claim rates no file writer makes.
+class SineSource : public PcmSource {
+public:
+    SineSource(int rate, double hz, int64_t frames) : rate_(rate), hz_(hz), frames_(frames) {}
+    Format format() const override { return {rate_, 2}; }
+    int64_t lengthFrames() const override { return frames_; }
+    long read(float* out, long frames) override {
+        const long n = long(std::min<int64_t>(frames, frames_ - next_));
+        for (long i = 0; i < n; ++i, ++next_)
+            out[2 * i] = out[2 * i + 1] =
+                float(0.5 * std::sin(2 * M_PI * hz_ * double(next_) / rate_));
+        return n;
+    }
+    bool seek(int64_t frame) override {
+        next_ = std::clamp<int64_t>(frame, 0, frames_);
+        return true;
+    }
+
+private:
+    int rate_;
+    double hz_;
+    int64_t frames_;
+    int64_t next_ = 0;
+};
+
+TEST_F(AudioOutputTest, RatesNoDeviceRunsAtAreResampledAndAbsurdOnesRefused) {
+    struct Case {
+        int sourceRate;
+        int deviceRate;  // 0: refused at load()
+    };
+    for (const Case c :
+         {Case{4000, 8000}, Case{768000, 384000}, Case{1, 0}, Case{999, 0}, Case{2147483647, 0}}) {
+        SCOPED_TRACE(c.sourceRate);
+        const int64_t frames = int64_t(c.sourceRate) / 2;  // half a second
+        auto source = std::make_unique<SineSource>(c.sourceRate, 500.0, frames);
+        if (c.deviceRate == 0) {
+            EXPECT_FALSE(output.load(std::move(source)));
+            continue;
+        }
+        AudioCapture capture(path("device.raw"));
+        capture.arm();
+        ASSERT_TRUE(output.load(std::move(source)));
+        ASSERT_TRUE(output.play());
+        ASSERT_TRUE(ends.waitFor(++expectedEnds));
+        EXPECT_EQ(SdlAudioSystem::deviceRate(), c.deviceRate);
+        output.stop();
+        ASSERT_TRUE(capture.load());
+        const std::vector<float> left = capture.soundOf(0, c.deviceRate / 50);
+        EXPECT_NEAR(double(left.size()), c.deviceRate * 0.46, c.deviceRate * 0.01);
+        EXPECT_NEAR(AudioCapture::frequency(left, c.deviceRate), 500.0, 5.0);
+    }
+}
+
+TEST(GainStageTest, DeviceGetsOnlyNumbersWithinFullScaleAtAnyGain) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float in, gain, out;
+    };
+    for (const Case c : {Case{nan, 1, 0}, Case{inf, 1, 1}, Case{-inf, 1, -1}, Case{1e30f, 1, 1},
+                         Case{-1e30f, 1, -1}, Case{0.5f, 1, 0.5f}, Case{inf, 0, 0},
+                         Case{nan, 0.5f, 0}, Case{1e30f, 0.5f, 0.5f}, Case{-0.5f, 0.5f, -0.25f}}) {
+        SCOPED_TRACE(testing::Message() << c.in << " at gain " << c.gain);
+        float samples[2] = {c.in, c.in};
+        GainStage::apply(samples, 2, c.gain, c.gain);
+        EXPECT_EQ(samples[0], c.out);
+        EXPECT_EQ(samples[1], c.out);
+    }
 }
 
 TEST(SpscRingBufferTest, KeepsOrderAcrossTheWrapAndRefusesOverflow) {
