@@ -7,7 +7,7 @@ pkgs=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libfluidsynth-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev
-  fonts-ipafont-gothic xvfb xauth
+  fonts-ipafont-gothic xvfb xauth pulseaudio pulseaudio-utils
   clang
 )
 
