@@ -4,6 +4,10 @@
 // (b) The silence between two songs played back to back through the library, counted in the
 //     samples SDL's disk driver received.
 // (c) How long stopping a playing song holds the calling (UI) thread.
+// (d) CPU per hour of audio for real-time playback through a private PulseAudio server with a
+//     null sink (this process and the server), and the underruns the server logged, by device
+//     buffer length, idle and with both cores busy.
+#include "audio/PulseServer.h"
 #include "playback/decoder/Mp3Source.h"
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/vbmp3.h"
@@ -19,7 +23,11 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -30,6 +38,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -296,6 +306,99 @@ void BM_StopCall(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_StopCall)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// User and system time of another process, from /proc/<pid>/stat.
+double otherCpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t close = text.rfind(')');
+    if (close == std::string::npos)
+        return 0;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14)
+            utime = std::stoull(field);
+        if (i == 15)
+            stime = std::stoull(field);
+    }
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+extern "C" char** environ;
+
+// Arguments: the device buffer in microseconds (5805 is the 256 frames at 44.1 kHz used
+// before), and the number of busy loops running beside.
+void BM_PulsePlayback(benchmark::State& state) {
+    if (!PulseServer::installed()) {
+        state.SkipWithError("pulseaudio is not installed");
+        return;
+    }
+    constexpr auto kPlay = std::chrono::seconds(20);
+    const std::string file = "/tmp/zapt-bench-pulse.mp3";
+    ToneSpec tone;
+    tone.seconds = 25;
+    tone.frequency[0] = 440;
+    tone.frequency[1] = 554.37;
+    ToneFiles::writeMp3(file, tone, 192);
+    setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+    for (auto _ : state) {
+        PulseServer server;
+        if (!server.start()) {
+            state.SkipWithError("the server did not start");
+            return;
+        }
+        std::vector<pid_t> busy;
+        for (int i = 0; i < state.range(1); ++i) {
+            char yes[] = "yes";
+            char* argv[] = {yes, nullptr};
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+            pid_t pid = -1;
+            if (posix_spawnp(&pid, "yes", &actions, nullptr, argv, environ) == 0)
+                busy.push_back(pid);
+            posix_spawn_file_actions_destroy(&actions);
+        }
+        SdlAudioSystem::setBufferDuration(std::chrono::microseconds(state.range(0)));
+        double player = 0, serverCpu = 0;
+        {
+            AudioOutput output;
+            output.load(PcmSourceFactory::open(file));
+            const double player0 = processCpuSeconds();
+            const double server0 = otherCpuSeconds(server.pid());
+            output.play();
+            std::this_thread::sleep_for(kPlay);
+            player = processCpuSeconds() - player0;
+            serverCpu = otherCpuSeconds(server.pid()) - server0;
+            output.stop();
+            // Counted before the device closes: while SDL closes it, nothing feeds the stream.
+            state.counters["underruns"] = server.underruns();
+        }
+        for (pid_t pid : busy) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        const double perHour = 3600.0 / std::chrono::duration<double>(kPlay).count();
+        state.counters["player_cpu_s_per_h"] = player * perHour;
+        state.counters["server_cpu_s_per_h"] = serverCpu * perHour;
+        state.counters["total_cpu_s_per_h"] = (player + serverCpu) * perHour;
+        state.counters["buffer_frames_44k1"] = SdlAudioSystem::bufferFrames(44100);
+    }
+}
+BENCHMARK(BM_PulsePlayback)
+    ->ArgsProduct({{5805, 20000, 30000, 40000}, {0, 2}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 }  // namespace
 
