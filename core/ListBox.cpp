@@ -1,9 +1,11 @@
 #include "ListBox.h"
 
+#include <QAbstractListModel>
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QAbstractListModel>
+#include <QPainter>
 #include <QStyledItemDelegate>
 #include <QUrl>
 
@@ -36,8 +38,7 @@ public:
         return parent.isValid() ? 0 : static_cast<int>(entries_.size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= entries_.size() ||
-            role != Qt::DisplayRole)
+        if (!index.isValid() || index.row() >= entries_.size() || role != Qt::DisplayRole)
             return {};
         const QString& e = entries_.at(index.row());
         return rowText_ ? rowText_(e) : e;
@@ -57,6 +58,36 @@ public:
         QSize s = QStyledItemDelegate::sizeHint(option, index);
         s.setHeight(ListBox::kRowHeight);
         return s;
+    }
+
+    // A 12-pixel font is a pixel or two taller than a 12-pixel row. Centred, it loses the
+    // bottom of "g" and "y" to the next row; so the text sits on a baseline that keeps the
+    // descenders in its own row, and the tallest strokes may reach into the row above, which
+    // is already painted.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* view = opt.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, view);
+
+        const QFontMetrics fm(opt.font);
+        // The same inner margin the style gives the text it draws itself.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, view)
+                                   .adjusted(margin, 0, -margin, 0);
+        const QString shown = fm.elidedText(text, opt.textElideMode, textRect.width());
+        const bool selected = opt.state.testFlag(QStyle::State_Selected);
+        painter->save();
+        painter->setClipping(false);
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(QPalette::Normal,
+                                          selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(QPoint(textRect.left(), opt.rect.bottom() + 1 - fm.descent()), shown);
+        painter->restore();
     }
 };
 }  // namespace
@@ -88,7 +119,8 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), model_(new ListBoxModel(t
 
 void ListBox::noteSelection() {
     const int row = listIndex();
-    if (row == reported_) return;
+    if (row == reported_)
+        return;
     reported_ = row;
     Q_EMIT selectionMoved();
 }
@@ -111,9 +143,13 @@ void ListBox::setEntries(const QStringList& entries, RowText rowText) {
     selectionModel()->clear();
 }
 
-void ListBox::addRow(const QString& text) { model_->append(text); }
+void ListBox::addRow(const QString& text) {
+    model_->append(text);
+}
 
-int ListBox::count() const { return model_->rowCount(); }
+int ListBox::count() const {
+    return model_->rowCount();
+}
 
 QString ListBox::rowText(int row) const {
     return model_->data(model_->index(row, 0), Qt::DisplayRole).toString();
@@ -142,7 +178,9 @@ void ListBox::scrollRowToTop(int row) {
         scrollTo(model_->index(row, 0), QAbstractItemView::PositionAtTop);
 }
 
-int ListBox::visibleRows() const { return height() / kRowHeight; }
+int ListBox::visibleRows() const {
+    return height() / kRowHeight;
+}
 
 void ListBox::setAcceptFileDrops(bool on) {
     acceptDrops_ = on;
