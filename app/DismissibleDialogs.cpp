@@ -2,7 +2,8 @@
 
 UserDialogs::Answer DismissibleDialogs::message(const QString& text, const QString& title,
                                                 Buttons buttons, Answer defaultButton) {
-    if (!dismissed_) return shown_.message(text, title, buttons, defaultButton);
+    if (!dismissed_)
+        return shown_.message(text, title, buttons, defaultButton);
     switch (buttons) {
     case OkOnly:
         return Ok;

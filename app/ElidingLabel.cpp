@@ -29,12 +29,14 @@ void ElidingLabel::resizeEvent(QResizeEvent* event) {
 
 void ElidingLabel::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
-    if (event->type() == QEvent::FontChange) elide();
+    if (event->type() == QEvent::FontChange)
+        elide();
 }
 
 void ElidingLabel::elide() {
-    if (mode_ == Qt::ElideNone) return;
-    setAccessibleName(full_); // a screen reader reads the whole name
+    if (mode_ == Qt::ElideNone)
+        return;
+    setAccessibleName(full_);  // a screen reader reads the whole name
     setText(fontMetrics().elidedText(full_, mode_, std::max(0, contentsRect().width())));
 }
 

@@ -5,7 +5,9 @@
 
 namespace LayoutMath {
 
-int RoundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+int RoundEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
 int16_t Clamp16(double value) {
     const double r = std::nearbyint(value);
@@ -18,13 +20,16 @@ int SnapListHeight(int height) {
 }
 
 namespace {
-int notNegative(int v) { return v < 0 ? 0 : v; }
+int notNegative(int v) {
+    return v < 0 ? 0 : v;
+}
 }  // namespace
 
 MainRects LayoutMini(int w, int h, const FixedHeights& fixed) {
     MainRects r;
     const int width = notNegative(w - 8);
-    const int listHeight = notNegative(SnapListHeight(Clamp16(h - fixed.status - fixed.button - 20)));
+    const int listHeight =
+        notNegative(SnapListHeight(Clamp16(h - fixed.status - fixed.button - 20)));
     r.status = QRect(4, 4, width, fixed.status);
     r.playList = QRect(4, r.status.top() + fixed.status + 4, width, listHeight);
     r.button = QRect(4, r.playList.top() + listHeight + 4, width, fixed.button);
@@ -72,8 +77,8 @@ StatusBarPlacement ArrangeStatusBar(const StatusBarInput& in) {
     p.timerModeLeft = in.stripWidth - (in.timerModeWidth + 5);
     p.repeatModeLeft = p.timerModeLeft - (in.repeatModeWidth + 5);
     p.playNumberLeft = p.repeatModeLeft - (in.playNumberWidth + 5);
-    p.tagInfoWidth = std::max<int>(
-        0, Clamp16(in.stripWidth - in.tagTitleLeft - in.tagTitleWidth - (in.timerModeWidth + 5) * 3));
+    p.tagInfoWidth = std::max<int>(0, Clamp16(in.stripWidth - in.tagTitleLeft - in.tagTitleWidth -
+                                              (in.timerModeWidth + 5) * 3));
     // The width counts from the title's right edge; the label starts a little further right and
     // must still end clear of the first mode button.
     p.tagInfoWidth = std::clamp(p.playNumberLeft - 3 - in.tagInfoLeft, 0, p.tagInfoWidth);

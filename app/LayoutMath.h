@@ -3,7 +3,6 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-
 #include <array>
 #include <cstdint>
 
@@ -26,9 +25,9 @@ int16_t Clamp16(double value);
 int RoundEven(double value);
 
 struct FixedHeights {
-    int status = 0;             // picStatus
-    int button = 0;             // picButton
-    int folderViewStatus = 0;   // picFolderViewStatus
+    int status = 0;            // picStatus
+    int button = 0;            // picButton
+    int folderViewStatus = 0;  // picFolderViewStatus
 };
 
 struct MainRects {
@@ -51,22 +50,22 @@ struct FolderStatusPlacement {
 FolderStatusPlacement LayoutFolderViewStatus(const FolderStatusInput& in);
 
 struct StatusBarInput {
-    int stripWidth = 0;                 // picStatus
+    int stripWidth = 0;  // picStatus
     int tagTitleLeft = 0, tagTitleWidth = 0;
-    int tagInfoLeft = 0; // lblTagInfo, which sits a little right of its title
+    int tagInfoLeft = 0;  // lblTagInfo, which sits a little right of its title
     int timerModeWidth = 0, repeatModeWidth = 0, playNumberWidth = 0;
     int endTimeWidth = 0, startTimeWidth = 0, timeWidth = 0;
-    int seekBarLeft = 0;                // lblSeekBar
-    int oldSeekBarWidth = 0;            // shpSeekBar before the change
-    int oldSeekPositionWidth = 0;       // shpSeekPosition before the change
-    int32_t totalSeconds = 0;           // the engine's length of the open song
+    int seekBarLeft = 0;           // lblSeekBar
+    int oldSeekBarWidth = 0;       // shpSeekBar before the change
+    int oldSeekPositionWidth = 0;  // shpSeekPosition before the change
+    int32_t totalSeconds = 0;      // the engine's length of the open song
 };
 struct StatusBarPlacement {
     int timerModeLeft = 0, repeatModeLeft = 0, playNumberLeft = 0;
     int tagInfoWidth = 0;
     int endTimeLeft = 0, startTimeLeft = 0, timeLeft = 0;
-    int barWidth = 0;             // lblPlayTime, lblSeekBar and shpSeekBar
-    int seekPositionWidth = 0;    // the filled part, keeping its share of the bar
+    int barWidth = 0;           // lblPlayTime, lblSeekBar and shpSeekBar
+    int seekPositionWidth = 0;  // the filled part, keeping its share of the bar
 };
 StatusBarPlacement ArrangeStatusBar(const StatusBarInput& in);
 

@@ -4,7 +4,6 @@
 #include "core/modZAUtil.h"
 
 #include <QDir>
-
 #include <sys/stat.h>
 
 namespace StartPath {
@@ -15,7 +14,8 @@ namespace {
 // route plays compare their whole extension.
 bool endsWithAny(const QString& path, std::initializer_list<const char*> endings) {
     for (const char* ending : endings)
-        if (path.endsWith(QLatin1StringView(ending), Qt::CaseInsensitive)) return true;
+        if (path.endsWith(QLatin1StringView(ending), Qt::CaseInsensitive))
+            return true;
     return false;
 }
 
@@ -29,19 +29,23 @@ bool isAudioName(const QString& path) {
                               ".opus", ".m4a", ".aac"});
 }
 
-} // namespace
+}  // namespace
 
 QString Absolute(const QString& given, const QString& currentFolder) {
-    if (given.isEmpty()) return given;
+    if (given.isEmpty())
+        return given;
     return QDir::cleanPath(QDir(currentFolder).absoluteFilePath(given));
 }
 
 Kind Classify(const QString& path) {
-    if (modZAUtil::FolderExists(path)) return Kind::Folder;
+    if (modZAUtil::FolderExists(path))
+        return Kind::Folder;
     const bool audio = isAudioName(path);
     const bool playlist = !audio && endsWithAny(path, {"m3u"});
-    if (!audio && !playlist) return pathExists(path) ? Kind::NotPlayable : Kind::Missing;
-    if (!modZAUtil::FileExists(path)) return Kind::Missing;
+    if (!audio && !playlist)
+        return pathExists(path) ? Kind::NotPlayable : Kind::Missing;
+    if (!modZAUtil::FileExists(path))
+        return Kind::Missing;
     return audio ? Kind::AudioFile : Kind::PlaylistFile;
 }
 
@@ -59,4 +63,4 @@ QString ProblemText(Kind kind, const QString& path) {
     return {};
 }
 
-} // namespace StartPath
+}  // namespace StartPath

@@ -11,15 +11,15 @@ namespace StartPath {
 QString Absolute(const QString& given, const QString& currentFolder);
 
 enum class Kind {
-    Folder,       // collected with its sub-folders
-    AudioFile,    // an existing file of a kind the player plays
-    PlaylistFile, // an existing ".m3u" file
-    Missing,      // a playable or playlist name that is not an existing file
-    NotPlayable,  // anything else: the saved playlist stays
+    Folder,        // collected with its sub-folders
+    AudioFile,     // an existing file of a kind the player plays
+    PlaylistFile,  // an existing ".m3u" file
+    Missing,       // a playable or playlist name that is not an existing file
+    NotPlayable,   // anything else: the saved playlist stays
 };
 Kind Classify(const QString& path);
 
 // The message for a path start-up cannot use; "" for the usable kinds.
 QString ProblemText(Kind kind, const QString& path);
 
-} // namespace StartPath
+}  // namespace StartPath

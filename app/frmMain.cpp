@@ -9,8 +9,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFrame>
 #include <QKeyEvent>
@@ -102,7 +102,9 @@ bool takesKeys(const frmMain& f, const QObject* o) {
 
 }  // namespace
 
-static void initResources() { Q_INIT_RESOURCE(zapt); }
+static void initResources() {
+    Q_INIT_RESOURCE(zapt);
+}
 
 frmMain::frmMain(const QString& appFolder, const QString& startPath,
                  std::unique_ptr<UserDialogs> dialogs)
@@ -129,7 +131,9 @@ frmMain::~frmMain() {
         vbmp3_stopCallback();
 }
 
-QString frmMain::AppFile(const QString& name) const { return appFolder_ + u'/' + name; }
+QString frmMain::AppFile(const QString& name) const {
+    return appFolder_ + u'/' + name;
+}
 
 QToolButton* frmMain::makeButton(const char* themeIcon, const QString& resourceIcon) {
     auto* b = new QToolButton(picButton);
@@ -226,10 +230,10 @@ void frmMain::buildControls() {
     cmdOption = makeButton("preferences-system", QStringLiteral("option"));
     cmdHelp = makeButton("help-contents", QStringLiteral("help"));
     const std::array<QToolButton*, 22> order = {
-        cmdPlay,   cmdPause,   cmdStop,     cmdListIndexUp, cmdListIndexDown, cmdShuffle,
-        cmdUpItem, cmdDownItem, cmdListClear, cmdVolume,      cmdChangeFormSize, cmdSetDir,
-        cmdGetFile, cmdAddFile, cmdSaveList, cmdGetList,     cmdAddList,       cmdSearch,
-        cmdLyric,  cmdTagInfo, cmdOption,   cmdHelp};
+        cmdPlay,    cmdPause,    cmdStop,      cmdListIndexUp, cmdListIndexDown,  cmdShuffle,
+        cmdUpItem,  cmdDownItem, cmdListClear, cmdVolume,      cmdChangeFormSize, cmdSetDir,
+        cmdGetFile, cmdAddFile,  cmdSaveList,  cmdGetList,     cmdAddList,        cmdSearch,
+        cmdLyric,   cmdTagInfo,  cmdOption,    cmdHelp};
     for (size_t i = 0; i < order.size(); ++i)
         order[i]->move(2 + static_cast<int>(i % 11) * kButtonSize,
                        2 + static_cast<int>(i / 11) * kButtonSize);
@@ -260,7 +264,7 @@ void frmMain::buildControls() {
     lblFolder = makeLabel(picFolderViewStatus, QStringLiteral("フォルダ"), {0, 2, 46, 14});
     lblFileCount = makeLabel(picFolderViewStatus, QStringLiteral("0"), {0, 2, 34, 14});
     lblFile = makeLabel(picFolderViewStatus, QStringLiteral("ファイル"), {0, 2, 28, 14});
-    for (QLabel* word : {lblFolder, lblFile}) // as wide as the word in the window's font
+    for (QLabel* word : {lblFolder, lblFile})  // as wide as the word in the window's font
         word->resize(word->fontMetrics().horizontalAdvance(word->text()) + 2, word->height());
     lblFolderCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -269,12 +273,12 @@ void frmMain::buildControls() {
         shpEntryFolder[i]->setFrameShape(QFrame::Box);
         shpEntryFolder[i]->setAutoFillBackground(true);
         shpEntryFolder[i]->setGeometry(0, 21, 60, 18);
-        lblEntryFolder[i] = makeClickLabel(picFolderViewStatus,
-                                           QString::number(i + 1) + QStringLiteral("Folder"),
-                                           {0, 21, 60, 18});
+        lblEntryFolder[i] =
+            makeClickLabel(picFolderViewStatus, QString::number(i + 1) + QStringLiteral("Folder"),
+                           {0, 21, 60, 18});
         lblEntryFolder[i]->setAlignment(Qt::AlignCenter);
         lblEntryFolder[i]->setContentsMargins(2, 0, 2, 0);
-        lblEntryFolder[i]->setElideMode(Qt::ElideRight); // a long name keeps its start
+        lblEntryFolder[i]->setElideMode(Qt::ElideRight);  // a long name keeps its start
         lblEntryFolder[i]->setCursor(Qt::PointingHandCursor);
     }
     lstFolderView = new ListBox(client);
@@ -346,7 +350,7 @@ void frmMain::wireEvents() {
     // The window sees every key before its controls do: the filter sits on each control that
     // can have the focus, and on the window itself.
     for (QWidget* w : std::initializer_list<QWidget*>{lstPlayList, lstFavoriteList, lstFolderView,
-                                                       txtStartH, txtStartM, txtEndH, txtEndM})
+                                                      txtStartH, txtStartM, txtEndH, txtEndM})
         w->installEventFilter(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { RequestEnd(); });
 }
@@ -376,11 +380,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     // parents, and the status strip under them must not run the command a second time.
     if (event->type() == QEvent::KeyPress && !ended_ && takesKeys(*this, watched)) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (Form_KeyDown(key)) return true; // handled here; the focused control never sees it
+        if (Form_KeyDown(key))
+            return true;  // handled here; the focused control never sees it
         if (auto* box = qobject_cast<QLineEdit*>(watched);
             box && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             timeBoxKeyDown(box, key);
-            return true; // no beep, no default button
+            return true;  // no beep, no default button
         }
     }
     if (event->type() == QEvent::MouseButtonPress &&
@@ -390,7 +395,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-
 bool frmMain::Form_Load() {
     // 1. One player per application folder.
     lock_ = std::make_unique<QLockFile>(AppFile(QStringLiteral(".zapt.lock")));
@@ -398,9 +402,10 @@ bool frmMain::Form_Load() {
     if (!lock_->tryLock(0)) {
         // Only a lock held by a live player means one runs; a lock that cannot be written (no
         // such folder, no permission, a full disk) is reported as what it is.
-        const QString text = lock_->error() == QLockFile::LockFailedError
-                                 ? QStringLiteral("既に起動しています。")
-                                 : QStringLiteral("ロックファイルを作成できません。\n") + appFolder_;
+        const QString text =
+            lock_->error() == QLockFile::LockFailedError
+                ? QStringLiteral("既に起動しています。")
+                : QStringLiteral("ロックファイルを作成できません。\n") + appFolder_;
         lock_.reset();
         Dialogs().message(text, QStringLiteral("ZAPT"));
         return false;
@@ -454,8 +459,8 @@ bool frmMain::Form_Load() {
     ShowTimerTimes();
 
     // 15. The start folder.
-    QString startFolder = Options.PrimaryCurrentPath() != 0 ? Options.EntryPath(0)
-                                                            : Options.LastCurrentFolder();
+    QString startFolder =
+        Options.PrimaryCurrentPath() != 0 ? Options.EntryPath(0) : Options.LastCurrentFolder();
     if (!FolderExists(startFolder))
         startFolder = appFolder_;
     ShowFolder(startFolder, 1);
@@ -612,7 +617,8 @@ void frmMain::ZAPT_End() {
 
     // 8. The timer times as the boxes hold them.
     Options.setStartHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StartHour, txtStartH->text()));
-    Options.setStartMinute(PlayTimer::StoredValue(PlayTimer::TimeBox::StartMinute, txtStartM->text()));
+    Options.setStartMinute(
+        PlayTimer::StoredValue(PlayTimer::TimeBox::StartMinute, txtStartM->text()));
     Options.setStopHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StopHour, txtEndH->text()));
     Options.setStopMinute(PlayTimer::StoredValue(PlayTimer::TimeBox::StopMinute, txtEndM->text()));
 
@@ -629,12 +635,15 @@ void frmMain::ZAPT_End() {
     QCoreApplication::quit();
 }
 
-bool frmMain::AnyDialogVisible() const { return false; }
+bool frmMain::AnyDialogVisible() const {
+    return false;
+}
 
 void frmMain::keyPressEvent(QKeyEvent* event) {
     // Keys pressed while no control has the focus; a key the focused control saw and left
     // comes here too, and its filter has run the command already.
-    if (!takesKeys(*this, focusWidget()) && !ended_ && Form_KeyDown(event)) return;
+    if (!takesKeys(*this, focusWidget()) && !ended_ && Form_KeyDown(event))
+        return;
     QMainWindow::keyPressEvent(event);
 }
 

@@ -2,16 +2,16 @@
 
 #include "DismissibleDialogs.h"
 #include "app/ElidingLabel.h"
-#include "core/clsArrayList.h"
 #include "core/ListBox.h"
 #include "core/UserDialogs.h"
+#include "core/clsArrayList.h"
 #include "core/modZAUtil.h"
 #include "library/PlaylistShuffler.h"
 #include "playback/NextSongRule.h"
 #include "playback/PlayTimer.h"
 #include "playback/clsZAPT_MMC.h"
-#include "tags/clsTagInfo.h"
 #include "settings/clsOption.h"
+#include "tags/clsTagInfo.h"
 
 #include <QLabel>
 #include <QLockFile>
@@ -20,7 +20,6 @@
 #include <QPointer>
 #include <QTime>
 #include <QTimer>
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -389,9 +388,9 @@ private:
     NextSongRule nextSongRule_;
     PlayTimer playTimer_;
     DecoderCallbackTarget decoderTarget_;
-    QTimer* blankWait_ = nullptr;          // the blank time between two songs
-    std::function<void()> afterBlank_;     // what the blank time ends in
-    int32_t failedInARow_ = 0;             // files that would not play, one after another
+    QTimer* blankWait_ = nullptr;       // the blank time between two songs
+    std::function<void()> afterBlank_;  // what the blank time ends in
+    int32_t failedInARow_ = 0;          // files that would not play, one after another
     bool callbackRegistered_ = false;
     QPointer<QWidget> volumeWindow_;
     bool abandonStartup();  // ends during start-up without writing anything; returns false

@@ -14,12 +14,15 @@ using namespace LayoutMath;
 // never; the stored sizes are therefore the client's (NonClientWidth/Height stay 0), so a saved
 // size comes back exactly whatever the frame.
 QSize frmMain::OuterSizeTwips() const {
-    return {(width() + NonClientWidth) * TwipsPerPixelX, (height() + NonClientHeight) * TwipsPerPixelY};
+    return {(width() + NonClientWidth) * TwipsPerPixelX,
+            (height() + NonClientHeight) * TwipsPerPixelY};
 }
 
 void frmMain::SetOuterSizeTwips(int widthTwips, int heightTwips) {
-    resize(std::max(1, RoundEven(static_cast<double>(widthTwips) / TwipsPerPixelX) - NonClientWidth),
-           std::max(1, RoundEven(static_cast<double>(heightTwips) / TwipsPerPixelY) - NonClientHeight));
+    resize(
+        std::max(1, RoundEven(static_cast<double>(widthTwips) / TwipsPerPixelX) - NonClientWidth),
+        std::max(1,
+                 RoundEven(static_cast<double>(heightTwips) / TwipsPerPixelY) - NonClientHeight));
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
@@ -41,8 +44,10 @@ void frmMain::LayoutMainWindow() {
     const bool normal = Options.FormStatus() == 1;
     const QSize minTwips = normal ? kMinTwipsNormal : kMinTwipsMini;
     const QSize minClient(
-        std::max(1, RoundEven(static_cast<double>(minTwips.width()) / TwipsPerPixelX) - NonClientWidth),
-        std::max(1, RoundEven(static_cast<double>(minTwips.height()) / TwipsPerPixelY) - NonClientHeight));
+        std::max(1, RoundEven(static_cast<double>(minTwips.width()) / TwipsPerPixelX) -
+                        NonClientWidth),
+        std::max(1, RoundEven(static_cast<double>(minTwips.height()) / TwipsPerPixelY) -
+                        NonClientHeight));
     setMinimumSize(minClient);
     if (!isMaximized() && (width() < minClient.width() || height() < minClient.height())) {
         const bool was = SizingByCode;

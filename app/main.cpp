@@ -1,6 +1,6 @@
 #include "AppFolder.h"
-#include "core/FileAccess.h"
 #include "QtTranslations.h"
+#include "core/FileAccess.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -35,7 +35,7 @@ void useJapaneseFont(QApplication& app) {
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
 
     // False when the player is not to run: refused, or asked to end during start-up (which
     // then saved what there was to save). The event loop is never started after that.
-    if (!window.Form_Load()) return 0;
+    if (!window.Form_Load())
+        return 0;
     return QApplication::exec();
 }

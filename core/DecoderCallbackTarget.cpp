@@ -2,7 +2,6 @@
 
 #include <QSocketNotifier>
 #include <QTimer>
-
 #include <sys/eventfd.h>
 #include <unistd.h>
 

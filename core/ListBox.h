@@ -25,7 +25,7 @@ public:
     int count() const;
     QString rowText(int row) const;
 
-    int listIndex() const;  // the selected row, -1 for none
+    int listIndex() const;       // the selected row, -1 for none
     void setListIndex(int row);  // -1 clears the selection; out of range is ignored
     void scrollRowToTop(int row);
     int visibleRows() const;
@@ -41,7 +41,7 @@ Q_SIGNALS:
     void rightMouseDown();
     void leftClicked();
     void rowDoubleClicked();
-    void selectionMoved(); // the selected row changed, by the user or by code; read listIndex()
+    void selectionMoved();  // the selected row changed, by the user or by code; read listIndex()
     void filesDropped(const QStringList& localPaths);
 
 protected:
@@ -57,10 +57,10 @@ protected:
                                                          const QEvent* event) const override;
 
 private:
-    void noteSelection(); // reports a change of the selected row once
+    void noteSelection();  // reports a change of the selected row once
 
     ListBoxModel* model_;
     bool acceptDrops_ = false;
     bool swallow_ = false;
-    int reported_ = -1; // the selected row as last reported
+    int reported_ = -1;  // the selected row as last reported
 };

@@ -2,7 +2,6 @@
 
 #include <QPoint>
 #include <QString>
-
 #include <cstdint>
 
 // Every message box, input box, folder chooser and colour chooser of the program goes through

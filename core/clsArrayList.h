@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 
 // The program's one list of strings: every list of the player (playlist, history, reserve
@@ -40,7 +39,7 @@ public:
 private:
     void checkIndex(int64_t index) const;
 
-    QStringList items_;   // exactly Count entries
-    QString spare_;       // element 0 while the list is empty
+    QStringList items_;  // exactly Count entries
+    QString spare_;      // element 0 while the list is empty
     int32_t count_ = 0;
 };

@@ -35,7 +35,9 @@ bool FavoriteListStore::Exists(const QString& name) const {
     return !path.isEmpty() && modZAUtil::FileExists(path);
 }
 
-QString FavoriteListStore::NameOf(const QString& path) { return modZAUtil::ListRowText(path); }
+QString FavoriteListStore::NameOf(const QString& path) {
+    return modZAUtil::ListRowText(path);
+}
 
 bool FavoriteListStore::DeleteEntry(clsArrayList& favoriteLists, int32_t row) {
     if (row < 0 || row >= favoriteLists.Count())

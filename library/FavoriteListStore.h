@@ -3,7 +3,6 @@
 #include "core/clsArrayList.h"
 
 #include <QString>
-
 #include <cstdint>
 
 // The favorite lists: .m3u files in the "list" folder of the application folder. Paths only;

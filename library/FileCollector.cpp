@@ -25,7 +25,9 @@ QString FileCollector::Collect(clsArrayList& list, const QString& folder, int32_
     return modZAUtil::ScanFolder(list, folder, extensions, includeSubFolders);
 }
 
-bool FileCollector::IsRoot(const QString& path) { return path == QStringLiteral("/"); }
+bool FileCollector::IsRoot(const QString& path) {
+    return path == QStringLiteral("/");
+}
 
 bool FileCollector::NeedsRootQuestion(const QString& folder, bool includeSubFolders) {
     return includeSubFolders && IsRoot(folder);

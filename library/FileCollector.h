@@ -1,12 +1,10 @@
 #pragma once
 
 #include "PlaylistOps.h"
-
 #include "core/clsArrayList.h"
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 
 // Collecting audio files from folders, dropped paths and start paths into a list. No windows:
@@ -30,7 +28,8 @@ public:
 
     // From `firstIndex` on, deletes every entry whose file name contains one of the words,
     // ignoring case. Folder names never cause a removal.
-    static void RemoveIgnoredFiles(clsArrayList& list, int32_t firstIndex, const clsArrayList& ignoreWords);
+    static void RemoveIgnoredFiles(clsArrayList& list, int32_t firstIndex,
+                                   const clsArrayList& ignoreWords);
 
     // What follows a collection into the playlist from index `firstIndex` (get files: 0, add
     // files: the count before): the ignore words when given, then, for a folder without

@@ -1,7 +1,6 @@
 #include "FolderViewModel.h"
 
 #include "FileCollector.h"
-
 #include "core/modZAUtil.h"
 
 #include <filesystem>
@@ -15,8 +14,8 @@ QStringList FolderViewModel::Rows(const clsArrayList& folders, const clsArrayLis
     rows.reserve(1 + f + files.Count());
     rows << (f == 0 ? QStringLiteral("・・") : QStringLiteral("┬ ・・"));
     for (int32_t i = 0; i < f; ++i)
-        rows << (i == f - 1 ? QStringLiteral("└ ") : QStringLiteral("├ "))
-                    + modZAUtil::GetFileName(folders.Value(i));
+        rows << (i == f - 1 ? QStringLiteral("└ ") : QStringLiteral("├ ")) +
+                    modZAUtil::GetFileName(folders.Value(i));
     const QString indent = f > 0 ? QStringLiteral("    ") : QString();
     for (const QString& file : files.items())
         rows << indent + modZAUtil::GetFileName(file);
@@ -72,7 +71,8 @@ bool FolderViewModel::LoadFolders(clsArrayList& folders, const QString& folder) 
     return ok;
 }
 
-QString FolderViewModel::LoadFiles(clsArrayList& files, const QString& folder, int32_t getFileType) {
+QString FolderViewModel::LoadFiles(clsArrayList& files, const QString& folder,
+                                   int32_t getFileType) {
     files.Clear();
     return FileCollector::Collect(files, folder, getFileType, false);
 }

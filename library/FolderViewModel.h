@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 
 // The folder view as text: row 0 goes up, rows 1..F are the F sub-folders, rows F+1..F+N the
@@ -18,7 +17,9 @@ public:
 
     // SelectedFile: the row is past the sub-folder rows and not row 0.
     static bool IsFileRow(int32_t row, int32_t folderCount) { return row > folderCount && row > 0; }
-    static bool IsFolderRow(int32_t row, int32_t folderCount) { return row >= 1 && row <= folderCount; }
+    static bool IsFolderRow(int32_t row, int32_t folderCount) {
+        return row >= 1 && row <= folderCount;
+    }
     // The entry of FolderViewFiles / FolderViewFolders a row stands for, or -1.
     static int32_t FileIndex(int32_t row, int32_t folderCount);
     static int32_t FolderIndex(int32_t row, int32_t folderCount);

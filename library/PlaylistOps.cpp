@@ -6,11 +6,10 @@
 
 #include <QCollator>
 #include <QLocale>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -92,7 +91,8 @@ int16_t PlaylistOps::TrackKey(const QString& trackText) {
     if (trackText.isEmpty())
         return 0;
     const qsizetype slash = trackText.indexOf(u'/');
-    const double value = leadingNumber(slash >= 0 ? QStringView(trackText).left(slash) : QStringView(trackText));
+    const double value =
+        leadingNumber(slash >= 0 ? QStringView(trackText).left(slash) : QStringView(trackText));
     const double rounded = std::nearbyint(value);
     return static_cast<int16_t>(std::clamp(rounded, -32768.0, 32767.0));
 }
@@ -161,7 +161,8 @@ std::optional<int32_t> PlaylistOps::DeleteSelected(clsArrayList& list, int32_t s
     return list.Count() == 0 ? -1 : next;
 }
 
-std::optional<int32_t> PlaylistOps::MoveSelection(int32_t selected, int32_t step, int32_t rowCount) {
+std::optional<int32_t> PlaylistOps::MoveSelection(int32_t selected, int32_t step,
+                                                  int32_t rowCount) {
     if (rowCount <= 0)
         return std::nullopt;
     const int64_t k = static_cast<int64_t>(selected < 0 ? -1 : selected) + step;
@@ -186,7 +187,9 @@ std::optional<int32_t> PlaylistOps::MoveDown(clsArrayList& list, int32_t selecte
     return selected + 1;
 }
 
-QString PlaylistOps::RowText(const QString& path) { return modZAUtil::ListRowText(path); }
+QString PlaylistOps::RowText(const QString& path) {
+    return modZAUtil::ListRowText(path);
+}
 
 QString PlaylistOps::CountLabelText(int32_t count) {
     if (count < 1)

@@ -3,7 +3,6 @@
 #include "core/clsArrayList.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -37,7 +36,8 @@ public:
     static QString TagTrackText(const QString& path);
 
     // Stable sorts of the entries from `first` to the end; entries before it keep their places.
-    static void SortByTrack(clsArrayList& list, int32_t first, const TrackLookup& lookup = TagTrackText);
+    static void SortByTrack(clsArrayList& list, int32_t first,
+                            const TrackLookup& lookup = TagTrackText);
     // By file name (after the last "/"), ignoring case, in the collation of the system locale.
     static void SortByFileName(clsArrayList& list, int32_t first);
     static void SortByFileName(clsArrayList& list, int32_t first, const QCollator& collator);
@@ -68,6 +68,6 @@ public:
     // Drops the entries past kMaxEntries; true when there were any.
     static bool KeepWithinLimit(clsArrayList& list);
 
-    static QString RowText(const QString& path);      // file name without its extension
-    static QString CountLabelText(int32_t count);     // "No File" or "×12"
+    static QString RowText(const QString& path);   // file name without its extension
+    static QString CountLabelText(int32_t count);  // "No File" or "×12"
 };

@@ -3,7 +3,6 @@
 #include "core/clsArrayList.h"
 
 #include <QString>
-
 #include <array>
 #include <optional>
 
@@ -17,8 +16,8 @@ public:
     struct MenuModel {
         std::array<QString, kLimit> captions;  // file names as they are ("&" not yet doubled)
         std::array<bool, kLimit> visible{};
-        QString clearCaption;                  // "(クリア)", or "(なし)" for an empty queue
-        bool addEnabled = true;                // false once the queue is full
+        QString clearCaption;    // "(クリア)", or "(なし)" for an empty queue
+        bool addEnabled = true;  // false once the queue is full
     };
 
     static bool CanAdd(const clsArrayList& queue) { return queue.Count() < kLimit; }

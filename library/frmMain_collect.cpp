@@ -63,7 +63,9 @@ void frmMain::cmdGetFile_Click() {
     lstPlayList->setFocus();
 }
 
-void frmMain::mnuGetFile_Click() { GetFilesFromCurrentFolder(); }
+void frmMain::mnuGetFile_Click() {
+    GetFilesFromCurrentFolder();
+}
 
 void frmMain::cmdAddFile_Click() {
     const int row = lstPlayList->listIndex();

@@ -18,7 +18,9 @@ void frmMain::LoadFavoriteLists() {
     }
 }
 
-void frmMain::ShowFavoriteLists() { modZAUtil::ShowListInListBox(*lstFavoriteList, FavoriteLists); }
+void frmMain::ShowFavoriteLists() {
+    modZAUtil::ShowListInListBox(*lstFavoriteList, FavoriteLists);
+}
 
 void frmMain::cmdSaveList_Click() {
     if (PlayList.Count() == 0)
@@ -43,9 +45,9 @@ void frmMain::cmdSaveList_Click() {
     const bool existed = QFileInfo::exists(path);
     if (existed) {
         CenterNextWindow(289, 67);
-        if (Dialogs().message(QStringLiteral("同名のリストファイルが既に存在します。上書きしますか？"),
-                              QStringLiteral("ZAPT"), UserDialogs::OkCancel,
-                              UserDialogs::Ok) != UserDialogs::Ok)
+        if (Dialogs().message(
+                QStringLiteral("同名のリストファイルが既に存在します。上書きしますか？"),
+                QStringLiteral("ZAPT"), UserDialogs::OkCancel, UserDialogs::Ok) != UserDialogs::Ok)
             return;
     }
     if (!modZAUtil::WriteListToFile(path, PlayList, &Dialogs()))
@@ -95,7 +97,8 @@ void frmMain::DeleteSelectedFavoriteList() {
     if (!FavoriteListStore::DeleteEntry(FavoriteLists, k))
         return;  // a file that cannot be deleted stays listed
     ShowFavoriteLists();
-    lstFavoriteList->setListIndex(FavoriteListStore::SelectionAfterDelete(k, FavoriteLists.Count()));
+    lstFavoriteList->setListIndex(
+        FavoriteListStore::SelectionAfterDelete(k, FavoriteLists.Count()));
 }
 
 void frmMain::mnuExecList_Click() {
@@ -108,8 +111,8 @@ void frmMain::mnuOpneByEditor_Click() {
     const int selected = lstFavoriteList->listIndex();
     if (selected < 0)
         return;
-    static const char* const editors[] = {"gnome-text-editor", "gedit", "kate",  "kwrite",
-                                          "mousepad",          "pluma", "xed",   "featherpad"};
+    static const char* const editors[] = {"gnome-text-editor", "gedit", "kate", "kwrite",
+                                          "mousepad",          "pluma", "xed",  "featherpad"};
     for (const char* editor : editors) {
         const QString program = QStandardPaths::findExecutable(QString::fromLatin1(editor));
         if (!program.isEmpty() && QProcess::startDetached(program, {FavoriteLists.Value(selected)}))

@@ -83,8 +83,10 @@ void frmMain::lblEntryFolder_Click(int index) {
         return;
     }
     CenterNextWindow(250, 67);
-    Dialogs().message(QStringLiteral("登録フォルダが設定されていません。\r\nプレイヤー設定画面で設定してください。"),
-                      QStringLiteral("ZAPT"));
+    Dialogs().message(
+        QStringLiteral(
+            "登録フォルダが設定されていません。\r\nプレイヤー設定画面で設定してください。"),
+        QStringLiteral("ZAPT"));
 }
 
 void frmMain::lstFolderView_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
@@ -106,7 +108,8 @@ void frmMain::lstFolderView_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
         lstFolderView->swallowKey();
         const int row = lstFolderView->listIndex();
         if (FolderViewModel::IsFileRow(row, FolderViewFolders.Count())) {
-            PlayList.Add(FolderViewFiles.Value(FolderViewModel::FileIndex(row, FolderViewFolders.Count())));
+            PlayList.Add(
+                FolderViewFiles.Value(FolderViewModel::FileIndex(row, FolderViewFolders.Count())));
             LimitPlayList();
             RefreshPlayList();
         } else {

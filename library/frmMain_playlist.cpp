@@ -72,7 +72,9 @@ bool frmMain::LimitPlayList() {
     return true;
 }
 
-void frmMain::ShuffleArrayPlayList() { shuffler_.Shuffle(PlayList); }
+void frmMain::ShuffleArrayPlayList() {
+    shuffler_.Shuffle(PlayList);
+}
 
 void frmMain::ClearPlayList() {
     PlayList.Clear();
@@ -175,8 +177,8 @@ void frmMain::mnuSort_Date_Click() {
 void frmMain::ShowListPopupMenu() {
     const bool playList = ActiveListName == QStringLiteral("lstPlayList");
     const bool hasFiles = FolderViewFiles.Count() > 0;
-    for (QAction* a : {mnuShuffle, mnuDel, mnuListClear, mnuSort_Track, mnuSort_Title, mnuHistory,
-                       mnuCep5})
+    for (QAction* a :
+         {mnuShuffle, mnuDel, mnuListClear, mnuSort_Track, mnuSort_Title, mnuHistory, mnuCep5})
         a->setVisible(playList);
     mnuSort_Date->setVisible(!playList && hasFiles);
     mnuCep3->setVisible(playList || hasFiles);

@@ -27,9 +27,8 @@ void frmMain::mnuAddReserveList_Click() {
     } else {
         if (!SelectedFile())
             return;
-        ReserveQueue::Add(ReserveList,
-                          FolderViewFiles.Value(lstFolderView->listIndex() -
-                                                FolderViewFolders.Count() - 1));
+        ReserveQueue::Add(ReserveList, FolderViewFiles.Value(lstFolderView->listIndex() -
+                                                             FolderViewFolders.Count() - 1));
     }
     BuildReserveMenu();
 }

@@ -59,8 +59,8 @@ NextSongRule::Decision NextSongRule::Decide(const Input& input) {
         decision.advanced = true;
     }
 
-    const bool oneSongEnds = input.playNumber == kOneSong
-        && (input.repeatMode == kRepeatOff || input.repeatMode == kRandom);
+    const bool oneSongEnds = input.playNumber == kOneSong &&
+                             (input.repeatMode == kRepeatOff || input.repeatMode == kRandom);
     if (oneSongEnds || (input.repeatMode == kRepeatOff && atLastRow)) {
         decision.stop = true;
         return decision;

@@ -3,7 +3,6 @@
 #include "core/clsArrayList.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -15,30 +14,30 @@
 // Random rows come from one generator seeded once, so two draws in the same second differ.
 class NextSongRule {
 public:
-    static constexpr int16_t kOneSong = 0;     // PlayNumber
+    static constexpr int16_t kOneSong = 0;  // PlayNumber
     static constexpr int16_t kAllSongs = 1;
-    static constexpr int16_t kRepeatOn = 0;    // RepeatMode
+    static constexpr int16_t kRepeatOn = 0;  // RepeatMode
     static constexpr int16_t kRepeatOff = 1;
     static constexpr int16_t kRandom = 2;
 
     struct Input {
-        int32_t selectedRow = -1;              // of lstPlayList, -1 when none
+        int32_t selectedRow = -1;                // of lstPlayList, -1 when none
         const clsArrayList* playList = nullptr;  // not empty (an empty playlist ends earlier)
-        int32_t rowCount = 0;                  // rows of lstPlayList
-        QString finishedPath;                  // the song that has just ended (history entry 0)
+        int32_t rowCount = 0;                    // rows of lstPlayList
+        QString finishedPath;                    // the song that has just ended (history entry 0)
         int16_t playNumber = kAllSongs;
         int16_t repeatMode = kRepeatOn;
     };
 
     struct Decision {
-        bool advanced = false;                 // the selection moved one row on (wrapping)
-        bool stop = false;                     // StopPlay and end; no next song
-        std::optional<int32_t> randomRow;      // random mode: the row drawn (may be past the box)
-        int32_t selectedRow = -1;              // the box's selection afterwards
-        int32_t playRow = -1;                  // the row to play, -1 when stopping
+        bool advanced = false;             // the selection moved one row on (wrapping)
+        bool stop = false;                 // StopPlay and end; no next song
+        std::optional<int32_t> randomRow;  // random mode: the row drawn (may be past the box)
+        int32_t selectedRow = -1;          // the box's selection afterwards
+        int32_t playRow = -1;              // the row to play, -1 when stopping
     };
 
-    NextSongRule();                            // seeded from std::random_device
+    NextSongRule();  // seeded from std::random_device
     explicit NextSongRule(std::mt19937::result_type seed);
 
     Decision Decide(const Input& input);

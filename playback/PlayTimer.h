@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringView>
 #include <QTime>
-
 #include <cstdint>
 
 // The play timer: the four time boxes (start hour and minute, stop hour and minute), their
@@ -24,11 +23,11 @@ public:
 
     // The result of one clock check: the clock label and what the main window is to do.
     struct Actions {
-        QString timeLabel;            // "hh:MM", 24-hour clock
-        bool shuffleFirst = false;    // shuffle the playlist before the timed start
-        bool startPlay = false;       // play the current playlist row
-        bool stopNow = false;         // stop at once
-        bool stopAfterSong = false;   // let the playing song finish, then stop
+        QString timeLabel;           // "hh:MM", 24-hour clock
+        bool shuffleFirst = false;   // shuffle the playlist before the timed start
+        bool startPlay = false;      // play the current playlist row
+        bool stopNow = false;        // stop at once
+        bool stopAfterSong = false;  // let the playing song finish, then stop
     };
 
     // Validates and normalises one box's text for kind "h" (hour) or "m" (minute), the kind

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <vector>
 
@@ -19,7 +18,7 @@ public:
     using Finder = std::function<QString(const QString& program)>;
     using Starter = std::function<bool(const QString& program, const QStringList& arguments)>;
 
-    SoundSettingsLauncher();                     // PATH look-up, QProcess::startDetached
+    SoundSettingsLauncher();  // PATH look-up, QProcess::startDetached
     SoundSettingsLauncher(Finder finder, Starter starter);
 
     // pavucontrol, then "gnome-control-center sound", then "systemsettings kcm_pulseaudio".

@@ -10,8 +10,8 @@ const QString kRemainingMark = QStringLiteral("\u2010");
 
 }  // namespace
 
-QString TimeDisplay::PlayTimeText(int16_t dispTimeType, double elapsedSeconds,
-                                  int32_t totalSeconds, int32_t playSecond) {
+QString TimeDisplay::PlayTimeText(int16_t dispTimeType, double elapsedSeconds, int32_t totalSeconds,
+                                  int32_t playSecond) {
     if (dispTimeType == kElapsed)
         return modZAUtil::FormatSeconds(static_cast<int32_t>(std::trunc(elapsedSeconds)));
     return kRemainingMark + modZAUtil::FormatSeconds(totalSeconds - playSecond);

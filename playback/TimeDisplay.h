@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 
@@ -12,7 +11,7 @@ class TimeDisplay {
 public:
     static constexpr int kTickMilliseconds = 500;
     static constexpr double kTickSeconds = 0.5;
-    static constexpr int16_t kElapsed = 0;     // DispTimeType
+    static constexpr int16_t kElapsed = 0;  // DispTimeType
     static constexpr int16_t kRemaining = 1;
 
     // Elapsed: the ticked seconds with the fraction dropped. Remaining: "‐" (U+2010) and the

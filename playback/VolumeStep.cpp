@@ -18,7 +18,7 @@ int64_t VolumeStep::SnapToStep(int64_t value, int32_t step) {
     if (step == 0)
         return value;
     const int64_t divisor = step;
-    int64_t quotient = value / divisor;   // truncated toward zero
+    int64_t quotient = value / divisor;  // truncated toward zero
     const int64_t remainder = value % divisor;
     const int64_t twiceRest = 2 * (remainder < 0 ? -remainder : remainder);
     const int64_t absDivisor = divisor < 0 ? -divisor : divisor;

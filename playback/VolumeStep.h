@@ -3,14 +3,14 @@
 #include "playback/VolumeControl.h"
 
 #include <QString>
-
 #include <cstdint>
 
 // The quick soft-volume change of the volume keys and the short-lived "vol." label.
 class VolumeStep {
 public:
-    static constexpr int32_t kKeyStep = 5;           // the volume keys step by ±5
-    static constexpr int kLabelMilliseconds = 2000;  // the label hides this long after the last change
+    static constexpr int32_t kKeyStep = 5;  // the volume keys step by ±5
+    static constexpr int kLabelMilliseconds =
+        2000;  // the label hides this long after the last change
 
     // The soft volume after a step. A positive step with exactly one channel at 0 raises only
     // the other one (a balance set fully to one side stays so); otherwise both channels move.

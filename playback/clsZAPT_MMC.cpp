@@ -11,7 +11,8 @@ bool clsZAPT_MMC::isLibraryRoute() const {
 }
 
 void clsZAPT_MMC::sendCommand(const char* command) {
-    if (MciControl) MciControl->setCommand(QString::fromLatin1(command));
+    if (MciControl)
+        MciControl->setCommand(QString::fromLatin1(command));
 }
 
 QString clsZAPT_MMC::getPath() const {
@@ -21,8 +22,10 @@ QString clsZAPT_MMC::getPath() const {
 // The media-control object knows the length of its files, so the time display and the seek bar
 // work for every format, not only for the library's.
 int32_t clsZAPT_MMC::getTotalSecond() const {
-    if (!Opened) return 0;
-    if (!isLibraryRoute() && MciControl) return MciControl->lengthSeconds();
+    if (!Opened)
+        return 0;
+    if (!isLibraryRoute() && MciControl)
+        return MciControl->lengthSeconds();
     return TotalSec;
 }
 
@@ -52,7 +55,8 @@ bool clsZAPT_MMC::open_(const QString& filePath) {
     bool result = true;
     if (isLibraryRoute()) {
         result = vbmp3_open(filePath.toUtf8().constData(), &FileInfo) != 0;
-        if (result) TotalSec = FileInfo.totalSec;
+        if (result)
+            TotalSec = FileInfo.totalSec;
     } else if (MciControl) {
         if (FileExtension == u"cda")
             MciControl->setDeviceType(QStringLiteral("CDAudio"));
@@ -69,11 +73,14 @@ bool clsZAPT_MMC::open_(const QString& filePath) {
 // MIDI without a sound font fails here; the caller must hear of it or it waits for an end that
 // never comes.
 bool clsZAPT_MMC::play() {
-    if (isLibraryRoute()) return vbmp3_play() != 0;
-    if (!MciControl) return false;
+    if (isLibraryRoute())
+        return vbmp3_play() != 0;
+    if (!MciControl)
+        return false;
     MciControl->setFileName(CurrentPath);
     sendCommand("open");
-    if (MciControl->lastError() != ::MciControl::NoError) return false;
+    if (MciControl->lastError() != ::MciControl::NoError)
+        return false;
     sendCommand("play");
     return MciControl->lastError() == ::MciControl::NoError;
 }
@@ -81,7 +88,8 @@ bool clsZAPT_MMC::play() {
 bool clsZAPT_MMC::stop_() {
     Opened = false;
     if (isLibraryRoute()) {
-        if (vbmp3_stop() == 0) return false;
+        if (vbmp3_stop() == 0)
+            return false;
         return vbmp3_close() != 0;
     }
     sendCommand("stop");
@@ -91,7 +99,8 @@ bool clsZAPT_MMC::stop_() {
 
 // On the media-control route the seek is real as well (its result is the control's).
 bool clsZAPT_MMC::seek_(int32_t Value) {
-    if (isLibraryRoute()) return vbmp3_seek(Value) != 0;
+    if (isLibraryRoute())
+        return vbmp3_seek(Value) != 0;
     return MciControl && MciControl->seekSeconds(Value);
 }
 
@@ -101,19 +110,23 @@ int32_t clsZAPT_MMC::getState() {
         return vbmp3_getState(&scratch);
     }
     const QString last = MciControl ? MciControl->Command() : QString();
-    if (last == u"play") return 1;
-    if (last == u"pause") return 2;
+    if (last == u"play")
+        return 1;
+    if (last == u"pause")
+        return 2;
     return 0;
 }
 
 bool clsZAPT_MMC::pause() {
-    if (isLibraryRoute()) return vbmp3_pause() != 0;
+    if (isLibraryRoute())
+        return vbmp3_pause() != 0;
     sendCommand("pause");
     return true;
 }
 
 bool clsZAPT_MMC::restart() {
-    if (isLibraryRoute()) return vbmp3_restart() != 0;
+    if (isLibraryRoute())
+        return vbmp3_restart() != 0;
     sendCommand("play");
     return true;
 }

@@ -20,7 +20,8 @@ QString resetTimeText(const clsOption& o) {
 void frmMain::wirePlayback() {
     blankWait_ = new QTimer(this);
     blankWait_->setSingleShot(true);
-    blankWait_->setTimerType(Qt::PreciseTimer);  // the blank time is heard, so it is kept to the millisecond
+    blankWait_->setTimerType(
+        Qt::PreciseTimer);  // the blank time is heard, so it is kept to the millisecond
     connect(blankWait_, &QTimer::timeout, this, [this] {
         auto next = std::move(afterBlank_);
         afterBlank_ = nullptr;
@@ -350,4 +351,6 @@ void frmMain::SelectListRow(ListBox* box, int32_t row) {
     box->setListIndex(row);
 }
 
-int32_t frmMain::SeekTotalSeconds() { return Player ? Player->getTotalSecond() : 0; }
+int32_t frmMain::SeekTotalSeconds() {
+    return Player ? Player->getTotalSecond() : 0;
+}

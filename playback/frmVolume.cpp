@@ -32,8 +32,7 @@ frmVolume::frmVolume(QWidget* parent)
     Form_Load();
 }
 
-frmVolume::frmVolume(VolumeControl& volumes, QWidget* parent)
-    : QDialog(parent), volumes_(volumes) {
+frmVolume::frmVolume(VolumeControl& volumes, QWidget* parent) : QDialog(parent), volumes_(volumes) {
     buildControls();
     Form_Load();
 }

@@ -4,7 +4,6 @@
 #include "playback/VolumeControl.h"
 
 #include <QDialog>
-
 #include <memory>
 
 class QCheckBox;

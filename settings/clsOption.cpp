@@ -3,7 +3,6 @@
 #include "core/modZAUtil.h"
 
 #include <QStringList>
-
 #include <cmath>
 #include <optional>
 
@@ -13,47 +12,47 @@ clsOption::clsOption() {
 }
 
 void clsOption::InitializeOption() {
-    num_[0] = 600;  // PositionX
-    num_[1] = 600;  // PositionY
-    num_[2] = 600;  // FormWidthNormal
-    num_[3] = 450;  // FormHeightNormal
-    num_[4] = 0;  // OptionTab
-    num_[5] = 1;  // PlayNumber
-    num_[6] = 1;  // RepeatMode
-    num_[7] = 1;  // TimerMode
-    num_[8] = 0;  // BlankSec
-    num_[9] = 0;  // TimerShuffleFlg
-    num_[10] = 1;  // TimerSaveFlg
-    num_[11] = 99;  // StartHour
-    num_[12] = 99;  // StartMinute
-    num_[13] = 99;  // StopHour
-    num_[14] = 99;  // StopMinute
-    num_[15] = 0;  // FirstAction
-    num_[16] = 0;  // SetCurrentPathAction
-    num_[17] = 15;  // GetFileType
+    num_[0] = 600;   // PositionX
+    num_[1] = 600;   // PositionY
+    num_[2] = 600;   // FormWidthNormal
+    num_[3] = 450;   // FormHeightNormal
+    num_[4] = 0;     // OptionTab
+    num_[5] = 1;     // PlayNumber
+    num_[6] = 1;     // RepeatMode
+    num_[7] = 1;     // TimerMode
+    num_[8] = 0;     // BlankSec
+    num_[9] = 0;     // TimerShuffleFlg
+    num_[10] = 1;    // TimerSaveFlg
+    num_[11] = 99;   // StartHour
+    num_[12] = 99;   // StartMinute
+    num_[13] = 99;   // StopHour
+    num_[14] = 99;   // StopMinute
+    num_[15] = 0;    // FirstAction
+    num_[16] = 0;    // SetCurrentPathAction
+    num_[17] = 15;   // GetFileType
     num_[18] = 100;  // VagueSearch
     num_[19] = 100;  // PrimaryCurrentPath
-    num_[21] = 0;  // TimerStopMode
-    num_[22] = -1;  // LastPlayIndex
-    num_[25] = 0;  // LyricFormWidth
-    num_[26] = 0;  // LyricFormHeight
-    num_[27] = 0;  // DispLyricFlg
+    num_[21] = 0;    // TimerStopMode
+    num_[22] = -1;   // LastPlayIndex
+    num_[25] = 0;    // LyricFormWidth
+    num_[26] = 0;    // LyricFormHeight
+    num_[27] = 0;    // DispLyricFlg
     num_[29] = 300;  // FormWidthMini
     num_[30] = 300;  // FormHeightMini
-    num_[31] = 0;  // DispTimeType
-    num_[33] = 0;  // TrayIcon
+    num_[31] = 0;    // DispTimeType
+    num_[33] = 0;    // TrayIcon
     num_[34] = 100;  // SoftVolumeLeft
     num_[35] = 100;  // SoftVolumeRight
-    num_[36] = 1;  // MakeLyricListAuto
-    num_[37] = 0;  // AutoSmallWindow
-    num_[38] = 0;  // IgnoreWord
+    num_[36] = 1;    // MakeLyricListAuto
+    num_[37] = 0;    // AutoSmallWindow
+    num_[38] = 0;    // IgnoreWord
     for (int i = 0; i < kEntryCount; ++i)
         entryPathName_[i] = QString::number(i + 1) + QStringLiteral("Folder");
 }
 
 void clsOption::InitializePlayerColor() {
     static constexpr std::array<int32_t, kColorCount> defaults = {
-        kButtonFaceColor, kButtonFaceColor, 1315860, 1315860,  16777215, 1315860, 16777215,
+        kButtonFaceColor, kButtonFaceColor, 1315860,  1315860,  16777215, 1315860,  16777215,
         1315860,          16777215,         16777215, 16777215, 16777215, 16770720, 1315860,
         8421631,          1315860,          16777215, 1315860,  16777215, 16762880, 16744448};
     colors_ = defaults;
@@ -89,8 +88,7 @@ double leadingNumber(const QString& field) {
     return std::nearbyint(text.toDouble());  // default rounding mode: halves to even
 }
 
-template <typename T>
-std::optional<T> fieldValue(const QString& field, double lo, double hi) {
+template <typename T> std::optional<T> fieldValue(const QString& field, double lo, double hi) {
     const double v = leadingNumber(field);
     if (!(v >= lo && v <= hi))
         return std::nullopt;
@@ -136,8 +134,8 @@ bool clsOption::ReadOption(const QString& fileName, const QString& terminated) {
             if (auto v = fieldValue<int32_t>(fields[i], -2147483648.0, 2147483647.0))
                 colors_[i] = *v;
     }
-    QString* strings[] = {&folders_[0],       &folders_[1],       &entryPath_[0],
-                          &entryPath_[1],     &entryPath_[2],     &entryPathName_[0],
+    QString* strings[] = {&folders_[0],       &folders_[1],      &entryPath_[0],
+                          &entryPath_[1],     &entryPath_[2],    &entryPathName_[0],
                           &entryPathName_[1], &entryPathName_[2]};
     for (int i = 0; i < 8 && i + 2 < lines.size(); ++i)
         *strings[i] = lines[i + 2];
@@ -151,11 +149,16 @@ bool clsOption::WriteOption(const QString& fileName, const QString& terminated) 
     QStringList colors;
     for (int32_t c : colors_)
         colors << QString::number(c);
-    const QStringList lines = {numbers.join(terminated), colors.join(terminated),
-                               folders_[0],              folders_[1],
-                               entryPath_[0],            entryPath_[1],
-                               entryPath_[2],            entryPathName_[0],
-                               entryPathName_[1],        entryPathName_[2]};
+    const QStringList lines = {numbers.join(terminated),
+                               colors.join(terminated),
+                               folders_[0],
+                               folders_[1],
+                               entryPath_[0],
+                               entryPath_[1],
+                               entryPath_[2],
+                               entryPathName_[0],
+                               entryPathName_[1],
+                               entryPathName_[2]};
     QByteArray out;
     for (const QString& line : lines)
         out += line.toUtf8() + "\r\n";

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 #include <cstdint>
 
@@ -24,7 +23,8 @@ public:
     // when the file cannot be read.
     bool ReadOption(const QString& fileName, const QString& terminated = QStringLiteral(","));
     // Writes the settings file through a temporary file; false when it could not be written.
-    bool WriteOption(const QString& fileName, const QString& terminated = QStringLiteral(",")) const;
+    bool WriteOption(const QString& fileName,
+                     const QString& terminated = QStringLiteral(",")) const;
 
     int16_t PositionX() const { return num_[0]; }
     void setPositionX(int16_t v) { num_[0] = v; }

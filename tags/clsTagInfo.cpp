@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QStringDecoder>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,7 +45,8 @@ void RemoveUnsynchronisation(QByteArray& bytes) {
     qsizetype out = 0;
     for (qsizetype in = 0; in < bytes.size(); ++in) {
         bytes[out++] = bytes[in];
-        if (static_cast<unsigned char>(bytes[in]) == 0xFF && in + 1 < bytes.size() && bytes[in + 1] == 0)
+        if (static_cast<unsigned char>(bytes[in]) == 0xFF && in + 1 < bytes.size() &&
+            bytes[in + 1] == 0)
             ++in;
     }
     bytes.truncate(out);
@@ -128,8 +128,8 @@ bool clsTagInfo::ReadId3v2(int fd, qint64 fileSize) {
     if (!stream.Read(header, 10))
         return false;
     const int major = static_cast<unsigned char>(header[3]);
-    if (header[0] != 'I' || header[1] != 'D' || header[2] != '3' || major < 2 || major > 4
-        || static_cast<unsigned char>(header[4]) == 0xFF || !IsSynchsafe(header + 6))
+    if (header[0] != 'I' || header[1] != 'D' || header[2] != '3' || major < 2 || major > 4 ||
+        static_cast<unsigned char>(header[4]) == 0xFF || !IsSynchsafe(header + 6))
         return false;
     const auto flags = static_cast<unsigned char>(header[5]);
     if (major == 2 && (flags & 0x40))
@@ -209,38 +209,60 @@ void clsTagInfo::ReadFrames(clsTagStream& stream, int majorVersion, bool allFram
 clsTagInfo::Field clsTagInfo::FieldOfFrame(const char* id, int majorVersion) {
     const QByteArrayView name(id, majorVersion == 2 ? 3 : 4);
     if (majorVersion == 2) {
-        if (name == "TT2") return Field::Title;
-        if (name == "TP1") return Field::ArtistName;
-        if (name == "TAL") return Field::Album;
-        if (name == "TRK") return Field::Track;
-        if (name == "TYE") return Field::Year;
+        if (name == "TT2")
+            return Field::Title;
+        if (name == "TP1")
+            return Field::ArtistName;
+        if (name == "TAL")
+            return Field::Album;
+        if (name == "TRK")
+            return Field::Track;
+        if (name == "TYE")
+            return Field::Year;
         return Field::None;
     }
-    if (name == "TIT2") return Field::Title;
-    if (name == "TPE1") return Field::ArtistName;
-    if (name == "TALB") return Field::Album;
-    if (name == "TRCK") return Field::Track;
-    if (name == "TYER") return Field::Year;
-    if (name == "TDRC") return Field::RecordingTime;
+    if (name == "TIT2")
+        return Field::Title;
+    if (name == "TPE1")
+        return Field::ArtistName;
+    if (name == "TALB")
+        return Field::Album;
+    if (name == "TRCK")
+        return Field::Track;
+    if (name == "TYER")
+        return Field::Year;
+    if (name == "TDRC")
+        return Field::RecordingTime;
     return Field::None;
 }
 
 void clsTagInfo::StoreFrame(Field field, const QByteArray& body) {
     QString text = DecodeFrameText(body);
     switch (field) {
-    case Field::Title: Title = std::move(text); break;
-    case Field::ArtistName: ArtistName = std::move(text); break;
-    case Field::Album: Album = std::move(text); break;
-    case Field::Track: Track = std::move(text); break;
-    case Field::Year: Year = std::move(text); break;
+    case Field::Title:
+        Title = std::move(text);
+        break;
+    case Field::ArtistName:
+        ArtistName = std::move(text);
+        break;
+    case Field::Album:
+        Album = std::move(text);
+        break;
+    case Field::Track:
+        Track = std::move(text);
+        break;
+    case Field::Year:
+        Year = std::move(text);
+        break;
     case Field::RecordingTime: {
         // A time stamp "yyyy-MM-ddTHH:mm:ss" or any prefix of it; the year is its first part.
-        const bool startsWithYear = text.size() >= 4 && text[0].isDigit() && text[1].isDigit()
-                                    && text[2].isDigit() && text[3].isDigit();
+        const bool startsWithYear = text.size() >= 4 && text[0].isDigit() && text[1].isDigit() &&
+                                    text[2].isDigit() && text[3].isDigit();
         Year = startsWithYear ? text.left(4) : std::move(text);
         break;
     }
-    case Field::None: break;
+    case Field::None:
+        break;
     }
 }
 
@@ -249,10 +271,14 @@ QString clsTagInfo::DecodeFrameText(const QByteArray& body) {
         return {};
     const QByteArrayView data = QByteArrayView(body).sliced(1);
     switch (body[0]) {
-    case 1: return DecodeUtf16(data, false);
-    case 2: return DecodeUtf16(data, true);
-    case 3: return QString::fromUtf8(FirstValue(data));
-    default: return modZAUtil::DecodeText(FirstValue(data).toByteArray());
+    case 1:
+        return DecodeUtf16(data, false);
+    case 2:
+        return DecodeUtf16(data, true);
+    case 3:
+        return QString::fromUtf8(FirstValue(data));
+    default:
+        return modZAUtil::DecodeText(FirstValue(data).toByteArray());
     }
 }
 
@@ -266,7 +292,8 @@ bool clsTagInfo::ReadId3v1(int fd, qint64 fileSize) {
     if (tag[0] != 'T' || tag[1] != 'A' || tag[2] != 'G')
         return false;
     const auto text = [&tag](int offset, int length) {
-        return TrimTrailing(modZAUtil::DecodeText(FirstValue(QByteArrayView(tag + offset, length)).toByteArray()));
+        return TrimTrailing(
+            modZAUtil::DecodeText(FirstValue(QByteArrayView(tag + offset, length)).toByteArray()));
     };
     Title = text(3, 30);
     ArtistName = text(33, 30);

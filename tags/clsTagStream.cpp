@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-
 #include <unistd.h>
 
 namespace {
@@ -11,7 +10,8 @@ namespace {
 qint64 ReadFully(int fd, char* destination, qint64 count, qint64 offset) {
     qint64 done = 0;
     while (done < count) {
-        const ssize_t got = ::pread(fd, destination + done, size_t(count - done), off_t(offset + done));
+        const ssize_t got =
+            ::pread(fd, destination + done, size_t(count - done), off_t(offset + done));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -59,8 +59,8 @@ bool clsTagStream::Consume(char* destination, qint64 count) {
     if (count <= 0)
         return true;
     // A large plain read that the buffer would only relay goes straight to the destination.
-    if (!unsynchronised_ && destination && count >= kBufferSize
-        && (position_ < bufferStart_ || position_ >= bufferStart_ + bufferLength_)) {
+    if (!unsynchronised_ && destination && count >= kBufferSize &&
+        (position_ < bufferStart_ || position_ >= bufferStart_ + bufferLength_)) {
         if (count > end_ - position_ || ReadFully(fd_, destination, count, position_) != count) {
             Fail();
             return false;

@@ -23,7 +23,10 @@ public:
 private:
     bool Consume(char* destination, qint64 count);
     bool Fill();
-    void Fail() { position_ = end_; bufferLength_ = 0; }
+    void Fail() {
+        position_ = end_;
+        bufferLength_ = 0;
+    }
 
     static constexpr qint64 kBufferSize = 2048;
 

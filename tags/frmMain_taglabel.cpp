@@ -9,12 +9,23 @@ void frmMain::InitTagFieldNames() {
 void frmMain::ShowTagInfoLabel() {
     QString value;
     switch (TagFieldIndex) {
-    case 0: value = PlayingTagInfo.Title; break;
-    case 1: value = PlayingTagInfo.ArtistName; break;
-    case 2: value = PlayingTagInfo.Album; break;
-    case 3: value = PlayingTagInfo.Track; break;
-    case 4: value = PlayingTagInfo.Year; break;
-    default: return;
+    case 0:
+        value = PlayingTagInfo.Title;
+        break;
+    case 1:
+        value = PlayingTagInfo.ArtistName;
+        break;
+    case 2:
+        value = PlayingTagInfo.Album;
+        break;
+    case 3:
+        value = PlayingTagInfo.Track;
+        break;
+    case 4:
+        value = PlayingTagInfo.Year;
+        break;
+    default:
+        return;
     }
     // The label shows plain text, so an "&" needs no doubling to stay visible.
     lblTagInfo->setFullText(value);

@@ -9,9 +9,7 @@
 #include <QProcess>
 #include <QStringListModel>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
 #include <sys/resource.h>
 
 namespace {
@@ -68,7 +66,8 @@ void startFloor(const QString& folder) {
     QFile f(folder + QStringLiteral("/ZAlog.m3u"));
     if (!f.open(QIODevice::ReadOnly))
         std::abort();
-    QStringList rows = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QStringList rows =
+        QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     for (QString& r : rows)
         r = r.mid(r.lastIndexOf(u'/') + 1).chopped(4);
     QWidget window;
@@ -83,8 +82,7 @@ void startFloor(const QString& folder) {
     waitForPaint(watch);
 }
 
-template <void (*Start)(const QString&)>
-void BM_Startup(benchmark::State& state) {
+template <void (*Start)(const QString&)> void BM_Startup(benchmark::State& state) {
     const QStringList lines = playlistLines();
     for (auto _ : state) {
         state.PauseTiming();

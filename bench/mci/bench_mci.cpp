@@ -28,9 +28,10 @@ QString toneFile(const char* encoder, const char* extension) {
 QString midiFile() {
     const QString path = folder().filePath(QStringLiteral("song.mid"));
     MciMedia::Midi midi;
-    midi.notes.assign(120, 69); // 60 s at 120 beats a minute
+    midi.notes.assign(120, 69);  // 60 s at 120 beats a minute
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(MciMedia::midiFile(midi));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(MciMedia::midiFile(midi));
     return path;
 }
 
@@ -90,6 +91,6 @@ void BM_SeekWma(benchmark::State& state) {
 }
 BENCHMARK(BM_SeekWma)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -9,9 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
-
 #include <benchmark/benchmark.h>
-
 #include <cmath>
 
 namespace {
@@ -26,8 +24,14 @@ void writeTone(const QString& path, double seconds, double hz) {
         s[2 * i] = s[2 * i + 1] =
             qToLittleEndian(static_cast<qint16>(8000 * std::sin(2 * M_PI * hz * i / kRate)));
     QByteArray h("RIFF");
-    auto u32 = [&h](quint32 v) { v = qToLittleEndian(v); h.append(reinterpret_cast<char*>(&v), 4); };
-    auto u16 = [&h](quint16 v) { v = qToLittleEndian(v); h.append(reinterpret_cast<char*>(&v), 2); };
+    auto u32 = [&h](quint32 v) {
+        v = qToLittleEndian(v);
+        h.append(reinterpret_cast<char*>(&v), 4);
+    };
+    auto u16 = [&h](quint16 v) {
+        v = qToLittleEndian(v);
+        h.append(reinterpret_cast<char*>(&v), 2);
+    };
     u32(36 + data.size());
     h += "WAVEfmt ";
     u32(16);

@@ -1,19 +1,15 @@
 // Reads the tags of 10,000 MP3-like files (ID3v2.3 tag with the five text fields and a 100 KB
 // picture ahead of them, then audio bytes), with clsTagInfo and, for comparison, with TagLib.
 // The files are made once in /tmp/zapt_bench_tags and reused by later runs.
-#include "tags/clsTagInfo.h"
-
 #include "support/Id3TagBuilder.h"
+#include "tags/clsTagInfo.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <benchmark/benchmark.h>
-
 #include <fcntl.h>
 #include <unistd.h>
-
 #include <vector>
 
 #ifdef ZAPT_HAVE_TAGLIB
@@ -33,7 +29,8 @@ const std::vector<QString>& Files() {
         const QString done = folder + QStringLiteral("/complete");
         std::vector<QString> paths;
         for (int i = 0; i < kFileCount; ++i)
-            paths.push_back(QStringLiteral("%1/song%2.mp3").arg(folder).arg(i, 5, 10, QLatin1Char('0')));
+            paths.push_back(
+                QStringLiteral("%1/song%2.mp3").arg(folder).arg(i, 5, 10, QLatin1Char('0')));
         if (QFileInfo::exists(done))
             return paths;
         QDir().mkpath(folder);
@@ -42,11 +39,11 @@ const std::vector<QString>& Files() {
         for (int i = 0; i < kFileCount; ++i) {
             const QString n = QString::number(i);
             const QByteArray frames =
-                picture + Frame(3, "TIT2", TextBody(1, QStringLiteral("夜明けのうた ") + n))
-                + Frame(3, "TPE1", TextBody(1, QStringLiteral("岸洋子")))
-                + Frame(3, "TALB", TextBody(0, QStringLiteral("Album ") + n))
-                + Frame(3, "TRCK", TextBody(0, QString::number(i % 20 + 1) + QStringLiteral("/20")))
-                + Frame(3, "TYER", TextBody(0, QStringLiteral("1964")));
+                picture + Frame(3, "TIT2", TextBody(1, QStringLiteral("夜明けのうた ") + n)) +
+                Frame(3, "TPE1", TextBody(1, QStringLiteral("岸洋子"))) +
+                Frame(3, "TALB", TextBody(0, QStringLiteral("Album ") + n)) +
+                Frame(3, "TRCK", TextBody(0, QString::number(i % 20 + 1) + QStringLiteral("/20"))) +
+                Frame(3, "TYER", TextBody(0, QStringLiteral("1964")));
             QFile file(paths[size_t(i)]);
             if (!file.open(QIODevice::WriteOnly))
                 qFatal("cannot write the benchmark files");
@@ -67,8 +64,8 @@ void BM_clsTagInfo(benchmark::State& state) {
             tag.GetTagInfo(path);
             if (!tag.IsValid || tag.Title.isEmpty())
                 state.SkipWithError("tag not read");
-            chars += tag.Title.size() + tag.ArtistName.size() + tag.Album.size() + tag.Track.size()
-                     + tag.Year.size();
+            chars += tag.Title.size() + tag.ArtistName.size() + tag.Album.size() +
+                     tag.Track.size() + tag.Year.size();
         }
         benchmark::DoNotOptimize(chars);
     }
@@ -89,8 +86,8 @@ void BM_TagLib(benchmark::State& state) {
             const TagLib::Tag* tag = file.tag();
             if (!tag || tag->title().isEmpty())
                 state.SkipWithError("tag not read");
-            chars += tag->title().size() + tag->artist().size() + tag->album().size() + tag->track()
-                     + tag->year();
+            chars += tag->title().size() + tag->artist().size() + tag->album().size() +
+                     tag->track() + tag->year();
         }
         benchmark::DoNotOptimize(chars);
     }

@@ -1,9 +1,8 @@
 #include "Mp3Source.h"
 
-#include <mpg123.h>
-
 #include <algorithm>
 #include <filesystem>
+#include <mpg123.h>
 
 std::unique_ptr<Mp3Source> Mp3Source::open(const std::string& path) {
     int error = MPG123_OK;
@@ -49,7 +48,8 @@ std::unique_ptr<Mp3Source> Mp3Source::open(const std::string& path) {
         std::error_code ec;
         const auto bytes = std::filesystem::file_size(path, ec);
         if (!ec)
-            source->bitrate_ = int(double(bytes) * 8.0 * double(rate) / double(length) / 1000.0 + 0.5);
+            source->bitrate_ =
+                int(double(bytes) * 8.0 * double(rate) / double(length) / 1000.0 + 0.5);
     }
     return source;
 }

@@ -2,7 +2,6 @@
 
 #include "Mp3Source.h"
 #include "WavSource.h"
-
 #include "core/FileAccess.h"
 
 #include <cstring>

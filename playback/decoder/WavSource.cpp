@@ -1,8 +1,7 @@
 #include "WavSource.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
+#include <sndfile.h>
 
 namespace {
 int bitsPerSample(int format) {
@@ -42,7 +41,9 @@ std::unique_ptr<WavSource> WavSource::open(const std::string& path) {
     return source;
 }
 
-WavSource::~WavSource() { sf_close(file_); }
+WavSource::~WavSource() {
+    sf_close(file_);
+}
 
 long WavSource::read(float* out, long frames) {
     return long(sf_readf_float(file_, out, frames));

@@ -63,7 +63,9 @@ void vbmp3_callback(Vbmp3Callback callback, intptr_t user) {
     library->user = user;
 }
 
-void vbmp3_stopCallback(void) { vbmp3_callback(nullptr, 0); }
+void vbmp3_stopCallback(void) {
+    vbmp3_callback(nullptr, 0);
+}
 
 void vbmp3_setVbmp3Option(const Vbmp3Option* option) {
     if (library && option)
@@ -96,9 +98,13 @@ int16_t vbmp3_play(void) {
     return library->output.play() ? 1 : 0;
 }
 
-int16_t vbmp3_pause(void) { return library && library->output.pause() ? 1 : 0; }
+int16_t vbmp3_pause(void) {
+    return library && library->output.pause() ? 1 : 0;
+}
 
-int16_t vbmp3_restart(void) { return library && library->output.resume() ? 1 : 0; }
+int16_t vbmp3_restart(void) {
+    return library && library->output.resume() ? 1 : 0;
+}
 
 int16_t vbmp3_stop(void) {
     if (!library)
@@ -116,7 +122,9 @@ int16_t vbmp3_close(void) {
     return 1;
 }
 
-int16_t vbmp3_seek(int32_t second) { return library && library->output.seekSeconds(second) ? 1 : 0; }
+int16_t vbmp3_seek(int32_t second) {
+    return library && library->output.seekSeconds(second) ? 1 : 0;
+}
 
 int32_t vbmp3_getState(int32_t* second) {
     if (!library) {

@@ -14,12 +14,12 @@ extern "C" {
 
 // Filled by vbmp3_open; 272 bytes, laid out as the player has always stored it.
 struct OpenFileInfo {
-    char text1[128];      // not used by the player
-    char text2[128];      // not used by the player
+    char text1[128];  // not used by the player
+    char text2[128];  // not used by the player
     int32_t reserved1;
-    int32_t bitRate;      // kbit/s
+    int32_t bitRate;  // kbit/s
     int32_t reserved2;
-    int32_t totalSec;     // length in whole seconds
+    int32_t totalSec;  // length in whole seconds
 };
 
 struct Vbmp3Option {

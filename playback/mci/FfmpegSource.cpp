@@ -27,12 +27,13 @@ void quietenFfmpeg() {
 // A lossy decoder needs a little audio before the target to rebuild its overlap after a flush.
 constexpr int kPrerollMs = 100;
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString& path) {
     quietenFfmpeg();
     std::unique_ptr<FfmpegSource> source(new FfmpegSource);
-    if (!source->init(path)) return nullptr;
+    if (!source->init(path))
+        return nullptr;
     return source;
 }
 
@@ -45,7 +46,8 @@ FfmpegSource::~FfmpegSource() {
 }
 
 bool FfmpegSource::init(const QString& path) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty())
+        return false;
     // The "file:" prefix keeps a colon in a file name from being read as a protocol, and the
     // whitelist keeps playlist-like containers from reaching anything but local files.
     const QByteArray url = QByteArrayLiteral("file:") + modZAUtil::NativePath(path);
@@ -53,22 +55,29 @@ bool FfmpegSource::init(const QString& path) {
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     const int opened = avformat_open_input(&fmt_, url.constData(), nullptr, &options);
     av_dict_free(&options);
-    if (opened < 0) return false;
-    if (avformat_find_stream_info(fmt_, nullptr) < 0) return false;
+    if (opened < 0)
+        return false;
+    if (avformat_find_stream_info(fmt_, nullptr) < 0)
+        return false;
 
     const AVCodec* decoder = nullptr;
     streamIndex_ = av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-    if (streamIndex_ < 0 || !decoder) return false;
+    if (streamIndex_ < 0 || !decoder)
+        return false;
     for (unsigned i = 0; i < fmt_->nb_streams; ++i) {
-        if (static_cast<int>(i) != streamIndex_) fmt_->streams[i]->discard = AVDISCARD_ALL;
+        if (static_cast<int>(i) != streamIndex_)
+            fmt_->streams[i]->discard = AVDISCARD_ALL;
     }
     AVStream* stream = fmt_->streams[streamIndex_];
 
     codec_ = avcodec_alloc_context3(decoder);
-    if (!codec_ || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
+    if (!codec_ || avcodec_parameters_to_context(codec_, stream->codecpar) < 0)
+        return false;
     codec_->pkt_timebase = stream->time_base;
-    if (avcodec_open2(codec_, decoder, nullptr) < 0) return false;
-    if (codec_->sample_rate <= 0 || codec_->ch_layout.nb_channels <= 0) return false;
+    if (avcodec_open2(codec_, decoder, nullptr) < 0)
+        return false;
+    if (codec_->sample_rate <= 0 || codec_->ch_layout.nb_channels <= 0)
+        return false;
 
     format_.sampleRate = codec_->sample_rate;
     format_.channels = std::min(codec_->ch_layout.nb_channels, 2);
@@ -85,7 +94,8 @@ bool FfmpegSource::init(const QString& path) {
     origin_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
-    if (!packet_ || !frame_) return false;
+    if (!packet_ || !frame_)
+        return false;
 
     // A text file or a cut-off header can get this far; only a decoded frame proves audio.
     return refill();
@@ -93,14 +103,16 @@ bool FfmpegSource::init(const QString& path) {
 
 int64_t FfmpegSource::frameStart() const {
     const int64_t ts = frame_->best_effort_timestamp;
-    if (ts == AV_NOPTS_VALUE) return nextFrame_;
+    if (ts == AV_NOPTS_VALUE)
+        return nextFrame_;
     const AVStream* stream = fmt_->streams[streamIndex_];
     return av_rescale_q(ts - origin_, stream->time_base, AVRational{1, format_.sampleRate});
 }
 
 bool FfmpegSource::convertFrame() {
     const int inChannels = frame_->ch_layout.nb_channels;
-    if (frame_->nb_samples <= 0 || inChannels <= 0 || frame_->sample_rate <= 0) return true;
+    if (frame_->nb_samples <= 0 || inChannels <= 0 || frame_->sample_rate <= 0)
+        return true;
     if (!swr_ || frame_->sample_rate != swrInRate_ || frame_->format != swrInFormat_ ||
         inChannels != swrInChannels_) {
         swr_free(&swr_);
@@ -126,7 +138,8 @@ bool FfmpegSource::convertFrame() {
 
     const int channels = format_.channels;
     const int room = swr_get_out_samples(swr_, frame_->nb_samples);
-    if (room <= 0) return true;
+    if (room <= 0)
+        return true;
     const size_t base = pending_.size();
     pending_.resize(base + static_cast<size_t>(room) * channels);
     auto* outPlane = reinterpret_cast<uint8_t*>(pending_.data() + base);
@@ -170,7 +183,8 @@ bool FfmpegSource::refill() {
     while (pendingPos_ >= pending_.size()) {
         pending_.clear();
         pendingPos_ = 0;
-        if (decoderEnded_) return false;
+        if (decoderEnded_)
+            return false;
 
         int result = avcodec_receive_frame(codec_, frame_);
         if (result == 0) {
@@ -195,7 +209,7 @@ bool FfmpegSource::refill() {
             continue;
         }
         if (packet_->stream_index == streamIndex_)
-            avcodec_send_packet(codec_, packet_); // a damaged packet is skipped
+            avcodec_send_packet(codec_, packet_);  // a damaged packet is skipped
         av_packet_unref(packet_);
     }
     return true;
@@ -205,7 +219,8 @@ long FfmpegSource::read(float* out, long frames) {
     const size_t channels = static_cast<size_t>(format_.channels);
     long done = 0;
     while (done < frames) {
-        if (pendingPos_ >= pending_.size() && !refill()) break;
+        if (pendingPos_ >= pending_.size() && !refill())
+            break;
         const size_t available = (pending_.size() - pendingPos_) / channels;
         const size_t n = std::min<size_t>(available, static_cast<size_t>(frames - done));
         std::memcpy(out + static_cast<size_t>(done) * channels, pending_.data() + pendingPos_,
@@ -218,7 +233,8 @@ long FfmpegSource::read(float* out, long frames) {
 
 bool FfmpegSource::seek(int64_t frame) {
     frame = std::max<int64_t>(frame, 0);
-    if (lengthFrames_ >= 0) frame = std::min(frame, lengthFrames_);
+    if (lengthFrames_ >= 0)
+        frame = std::min(frame, lengthFrames_);
     // May lie before the start: priming packets (AAC, Opus) sit at negative times.
     const int64_t from = frame - int64_t(format_.sampleRate) * kPrerollMs / 1000;
 
@@ -228,10 +244,12 @@ bool FfmpegSource::seek(int64_t frame) {
     if (av_seek_frame(fmt_, streamIndex_, ts, AVSEEK_FLAG_BACKWARD) < 0) {
         const int64_t fileStart = fmt_->start_time != AV_NOPTS_VALUE ? fmt_->start_time : 0;
         const int64_t t = fileStart + av_rescale(from, AV_TIME_BASE, format_.sampleRate);
-        if (avformat_seek_file(fmt_, -1, INT64_MIN, t, t, 0) < 0) return false;
+        if (avformat_seek_file(fmt_, -1, INT64_MIN, t, t, 0) < 0)
+            return false;
     }
     avcodec_flush_buffers(codec_);
-    if (swr_) swr_init(swr_);
+    if (swr_)
+        swr_init(swr_);
     pending_.clear();
     pendingPos_ = 0;
     demuxEnded_ = false;

@@ -50,12 +50,12 @@ private:
     int64_t lengthFrames_ = -1;
     int bitrate_ = 0;
 
-    std::vector<float> pending_; // converted samples not yet handed out
-    size_t pendingPos_ = 0;      // in floats
-    int64_t origin_ = 0;         // stream time of the first sample
+    std::vector<float> pending_;  // converted samples not yet handed out
+    size_t pendingPos_ = 0;       // in floats
+    int64_t origin_ = 0;          // stream time of the first sample
     bool originKnown_ = false;
-    int64_t nextFrame_ = 0;     // stream position of the next decoded sample
-    int64_t discardUntil_ = -1; // after a seek: drop samples before this frame
+    int64_t nextFrame_ = 0;      // stream position of the next decoded sample
+    int64_t discardUntil_ = -1;  // after a seek: drop samples before this frame
     bool demuxEnded_ = false;
     bool decoderEnded_ = false;
 };

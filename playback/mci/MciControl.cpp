@@ -12,7 +12,7 @@ bool isDevice(const QString& type, const QString& name) {
     return type.compare(name, Qt::CaseInsensitive) == 0;
 }
 
-} // namespace
+}  // namespace
 
 MciControl::MciControl(QObject* parent) : QObject(parent) {
     // Runs on the decode thread with the output's lock held: it only posts the report.
@@ -47,7 +47,8 @@ void MciControl::setCommand(const QString& command) {
 
 MciControl::Error MciControl::open() {
     close();
-    if (isDevice(deviceType_, QStringLiteral("CDAudio"))) return DeviceUnavailable;
+    if (isDevice(deviceType_, QStringLiteral("CDAudio")))
+        return DeviceUnavailable;
 
     std::unique_ptr<PcmSource> source;
     if (isDevice(deviceType_, QStringLiteral("Sequencer"))) {
@@ -55,10 +56,13 @@ MciControl::Error MciControl::open() {
     } else {
         source = FfmpegSource::open(fileName_);
         // With no device named the file decides, as it did for ".rmi" or ".midi" names.
-        if (!source && deviceType_.isEmpty()) source = MidiSource::open(fileName_);
+        if (!source && deviceType_.isEmpty())
+            source = MidiSource::open(fileName_);
     }
-    if (!source) return CannotOpen;
-    if (!output_.load(std::move(source))) return CannotOpen;
+    if (!source)
+        return CannotOpen;
+    if (!output_.load(std::move(source)))
+        return CannotOpen;
     mode_ = Mode::Stopped;
     return NoError;
 }
@@ -79,20 +83,24 @@ MciControl::Error MciControl::play() {
     // Paused output (a pause or a stop) resumes where it was; a fresh or finished file
     // starts from the beginning.
     const bool resumed = output_.state() == AudioOutput::Paused && output_.resume();
-    if (!resumed && !output_.play()) return OutputFailed;
+    if (!resumed && !output_.play())
+        return OutputFailed;
     mode_ = Mode::Playing;
     return NoError;
 }
 
 MciControl::Error MciControl::pause() {
-    if (mode_ == Mode::NotOpen) return NotOpen;
+    if (mode_ == Mode::NotOpen)
+        return NotOpen;
     // A file that has just played out cannot pause; its end report is on its way and counts.
-    if (mode_ == Mode::Playing && output_.pause()) mode_ = Mode::Paused;
+    if (mode_ == Mode::Playing && output_.pause())
+        mode_ = Mode::Paused;
     return NoError;
 }
 
 MciControl::Error MciControl::stop() {
-    if (mode_ == Mode::NotOpen) return NotOpen;
+    if (mode_ == Mode::NotOpen)
+        return NotOpen;
     generation_.fetch_add(1, std::memory_order_acq_rel);
     output_.pause();
     mode_ = Mode::Stopped;
@@ -114,11 +122,14 @@ int32_t MciControl::positionSeconds() const {
 }
 
 bool MciControl::seekSeconds(int32_t second) {
-    if (mode_ == Mode::NotOpen) return false;
+    if (mode_ == Mode::NotOpen)
+        return false;
     generation_.fetch_add(1, std::memory_order_acq_rel);
-    if (!output_.seekSeconds(second)) return false;
+    if (!output_.seekSeconds(second))
+        return false;
     // A seek after the end starts the file playing again.
-    if (output_.state() == AudioOutput::Playing) mode_ = Mode::Playing;
+    if (output_.state() == AudioOutput::Playing)
+        mode_ = Mode::Playing;
     return true;
 }
 

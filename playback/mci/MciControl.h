@@ -22,11 +22,11 @@ class MciControl : public QObject {
 public:
     enum Error {
         NoError = 0,
-        NotOpen,           // play, pause or stop without an open file
-        CannotOpen,        // the file is missing or not playable
-        DeviceUnavailable, // no such device here (CD audio)
+        NotOpen,            // play, pause or stop without an open file
+        CannotOpen,         // the file is missing or not playable
+        DeviceUnavailable,  // no such device here (CD audio)
         UnknownCommand,
-        OutputFailed, // the sound output refused to start
+        OutputFailed,  // the sound output refused to start
     };
     Q_ENUM(Error)
 

@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr long kRenderChunk = 512;                 // frames; also how closely the end is noticed
-constexpr long kMaxTail = MidiSource::kSampleRate; // at most one second of release after the end
-constexpr double kGain = 0.5; // FluidSynth's 0.2 is much quieter than other files
+constexpr long kRenderChunk = 512;                  // frames; also how closely the end is noticed
+constexpr long kMaxTail = MidiSource::kSampleRate;  // at most one second of release after the end
+constexpr double kGain = 0.5;  // FluidSynth's 0.2 is much quieter than other files
 
 // FluidSynth warns about harmless things (missing instruments, unknown events) on standard
 // error; real errors still get through.
@@ -28,12 +28,13 @@ void quietenFluidSynth() {
     });
 }
 
-} // namespace
+}  // namespace
 
 QString MidiSource::soundFontPath() {
     const QString folder = QStringLiteral("/usr/share/sounds/sf2");
     const QString preferred = folder + QStringLiteral("/default-GM.sf2");
-    if (QFileInfo(preferred).isFile()) return preferred;
+    if (QFileInfo(preferred).isFile())
+        return preferred;
     const QStringList fonts =
         QDir(folder).entryList({QStringLiteral("*.sf2")}, QDir::Files, QDir::Name);
     return fonts.isEmpty() ? QString() : folder + u'/' + fonts.first();
@@ -42,7 +43,8 @@ QString MidiSource::soundFontPath() {
 std::unique_ptr<MidiSource> MidiSource::open(const QString& path, const QString& soundFont) {
     quietenFluidSynth();
     std::unique_ptr<MidiSource> source(new MidiSource);
-    if (!source->init(path, soundFont.isEmpty() ? soundFontPath() : soundFont)) return nullptr;
+    if (!source->init(path, soundFont.isEmpty() ? soundFontPath() : soundFont))
+        return nullptr;
     return source;
 }
 
@@ -51,25 +53,30 @@ MidiSource::~MidiSource() {
         fluid_player_stop(player_);
         delete_fluid_player(player_);
     }
-    if (synth_) delete_fluid_synth(synth_);
-    if (settings_) delete_fluid_settings(settings_);
+    if (synth_)
+        delete_fluid_synth(synth_);
+    if (settings_)
+        delete_fluid_settings(settings_);
 }
 
 bool MidiSource::init(const QString& path, const QString& soundFont) {
     // Only a regular file of sane size: a FIFO or a device named like a song must not hang.
     if (soundFont.isEmpty() || modZAUtil::ReadFileBytes(path, data_) != modZAUtil::ReadStatus::Ok)
         return false;
-    if (!timeline_.parse(data_)) return false;
+    if (!timeline_.parse(data_))
+        return false;
     lengthFrames_ = std::llround(timeline_.lengthSeconds() * kSampleRate);
 
     settings_ = new_fluid_settings();
-    if (!settings_) return false;
+    if (!settings_)
+        return false;
     fluid_settings_setnum(settings_, "synth.sample-rate", kSampleRate);
     fluid_settings_setnum(settings_, "synth.gain", kGain);
     fluid_settings_setint(settings_, "synth.lock-memory", 0);
     fluid_settings_setstr(settings_, "player.timing-source", "sample");
     synth_ = new_fluid_synth(settings_);
-    if (!synth_) return false;
+    if (!synth_)
+        return false;
     if (fluid_synth_sfload(synth_, QFile::encodeName(soundFont).constData(), 1) == FLUID_FAILED)
         return false;
     return startPlayer(0);
@@ -87,12 +94,14 @@ bool MidiSource::startPlayer(int64_t tick) {
     tailLeft_ = -1;
     position_ = std::llround(timeline_.secondsAt(tick) * kSampleRate);
     player_ = new_fluid_player(synth_);
-    if (!player_) return false;
+    if (!player_)
+        return false;
     if (fluid_player_add_mem(player_, data_.constData(), static_cast<size_t>(data_.size())) !=
         FLUID_OK)
         return false;
     const int seekTick = static_cast<int>(std::min<int64_t>(tick, INT32_MAX));
-    if (seekTick > 0 && fluid_player_seek(player_, seekTick) != FLUID_OK) return false;
+    if (seekTick > 0 && fluid_player_seek(player_, seekTick) != FLUID_OK)
+        return false;
     return fluid_player_play(player_) == FLUID_OK;
 }
 
@@ -104,7 +113,8 @@ long MidiSource::read(float* out, long frames) {
         // done; the file's own length says when the music is over.
         if (position_ >= lengthFrames_ ||
             fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) {
-            if (tailLeft_ < 0) tailLeft_ = kMaxTail;
+            if (tailLeft_ < 0)
+                tailLeft_ = kMaxTail;
             if (tailLeft_ == 0 || fluid_synth_get_active_voice_count(synth_) == 0) {
                 finished_ = true;
                 break;

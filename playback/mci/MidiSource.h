@@ -46,7 +46,7 @@ private:
     QByteArray data_;
     MidiTimeline timeline_;
     int64_t lengthFrames_ = 0;
-    int64_t position_ = 0; // frames into the music
-    long tailLeft_ = -1;   // frames of release still to render once the player is done
+    int64_t position_ = 0;  // frames into the music
+    long tailLeft_ = -1;    // frames of release still to render once the player is done
     bool finished_ = false;
 };

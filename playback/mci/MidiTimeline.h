@@ -24,7 +24,7 @@ private:
     void readTrack(const unsigned char* data, size_t size);
 
     int ticksPerQuarter_ = 0;
-    double smpteTicksPerSecond_ = 0; // non-zero for SMPTE time division
+    double smpteTicksPerSecond_ = 0;  // non-zero for SMPTE time division
     int64_t lastTick_ = 0;
-    std::vector<Tempo> tempos_; // sorted by tick
+    std::vector<Tempo> tempos_;  // sorted by tick
 };

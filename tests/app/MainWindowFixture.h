@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-
 #include <functional>
 
 // A loaded main window in a temporary application folder, with boxes answered by a fake.

@@ -13,7 +13,7 @@ namespace {
 const QString kNoHelpProgram = QStringLiteral("ヘルプを開くプログラムが見つかりません。");
 const QString kNoListProgram = QStringLiteral("リストを開くプログラムが見つかりません。");
 const QString kNoMixer = QStringLiteral("サウンド設定を開くプログラムが見つかりません。");
-} // namespace
+}  // namespace
 
 TEST(Desktop, NoProgramToOpenHelpOrAListIsSaid) {
     for (const bool opens : {false, true}) {

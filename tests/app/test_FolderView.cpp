@@ -131,7 +131,8 @@ TEST(FolderView, RegisteredFolders) {
     Q_EMIT w.lblEntryFolder[1]->mouseDown(Qt::LeftButton, {});
     ASSERT_EQ(f.dialogs->shown.size(), 1u);
     EXPECT_EQ(f.dialogs->shown[0].text,
-              QStringLiteral("登録フォルダが設定されていません。\r\nプレイヤー設定画面で設定してください。"));
+              QStringLiteral(
+                  "登録フォルダが設定されていません。\r\nプレイヤー設定画面で設定してください。"));
     EXPECT_EQ(w.FolderViewPath, before);
 }
 
@@ -172,18 +173,18 @@ TEST(FolderView, ClickedRowIsTheRowActedOn) {
     EXPECT_EQ(w.CurrentFolder, t.d.file(u"root/A"_qs));
     w.cmdGetFile->click();
     EXPECT_EQ(w.PlayList.items(), QStringList{t.d.file(u"root/A/in-a.mp3"_qs)});
-    QTest::keyClick(w.lstFolderView, Qt::Key_Down); // a key moves the current folder too
+    QTest::keyClick(w.lstFolderView, Qt::Key_Down);  // a key moves the current folder too
     EXPECT_EQ(w.lstFolderView->listIndex(), rowA + 1);
     EXPECT_EQ(w.CurrentFolder, w.FolderViewFolders.Value(rowA));
 
-    clickRow(w.lstFolderView, 0); // the "・・" row: the shown folder is the current one
+    clickRow(w.lstFolderView, 0);  // the "・・" row: the shown folder is the current one
     EXPECT_EQ(w.CurrentFolder, t.root());
     keyDown(w.lstFolderView, Qt::Key_Space);
     EXPECT_EQ(w.PlayList.Value(1), t.d.file(u"root/x.mp3"_qs));
 
     clickRow(w.lstFolderView, rowA);
-    clickRow(w.lstFolderView, 0); // a double click: press and release, then the second press
+    clickRow(w.lstFolderView, 0);  // a double click: press and release, then the second press
     QTest::mouseDClick(w.lstFolderView->viewport(), Qt::LeftButton, {},
                        w.lstFolderView->visualRect(w.lstFolderView->model()->index(0, 0)).center());
-    EXPECT_EQ(w.FolderViewPath, t.d.path()); // up from root, not back to root from A
+    EXPECT_EQ(w.FolderViewPath, t.d.path());  // up from root, not back to root from A
 }

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QToolButton>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -191,8 +190,8 @@ TEST(Collection, DropsTakeFoldersWithSubFoldersAndKnownEndings) {
     d.write(u"album/top.mp3"_qs, "x");
     d.write(u"album/disc2/deep.mp3"_qs, "x");
     d.write(u"list.m3u"_qs, "/x/1.mp3\r\n#EXTM3U\r\n");
-    Q_EMIT w.lstPlayList->filesDropped({d.file(u"album"_qs), u"/x/SONG.MID"_qs,
-                                        u"/x/readme.txt"_qs, d.file(u"list.m3u"_qs)});
+    Q_EMIT w.lstPlayList->filesDropped(
+        {d.file(u"album"_qs), u"/x/SONG.MID"_qs, u"/x/readme.txt"_qs, d.file(u"list.m3u"_qs)});
     QStringList got = w.PlayList.items();
     EXPECT_EQ(got.size(), 5);
     EXPECT_TRUE(got.contains(d.file(u"album/disc2/deep.mp3"_qs)));  // sub-folders though off

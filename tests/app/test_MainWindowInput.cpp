@@ -11,14 +11,14 @@ void clickRow(ListBox* box, int row) {
     QTest::mouseClick(box->viewport(), Qt::LeftButton, {},
                       box->visualRect(box->model()->index(row, 0)).center());
 }
-} // namespace
+}  // namespace
 
 TEST(MainWindowInput, PlaylistHasTheFocusAfterStartUp) {
     MainWindowFixture f([](clsOption& o) { o.setStartHour(7); });
     ASSERT_TRUE(f.activate());
     ASSERT_EQ(QApplication::focusWidget(), f.form->lstPlayList);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    EXPECT_EQ(f.form->txtStartH->text(), u"07"_qs); // the saved hour is not typed over
+    EXPECT_EQ(f.form->txtStartH->text(), u"07"_qs);  // the saved hour is not typed over
 }
 
 // F5 (the folder chooser, answered Cancel) and F11 (the size toggle) run once whichever
@@ -31,7 +31,8 @@ TEST(MainWindowInput, GlobalKeysRunOnceWhereverTheFocusIs) {
          std::initializer_list<QWidget*>{w.txtStartH, w.txtStartM, w.txtEndH, w.txtEndM,
                                          w.lstPlayList, w.lstFavoriteList, w.lstFolderView}) {
         SCOPED_TRACE(target->accessibleName().toStdString());
-        if (w.Options.FormStatus() != 1) w.cmdChangeFormSize_Click();
+        if (w.Options.FormStatus() != 1)
+            w.cmdChangeFormSize_Click();
         target->setFocus();
         ASSERT_EQ(QApplication::focusWidget(), target);
         const size_t boxes = f.dialogs->shown.size();

@@ -43,7 +43,7 @@ TEST(MainWindowLayout, ModesShowTheirControlsAndSnapRows) {
     EXPECT_TRUE(f->lstFolderView->isVisibleTo(f.get()));
     for (ListBox* box : {f->lstPlayList, f->lstFavoriteList, f->lstFolderView}) {
         EXPECT_EQ((box->height() - 4) % 12, 0);
-        EXPECT_EQ(box->viewport()->height() % 12, 0); // whole rows, no sliver of the next
+        EXPECT_EQ(box->viewport()->height() % 12, 0);  // whole rows, no sliver of the next
         // Kanji stay legible only at the full row height, and their bodies fit the row.
         EXPECT_GE(QFontInfo(box->font()).pixelSize(), ListBox::kRowHeight);
         EXPECT_LE(box->fontMetrics().ascent(), ListBox::kRowHeight);
@@ -188,7 +188,8 @@ TEST(MainWindowLayout, NamesShowAsPlainText) {
 
     // What a tool tip shows: Qt reads a tip as rich text when it looks like markup.
     auto shown = [](const QString& tip) {
-        if (!Qt::mightBeRichText(tip)) return tip;
+        if (!Qt::mightBeRichText(tip))
+            return tip;
         QTextDocument doc;
         doc.setHtml(tip);
         return doc.toPlainText();
@@ -219,7 +220,7 @@ namespace {
 bool fits(const QLabel* l) {
     return l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width();
 }
-} // namespace
+}  // namespace
 
 // Long names are elided where it keeps what the user needs, and again when the window grows.
 TEST(MainWindowLayout, LongNamesAreElidedToFit) {
@@ -244,7 +245,7 @@ TEST(MainWindowLayout, LongNamesAreElidedToFit) {
     EXPECT_TRUE(f.lblFolderViewCurrentFolder->text().startsWith(u'…'));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(f.lblFolderViewCurrentFolder)
                   ->text(QAccessible::Name),
-              deep); // read out whole
+              deep);  // read out whole
     EXPECT_TRUE(fits(f.lblEntryFolder[0]));
     EXPECT_TRUE(f.lblEntryFolder[0]->text().startsWith(u"登録"_qs));
     EXPECT_TRUE(fits(f.lblTagInfo));

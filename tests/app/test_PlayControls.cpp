@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -4,7 +4,6 @@
 #include "support/ToneFiles.h"
 
 #include <QToolButton>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,7 +33,9 @@ void setModes(clsOption& o, int playNumber, int repeat) {
     o.setBlankSec(0);
 }
 
-bool stopped(frmMain& w) { return w.Player->getState() == 0 && !w.tmrPlayTime->isActive(); }
+bool stopped(frmMain& w) {
+    return w.Player->getState() == 0 && !w.tmrPlayTime->isActive();
+}
 
 }  // namespace
 
@@ -63,7 +64,8 @@ TEST(PlaySequence, AllSongsRepeatWrapsToTheFirstRow) {
     w.cmdPlay->click();
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() >= 1; }, kWaitMs));
     ASSERT_TRUE(MainWindowFixture::waitUntil(
-        [&] { return w.Player->getPath() == songs.list[0] && w.Player->getState() == 1; }, kWaitMs));
+        [&] { return w.Player->getPath() == songs.list[0] && w.Player->getState() == 1; },
+        kWaitMs));
     EXPECT_EQ(w.lstPlayList->listIndex(), 0);
     w.cmdStop->click();
 }
@@ -76,7 +78,8 @@ TEST(PlaySequence, OneSongModes) {
         f.setPlayList(songs.list);
         w.lstPlayList->setListIndex(0);
         w.cmdPlay->click();
-        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
+        ASSERT_TRUE(
+            MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
         MainWindowFixture::pump(300);
         EXPECT_TRUE(stopped(w));
         EXPECT_EQ(w.lstPlayList->listIndex(), 0);
@@ -87,8 +90,10 @@ TEST(PlaySequence, OneSongModes) {
         f.setPlayList(songs.list);
         w.lstPlayList->setListIndex(1);
         w.cmdPlay->click();
-        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
-        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
+        ASSERT_TRUE(
+            MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
+        ASSERT_TRUE(
+            MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
         EXPECT_EQ(w.Player->getPath(), songs.list[1]);  // the same song again
         EXPECT_EQ(w.lstPlayList->listIndex(), 1);
         w.cmdStop->click();
@@ -159,8 +164,8 @@ TEST(PlaySequence, HistoryHasNoCaseTwinsAndAtMostAHundred) {
     w.HistoryList.assign(old);
     f.setPlayList(songs.list);
     w.cmdPlay->click();
-    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Value(0) == songs.list[0]; },
-                                             kWaitMs));
+    ASSERT_TRUE(MainWindowFixture::waitUntil(
+        [&] { return w.HistoryList.Value(0) == songs.list[0]; }, kWaitMs));
     EXPECT_EQ(w.HistoryList.Count(), 100);
     EXPECT_FALSE(w.HistoryList.items().mid(1).contains(songs.list[0], Qt::CaseInsensitive));
 }
@@ -176,7 +181,8 @@ TEST(PlaySequence, UnplayableFilesAreSkippedAndAFullRoundOfThemStops) {
     w.lstPlayList->setListIndex(0);
     w.cmdPlay->click();
     ASSERT_TRUE(MainWindowFixture::waitUntil(
-        [&] { return w.Player->getPath() == songs.list[0] && w.Player->getState() == 1; }, kWaitMs));
+        [&] { return w.Player->getPath() == songs.list[0] && w.Player->getState() == 1; },
+        kWaitMs));
     EXPECT_TRUE(f.dialogs->shown.empty());  // no box per broken file
     w.cmdStop->click();
     EXPECT_TRUE(w.HistoryList.items().isEmpty() ||
@@ -327,8 +333,8 @@ TEST(PlaySequence, TheStepAfterTheBlankTimeReadsTheStateAsItIsThen) {
         ASSERT_EQ(w.lstPlayList->listIndex(), 1);
         w.cmdPause->click();
         EXPECT_EQ(w.lstPlayList->listIndex(), 1);
-        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; },
-                                                 kWaitMs));
+        ASSERT_TRUE(
+            MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
         EXPECT_EQ(w.Player->getPath(), songs.list[1]);
         EXPECT_EQ(w.PlayingIndex, 1);
         w.cmdStop->click();
@@ -340,8 +346,8 @@ TEST(PlaySequence, TheStepAfterTheBlankTimeReadsTheStateAsItIsThen) {
         w.ReserveList.Add(songs.list[2]);
         ASSERT_TRUE(start(f));
         w.mnuClearReserveList->trigger();
-        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; },
-                                                 kWaitMs));
+        ASSERT_TRUE(
+            MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
         EXPECT_EQ(w.Player->getPath(), songs.list[1]);  // the playlist goes on
         EXPECT_EQ(w.PlayingIndex, 1);
         w.cmdStop->click();

@@ -4,7 +4,6 @@
 #include "library/PlaylistOps.h"
 
 #include <QToolButton>
-
 #include <gtest/gtest.h>
 
 namespace {

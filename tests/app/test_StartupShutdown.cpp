@@ -24,7 +24,7 @@ Window open(const QString& folder, const QString& startPath = QString()) {
 
 const QByteArray kPlaylist = "/music/one.mp3\r\n/music/two.wav\r\n/music/three.mid\r\n";
 
-} // namespace
+}  // namespace
 
 TEST(Startup, FreshFolderGetsItsFilesAndDefaults) {
     TempDir d;
@@ -34,10 +34,10 @@ TEST(Startup, FreshFolderGetsItsFilesAndDefaults) {
         EXPECT_TRUE(QDir(d.file(QString::fromLatin1(name))).exists()) << name;
     for (const char* name : {"ZAigw.txt", "ZAart.txt", "ZAhis.m3u", "ZAlog.m3u"})
         EXPECT_TRUE(QFile::exists(d.file(QString::fromLatin1(name)))) << name;
-    EXPECT_FALSE(QFile::exists(d.file(u"ZAopt.inf"_qs))); // written only at shutdown
+    EXPECT_FALSE(QFile::exists(d.file(u"ZAopt.inf"_qs)));  // written only at shutdown
     EXPECT_EQ(w.form->lblPlayListCount->text(), u"No File"_qs);
     EXPECT_EQ(w.form->lblPlayTime->text(), u"00:00"_qs);
-    EXPECT_EQ(w.form->CurrentFolder, d.path()); // no saved folder: the application folder
+    EXPECT_EQ(w.form->CurrentFolder, d.path());  // no saved folder: the application folder
     EXPECT_EQ(w.form->windowTitle(), u"ZAPT"_qs);
     w.form->ZAPT_End();
     EXPECT_TRUE(QFile::exists(d.file(u"ZAopt.inf"_qs)));
@@ -67,11 +67,11 @@ TEST(Startup, SavedStateComesBackAndIsWrittenBackUnchanged) {
     EXPECT_EQ(w.form->lblPlayListCount->text(), QStringLiteral("×3"));
     EXPECT_EQ(w.form->lblPlayTime->text(), QStringLiteral("‐00:00"));
     EXPECT_EQ(w.form->CurrentFolder, d.file(u"music"_qs));
-    EXPECT_TRUE(w.form->lstFolderView->isVisibleTo(w.form.get())); // normal size
+    EXPECT_TRUE(w.form->lstFolderView->isVisibleTo(w.form.get()));  // normal size
     EXPECT_EQ(w.form->HistoryList.Count(), 1);
 
     w.form->ZAPT_End();
-    w.form->ZAPT_End(); // a second way of closing runs nothing again
+    w.form->ZAPT_End();  // a second way of closing runs nothing again
     EXPECT_EQ(d.read(u"ZAlog.m3u"_qs), kPlaylist);
     EXPECT_EQ(d.read(u"ZAhis.m3u"_qs), QByteArray("/music/two.wav\r\n"));
     EXPECT_EQ(d.read(u"ZAopt.inf"_qs), optBefore);
@@ -88,12 +88,12 @@ TEST(Startup, SecondInstanceIsRefused) {
     EXPECT_EQ(second.dialogs->shown[0].text, QStringLiteral("既に起動しています。"));
     EXPECT_EQ(second.dialogs->shown[0].title, u"ZAPT"_qs);
     EXPECT_FALSE(QFile::exists(d.file(u"ZAopt.inf"_qs)));
-    second.form->ZAPT_End(); // a refused window writes nothing
+    second.form->ZAPT_End();  // a refused window writes nothing
     EXPECT_FALSE(QFile::exists(d.file(u"ZAopt.inf"_qs)));
 
     first.form->ZAPT_End();
     Window third = open(d.path());
-    EXPECT_TRUE(third.form->Form_Load()); // the lock went with the first window
+    EXPECT_TRUE(third.form->Form_Load());  // the lock went with the first window
     third.form->ZAPT_End();
 }
 
@@ -108,7 +108,7 @@ TEST(Startup, StartPathChoosesThePlaylist) {
 
     QStringList cases = {d.file(u"album/a.mp3"_qs), d.write(u"SONG.MP3"_qs, "x")};
     for (const char* name : {"s.flac", "s.ogg", "s.oga", "s.Opus", "s.m4a", "s.aac", "s.midi",
-                             "s.wma", "s.wav", "s.mid"}) // every kind the player plays
+                             "s.wma", "s.wav", "s.mid"})  // every kind the player plays
         cases << d.write(u"songs/"_qs + QString::fromLatin1(name), "x");
     for (const QString& path : cases) {
         Window w = open(d.path(), path);
@@ -139,7 +139,7 @@ TEST(Startup, UnusableStartPathKeepsTheSavedPlaylist) {
     {
         clsOption o;
         o.setLastPlayIndex(2);
-        o.setFirstAction(4); // not for a start path: it would try to play a missing song
+        o.setFirstAction(4);  // not for a start path: it would try to play a missing song
         ASSERT_TRUE(o.WriteOption(d.file(u"ZAopt.inf"_qs)));
     }
     struct Case {
@@ -166,7 +166,7 @@ TEST(Startup, UnusableStartPathKeepsTheSavedPlaylist) {
         w.form->ZAPT_End();
         EXPECT_EQ(d.read(u"ZAlog.m3u"_qs), kPlaylist) << c.path.toStdString();
     }
-    EXPECT_FALSE(QFile::exists(missingList)); // reported, not made
+    EXPECT_FALSE(QFile::exists(missingList));  // reported, not made
 }
 
 // A relative start path is taken from the folder the player was started in and kept as an
@@ -220,7 +220,7 @@ public:
         return a;
     }
 };
-} // namespace
+}  // namespace
 
 // A request to end during start-up ends it at the next step: before the window is shown
 // nothing is written; once it is shown, the state is saved as at any end. The program then
@@ -257,9 +257,9 @@ TEST(Startup, EndAskedDuringAStartupBoxEndsStartup) {
         // The end writes the folder it showed (the application folder) where the file held
         // one that does not exist.
         EXPECT_EQ(d.read(u"ZAopt.inf"_qs) != optBefore, c.saved) << c.name;
-        form.ZAPT_End(); // a later close writes nothing more
+        form.ZAPT_End();  // a later close writes nothing more
         Window next = open(d.path());
-        EXPECT_TRUE(next.form->Form_Load()) << c.name; // the lock was let go
+        EXPECT_TRUE(next.form->Form_Load()) << c.name;  // the lock was let go
         next.form->ZAPT_End();
     }
 }
@@ -268,7 +268,8 @@ namespace {
 
 bool catchesSigterm(qint64 pid) {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return false;
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("SigCgt:"))
             return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
@@ -279,7 +280,7 @@ QStringList folderEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-} // namespace
+}  // namespace
 
 // The real player, in a folder of its own (the folder of its executable holds its state), is
 // sent SIGTERM while start-up shows a box. It must end by itself, normally, with the lock let
@@ -287,8 +288,8 @@ QStringList folderEntries(const QString& folder) {
 TEST(StartupProcess, SigtermDuringAStartupBoxEndsThePlayer) {
     struct Case {
         const char* name;
-        bool holdLock;     // a second instance: refused with a box
-        QString startPath; // a missing start file: reported with a box
+        bool holdLock;      // a second instance: refused with a box
+        QString startPath;  // a missing start file: reported with a box
         int16_t firstAction;
         bool writesNothing;
     };
@@ -302,7 +303,7 @@ TEST(StartupProcess, SigtermDuringAStartupBoxEndsThePlayer) {
         const QString exe = d.file(u"zapt"_qs);
         ASSERT_TRUE(QFile::copy(QStringLiteral(ZAPT_EXECUTABLE), exe));
         d.write(u"ZAlog.m3u"_qs, "/gone/1.mp3\r\n");
-        for (const char* name : {"ZAigw.txt", "ZAart.txt", "ZAhis.m3u"}) // start-up makes these
+        for (const char* name : {"ZAigw.txt", "ZAart.txt", "ZAhis.m3u"})  // start-up makes these
             d.write(QString::fromLatin1(name), QByteArray());
         d.mkdir(u"list"_qs);
         d.mkdir(u"color"_qs);

@@ -1,7 +1,6 @@
 #include "core/clsArrayList.h"
 
 #include <gtest/gtest.h>
-
 #include <stdexcept>
 
 namespace {
@@ -11,7 +10,9 @@ clsArrayList make(std::initializer_list<const char*> items) {
         l.Add(QString::fromUtf8(s));
     return l;
 }
-QStringList all(const clsArrayList& l) { return l.items(); }
+QStringList all(const clsArrayList& l) {
+    return l.items();
+}
 }  // namespace
 
 TEST(ArrayList, InsertPositions) {

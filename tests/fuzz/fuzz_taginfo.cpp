@@ -2,13 +2,11 @@
 #include "tags/clsTagInfo.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -42,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     clsTagInfo tag;
     tag.GetTagInfo(QString::fromStdString(g_path));
     // Touch every field so a bad string would be noticed by the sanitizer.
-    volatile qsizetype total = tag.Title.size() + tag.ArtistName.size() + tag.Album.size()
-                               + tag.Track.size() + tag.Year.size();
+    volatile qsizetype total = tag.Title.size() + tag.ArtistName.size() + tag.Album.size() +
+                               tag.Track.size() + tag.Year.size();
     (void)total;
     return 0;
 }

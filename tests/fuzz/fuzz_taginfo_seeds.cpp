@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <cstdio>
 
 using namespace Id3TagBuilder;
@@ -14,11 +13,12 @@ namespace {
 QByteArray Frames(int version, int encoding) {
     const bool v2 = version == 2;
     const QString title = QStringLiteral("夜明けのうた");
-    return Frame(version, v2 ? "TT2" : "TIT2", TextBody(encoding, title, encoding == 1))
-           + Frame(version, v2 ? "TP1" : "TPE1", TextBody(encoding, QStringLiteral("Artist")))
-           + Frame(version, v2 ? "TAL" : "TALB", TextBody(encoding, QStringLiteral("Album")))
-           + Frame(version, v2 ? "TRK" : "TRCK", TextBody(encoding, QStringLiteral("3/12")))
-           + Frame(version, v2 ? "TYE" : (version == 4 ? "TDRC" : "TYER"), TextBody(encoding, QStringLiteral("1999")));
+    return Frame(version, v2 ? "TT2" : "TIT2", TextBody(encoding, title, encoding == 1)) +
+           Frame(version, v2 ? "TP1" : "TPE1", TextBody(encoding, QStringLiteral("Artist"))) +
+           Frame(version, v2 ? "TAL" : "TALB", TextBody(encoding, QStringLiteral("Album"))) +
+           Frame(version, v2 ? "TRK" : "TRCK", TextBody(encoding, QStringLiteral("3/12"))) +
+           Frame(version, v2 ? "TYE" : (version == 4 ? "TDRC" : "TYER"),
+                 TextBody(encoding, QStringLiteral("1999")));
 }
 
 }  // namespace
@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(folder);
     int count = 0;
     const auto write = [&](const QByteArray& bytes) {
-        QFile file(QDir(folder).filePath(QStringLiteral("seed%1").arg(++count, 3, 10, QLatin1Char('0'))));
+        QFile file(
+            QDir(folder).filePath(QStringLiteral("seed%1").arg(++count, 3, 10, QLatin1Char('0'))));
         if (file.open(QIODevice::WriteOnly))
             file.write(bytes);
     };
@@ -44,8 +45,11 @@ int main(int argc, char** argv) {
     }
     write(Tag(3, BigEndian(6, 4) + QByteArray(6, '\0') + Frames(3, 0), 0x40));
     write(Tag(4, Synchsafe(6) + QByteArray("\x01\x00", 2) + Frames(4, 3), 0x40));
-    write(Tag(4, Frame(4, "TIT2", QByteArray(1, '\x07') + Synchsafe(5) + TextBody(3, QStringLiteral("abcd")), 0x0043)));
-    write(Tag(3, Frame(3, "TIT2", QByteArray(1, '\x07') + TextBody(0, QStringLiteral("abcd")), 0x00E0)));
+    write(Tag(4, Frame(4, "TIT2",
+                       QByteArray(1, '\x07') + Synchsafe(5) + TextBody(3, QStringLiteral("abcd")),
+                       0x0043)));
+    write(Tag(
+        3, Frame(3, "TIT2", QByteArray(1, '\x07') + TextBody(0, QStringLiteral("abcd")), 0x00E0)));
     write(AudioBytes(200) + V1Tag("Title", "Artist", "Album", "2001", 7, "comment"));
     write(AudioBytes(60) + V1Tag("Title", "Artist", "Album", "2001"));
     std::printf("%d seeds written to %s\n", count, argv[1]);

@@ -1,13 +1,10 @@
 #include "library/FileCollector.h"
-
 #include "support/TempDir.h"
 
 #include <QFile>
 #include <QHash>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -30,7 +27,8 @@ clsArrayList listOf(const QStringList& items) {
 TEST(FileCollector, ExtensionsFollowTheTypeBitsInOrder) {
     EXPECT_TRUE(FileCollector::Extensions(0).isEmpty());
     EXPECT_EQ(FileCollector::Extensions(3), QStringList({u".mp3"_s, u".wma"_s}));
-    EXPECT_EQ(FileCollector::Extensions(15), QStringList({u".mp3"_s, u".wma"_s, u".wav"_s, u".mid"_s}));
+    EXPECT_EQ(FileCollector::Extensions(15),
+              QStringList({u".mp3"_s, u".wma"_s, u".wav"_s, u".mid"_s}));
     EXPECT_EQ(FileCollector::Extensions(12), QStringList({u".wav"_s, u".mid"_s}));
 }
 
@@ -61,7 +59,8 @@ TEST(FileCollector, CollectsTheChosenTypesByTheLastFourCharacters) {
 TEST(FileCollector, UnreadableFoldersAndLinkLoops) {
     TempDir dir;
     clsArrayList l;
-    EXPECT_EQ(FileCollector::Collect(l, dir.file(u"missing"_s), 15, true), u"指定されたパスにアクセスできません。"_s);
+    EXPECT_EQ(FileCollector::Collect(l, dir.file(u"missing"_s), 15, true),
+              u"指定されたパスにアクセスできません。"_s);
     EXPECT_EQ(l.Count(), 0);
 
     // A link back to the top must not walk forever nor list files twice.
@@ -81,7 +80,8 @@ TEST(FileCollector, UnreadableSubFolderIsSkippedQuietly) {
     QFile::setPermissions(dir.file(u"locked"_s), QFileDevice::Permissions());
     clsArrayList l;
     const QString result = FileCollector::Collect(l, dir.path(), 1, true);
-    QFile::setPermissions(dir.file(u"locked"_s), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.file(u"locked"_s),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(result, QString());
     EXPECT_EQ(l.items(), QStringList{x});
 }
@@ -102,12 +102,15 @@ TEST(FileCollector, TidyNewEntriesSortsOnlyNewFilesOfAFolderWithoutSubFolders) {
     TempDir dir;
     dir.mkdir(u"flat"_s);
     dir.mkdir(u"deep/sub"_s);
-    const QHash<QString, QString> tracks{{u"/n/b.mp3"_s, u"2"_s}, {u"/n/a.mp3"_s, u"1"_s}, {u"/o/z.mp3"_s, u"9"_s},
+    const QHash<QString, QString> tracks{{u"/n/b.mp3"_s, u"2"_s},
+                                         {u"/n/a.mp3"_s, u"1"_s},
+                                         {u"/o/z.mp3"_s, u"9"_s},
                                          {u"/o/y.mp3"_s, u"3"_s}};
     auto lookup = [&](const QString& p) { return tracks.value(p); };
     clsArrayList words = listOf({u"demo"_s});
 
-    const QStringList before{u"/o/z.mp3"_s, u"/o/y.mp3"_s, u"/n/b.mp3"_s, u"/n/demo.mp3"_s, u"/n/a.mp3"_s};
+    const QStringList before{u"/o/z.mp3"_s, u"/o/y.mp3"_s, u"/n/b.mp3"_s, u"/n/demo.mp3"_s,
+                             u"/n/a.mp3"_s};
     clsArrayList l = listOf(before);
     FileCollector::TidyNewEntries(l, 2, dir.file(u"flat"_s), &words, lookup);
     EXPECT_EQ(l.items(), QStringList({u"/o/z.mp3"_s, u"/o/y.mp3"_s, u"/n/a.mp3"_s, u"/n/b.mp3"_s}));
@@ -142,5 +145,6 @@ TEST(FileCollector, RootQuestion) {
     EXPECT_TRUE(FileCollector::NeedsRootQuestion(u"/"_s, true));
     EXPECT_FALSE(FileCollector::NeedsRootQuestion(u"/"_s, false));
     EXPECT_FALSE(FileCollector::NeedsRootQuestion(u"/home"_s, true));
-    EXPECT_EQ(FileCollector::RootQuestionText(u"/"_s), u"/の検索は時間がかかる可能性があります。続けますか？"_s);
+    EXPECT_EQ(FileCollector::RootQuestionText(u"/"_s),
+              u"/の検索は時間がかかる可能性があります。続けますか？"_s);
 }

@@ -1,10 +1,8 @@
 #include "core/modZAUtil.h"
 #include "library/FavoriteListStore.h"
-
 #include "support/TempDir.h"
 
 #include <QStringEncoder>
-
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -27,7 +25,8 @@ TEST(M3uFiles, ShiftJisInUtf8CrLfOut) {
 
     FavoriteListStore store(app.path());
     ASSERT_TRUE(modZAUtil::WriteListToFile(store.PathForName(u"new"_s), l, nullptr));
-    EXPECT_EQ(app.read(u"list/new.m3u"_s), QByteArray("#EXTM3U\r\n") + song.toUtf8() + "\r\n/second.mp3\r\n");
+    EXPECT_EQ(app.read(u"list/new.m3u"_s),
+              QByteArray("#EXTM3U\r\n") + song.toUtf8() + "\r\n/second.mp3\r\n");
 
     clsArrayList again;
     ASSERT_TRUE(modZAUtil::ReadLinesToList(store.PathForName(u"new"_s), again));

@@ -1,16 +1,13 @@
 #include "library/PlaylistOps.h"
 #include "library/PlaylistShuffler.h"
-
 #include "support/TempDir.h"
 
 #include <QCollator>
 #include <QFile>
 #include <QHash>
 #include <QLocale>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -80,7 +77,7 @@ TEST(TrackKey, ReadsTheNumberLeniently) {
     EXPECT_EQ(PlaylistOps::TrackKey(u"10"_s), 10);
     EXPECT_EQ(PlaylistOps::TrackKey(u"3/12"_s), 3);
     EXPECT_EQ(PlaylistOps::TrackKey(u"  7/10"_s), 7);
-    EXPECT_EQ(PlaylistOps::TrackKey(u"2.5/10"_s), 2);   // halves to even
+    EXPECT_EQ(PlaylistOps::TrackKey(u"2.5/10"_s), 2);  // halves to even
     EXPECT_EQ(PlaylistOps::TrackKey(u"3.5/10"_s), 4);
     EXPECT_EQ(PlaylistOps::TrackKey(u"/5"_s), 0);
     EXPECT_EQ(PlaylistOps::TrackKey(u"A1"_s), 0);
@@ -96,11 +93,15 @@ TEST(SortByTrack, NumericStableAndOnlyFromTheFirstIndex) {
                                          {u"/m/x1.mp3"_s, u"5"_s},   {u"/m/x2.mp3"_s, u"5/9"_s},
                                          {u"/m/x3.mp3"_s, u"05"_s}};
     int reads = 0;
-    auto lookup = [&](const QString& p) { ++reads; return tracks.value(p); };
+    auto lookup = [&](const QString& p) {
+        ++reads;
+        return tracks.value(p);
+    };
 
     clsArrayList l = listOf({u"/m/ten.mp3"_s, u"/m/two.mp3"_s, u"/m/none.mp3"_s, u"/m/one.mp3"_s});
     PlaylistOps::SortByTrack(l, 0, lookup);
-    EXPECT_EQ(l.items(), QStringList({u"/m/none.mp3"_s, u"/m/one.mp3"_s, u"/m/two.mp3"_s, u"/m/ten.mp3"_s}));
+    EXPECT_EQ(l.items(),
+              QStringList({u"/m/none.mp3"_s, u"/m/one.mp3"_s, u"/m/two.mp3"_s, u"/m/ten.mp3"_s}));
 
     // Equal keys keep their order; entries before the first index stay put and are not read.
     l = listOf({u"/m/ten.mp3"_s, u"/m/two.mp3"_s, u"/m/x1.mp3"_s, u"/m/ten.mp3"_s, u"/m/x2.mp3"_s,
@@ -108,8 +109,9 @@ TEST(SortByTrack, NumericStableAndOnlyFromTheFirstIndex) {
     reads = 0;
     PlaylistOps::SortByTrack(l, 2, lookup);
     EXPECT_EQ(reads, 5);
-    EXPECT_EQ(l.items(), QStringList({u"/m/ten.mp3"_s, u"/m/two.mp3"_s, u"/m/one.mp3"_s, u"/m/x1.mp3"_s,
-                                      u"/m/x2.mp3"_s, u"/m/x3.mp3"_s, u"/m/ten.mp3"_s}));
+    EXPECT_EQ(l.items(),
+              QStringList({u"/m/ten.mp3"_s, u"/m/two.mp3"_s, u"/m/one.mp3"_s, u"/m/x1.mp3"_s,
+                           u"/m/x2.mp3"_s, u"/m/x3.mp3"_s, u"/m/ten.mp3"_s}));
 
     // A first index at or past the end changes nothing and reads nothing.
     reads = 0;
@@ -118,8 +120,10 @@ TEST(SortByTrack, NumericStableAndOnlyFromTheFirstIndex) {
 }
 
 TEST(SortByFileName, IgnoresCaseAndFoldersInTheCLocaleAndARealOne) {
-    const QStringList input{u"/m/B.mp3"_s, u"/z/a.mp3"_s, u"/a/b.mp3"_s, u"/x/A.mp3"_s, u"/a/c.mp3"_s};
-    const QStringList expected{u"/z/a.mp3"_s, u"/x/A.mp3"_s, u"/m/B.mp3"_s, u"/a/b.mp3"_s, u"/a/c.mp3"_s};
+    const QStringList input{u"/m/B.mp3"_s, u"/z/a.mp3"_s, u"/a/b.mp3"_s, u"/x/A.mp3"_s,
+                            u"/a/c.mp3"_s};
+    const QStringList expected{u"/z/a.mp3"_s, u"/x/A.mp3"_s, u"/m/B.mp3"_s, u"/a/b.mp3"_s,
+                               u"/a/c.mp3"_s};
     for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
                                   QLocale(QLocale::Japanese, QLocale::Japan)}) {
         SCOPED_TRACE(locale.name().toStdString());

@@ -16,7 +16,8 @@ inline std::vector<float> readAll(PcmSource& source, long maxFrames = 30 * 48000
     long total = 0;
     while (total < maxFrames) {
         const long got = source.read(buffer.data(), 4096);
-        if (got <= 0) break;
+        if (got <= 0)
+            break;
         out.insert(out.end(), buffer.begin(), buffer.begin() + got * channels);
         total += got;
     }
@@ -28,7 +29,8 @@ inline std::vector<float> readFrames(PcmSource& source, long frames) {
     long done = 0;
     while (done < frames) {
         const long got = source.read(out.data() + done * source.format().channels, frames - done);
-        if (got <= 0) break;
+        if (got <= 0)
+            break;
         done += got;
     }
     out.resize(static_cast<size_t>(done) * source.format().channels);
@@ -47,12 +49,14 @@ inline double pitchHz(const std::vector<float>& pcm, int channels, int rate, lon
     long lastCross = -1;
     for (long i = first + 1; i < first + count; ++i) {
         if (pcm[(i - 1) * channels] < 0 && pcm[i * channels] >= 0) {
-            if (firstCross < 0) firstCross = i;
+            if (firstCross < 0)
+                firstCross = i;
             lastCross = i;
             ++crossings;
         }
     }
-    if (crossings < 2) return 0;
+    if (crossings < 2)
+        return 0;
     return (crossings - 1) * double(rate) / double(lastCross - firstCross);
 }
 
@@ -81,4 +85,4 @@ inline double power(const std::vector<float>& pcm, int channels, int rate, long 
     return (s1 * s1 + s2 * s2 - k * s1 * s2) / double(count * count);
 }
 
-} // namespace PcmAnalysis
+}  // namespace PcmAnalysis

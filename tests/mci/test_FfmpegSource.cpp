@@ -166,4 +166,4 @@ TEST(FfmpegSource, NamesWithColonsAndNonAsciiOpen) {
     EXPECT_TRUE(FfmpegSource::open(path));
 }
 
-} // namespace
+}  // namespace

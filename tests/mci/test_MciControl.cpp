@@ -53,7 +53,8 @@ TEST_F(MciControlTest, AFilePlayedToItsEndReportsDoneOnceOnTheUiThread) {
 }
 
 TEST_F(MciControlTest, MidiPlaysAsSequencerAndWhenTheFileDecides) {
-    if (MidiSource::soundFontPath().isEmpty()) GTEST_SKIP() << "no sound font installed";
+    if (MidiSource::soundFontPath().isEmpty())
+        GTEST_SKIP() << "no sound font installed";
     MciMedia::Midi midi;
     midi.notes = {69, 72};
     midi.tempo = 400000;
@@ -80,7 +81,7 @@ TEST_F(MciControlTest, NoDoneAfterStopCloseOrANewOpen) {
     settle(1500);
     EXPECT_TRUE(codes.empty()) << "after stop";
 
-    command(QStringLiteral("play")); // resumes where it stopped
+    command(QStringLiteral("play"));  // resumes where it stopped
     settle(200);
     command(QStringLiteral("close"));
     settle(1500);
@@ -175,9 +176,12 @@ TEST_F(MciControlTest, QuickCommandSequencesLeaveNoStaleDone) {
         command(QStringLiteral("close"));
         command(QStringLiteral("open"));
         command(QStringLiteral("play"));
-        if (round % 3 == 0) command(QStringLiteral("pause"));
-        if (round % 4 == 1) mmc.seekSeconds(1);
-        if (round % 5 == 2) command(QStringLiteral("play"));
+        if (round % 3 == 0)
+            command(QStringLiteral("pause"));
+        if (round % 4 == 1)
+            mmc.seekSeconds(1);
+        if (round % 5 == 2)
+            command(QStringLiteral("play"));
         QCoreApplication::processEvents();
     }
     command(QStringLiteral("stop"));
@@ -193,4 +197,4 @@ TEST_F(MciControlTest, QuickCommandSequencesLeaveNoStaleDone) {
     EXPECT_EQ(codes, std::vector<int>{1});
 }
 
-} // namespace
+}  // namespace

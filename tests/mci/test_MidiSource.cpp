@@ -15,7 +15,8 @@ constexpr int kRate = MidiSource::kSampleRate;
 class MidiSourceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (MidiSource::soundFontPath().isEmpty()) GTEST_SKIP() << "no sound font installed";
+        if (MidiSource::soundFontPath().isEmpty())
+            GTEST_SKIP() << "no sound font installed";
     }
     QString write(const MciMedia::Midi& midi, const QString& name = QStringLiteral("song.mid")) {
         return dir.write(name, MciMedia::midiFile(midi));
@@ -27,7 +28,7 @@ MciMedia::Midi tempoChange() {
     MciMedia::Midi midi;
     midi.notes = {69, 81, 69, 81};
     midi.tempoChangeBeat = 2;
-    midi.secondTempo = 1000000; // two beats at 120, then two at 60: 3 s
+    midi.secondTempo = 1000000;  // two beats at 120, then two at 60: 3 s
     return midi;
 }
 
@@ -73,7 +74,7 @@ TEST(MidiTimeline, ADamagedTrackCountsUpToTheDamage) {
     EXPECT_GT(timeline.lastTick(), 0);
     EXPECT_LT(timeline.lastTick(), 4 * 480);
     QByteArray huge = good;
-    huge[18] = char(0x7F); // track length far beyond the file
+    huge[18] = char(0x7F);  // track length far beyond the file
     ASSERT_TRUE(timeline.parse(huge));
     EXPECT_EQ(timeline.lastTick(), 4 * 480);
 }
@@ -123,7 +124,7 @@ TEST_F(MidiSourceTest, SeekLandsOnTheNoteAtThatTime) {
     EXPECT_GT(power(pcm, 2, kRate, kRate / 20, kRate / 4, 880),
               10 * power(pcm, 2, kRate, kRate / 20, kRate / 4, 440));
 
-    ASSERT_TRUE(source->seek(kRate / 2)); // second beat, A5 again
+    ASSERT_TRUE(source->seek(kRate / 2));  // second beat, A5 again
     const std::vector<float> second = readFrames(*source, kRate / 4);
     EXPECT_GT(power(second, 2, kRate, kRate / 20, kRate / 8, 880),
               10 * power(second, 2, kRate, kRate / 20, kRate / 8, 440));
@@ -152,4 +153,4 @@ TEST_F(MidiSourceTest, BadFilesFailToOpen) {
     EXPECT_FALSE(MidiSource::open(write({}), dir.file(QStringLiteral("no-such-font.sf2"))));
 }
 
-} // namespace
+}  // namespace

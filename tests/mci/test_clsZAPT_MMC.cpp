@@ -21,7 +21,8 @@ struct Engine : clsZAPT_MMC {
 std::atomic<int> libraryEnds{0};
 
 void countEnd(int32_t status, intptr_t) {
-    if (status == 4) libraryEnds.fetch_add(1);
+    if (status == 4)
+        libraryEnds.fetch_add(1);
 }
 
 class EngineTest : public ::testing::Test {
@@ -159,14 +160,14 @@ TEST_F(EngineTest, AControlFileThatCannotPlayFailsItsPlay) {
     const QByteArray subtitles("1\n00:00:00,000 --> 00:00:02,000\nhello\n\n"
                                "2\n00:00:03,000 --> 00:00:04,000\nworld\n\n");
     const std::pair<QString, QByteArray> files[] = {
-        {QStringLiteral("cut.wma"), head}, // only the start of the header
+        {QStringLiteral("cut.wma"), head},  // only the start of the header
         {QStringLiteral("noise.wma"), noise},
         {QStringLiteral("words.ogg"), text},
         {QStringLiteral("words.flac"), text},
         {QStringLiteral("noise.m4a"), noise},
-        {QStringLiteral("subtitles.m4a"), subtitles}, // a stream, but none of sound
-        {QStringLiteral("words.mid"), text},          // Sequencer
-        {QStringLiteral("words.MID"), text},          // the file decides
+        {QStringLiteral("subtitles.m4a"), subtitles},  // a stream, but none of sound
+        {QStringLiteral("words.mid"), text},           // Sequencer
+        {QStringLiteral("words.MID"), text},           // the file decides
         {QStringLiteral("Track01.cda"), QByteArray("RIFF")},
     };
     for (const auto& [name, bytes] : files) {
@@ -291,9 +292,12 @@ TEST_F(EngineTest, QuickSequencesOnBothRoutesLeaveNoStaleEnd) {
         player.stop_();
         player.open_(paths[round % 3]);
         player.play();
-        if (round % 2) player.pause();
-        if (round % 4 == 1) player.seek_(1);
-        if (round % 2) player.restart();
+        if (round % 2)
+            player.pause();
+        if (round % 4 == 1)
+            player.seek_(1);
+        if (round % 2)
+            player.restart();
         QCoreApplication::processEvents();
     }
     player.stop_();
@@ -302,4 +306,4 @@ TEST_F(EngineTest, QuickSequencesOnBothRoutesLeaveNoStaleEnd) {
     EXPECT_EQ(libraryEnds.load(), 0);
 }
 
-} // namespace
+}  // namespace

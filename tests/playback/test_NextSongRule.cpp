@@ -1,7 +1,6 @@
 #include "playback/NextSongRule.h"
 
 #include <gtest/gtest.h>
-
 #include <set>
 #include <vector>
 
@@ -23,8 +22,8 @@ struct PlayedRun {
     int32_t selectionAtStop = -2;
 };
 
-PlayedRun playThrough(NextSongRule& rule, const clsArrayList& list, int32_t startRow, int16_t playNumber,
-                int16_t repeatMode, int songs) {
+PlayedRun playThrough(NextSongRule& rule, const clsArrayList& list, int32_t startRow,
+                      int16_t playNumber, int16_t repeatMode, int songs) {
     PlayedRun run;
     int32_t selection = startRow;
     run.played.push_back(selection);
@@ -55,7 +54,8 @@ using Rows = std::vector<int32_t>;
 TEST(NextSongRuleModes, OneSongRepeatOnPlaysTheSameRowForEver) {
     NextSongRule rule(1);
     const auto list = playlist(4);
-    const PlayedRun run = playThrough(rule, list, 2, NextSongRule::kOneSong, NextSongRule::kRepeatOn, 6);
+    const PlayedRun run =
+        playThrough(rule, list, 2, NextSongRule::kOneSong, NextSongRule::kRepeatOn, 6);
     EXPECT_FALSE(run.stopped);
     EXPECT_EQ(run.played, (Rows{2, 2, 2, 2, 2, 2}));
 }
@@ -74,7 +74,8 @@ TEST(NextSongRuleModes, OneSongWithoutRepeatOrRandomStopsAfterIt) {
 TEST(NextSongRuleModes, AllSongsRepeatOnWrapsToRowZero) {
     NextSongRule rule(1);
     const auto list = playlist(3);
-    const PlayedRun run = playThrough(rule, list, 1, NextSongRule::kAllSongs, NextSongRule::kRepeatOn, 6);
+    const PlayedRun run =
+        playThrough(rule, list, 1, NextSongRule::kAllSongs, NextSongRule::kRepeatOn, 6);
     EXPECT_FALSE(run.stopped);
     EXPECT_EQ(run.played, (Rows{1, 2, 0, 1, 2, 0}));
 }
@@ -82,7 +83,8 @@ TEST(NextSongRuleModes, AllSongsRepeatOnWrapsToRowZero) {
 TEST(NextSongRuleModes, AllSongsNoRepeatStopsAfterLastRowWithSelectionOnRowZero) {
     NextSongRule rule(1);
     const auto list = playlist(3);
-    const PlayedRun run = playThrough(rule, list, 0, NextSongRule::kAllSongs, NextSongRule::kRepeatOff, 10);
+    const PlayedRun run =
+        playThrough(rule, list, 0, NextSongRule::kAllSongs, NextSongRule::kRepeatOff, 10);
     EXPECT_TRUE(run.stopped);
     EXPECT_EQ(run.played, (Rows{0, 1, 2}));
     EXPECT_EQ(run.selectionAtStop, 0);
@@ -91,7 +93,8 @@ TEST(NextSongRuleModes, AllSongsNoRepeatStopsAfterLastRowWithSelectionOnRowZero)
 TEST(NextSongRuleModes, AllSongsRandomDrawsRowsAcrossThePlaylist) {
     NextSongRule rule(42);
     const auto list = playlist(5);
-    const PlayedRun run = playThrough(rule, list, 0, NextSongRule::kAllSongs, NextSongRule::kRandom, 200);
+    const PlayedRun run =
+        playThrough(rule, list, 0, NextSongRule::kAllSongs, NextSongRule::kRandom, 200);
     EXPECT_FALSE(run.stopped);
     const std::set<int32_t> seen(run.played.begin(), run.played.end());
     EXPECT_EQ(seen, (std::set<int32_t>{0, 1, 2, 3, 4}));
@@ -100,7 +103,8 @@ TEST(NextSongRuleModes, AllSongsRandomDrawsRowsAcrossThePlaylist) {
 TEST(NextSongRuleModes, RandomWithOneEntryPlaysItAgain) {
     NextSongRule rule;
     const auto list = playlist(1);
-    const PlayedRun run = playThrough(rule, list, 0, NextSongRule::kAllSongs, NextSongRule::kRandom, 5);
+    const PlayedRun run =
+        playThrough(rule, list, 0, NextSongRule::kAllSongs, NextSongRule::kRandom, 5);
     EXPECT_FALSE(run.stopped);
     EXPECT_EQ(run.played, (Rows{0, 0, 0, 0, 0}));
 }
@@ -123,8 +127,8 @@ TEST(NextSongRuleDecision, RowChosenWhileTheLastSongPlayedIsNext) {
     NextSongRule rule(1);
     const auto list = playlist(6);
     // Repeat off, the last row played, the user moved the selection to row 3.
-    const auto d = rule.Decide(endedAt(list, 3, list.Value(5), NextSongRule::kAllSongs,
-                                       NextSongRule::kRepeatOff));
+    const auto d = rule.Decide(
+        endedAt(list, 3, list.Value(5), NextSongRule::kAllSongs, NextSongRule::kRepeatOff));
     EXPECT_FALSE(d.stop);
     EXPECT_FALSE(d.advanced);
     EXPECT_EQ(d.playRow, 3);
@@ -134,14 +138,14 @@ TEST(NextSongRuleDecision, PathsCompareIgnoringCase) {
     NextSongRule rule(1);
     const auto list = playlist(3);
     const QString shouted = list.Value(2).toUpper();
-    const auto d = rule.Decide(
-        endedAt(list, 2, shouted, NextSongRule::kAllSongs, NextSongRule::kRepeatOff));
+    const auto d =
+        rule.Decide(endedAt(list, 2, shouted, NextSongRule::kAllSongs, NextSongRule::kRepeatOff));
     EXPECT_TRUE(d.stop);
     EXPECT_TRUE(d.advanced);
     EXPECT_EQ(d.selectedRow, 0);
 
-    const auto onOne = rule.Decide(
-        endedAt(list, 1, list.Value(1).toLower(), NextSongRule::kAllSongs, NextSongRule::kRepeatOn));
+    const auto onOne = rule.Decide(endedAt(list, 1, list.Value(1).toLower(),
+                                           NextSongRule::kAllSongs, NextSongRule::kRepeatOn));
     EXPECT_TRUE(onOne.advanced);
     EXPECT_EQ(onOne.playRow, 2);
 }

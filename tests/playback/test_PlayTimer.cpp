@@ -79,12 +79,12 @@ constexpr int32_t kStopped = 0, kPlaying = 1, kPaused = 2;
 
 TEST(PlayTimerCheck, LabelIsTwentyFourHourClock) {
     PlayTimer timer;
-    EXPECT_EQ(timer.Check(QTime(21, 5, 40), boxes("--", "--", "--", "--"), kOn, 0, 0, kStopped)
-                  .timeLabel,
-              QStringLiteral("21:05"));
-    EXPECT_EQ(timer.Check(QTime(0, 0), boxes("--", "--", "--", "--"), kOn, 0, 0, kStopped)
-                  .timeLabel,
-              QStringLiteral("00:00"));
+    EXPECT_EQ(
+        timer.Check(QTime(21, 5, 40), boxes("--", "--", "--", "--"), kOn, 0, 0, kStopped).timeLabel,
+        QStringLiteral("21:05"));
+    EXPECT_EQ(
+        timer.Check(QTime(0, 0), boxes("--", "--", "--", "--"), kOn, 0, 0, kStopped).timeLabel,
+        QStringLiteral("00:00"));
 }
 
 TEST(PlayTimerCheck, StartPlaysOnceInItsMinuteAndAgainTheNextDay) {
@@ -164,8 +164,8 @@ TEST(PlayTimerCheck, FunctionOffOnlyRefreshesTheLabel) {
     const auto set = boxes("09", "15", "09", "15");
     const auto actions = timer.Check(QTime(9, 15), set, 0, 1, 0, kPlaying);
     EXPECT_EQ(actions.timeLabel, QStringLiteral("09:15"));
-    EXPECT_FALSE(actions.startPlay || actions.shuffleFirst || actions.stopNow
-                 || actions.stopAfterSong);
+    EXPECT_FALSE(actions.startPlay || actions.shuffleFirst || actions.stopNow ||
+                 actions.stopAfterSong);
     EXPECT_FALSE(timer.StartDone());
     // Switched on later in the same minute, the start still happens.
     EXPECT_TRUE(timer.Check(QTime(9, 15, 30), set, kOn, 0, 0, kStopped).startPlay);

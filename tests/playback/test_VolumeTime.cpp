@@ -2,9 +2,7 @@
 #include "playback/VolumeStep.h"
 
 #include <QStringList>
-
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {
@@ -28,26 +26,26 @@ TEST_P(VolumeStepTest, Applies) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, VolumeStepTest,
-    ::testing::Values(StepCase{{42, 42}, 5, {45, 45}},     // 47 / 5 = 9.4 → 9
-                      StepCase{{40, 0}, 5, {45, 0}},       // full left balance stays
+    ::testing::Values(StepCase{{42, 42}, 5, {45, 45}},  // 47 / 5 = 9.4 → 9
+                      StepCase{{40, 0}, 5, {45, 0}},    // full left balance stays
                       StepCase{{0, 40}, 5, {0, 45}},
-                      StepCase{{40, 0}, -5, {35, -5}},     // going down moves both
-                      StepCase{{0, 0}, 5, {5, 5}},         // both silent: both rise
-                      StepCase{{100, 100}, 5, {105, 105}}, // no upper bound here
+                      StepCase{{40, 0}, -5, {35, -5}},      // going down moves both
+                      StepCase{{0, 0}, 5, {5, 5}},          // both silent: both rise
+                      StepCase{{100, 100}, 5, {105, 105}},  // no upper bound here
                       StepCase{{0, 0}, -5, {-5, -5}},
-                      StepCase{{43, 43}, 5, {50, 50}},     // 48 / 5 = 9.6 → 10
-                      StepCase{{2, 12}, 5, {5, 15}},       // 7 / 5 = 1.4, 17 / 5 = 3.4
-                      StepCase{{2, 7}, 5, {5, 10}},        // 7 → 1.4 → 5; 12 → 2.4 → 10
+                      StepCase{{43, 43}, 5, {50, 50}},  // 48 / 5 = 9.6 → 10
+                      StepCase{{2, 12}, 5, {5, 15}},    // 7 / 5 = 1.4, 17 / 5 = 3.4
+                      StepCase{{2, 7}, 5, {5, 10}},     // 7 → 1.4 → 5; 12 → 2.4 → 10
                       StepCase{{30, 30}, 0, {30, 30}}));
 
 TEST(VolumeStepSnap, HalvesGoToEven) {
-    EXPECT_EQ(VolumeStep::SnapToStep(25, 10), 20);   // 2.5 → 2
-    EXPECT_EQ(VolumeStep::SnapToStep(35, 10), 40);   // 3.5 → 4
+    EXPECT_EQ(VolumeStep::SnapToStep(25, 10), 20);  // 2.5 → 2
+    EXPECT_EQ(VolumeStep::SnapToStep(35, 10), 40);  // 3.5 → 4
     EXPECT_EQ(VolumeStep::SnapToStep(-25, 10), -20);
     EXPECT_EQ(VolumeStep::SnapToStep(-35, 10), -40);
-    EXPECT_EQ(VolumeStep::SnapToStep(5, -2), 4);     // 5 / -2 = -2.5 → -2
-    EXPECT_EQ(VolumeStep::SnapToStep(7, -2), 8);     // -3.5 → -4
-    EXPECT_EQ(VolumeStep::SnapToStep(-7, 5), -5);    // -1.4 → -1
+    EXPECT_EQ(VolumeStep::SnapToStep(5, -2), 4);   // 5 / -2 = -2.5 → -2
+    EXPECT_EQ(VolumeStep::SnapToStep(7, -2), 8);   // -3.5 → -4
+    EXPECT_EQ(VolumeStep::SnapToStep(-7, 5), -5);  // -1.4 → -1
 }
 
 class RecordingVolumes : public VolumeControl {
@@ -104,7 +102,7 @@ TEST(TimeDisplayBar, FilledWidthFollowsThePosition) {
     EXPECT_EQ(TimeDisplay::FilledWidth(0, 10, 300), 0);
     EXPECT_EQ(TimeDisplay::FilledWidth(200, 0, 300), 0);
     EXPECT_EQ(TimeDisplay::FilledWidth(200, 100, 300), 150);
-    EXPECT_EQ(TimeDisplay::FilledWidth(240, 60, 301), 75);     // 75.25
+    EXPECT_EQ(TimeDisplay::FilledWidth(240, 60, 301), 75);  // 75.25
     EXPECT_EQ(TimeDisplay::FilledWidth(200, 200, 300), 300);
     EXPECT_EQ(TimeDisplay::FilledWidth(3, 1, 100), 33);
 }
@@ -115,7 +113,7 @@ TEST(TimeDisplaySeek, TargetRoundsHalvesToEven) {
     EXPECT_EQ(TimeDisplay::SeekTarget(true, 1, 30, 100, 5), 2);
     EXPECT_EQ(TimeDisplay::SeekTarget(true, 1, 50, 100, 5), 2);
     EXPECT_EQ(TimeDisplay::SeekTarget(true, 1, 70, 100, 5), 4);
-    EXPECT_EQ(TimeDisplay::SeekTarget(true, 1, 71, 100, 5), 4);   // 3.55
+    EXPECT_EQ(TimeDisplay::SeekTarget(true, 1, 71, 100, 5), 4);  // 3.55
     EXPECT_EQ(TimeDisplay::SeekTarget(true, 1, 150, 300, 240), 120);
     EXPECT_EQ(TimeDisplay::SeekTarget(true, 1, 0, 300, 240), 0);
 }

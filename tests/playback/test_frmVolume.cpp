@@ -1,15 +1,13 @@
-#include "playback/frmVolume.h"
 #include "playback/decoder/vbmp3.h"
+#include "playback/frmVolume.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSlider>
-#include <QApplication>
-
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {
@@ -69,8 +67,8 @@ TEST(frmVolume, UntickedBoxMovesOneChannelLeftFirst) {
     dialog.sliDeviceRight->setValue(20);
     dialog.sliDeviceLeft->setValue(70);
     EXPECT_EQ(dialog.sliSoftLeft->value(), 60);
-    EXPECT_EQ(volumes.calls, (std::vector<Call>{
-                                 {true, {60, 10}}, {false, {80, 20}}, {false, {70, 20}}}));
+    EXPECT_EQ(volumes.calls,
+              (std::vector<Call>{{true, {60, 10}}, {false, {80, 20}}, {false, {70, 20}}}));
 }
 
 TEST(frmVolume, OkKeepsTheNewVolumes) {
@@ -135,7 +133,8 @@ TEST(frmVolume, SoundSettingsButtonStartsTheFirstInstalledMixer) {
         [&](const QString& program) {
             looked << program;
             return program == QStringLiteral("gnome-control-center")
-                ? QStringLiteral("/usr/bin/gnome-control-center") : QString();
+                       ? QStringLiteral("/usr/bin/gnome-control-center")
+                       : QString();
         },
         [&](const QString& program, const QStringList& args) {
             started = program;
@@ -143,8 +142,8 @@ TEST(frmVolume, SoundSettingsButtonStartsTheFirstInstalledMixer) {
             return true;
         }));
     dialog.cmdSoundBoard->click();
-    EXPECT_EQ(looked, (QStringList{QStringLiteral("pavucontrol"),
-                                   QStringLiteral("gnome-control-center")}));
+    EXPECT_EQ(looked,
+              (QStringList{QStringLiteral("pavucontrol"), QStringLiteral("gnome-control-center")}));
     EXPECT_EQ(started, QStringLiteral("/usr/bin/gnome-control-center"));
     EXPECT_EQ(startedArgs, QStringList{QStringLiteral("sound")});
     EXPECT_TRUE(dialog.isVisible());

@@ -3,7 +3,6 @@
 #include "core/UserDialogs.h"
 
 #include <QStringList>
-
 #include <deque>
 
 // Answers every box from queued answers (Ok / the default when none is queued) and records
@@ -17,9 +16,9 @@ public:
     };
 
     std::deque<Answer> answers;
-    std::deque<QString> inputs;        // answers to input boxes; cancelled when empty
-    std::deque<QString> folders;       // answers to the folder chooser; "" when empty
-    std::deque<int32_t> colors;        // answers to the colour chooser; -1 when empty
+    std::deque<QString> inputs;   // answers to input boxes; cancelled when empty
+    std::deque<QString> folders;  // answers to the folder chooser; "" when empty
+    std::deque<int32_t> colors;   // answers to the colour chooser; -1 when empty
     std::vector<Shown> shown;
     std::vector<QPoint> placed;
 

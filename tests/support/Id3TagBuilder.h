@@ -29,8 +29,9 @@ inline QByteArray Unsynchronise(const QByteArray& data) {
     QByteArray out;
     for (qsizetype i = 0; i < data.size(); ++i) {
         out.append(data[i]);
-        if (static_cast<unsigned char>(data[i]) == 0xFF
-            && (i + 1 == data.size() || data[i + 1] == 0 || static_cast<unsigned char>(data[i + 1]) >= 0xE0))
+        if (static_cast<unsigned char>(data[i]) == 0xFF &&
+            (i + 1 == data.size() || data[i + 1] == 0 ||
+             static_cast<unsigned char>(data[i + 1]) >= 0xE0))
             out.append('\0');
     }
     return out;
@@ -38,7 +39,8 @@ inline QByteArray Unsynchronise(const QByteArray& data) {
 
 // One frame: `id` (three letters for 2.2, four otherwise), `body` as stored (after any
 // encoding byte and prefixes the caller adds), `flags` the two 2.3/2.4 flag bytes.
-inline QByteArray Frame(int version, const QByteArray& id, const QByteArray& body, quint16 flags = 0) {
+inline QByteArray Frame(int version, const QByteArray& id, const QByteArray& body,
+                        quint16 flags = 0) {
     QByteArray frame = id;
     if (version == 2)
         return frame + BigEndian(quint32(body.size()), 3) + body;
@@ -53,7 +55,8 @@ inline QByteArray TextBody(int encoding, const QString& text, bool bigEndianBom 
     QByteArray body(1, char(encoding));
     switch (encoding) {
     case 1: {
-        QStringEncoder encoder(bigEndianBom ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
+        QStringEncoder encoder(bigEndianBom ? QStringConverter::Utf16BE
+                                            : QStringConverter::Utf16LE);
         body += bigEndianBom ? QByteArray("\xFE\xFF", 2) : QByteArray("\xFF\xFE", 2);
         body += QByteArray(encoder(text));
         break;

@@ -43,21 +43,27 @@ void putSample(AVFrame* frame, int channel, int index, double value) {
 
 bool drain(AVCodecContext* codec, AVFormatContext* fmt, AVStream* stream, const AVFrame* frame,
            AVPacket* packet) {
-    if (avcodec_send_frame(codec, frame) < 0) return false;
+    if (avcodec_send_frame(codec, frame) < 0)
+        return false;
     for (;;) {
         const int r = avcodec_receive_packet(codec, packet);
-        if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return true;
-        if (r < 0) return false;
+        if (r == AVERROR(EAGAIN) || r == AVERROR_EOF)
+            return true;
+        if (r < 0)
+            return false;
         av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
         packet->stream_index = stream->index;
-        if (av_interleaved_write_frame(fmt, packet) < 0) return false;
+        if (av_interleaved_write_frame(fmt, packet) < 0)
+            return false;
     }
 }
 
 int pickRate(const AVCodec* codec, int wanted) {
-    if (!codec->supported_samplerates) return wanted;
+    if (!codec->supported_samplerates)
+        return wanted;
     for (const int* r = codec->supported_samplerates; *r; ++r) {
-        if (*r == wanted) return wanted;
+        if (*r == wanted)
+            return wanted;
     }
     return codec->supported_samplerates[0];
 }
@@ -100,7 +106,8 @@ bool writeWithSndfile(const QString& path, const Tone& tone, int format) {
     info.channels = tone.channels;
     info.format = format;
     SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (!file) return false;
+    if (!file)
+        return false;
     const int64_t total = std::llround(tone.seconds * tone.sampleRate);
     std::vector<float> block;
     double phase = 0;
@@ -120,7 +127,7 @@ bool writeWithSndfile(const QString& path, const Tone& tone, int format) {
     return sf_close(file) == 0 && ok;
 }
 
-} // namespace
+}  // namespace
 
 bool writeWav(const QString& path, const Tone& tone) {
     return writeWithSndfile(path, tone, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
@@ -136,7 +143,8 @@ bool hasEncoder(const char* name) {
 
 bool writeTone(const QString& path, const char* encoder, const Tone& tone) {
     const AVCodec* codec = avcodec_find_encoder_by_name(encoder);
-    if (!codec) return false;
+    if (!codec)
+        return false;
     const QByteArray file = QFile::encodeName(path);
     AVFormatContext* fmt = nullptr;
     if (avformat_alloc_output_context2(&fmt, nullptr, nullptr, file.constData()) < 0 || !fmt)
@@ -148,19 +156,25 @@ bool writeTone(const QString& path, const char* encoder, const Tone& tone) {
     bool ok = false;
     do {
         AVStream* stream = avformat_new_stream(fmt, nullptr);
-        if (!stream || !c || !packet || !frame) break;
+        if (!stream || !c || !packet || !frame)
+            break;
         c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
         c->sample_rate = pickRate(codec, tone.sampleRate);
         av_channel_layout_default(&c->ch_layout, tone.channels);
         c->bit_rate = 128000;
         c->time_base = AVRational{1, c->sample_rate};
         c->strict_std_compliance = FF_COMPLIANCE_EXPERIMENTAL;
-        if (fmt->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        if (avcodec_open2(c, codec, nullptr) < 0) break;
-        if (avcodec_parameters_from_context(stream->codecpar, c) < 0) break;
+        if (fmt->oformat->flags & AVFMT_GLOBALHEADER)
+            c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        if (avcodec_open2(c, codec, nullptr) < 0)
+            break;
+        if (avcodec_parameters_from_context(stream->codecpar, c) < 0)
+            break;
         stream->time_base = c->time_base;
-        if (avio_open(&fmt->pb, file.constData(), AVIO_FLAG_WRITE) < 0) break;
-        if (avformat_write_header(fmt, nullptr) < 0) break;
+        if (avio_open(&fmt->pb, file.constData(), AVIO_FLAG_WRITE) < 0)
+            break;
+        if (avformat_write_header(fmt, nullptr) < 0)
+            break;
 
         const bool anySize = codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE;
         const bool smallLast = anySize || (codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
@@ -169,7 +183,8 @@ bool writeTone(const QString& path, const char* encoder, const Tone& tone) {
         frame->sample_rate = c->sample_rate;
         frame->nb_samples = frameSize;
         av_channel_layout_copy(&frame->ch_layout, &c->ch_layout);
-        if (av_frame_get_buffer(frame, 0) < 0) break;
+        if (av_frame_get_buffer(frame, 0) < 0)
+            break;
 
         const int64_t total = std::llround(tone.seconds * c->sample_rate);
         const double glide = tone.sweepTo > 0 ? tone.sweepTo - tone.frequency : 0.0;
@@ -197,14 +212,16 @@ bool writeTone(const QString& path, const char* encoder, const Tone& tone) {
             frame->pts = pos;
             written = drain(c, fmt, stream, frame, packet);
         }
-        if (!written || !drain(c, fmt, stream, nullptr, packet)) break;
+        if (!written || !drain(c, fmt, stream, nullptr, packet))
+            break;
         ok = av_write_trailer(fmt) == 0;
     } while (false);
 
     av_frame_free(&frame);
     av_packet_free(&packet);
     avcodec_free_context(&c);
-    if (fmt->pb) avio_closep(&fmt->pb);
+    if (fmt->pb)
+        avio_closep(&fmt->pb);
     avformat_free_context(fmt);
     return ok;
 }
@@ -220,7 +237,7 @@ double midiSeconds(const Midi& midi) {
 
 QByteArray midiFile(const Midi& midi) {
     const uint32_t beat = uint32_t(midi.ticksPerQuarter);
-    const uint32_t gap = beat / 8; // each note is released a little before the next starts
+    const uint32_t gap = beat / 8;  // each note is released a little before the next starts
     const uint32_t totalTicks = beat * uint32_t(midi.notes.size());
 
     QByteArray tempoTrack;
@@ -289,4 +306,4 @@ QByteArray midiFile(const Midi& midi) {
     return out + chunk("MTrk", tempoTrack) + chunk("MTrk", notes);
 }
 
-} // namespace MciMedia
+}  // namespace MciMedia

@@ -12,7 +12,7 @@ namespace MciMedia {
 struct Tone {
     double seconds = 2.0;
     double frequency = 440.0;
-    double sweepTo = 0.0; // when non-zero the pitch glides linearly to this frequency
+    double sweepTo = 0.0;  // when non-zero the pitch glides linearly to this frequency
     double amplitude = 0.5;
     int sampleRate = 44100;
     int channels = 2;
@@ -30,17 +30,17 @@ bool writeWav(const QString& path, const Tone& tone = {});
 bool writeMp3(const QString& path, const Tone& tone = {});
 
 struct Midi {
-    int format = 0; // 0: one track; 1: a tempo track and a note track
+    int format = 0;  // 0: one track; 1: a tempo track and a note track
     int ticksPerQuarter = 480;
-    uint32_t tempo = 500000;  // microseconds per quarter note
-    int tempoChangeBeat = -1; // beat at which `secondTempo` takes over, -1 for none
+    uint32_t tempo = 500000;   // microseconds per quarter note
+    int tempoChangeBeat = -1;  // beat at which `secondTempo` takes over, -1 for none
     uint32_t secondTempo = 0;
-    int program = 73;                          // GM flute: nearly a pure tone
-    std::vector<int> notes = {69, 69, 69, 69}; // one quarter note each
+    int program = 73;                           // GM flute: nearly a pure tone
+    std::vector<int> notes = {69, 69, 69, 69};  // one quarter note each
 };
 
 // Length in seconds of the file midiFile() makes.
 double midiSeconds(const Midi& midi);
 QByteArray midiFile(const Midi& midi);
 
-} // namespace MciMedia
+}  // namespace MciMedia

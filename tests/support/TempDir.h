@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <filesystem>
 #include <system_error>
 

@@ -1,10 +1,9 @@
 #include "ToneFiles.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <sndfile.h>
 #include <vector>
 
 namespace {

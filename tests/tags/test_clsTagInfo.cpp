@@ -1,12 +1,9 @@
-#include "tags/clsTagInfo.h"
-
 #include "support/Id3TagBuilder.h"
 #include "support/TempDir.h"
+#include "tags/clsTagInfo.h"
 
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 using namespace Id3TagBuilder;
@@ -37,11 +34,11 @@ QByteArray FiveFrames(int version, int encoding, bool bigEndianBom = false, bool
     const auto body = [&](const QString& text) {
         return shiftJis ? RawTextBody(0, ShiftJis(text)) : TextBody(encoding, text, bigEndianBom);
     };
-    return Frame(version, Id(version, "TT2", "TIT2"), body(kTitle))
-           + Frame(version, Id(version, "TP1", "TPE1"), body(kArtist))
-           + Frame(version, Id(version, "TAL", "TALB"), body(kAlbum))
-           + Frame(version, Id(version, "TRK", "TRCK"), body(QStringLiteral("3/12")))
-           + YearFrame(version, encoding);
+    return Frame(version, Id(version, "TT2", "TIT2"), body(kTitle)) +
+           Frame(version, Id(version, "TP1", "TPE1"), body(kArtist)) +
+           Frame(version, Id(version, "TAL", "TALB"), body(kAlbum)) +
+           Frame(version, Id(version, "TRK", "TRCK"), body(QStringLiteral("3/12"))) +
+           YearFrame(version, encoding);
 }
 
 class TagFileTest : public ::testing::Test {
@@ -60,8 +57,8 @@ protected:
         EXPECT_EQ(tag.Year, QStringLiteral("1964"));
     }
     void ExpectEmpty(const clsTagInfo& tag) {
-        EXPECT_TRUE(tag.Title.isEmpty() && tag.ArtistName.isEmpty() && tag.Album.isEmpty()
-                    && tag.Track.isEmpty() && tag.Year.isEmpty());
+        EXPECT_TRUE(tag.Title.isEmpty() && tag.ArtistName.isEmpty() && tag.Album.isEmpty() &&
+                    tag.Track.isEmpty() && tag.Year.isEmpty());
     }
     TempDir dir_;
 };
@@ -91,26 +88,27 @@ class EncodingTest : public TagFileTest, public ::testing::WithParamInterface<En
 
 TEST_P(EncodingTest, ReadsAllFiveFields) {
     const EncodingCase c = GetParam();
-    const QByteArray tag = Tag(c.version, FiveFrames(c.version, c.encoding, c.bigEndianBom, c.shiftJis), 0, 256);
+    const QByteArray tag =
+        Tag(c.version, FiveFrames(c.version, c.encoding, c.bigEndianBom, c.shiftJis), 0, 256);
     ExpectFive(Read(tag + AudioBytes(5000)));
 }
 
-INSTANTIATE_TEST_SUITE_P(AllVersions, EncodingTest,
-    ::testing::ValuesIn([] {
-        std::vector<EncodingCase> cases;
-        for (int version : {2, 3, 4}) {
-            cases.push_back({version, 0, false, false});  // UTF-8 bytes
-            cases.push_back({version, 0, false, true});   // Shift_JIS bytes
-            cases.push_back({version, 1, false, false});
-            cases.push_back({version, 1, true, false});
-            cases.push_back({version, 2, false, false});
-            cases.push_back({version, 3, false, false});
-        }
-        return cases;
-    }()));
+INSTANTIATE_TEST_SUITE_P(AllVersions, EncodingTest, ::testing::ValuesIn([] {
+                             std::vector<EncodingCase> cases;
+                             for (int version : {2, 3, 4}) {
+                                 cases.push_back({version, 0, false, false});  // UTF-8 bytes
+                                 cases.push_back({version, 0, false, true});   // Shift_JIS bytes
+                                 cases.push_back({version, 1, false, false});
+                                 cases.push_back({version, 1, true, false});
+                                 cases.push_back({version, 2, false, false});
+                                 cases.push_back({version, 3, false, false});
+                             }
+                             return cases;
+                         }()));
 
 // A 300 KB picture ahead of the text, with and without unsynchronisation of the whole tag.
-class PictureTest : public TagFileTest, public ::testing::WithParamInterface<std::tuple<int, bool>> {};
+class PictureTest : public TagFileTest,
+                    public ::testing::WithParamInterface<std::tuple<int, bool>> {};
 
 TEST_P(PictureTest, SkipsThePictureAndReadsTheFramesAfterIt) {
     const auto [version, unsync] = GetParam();
@@ -120,12 +118,12 @@ TEST_P(PictureTest, SkipsThePictureAndReadsTheFramesAfterIt) {
         flags = 0x80;
         if (version == 4) {
             // 2.4 unsynchronises frame by frame, so rebuild each frame with its own flag.
-            frames = Frame(4, "APIC", Unsynchronise(PictureFrame(4, 300 * 1024).mid(10)), 0x0002)
-                     + Frame(4, "TIT2", Unsynchronise(TextBody(1, kTitle)), 0x0002)
-                     + Frame(4, "TPE1", Unsynchronise(TextBody(1, kArtist)), 0x0002)
-                     + Frame(4, "TALB", Unsynchronise(TextBody(1, kAlbum)), 0x0002)
-                     + Frame(4, "TRCK", TextBody(1, QStringLiteral("3/12")))
-                     + Frame(4, "TDRC", TextBody(0, QStringLiteral("1964")));
+            frames = Frame(4, "APIC", Unsynchronise(PictureFrame(4, 300 * 1024).mid(10)), 0x0002) +
+                     Frame(4, "TIT2", Unsynchronise(TextBody(1, kTitle)), 0x0002) +
+                     Frame(4, "TPE1", Unsynchronise(TextBody(1, kArtist)), 0x0002) +
+                     Frame(4, "TALB", Unsynchronise(TextBody(1, kAlbum)), 0x0002) +
+                     Frame(4, "TRCK", TextBody(1, QStringLiteral("3/12"))) +
+                     Frame(4, "TDRC", TextBody(0, QStringLiteral("1964")));
         } else {
             frames = Unsynchronise(frames);
         }
@@ -134,7 +132,7 @@ TEST_P(PictureTest, SkipsThePictureAndReadsTheFramesAfterIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllVersions, PictureTest,
-    ::testing::Combine(::testing::Values(2, 3, 4), ::testing::Bool()));
+                         ::testing::Combine(::testing::Values(2, 3, 4), ::testing::Bool()));
 
 TEST_F(TagFileTest, UnsynchronisationInsideTextIsUndone) {
     // UTF-16 with a little-endian BOM starts FF FE, which an unsynchronising writer splits.
@@ -144,15 +142,19 @@ TEST_F(TagFileTest, UnsynchronisationInsideTextIsUndone) {
     ExpectFive(Read(Tag(2, Unsynchronise(FiveFrames(2, 1)), 0x80)));
     // A 2.4 tag flag means every frame is unsynchronised even without its own flag.
     QByteArray v4;
-    for (const auto& [id, text] : {std::pair{"TIT2", kTitle}, {"TPE1", kArtist}, {"TALB", kAlbum},
-                                   {"TRCK", QStringLiteral("3/12")}, {"TYER", QStringLiteral("1964")}})
+    for (const auto& [id, text] : {std::pair{"TIT2", kTitle},
+                                   {"TPE1", kArtist},
+                                   {"TALB", kAlbum},
+                                   {"TRCK", QStringLiteral("3/12")},
+                                   {"TYER", QStringLiteral("1964")}})
         v4 += Frame(4, id, Unsynchronise(TextBody(1, text)));
     ExpectFive(Read(Tag(4, v4, 0x80)));
 }
 
 TEST_F(TagFileTest, ExtendedHeadersAreSkipped) {
     // 2.3: the size excludes its own four bytes; 10 when a CRC follows.
-    const QByteArray v3Ext = BigEndian(10, 4) + QByteArray("\x80\x00\x00\x00\x00\x00\x12\x34\x56\x78", 10);
+    const QByteArray v3Ext =
+        BigEndian(10, 4) + QByteArray("\x80\x00\x00\x00\x00\x00\x12\x34\x56\x78", 10);
     ExpectFive(Read(Tag(3, v3Ext + FiveFrames(3, 0), 0x40, 64)));
     // 2.4: a synchsafe size that includes itself.
     const QByteArray v4Ext = Synchsafe(6) + QByteArray("\x01\x00", 2);
@@ -169,7 +171,8 @@ TEST_F(TagFileTest, TextIsCutAtItsFirstTerminator) {
     };
     EXPECT_EQ(title(3, RawTextBody(0, QByteArray("Song\0", 5))), QStringLiteral("Song"));
     EXPECT_EQ(title(4, RawTextBody(3, QByteArray("One\0Two\0", 8))), QStringLiteral("One"));
-    EXPECT_EQ(title(4, TextBody(1, QStringLiteral("One")) + QByteArray(2, '\0') + TextBody(1, QStringLiteral("Two")).mid(1)),
+    EXPECT_EQ(title(4, TextBody(1, QStringLiteral("One")) + QByteArray(2, '\0') +
+                           TextBody(1, QStringLiteral("Two")).mid(1)),
               QStringLiteral("One"));
     // A zero byte inside a UTF-16 character is not a terminator.
     EXPECT_EQ(title(3, TextBody(2, QStringLiteral("\u0100A"))), QStringLiteral("\u0100A"));
@@ -178,27 +181,34 @@ TEST_F(TagFileTest, TextIsCutAtItsFirstTerminator) {
 }
 
 TEST_F(TagFileTest, LaterFramesReplaceEarlierOnesAndYearComesFromTheRecordingTime) {
-    const QByteArray frames = Frame(3, "TPE1", TextBody(0, QStringLiteral("First")))
-                              + Frame(3, "TPE1", TextBody(0, QStringLiteral("Second")));
+    const QByteArray frames = Frame(3, "TPE1", TextBody(0, QStringLiteral("First"))) +
+                              Frame(3, "TPE1", TextBody(0, QStringLiteral("Second")));
     EXPECT_EQ(Read(Tag(3, frames)).ArtistName, QStringLiteral("Second"));
-    EXPECT_EQ(Read(Tag(4, Frame(4, "TDRC", TextBody(3, QStringLiteral("2001-05"))))).Year, QStringLiteral("2001"));
-    EXPECT_EQ(Read(Tag(4, Frame(4, "TDRC", TextBody(3, QStringLiteral("199"))))).Year, QStringLiteral("199"));
+    EXPECT_EQ(Read(Tag(4, Frame(4, "TDRC", TextBody(3, QStringLiteral("2001-05"))))).Year,
+              QStringLiteral("2001"));
+    EXPECT_EQ(Read(Tag(4, Frame(4, "TDRC", TextBody(3, QStringLiteral("199"))))).Year,
+              QStringLiteral("199"));
 }
 
 TEST_F(TagFileTest, FrameFlagsAreHonoured) {
     // Compressed and encrypted frames are skipped whole; the frames after them still count.
     const QByteArray artist = Frame(3, "TPE1", TextBody(0, kArtist));
-    clsTagInfo v3 = Read(Tag(3, Frame(3, "TIT2", BigEndian(99, 4) + QByteArray(40, 'x'), 0x0080)
-                                    + Frame(3, "TALB", QByteArray(1, '\x81') + QByteArray(40, 'y'), 0x0040) + artist));
+    clsTagInfo v3 = Read(
+        Tag(3, Frame(3, "TIT2", BigEndian(99, 4) + QByteArray(40, 'x'), 0x0080) +
+                   Frame(3, "TALB", QByteArray(1, '\x81') + QByteArray(40, 'y'), 0x0040) + artist));
     EXPECT_TRUE(v3.Title.isEmpty() && v3.Album.isEmpty());
     EXPECT_EQ(v3.ArtistName, kArtist);
-    clsTagInfo v4 = Read(Tag(4, Frame(4, "TIT2", QByteArray(40, 'x'), 0x0008 | 0x0001)
-                                    + Frame(4, "TPE1", TextBody(0, kArtist))));
+    clsTagInfo v4 = Read(Tag(4, Frame(4, "TIT2", QByteArray(40, 'x'), 0x0008 | 0x0001) +
+                                    Frame(4, "TPE1", TextBody(0, kArtist))));
     EXPECT_TRUE(v4.Title.isEmpty());
     EXPECT_EQ(v4.ArtistName, kArtist);
     // Grouping byte and data length indicator precede the text.
     const QByteArray text = TextBody(3, kTitle);
-    EXPECT_EQ(Read(Tag(4, Frame(4, "TIT2", QByteArray(1, '\x07') + Synchsafe(quint32(text.size())) + text, 0x0041))).Title, kTitle);
+    EXPECT_EQ(
+        Read(Tag(4, Frame(4, "TIT2", QByteArray(1, '\x07') + Synchsafe(quint32(text.size())) + text,
+                          0x0041)))
+            .Title,
+        kTitle);
     EXPECT_EQ(Read(Tag(3, Frame(3, "TIT2", QByteArray(1, '\x07') + text, 0x0020))).Title, kTitle);
 }
 
@@ -213,12 +223,14 @@ TEST_F(TagFileTest, WalkStopsAtTheTagEndAndAtPadding) {
 
 TEST_F(TagFileTest, PlainSizesInVersion24AreRecognised) {
     // 200 data bytes stored as 00 00 00 C8, which cannot be synchsafe.
-    QByteArray comment = QByteArray("TXXX") + BigEndian(200, 4) + BigEndian(0, 2) + QByteArray(200, 'c');
+    QByteArray comment =
+        QByteArray("TXXX") + BigEndian(200, 4) + BigEndian(0, 2) + QByteArray(200, 'c');
     EXPECT_EQ(Read(Tag(4, comment + Frame(4, "TIT2", TextBody(3, kTitle)))).Title, kTitle);
 }
 
 TEST_F(TagFileTest, DamagedTagsKeepWhatWasReadBeforeTheDamage) {
-    const QByteArray good = Frame(3, "TIT2", TextBody(0, kTitle)) + Frame(3, "TPE1", TextBody(0, kArtist));
+    const QByteArray good =
+        Frame(3, "TIT2", TextBody(0, kTitle)) + Frame(3, "TPE1", TextBody(0, kArtist));
     const QByteArray album = Frame(3, "TALB", TextBody(0, kAlbum));
     const auto check = [&](const QByteArray& bytes, const char* what) {
         SCOPED_TRACE(what);
@@ -231,9 +243,11 @@ TEST_F(TagFileTest, DamagedTagsKeepWhatWasReadBeforeTheDamage) {
     const QByteArray whole = Tag(3, good + PictureFrame(3, 5000) + album);
     check(whole.left(whole.size() - 4000), "file ends inside a skipped frame");
     check(Tag(3, good + album).chopped(3), "file ends inside a kept frame");
-    check(Tag(3, good + QByteArray("TALB") + BigEndian(0x7FFFFFF0, 4) + BigEndian(0, 2) + QByteArray(20, 'a')),
+    check(Tag(3, good + QByteArray("TALB") + BigEndian(0x7FFFFFF0, 4) + BigEndian(0, 2) +
+                     QByteArray(20, 'a')),
           "size past the end");
-    check(Tag(3, good + QByteArray("T\x01LB\x00\x00\x00\x02\x00\x00\x00x", 12) + album), "garbage frame id");
+    check(Tag(3, good + QByteArray("T\x01LB\x00\x00\x00\x02\x00\x00\x00x", 12) + album),
+          "garbage frame id");
     check(Tag(3, good + QByteArray("TAL")), "half a frame header at the end");
     // A tag size past the end of the file is bounded by the file.
     QByteArray longTag = Tag(3, good);
@@ -242,9 +256,10 @@ TEST_F(TagFileTest, DamagedTagsKeepWhatWasReadBeforeTheDamage) {
 }
 
 TEST_F(TagFileTest, HeadersThatAreNotReadableTagsGiveNoTag) {
-    for (const QByteArray& bytes : {QByteArray("ID3\x03", 4), QByteArray("ID3\x05\x00\x00\x00\x00\x00\x10", 10),
-                                    QByteArray("ID3\x03\x00\x00\x00\x80\x00\x10", 10),
-                                    QByteArray("id3\x03\x00\x00\x00\x00\x00\x10", 10)}) {
+    for (const QByteArray& bytes :
+         {QByteArray("ID3\x03", 4), QByteArray("ID3\x05\x00\x00\x00\x00\x00\x10", 10),
+          QByteArray("ID3\x03\x00\x00\x00\x80\x00\x10", 10),
+          QByteArray("id3\x03\x00\x00\x00\x00\x00\x10", 10)}) {
         const clsTagInfo tag = Read(bytes + AudioBytes(64));
         EXPECT_FALSE(tag.IsValid) << bytes.toHex().constData();
         ExpectEmpty(tag);
@@ -257,7 +272,8 @@ TEST_F(TagFileTest, HeadersThatAreNotReadableTagsGiveNoTag) {
 
 TEST_F(TagFileTest, Version1TagsAtTheEnd) {
     const QByteArray audio = AudioBytes(4000);
-    clsTagInfo v10 = Read(audio + V1Tag("Title  ", "Artist", ShiftJis(kAlbum), "1999", 0, "comment"));
+    clsTagInfo v10 =
+        Read(audio + V1Tag("Title  ", "Artist", ShiftJis(kAlbum), "1999", 0, "comment"));
     EXPECT_TRUE(v10.IsValid);
     EXPECT_EQ(v10.Title, QStringLiteral("Title"));
     EXPECT_EQ(v10.ArtistName, QStringLiteral("Artist"));
@@ -273,17 +289,22 @@ TEST_F(TagFileTest, Version1TagsAtTheEnd) {
     // Exactly 128 bytes is a file of nothing but the tag.
     EXPECT_EQ(Read(V1Tag("Only", "", "", "")).Title, QStringLiteral("Only"));
     // An ID3v2 tag wins over a v1 tag.
-    clsTagInfo both = Read(Tag(3, Frame(3, "TIT2", TextBody(0, kTitle))) + audio + V1Tag("Old", "Old", "Old", "1900", 1));
+    clsTagInfo both = Read(Tag(3, Frame(3, "TIT2", TextBody(0, kTitle))) + audio +
+                           V1Tag("Old", "Old", "Old", "1900", 1));
     EXPECT_EQ(both.Title, kTitle);
     EXPECT_TRUE(both.ArtistName.isEmpty() && both.Track.isEmpty());
     // An unreadable v2 header falls back to the v1 tag.
-    EXPECT_EQ(Read(QByteArray("ID3\x09\x00\x00\x00\x00\x00\x10", 10) + audio + V1Tag("V1", "", "", "")).Title,
-              QStringLiteral("V1"));
+    EXPECT_EQ(
+        Read(QByteArray("ID3\x09\x00\x00\x00\x00\x00\x10", 10) + audio + V1Tag("V1", "", "", ""))
+            .Title,
+        QStringLiteral("V1"));
 }
 
 TEST_F(TagFileTest, FilesWithoutTagsAndPathsThatAreNotFiles) {
-    const QByteArray wav = QByteArray("RIFF\x24\x10\x00\x00WAVEfmt ", 16) + QByteArray(4000, '\x01');
-    const QByteArray midi = QByteArray("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xE0MTrk", 18) + QByteArray(300, '\0');
+    const QByteArray wav =
+        QByteArray("RIFF\x24\x10\x00\x00WAVEfmt ", 16) + QByteArray(4000, '\x01');
+    const QByteArray midi =
+        QByteArray("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xE0MTrk", 18) + QByteArray(300, '\0');
     const QByteArray text = QByteArray("ID3 is not here\r\n").repeated(20);
     clsTagInfo tag;
     tag.GetTagInfo(dir_.write(QStringLiteral("a.mp3"), Tag(3, FiveFrames(3, 0))));
