@@ -23,11 +23,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -333,8 +330,6 @@ double otherCpuSeconds(pid_t pid) {
     return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
-extern "C" char** environ;
-
 // Arguments: the device buffer in microseconds (5805 is the 256 frames at 44.1 kHz used
 // before), and the number of busy loops running beside.
 void BM_PulsePlayback(benchmark::State& state) {
@@ -356,18 +351,7 @@ void BM_PulsePlayback(benchmark::State& state) {
             state.SkipWithError("the server did not start");
             return;
         }
-        std::vector<pid_t> busy;
-        for (int i = 0; i < state.range(1); ++i) {
-            char yes[] = "yes";
-            char* argv[] = {yes, nullptr};
-            posix_spawn_file_actions_t actions;
-            posix_spawn_file_actions_init(&actions);
-            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-            pid_t pid = -1;
-            if (posix_spawnp(&pid, "yes", &actions, nullptr, argv, environ) == 0)
-                busy.push_back(pid);
-            posix_spawn_file_actions_destroy(&actions);
-        }
+        BusyLoops busy(int(state.range(1)));
         SdlAudioSystem::setBufferDuration(std::chrono::microseconds(state.range(0)));
         double player = 0, serverCpu = 0;
         {
@@ -382,10 +366,6 @@ void BM_PulsePlayback(benchmark::State& state) {
             output.stop();
             // Counted before the device closes: while SDL closes it, nothing feeds the stream.
             state.counters["underruns"] = server.underruns();
-        }
-        for (pid_t pid : busy) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
         }
         const double perHour = 3600.0 / std::chrono::duration<double>(kPlay).count();
         state.counters["player_cpu_s_per_h"] = player * perHour;

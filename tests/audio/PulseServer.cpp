@@ -8,11 +8,9 @@
 #include <fstream>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -30,28 +28,44 @@ bool onPath(const char* program) {
     return false;
 }
 
-// Spawns `argv` with this process's environment; stdout goes to `outFd`, or nowhere.
-pid_t spawn(const std::vector<std::string>& args, int outFd = -1) {
+}  // namespace
+
+pid_t spawnChild(const std::vector<std::string>& args, int outFd) {
     std::vector<char*> argv;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (outFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
-    else
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    // Only async-signal-safe calls from here on: the parent has other threads.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent)
+        _exit(127);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(outFd >= 0 ? outFd : null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    execvp(argv[0], argv.data());
+    _exit(127);
 }
 
+BusyLoops::BusyLoops(int count) {
+    for (int i = 0; i < count; ++i)
+        pids_.push_back(spawnChild({"yes"}));
+}
+
+BusyLoops::~BusyLoops() {
+    for (pid_t pid : pids_) {
+        ::kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+namespace {
+
 int runAndWait(const std::vector<std::string>& args) {
-    const pid_t pid = spawn(args);
+    const pid_t pid = spawnChild(args);
     int status = 0;
     if (pid < 0 || waitpid(pid, &status, 0) != pid)
         return -1;
@@ -86,10 +100,10 @@ bool PulseServer::start() {
     if (dir_.empty())
         return false;
     logs_.push_back(dir_ + "/server" + std::to_string(logs_.size()) + ".log");
-    pid_ = spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--system=false",
-                  "--log-level=debug", "--log-target=file:" + logs_.back(), "-L",
-                  "module-native-protocol-unix auth-anonymous=1", "-L",
-                  "module-null-sink sink_name=null", "-L", "module-always-sink"});
+    pid_ = spawnChild({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                       "--system=false", "--log-level=debug", "--log-target=file:" + logs_.back(),
+                       "-L", "module-native-protocol-unix auth-anonymous=1", "-L",
+                       "module-null-sink sink_name=null", "-L", "module-always-sink"});
     if (pid_ < 0)
         return false;
     for (int i = 0; i < 100; ++i) {
@@ -135,11 +149,11 @@ SinkRecorder::~SinkRecorder() {
 
 bool SinkRecorder::start() {
     int pipeFds[2];
-    if (pipe(pipeFds) != 0)
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
         return false;
-    pid_ = spawn({"parec", "-d", "null.monitor", "--raw", "--format=float32le",
-                  "--rate=" + std::to_string(rate_), "--channels=2", "--latency-msec=10"},
-                 pipeFds[1]);
+    pid_ = spawnChild({"parec", "-d", "null.monitor", "--raw", "--format=float32le",
+                       "--rate=" + std::to_string(rate_), "--channels=2", "--latency-msec=10"},
+                      pipeFds[1]);
     close(pipeFds[1]);
     fd_ = pipeFds[0];
     if (pid_ < 0)

@@ -8,6 +8,22 @@
 #include <thread>
 #include <vector>
 
+// Starts a program with this process's environment, its standard output going to `outFd` (or
+// nowhere) and its errors nowhere. It is killed when this process ends, however that happens.
+pid_t spawnChild(const std::vector<std::string>& args, int outFd = -1);
+
+// Busy loops (`yes` into nothing) beside a test, as on a loaded desktop.
+class BusyLoops {
+public:
+    explicit BusyLoops(int count);
+    ~BusyLoops();
+    BusyLoops(const BusyLoops&) = delete;
+    BusyLoops& operator=(const BusyLoops&) = delete;
+
+private:
+    std::vector<pid_t> pids_;
+};
+
 // A private PulseAudio server with one null sink named "null", for tests and benchmarks that
 // need the real sound path. It runs in a private runtime folder and logs at debug level, where
 // PulseAudio reports every underrun. start() points this process at it (PULSE_SERVER,

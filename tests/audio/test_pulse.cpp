@@ -1,24 +1,19 @@
 #include "AudioTestSupport.h"
 #include "PulseServer.h"
+
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/output/AudioOutput.h"
 #include "playback/output/SdlAudioSystem.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
-#include <fcntl.h>
 #include <functional>
 #include <mutex>
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-extern char** environ;
 
 // The output through a real sound server: a private PulseAudio with a null sink, recorded from
 // the sink's monitor. Run with SDL_AUDIODRIVER=pulseaudio.
@@ -46,33 +41,6 @@ protected:
 
     PulseServer server;
     TempDir dir;
-};
-
-// Busy loops on every core, as a loaded desktop has them.
-class BusyLoops {
-public:
-    explicit BusyLoops(int count) {
-        for (int i = 0; i < count; ++i) {
-            char yes[] = "yes";
-            char* argv[] = {yes, nullptr};
-            posix_spawn_file_actions_t actions;
-            posix_spawn_file_actions_init(&actions);
-            posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-            pid_t pid = -1;
-            if (posix_spawnp(&pid, "yes", &actions, nullptr, argv, environ) == 0)
-                pids_.push_back(pid);
-            posix_spawn_file_actions_destroy(&actions);
-        }
-    }
-    ~BusyLoops() {
-        for (pid_t pid : pids_) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-
-private:
-    std::vector<pid_t> pids_;
 };
 
 TEST_F(PulseTest, TwentySecondsUnderLoadNeverRunDry) {
