@@ -18,27 +18,25 @@
 #include "playback/output/SpscRingBuffer.h"
 #include "support/ToneFiles.h"
 
-#include <benchmark/benchmark.h>
-#include <mpg123.h>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <mpg123.h>
 #include <mutex>
+#include <poll.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -95,7 +93,8 @@ void BM_LibraryDecodePath(benchmark::State& state) {
         state.PauseTiming();
         auto source = Mp3Source::open(file);
         PcmConverter converter;
-        const int deviceRate = state.range(0) > 0 ? int(state.range(0)) : source->format().sampleRate;
+        const int deviceRate =
+            state.range(0) > 0 ? int(state.range(0)) : source->format().sampleRate;
         converter.configure(source->format(), deviceRate);
         SpscRingBuffer ring(32768);
         state.ResumeTiming();
@@ -124,7 +123,12 @@ void BM_LibraryDecodePath(benchmark::State& state) {
         state.counters["audio_s"] = double(frames) / deviceRate;
     }
 }
-BENCHMARK(BM_LibraryDecodePath)->Arg(0)->Arg(48000)->Unit(benchmark::kSecond)->Iterations(1)->MeasureProcessCPUTime();
+BENCHMARK(BM_LibraryDecodePath)
+    ->Arg(0)
+    ->Arg(48000)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->MeasureProcessCPUTime();
 
 // Opening scans the whole file for the exact length; shown on its own.
 void BM_Mp3OpenWithScan(benchmark::State& state) {
@@ -198,7 +202,8 @@ std::vector<long> silences(const std::vector<float>& samples) {
     std::vector<long> gaps;
     long lastSound = -1;
     for (long f = 0; f < long(samples.size() / 2); ++f) {
-        if (std::fabs(samples[size_t(2 * f)]) > 1e-4f || std::fabs(samples[size_t(2 * f + 1)]) > 1e-4f) {
+        if (std::fabs(samples[size_t(2 * f)]) > 1e-4f ||
+            std::fabs(samples[size_t(2 * f + 1)]) > 1e-4f) {
             if (lastSound >= 0 && f - lastSound > 2)
                 gaps.push_back(f - lastSound - 1);
             lastSound = f;
@@ -222,7 +227,8 @@ void BM_GapBetweenSongs(benchmark::State& state) {
         tone.frequency[0] = tone.frequency[1] = i % 2 ? 660 : 440;
         tone.sampleRate = mixedRates && i % 2 ? 48000 : 44100;
         songs.push_back("/tmp/zapt-gap-" + std::to_string(i) + (mp3 ? ".mp3" : ".wav"));
-        mp3 ? ToneFiles::writeMp3(songs.back(), tone, 192) : ToneFiles::writeWav(songs.back(), tone);
+        mp3 ? ToneFiles::writeMp3(songs.back(), tone, 192)
+            : ToneFiles::writeWav(songs.back(), tone);
     }
 
     setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -243,14 +249,18 @@ void BM_GapBetweenSongs(benchmark::State& state) {
             vbmp3_open(songs[size_t(i)].c_str(), &info);
             vbmp3_play();
             if (i > 0)
-                switchMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                switchMs += std::chrono::duration<double, std::milli>(
+                                std::chrono::steady_clock::now() - start)
+                                .count();
             if (mixedRates && i > 0) {
                 // The device is reopened at the song's rate without the caller waiting; until
                 // then it is silent, which its file cannot show.
                 const int rate = i % 2 ? 48000 : 44100;
                 while (SdlAudioSystem::deviceRate() != rate)
                     std::this_thread::sleep_for(std::chrono::microseconds(200));
-                reopenMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                reopenMs += std::chrono::duration<double, std::milli>(
+                                std::chrono::steady_clock::now() - start)
+                                .count();
             }
             std::unique_lock lock(wait.mutex);
             wait.cv.wait_for(lock, std::chrono::seconds(5), [&] { return wait.ends > i; });
@@ -274,7 +284,13 @@ void BM_GapBetweenSongs(benchmark::State& state) {
             state.counters["reopen_ms_mean"] = reopenMs / (kSongs - 1);
     }
 }
-BENCHMARK(BM_GapBetweenSongs)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GapBetweenSongs)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // stop() on a playing output, timed on the calling thread as the UI thread would see it.
 void BM_StopCall(benchmark::State& state) {
@@ -294,7 +310,9 @@ void BM_StopCall(benchmark::State& state) {
             std::this_thread::sleep_for(std::chrono::milliseconds(40));
             const auto start = std::chrono::steady_clock::now();
             output.stop();
-            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
             sum += ms;
             worst = std::max(worst, ms);
         }

@@ -32,7 +32,9 @@ size_t stereoSamples(int rate, int64_t millis) {
     return size_t(int64_t(rate) * 2 * millis / 1000);
 }
 
-int clampVolume(int32_t v) { return std::clamp<int32_t>(v, 0, 100); }
+int clampVolume(int32_t v) {
+    return std::clamp<int32_t>(v, 0, 100);
+}
 }  // namespace
 
 struct AudioOutput::Impl final : AudioRenderer {
@@ -94,9 +96,11 @@ struct AudioOutput::Impl final : AudioRenderer {
 void AudioOutput::Impl::render(float* out, size_t samples) {
     const size_t got = ring.read(out, samples);
     const float gainLeft = float(softLeft.load(std::memory_order_relaxed) *
-                                 deviceLeft.load(std::memory_order_relaxed)) / 10000.0f;
+                                 deviceLeft.load(std::memory_order_relaxed)) /
+                           10000.0f;
     const float gainRight = float(softRight.load(std::memory_order_relaxed) *
-                                  deviceRight.load(std::memory_order_relaxed)) / 10000.0f;
+                                  deviceRight.load(std::memory_order_relaxed)) /
+                            10000.0f;
     GainStage::apply(out, got, gainLeft, gainRight);
     std::memset(out + got, 0, (samples - got) * sizeof(float));
     playedFrames.fetch_add(got / 2, std::memory_order_relaxed);
@@ -204,9 +208,9 @@ void AudioOutput::Impl::restartAtLocked(int64_t frame) {
 // The source frame the device has reached. Control thread, while detached or paused.
 int64_t AudioOutput::Impl::currentFrame() const {
     const int outRate = converter.outRate() > 0 ? converter.outRate() : format.sampleRate;
-    int64_t frame = baseFrame.load(std::memory_order_relaxed) +
-                    int64_t(playedFrames.load(std::memory_order_relaxed)) * format.sampleRate /
-                        outRate;
+    int64_t frame =
+        baseFrame.load(std::memory_order_relaxed) +
+        int64_t(playedFrames.load(std::memory_order_relaxed)) * format.sampleRate / outRate;
     if (lengthFrames >= 0)
         frame = std::min(frame, lengthFrames);
     return frame;
@@ -361,11 +365,17 @@ int32_t AudioOutput::lengthSeconds() const {
     return int32_t(d->lengthFrames / d->format.sampleRate);
 }
 
-int AudioOutput::bitrate() const { return d->source ? d->source->bitrate() : 0; }
+int AudioOutput::bitrate() const {
+    return d->source ? d->source->bitrate() : 0;
+}
 
-bool AudioOutput::hasSource() const { return d->source != nullptr; }
+bool AudioOutput::hasSource() const {
+    return d->source != nullptr;
+}
 
-void AudioOutput::setDeviceRate(int hz) { d->forcedRate = std::max(0, hz); }
+void AudioOutput::setDeviceRate(int hz) {
+    d->forcedRate = std::max(0, hz);
+}
 
 void AudioOutput::setEndHandler(std::function<void()> handler) {
     std::lock_guard lock(d->mutex);

@@ -1,7 +1,6 @@
 #include "PcmConverter.h"
 
 #include <SDL.h>
-
 #include <algorithm>
 
 PcmConverter::~PcmConverter() {

@@ -30,7 +30,9 @@ size_t SpscRingBuffer::readable() const {
                   readPos_.load(std::memory_order_acquire));
 }
 
-size_t SpscRingBuffer::writable() const { return capacity() - readable(); }
+size_t SpscRingBuffer::writable() const {
+    return capacity() - readable();
+}
 
 size_t SpscRingBuffer::write(const float* in, size_t samples) {
     const uint64_t w = writePos_.load(std::memory_order_relaxed);

@@ -12,7 +12,9 @@ constexpr float kSilence = 1e-4f;
 
 AudioCapture::AudioCapture(std::string path) : path_(std::move(path)) {}
 
-void AudioCapture::arm() const { setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1); }
+void AudioCapture::arm() const {
+    setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
+}
 
 bool AudioCapture::load() {
     if (!SdlAudioSystem::closeDeviceIfIdle())

@@ -1,5 +1,4 @@
 #include "AudioTestSupport.h"
-
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/output/AudioOutput.h"
 #include "playback/output/GainStage.h"
@@ -7,10 +6,9 @@
 #include "playback/output/SdlAudioSystem.h"
 #include "playback/output/SpscRingBuffer.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <thread>
 
@@ -80,13 +78,12 @@ TEST_P(WavPitchTest, DeviceGetsTheFilesToneAndLevel) {
     EXPECT_NEAR(AudioCapture::amplitude(right), c.channels == 1 ? 0.5 : 0.25, 0.02);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, WavPitchTest,
-    ::testing::Values(WavCase{ToneFiles::WavEncoding::PcmU8, 22050, 1},
-                      WavCase{ToneFiles::WavEncoding::Pcm16, 44100, 2},
-                      WavCase{ToneFiles::WavEncoding::Pcm24, 48000, 2},
-                      WavCase{ToneFiles::WavEncoding::Pcm32, 96000, 1},
-                      WavCase{ToneFiles::WavEncoding::Float, 8000, 2}));
+INSTANTIATE_TEST_SUITE_P(Encodings, WavPitchTest,
+                         ::testing::Values(WavCase{ToneFiles::WavEncoding::PcmU8, 22050, 1},
+                                           WavCase{ToneFiles::WavEncoding::Pcm16, 44100, 2},
+                                           WavCase{ToneFiles::WavEncoding::Pcm24, 48000, 2},
+                                           WavCase{ToneFiles::WavEncoding::Pcm32, 96000, 1},
+                                           WavCase{ToneFiles::WavEncoding::Float, 8000, 2}));
 
 struct Mp3Case {
     int rate;

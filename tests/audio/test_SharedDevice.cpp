@@ -1,14 +1,12 @@
 #include "AudioTestSupport.h"
-
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/output/AudioOutput.h"
 #include "playback/output/SdlAudioSystem.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 #include <thread>
 #include <utility>
@@ -25,7 +23,8 @@ namespace {
 std::vector<std::pair<long, long>> soundRuns(const std::vector<float>& samples) {
     std::vector<std::pair<long, long>> runs;
     for (long f = 0; f < long(samples.size() / 2); ++f) {
-        if (std::fabs(samples[size_t(2 * f)]) <= 1e-4f && std::fabs(samples[size_t(2 * f + 1)]) <= 1e-4f)
+        if (std::fabs(samples[size_t(2 * f)]) <= 1e-4f &&
+            std::fabs(samples[size_t(2 * f + 1)]) <= 1e-4f)
             continue;
         if (runs.empty() || f - runs.back().second > 3)
             runs.push_back({f, f});
@@ -88,7 +87,9 @@ protected:
     TempDir dir;
 };
 
-void onLibraryEnd(int32_t, intptr_t user) { reinterpret_cast<EndCounter*>(user)->hit(); }
+void onLibraryEnd(int32_t, intptr_t user) {
+    reinterpret_cast<EndCounter*>(user)->hit();
+}
 
 TEST_F(SharedDeviceTest, SongsPlayedBackToBackAreBothCompleteWithAShortSilenceBetween) {
     for (const char* ext : {".wav", ".mp3"}) {

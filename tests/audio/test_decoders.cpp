@@ -1,13 +1,11 @@
 #include "AudioTestSupport.h"
-
 #include "playback/decoder/Mp3Source.h"
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/WavSource.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {
@@ -135,8 +133,8 @@ TEST_F(DecoderTest, NothingToDecodeGivesNoSource) {
     writeBytes(path("cut.mp3"), readBytes(mp3).substr(0, 100));
     writeBytes(path("text.mp3"), std::string(3000, 'a') + "\r\nnot music at all\r\n");
     writeBytes(path("text.wav"), "RIFF....WAVEfmt but nothing that makes sense after it");
-    for (const char* name : {"missing.mp3", "empty.mp3", "header-only.wav", "cut.mp3",
-                             "text.mp3", "text.wav"}) {
+    for (const char* name :
+         {"missing.mp3", "empty.mp3", "header-only.wav", "cut.mp3", "text.mp3", "text.wav"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(PcmSourceFactory::open(path(name)));
     }

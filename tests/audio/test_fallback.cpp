@@ -1,12 +1,10 @@
 #include "AudioTestSupport.h"
-
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/output/AudioOutput.h"
 
 #include <SDL.h>
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 // Run with no driver chosen. On a machine without a sound server or card the output must
 // fall back to the silent driver, say so once, and still let songs run to their end.

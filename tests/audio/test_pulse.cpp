@@ -1,14 +1,12 @@
 #include "AudioTestSupport.h"
 #include "PulseServer.h"
-
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/output/AudioOutput.h"
 #include "playback/output/SdlAudioSystem.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <functional>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
 

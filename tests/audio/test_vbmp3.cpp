@@ -1,11 +1,9 @@
 #include "AudioTestSupport.h"
-
 #include "playback/decoder/vbmp3.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <random>
 #include <thread>
 
@@ -211,10 +209,8 @@ TEST_F(Vbmp3Test, BadFilesAreRefusedAndDamagedOnesEndOnce) {
         c = char(random());
     const std::vector<std::string> damaged = {
         write("half.wav", wavBytes.substr(0, wavBytes.size() / 2)),
-        write("half.mp3", mp3Bytes.substr(0, mp3Bytes.size() / 2)),
-        write("holed.mp3", holed),
-        write("noise.mp3", noise),
-        write("noise-after-header.wav", wavBytes.substr(0, 44) + noise)};
+        write("half.mp3", mp3Bytes.substr(0, mp3Bytes.size() / 2)), write("holed.mp3", holed),
+        write("noise.mp3", noise), write("noise-after-header.wav", wavBytes.substr(0, 44) + noise)};
     int played = 0;
     for (const std::string& file : damaged) {
         SCOPED_TRACE(file);
