@@ -4,9 +4,10 @@
 // (b) The silence between two songs played back to back through the library, counted in the
 //     samples SDL's disk driver received.
 // (c) How long stopping a playing song holds the calling (UI) thread.
-// (d) CPU per hour of audio for real-time playback through a private PulseAudio server with a
-//     null sink (this process and the server), and the underruns the server logged, by device
-//     buffer length, idle and with both cores busy.
+// (d) CPU per hour of audio for real-time playback, by device buffer length: on SDL's silent
+//     driver (the player's own work), and through a private PulseAudio server with a null sink
+//     (this process and the server) with the underruns the server logged, idle and with both
+//     cores busy.
 #include "audio/PulseServer.h"
 #include "playback/decoder/Mp3Source.h"
 #include "playback/decoder/PcmSourceFactory.h"
@@ -348,6 +349,47 @@ double otherCpuSeconds(pid_t pid) {
     return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
 
+constexpr auto kPlay = std::chrono::seconds(20);
+
+// An MP3 a little longer than the real-time runs.
+const std::string& realTimeFile() {
+    static const std::string path = [] {
+        const std::string file = "/tmp/zapt-bench-realtime.mp3";
+        ToneSpec tone;
+        tone.seconds = 25;
+        tone.frequency[0] = 440;
+        tone.frequency[1] = 554.37;
+        ToneFiles::writeMp3(file, tone, 192);
+        return file;
+    }();
+    return path;
+}
+
+// The player's own work: CPU per hour of audio on SDL's silent driver, by device buffer in
+// microseconds.
+void BM_SilentDriverPlayback(benchmark::State& state) {
+    const std::string& file = realTimeFile();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (auto _ : state) {
+        SdlAudioSystem::setBufferDuration(std::chrono::microseconds(state.range(0)));
+        AudioOutput output;
+        output.load(PcmSourceFactory::open(file));
+        const double start = processCpuSeconds();
+        output.play();
+        std::this_thread::sleep_for(kPlay);
+        const double used = processCpuSeconds() - start;
+        output.stop();
+        state.counters["player_cpu_s_per_h"] =
+            used * 3600.0 / std::chrono::duration<double>(kPlay).count();
+    }
+}
+BENCHMARK(BM_SilentDriverPlayback)
+    ->Arg(5805)
+    ->Arg(40000)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
 // Arguments: the device buffer in microseconds (5805 is the 256 frames at 44.1 kHz used
 // before), and the number of busy loops running beside.
 void BM_PulsePlayback(benchmark::State& state) {
@@ -355,13 +397,7 @@ void BM_PulsePlayback(benchmark::State& state) {
         state.SkipWithError("pulseaudio is not installed");
         return;
     }
-    constexpr auto kPlay = std::chrono::seconds(20);
-    const std::string file = "/tmp/zapt-bench-pulse.mp3";
-    ToneSpec tone;
-    tone.seconds = 25;
-    tone.frequency[0] = 440;
-    tone.frequency[1] = 554.37;
-    ToneFiles::writeMp3(file, tone, 192);
+    const std::string& file = realTimeFile();
     setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
     for (auto _ : state) {
         PulseServer server;
