@@ -19,8 +19,9 @@ using namespace std::chrono_literals;
 // One device buffer plays this long. SDL asks PulseAudio for a target of one buffer and holds
 // one more of its own, so Stop, Pause, a seek or a volume change is heard after one to two
 // buffers. Measured on PulseAudio's null sink over 20 s with both cores busy: 6 ms buffers ran
-// dry 13 times, 20 ms 3 to 25 times, 30 ms and 40 ms never; at 40 ms the last sample before a
-// stop left the sink 30 to 41 ms after the call (bench_audio, test_audio_pulse).
+// dry 13 to 20 times, 20 ms 3 to 25 times, 30 ms and 40 ms never; at 40 ms the last sample
+// before a stop, pause, seek or volume change left the sink 22 to 41 ms after the call
+// (bench_audio, test_audio_pulse). Longer buffers would pass 100 ms.
 constexpr auto kDefaultBufferDuration = 40ms;
 
 // A lost device is reopened on its own driver for this long (a restarting server is back
