@@ -22,6 +22,16 @@ public:
     QTimer* timer = nullptr;
     std::atomic<uint64_t> serial{0};
 
+    // Runs `stop`, which ends the song, then drops every report made before or while it ran.
+    // The serial moves only once the engine has stopped: a report the audio thread makes
+    // during the stop still carries the old serial and is dropped, where moving it first would
+    // stamp that late report as current and start the next song after a Stop.
+    template <class Stop>
+    void stopAndForget(Stop&& stop) {
+        stop();
+        serial.fetch_add(1);
+    }
+
     // Any thread: the song that was playing has ended.
     void report();
     // On the UI thread: starts the timer when the report is for the song still playing.

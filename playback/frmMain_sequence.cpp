@@ -53,9 +53,8 @@ void frmMain::PlayFile(const QString& path) {
     }
     blankWait_->stop();  // a song the user chose replaces one the sequence was waiting to play
     afterBlank_ = nullptr;
-    ++decoderTarget_.serial;
+    decoderTarget_.stopAndForget([this] { Player->stop_(); });
     tmrPlaydone->stop();
-    Player->stop_();
     const bool opened = Player->open_(path);
     const bool started = opened && Player->play();
     PlayingIndex = lstPlayList->listIndex();
@@ -197,10 +196,11 @@ void frmMain::nextFromPlayList(const QString& ended, bool failed, bool waited) {
 void frmMain::StopPlay() {
     blankWait_->stop();
     afterBlank_ = nullptr;
-    ++decoderTarget_.serial;
+    decoderTarget_.stopAndForget([this] {
+        if (Player)
+            Player->stop_();
+    });
     tmrPlaydone->stop();
-    if (Player)
-        Player->stop_();
     PlayingTagInfo.Clear();
     ShowTagInfoLabel();
     tmrPlayTime->stop();

@@ -217,7 +217,12 @@ TEST(DecoderReport, StartsThePlayDoneTimerUnlessAStopOvertookIt) {
     timer.stop();
 
     DecoderCallback(4, user);
-    ++target.serial;  // the user stopped before the report was handled
+    target.stopAndForget([] {});  // the user stopped before the report was handled
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(timer.isActive());
+
+    // The song ends while the stop is still running: the report is as stale as one before it.
+    target.stopAndForget([&] { DecoderCallback(4, user); });
     QCoreApplication::processEvents();
     EXPECT_FALSE(timer.isActive());
 }
