@@ -6,6 +6,7 @@
 #include "core/modZAUtil.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/mci/MciControl.h"
+#include "playback/output/SdlAudioSystem.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -126,6 +127,7 @@ frmMain::frmMain(const QString& appFolder, const QString& startPath,
 }
 
 frmMain::~frmMain() {
+    SdlAudioSystem::setStatusHandler(nullptr);
     // A window that was never closed properly still must not leave the library calling it.
     if (callbackRegistered_)
         vbmp3_stopCallback();
@@ -167,6 +169,9 @@ void frmMain::buildControls() {
     lblPlayTime = makeClickLabel(picStatus, QStringLiteral("00:00"), {4, 17, 100, 14});
     lblVolume = makeLabel(picStatus, QStringLiteral("Vol.100"), {60, 17, 60, 14});
     lblVolume->hide();
+    lblSoundDevice = makeLabel(picStatus, QString(), {60, 17, 100, 14});
+    lblSoundDevice->setAccessibleName(QStringLiteral("音声デバイスの状態"));
+    lblSoundDevice->hide();
     lblTime = makeLabel(picStatus, QStringLiteral("--:--"), {0, 17, 34, 14});
     lblTime->setAlignment(Qt::AlignCenter);
     picStartTime = new QWidget(picStatus);
@@ -193,7 +198,8 @@ void frmMain::buildControls() {
     lblPlayListCount = makeLabel(picStatus, QStringLiteral("No File"), {0, 31, 64, 13});
     lblPlayListCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (QLabel* l : {static_cast<QLabel*>(lblTagInfoTitle), static_cast<QLabel*>(lblTagInfo),
-                      static_cast<QLabel*>(lblPlayTime), lblVolume, lblTime, lblPlayListCount}) {
+                      static_cast<QLabel*>(lblPlayTime), lblVolume, lblSoundDevice, lblTime,
+                      lblPlayListCount}) {
         QFont f = l->font();
         f.setPixelSize(11);
         l->setFont(f);
@@ -336,6 +342,7 @@ void frmMain::wireEvents() {
     connect(cmdChangeFormSize, &QToolButton::clicked, this, &frmMain::cmdChangeFormSize_Click);
     connect(cmdHelp, &QToolButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdVolume, &QToolButton::clicked, this, &frmMain::cmdVolume_Click);
+    WatchSoundDevice();
     for (ClickLabel* l : {lblTagInfo, lblTagInfoTitle})
         connect(l, &ClickLabel::mouseDown, this,
                 [this](Qt::MouseButton b) { lblTagInfo_MouseDown(b); });
@@ -738,8 +745,9 @@ void frmMain::RefreshColor() {
     for (QToolButton* b : picButton->findChildren<QToolButton*>())
         paint(b, P(1), sys.color(QPalette::ButtonText));
     paint(picStatus, P(5), P(6));
-    for (QLabel* l : {static_cast<QLabel*>(lblPlayTime), static_cast<QLabel*>(lblTagInfoTitle),
-                      lblVolume, static_cast<QLabel*>(lblTagInfo), lblPlayListCount})
+    for (QLabel* l :
+         {static_cast<QLabel*>(lblPlayTime), static_cast<QLabel*>(lblTagInfoTitle), lblVolume,
+          lblSoundDevice, static_cast<QLabel*>(lblTagInfo), lblPlayListCount})
         paint(l, P(5), P(6));
     paint(lblTime, P(5), P(10));
     for (QWidget* w : {picStartTime, static_cast<QWidget*>(txtStartH),

@@ -10,6 +10,7 @@
 #include "playback/NextSongRule.h"
 #include "playback/PlayTimer.h"
 #include "playback/clsZAPT_MMC.h"
+#include "playback/output/SdlAudioSystem.h"
 #include "settings/clsOption.h"
 #include "tags/clsTagInfo.h"
 
@@ -126,6 +127,7 @@ public:
     std::array<QLabel*, 2> txtColon{};
     QLabel* lblPlayListCount = nullptr;
     QLabel* lblVolume = nullptr;
+    QLabel* lblSoundDevice = nullptr;  // says when nothing can be heard: no device, or one lost
 
     ListBox* lstPlayList = nullptr;
 
@@ -331,6 +333,10 @@ public:
     void cmdVolume_Click();
     void ChangeSoftVolume(int32_t step);
     void ShowVolumeLabel();
+    // The sound device's state in the status strip, and one message when nothing is heard.
+    void WatchSoundDevice();
+    void ShowSoundDeviceState(SdlAudioSystem::Status status);
+    bool toldSilentDevice_ = false;
 
     // Keyboard (app/frmMain_keys.cpp)
     std::vector<int32_t> SearchHits{0};

@@ -4,6 +4,8 @@
 #include "playback/VolumeStep.h"
 #include "playback/frmVolume.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QToolButton>
 
 void frmMain::cmdVolume_Click() {
@@ -37,4 +39,44 @@ void frmMain::ShowVolumeLabel() {
     lblVolume->raise();
     tmrVolume->stop();  // two seconds from the last change
     tmrVolume->start();
+}
+
+void frmMain::WatchSoundDevice() {
+    // The device reports from its own threads, possibly while the window goes away: the report
+    // goes through the application object, and the window is looked for on the UI thread.
+    QPointer<frmMain> window(this);
+    SdlAudioSystem::setStatusHandler([window] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [window] {
+                if (window)
+                    window->ShowSoundDeviceState(SdlAudioSystem::status());
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void frmMain::ShowSoundDeviceState(SdlAudioSystem::Status status) {
+    switch (status) {
+    case SdlAudioSystem::Status::Silent:
+        lblSoundDevice->setText(QStringLiteral("音声デバイスなし"));
+        break;
+    case SdlAudioSystem::Status::Lost:
+        lblSoundDevice->setText(QStringLiteral("音声デバイス再接続中"));
+        break;
+    case SdlAudioSystem::Status::Sound:
+    case SdlAudioSystem::Status::Closed:
+        lblSoundDevice->hide();
+        return;
+    }
+    lblSoundDevice->show();
+    // The quick volume label shows over it for its two seconds.
+    lblSoundDevice->stackUnder(lblVolume);
+    if (status == SdlAudioSystem::Status::Silent && !toldSilentDevice_) {
+        toldSilentDevice_ = true;  // once a run: the strip keeps saying it
+        CenterNextWindow(frameGeometry().width(), 67);
+        Dialogs().message(
+            QStringLiteral("音声デバイスが見つからないため、音を出さずに再生します。"),
+            QStringLiteral("ZAPT"));
+    }
 }

@@ -255,3 +255,30 @@ TEST(PlayControls, BlankTimeWaitsWithoutBlockingAndStopCancelsIt) {
     EXPECT_EQ(w.Player->getState(), 0);  // the stop cancelled the pending next song
     EXPECT_EQ(w.HistoryList.Count(), 1);
 }
+
+TEST(PlayControls, SoundDeviceStateShowsInTheStripAndSilenceIsToldOnce) {
+    MainWindowFixture f;
+    frmMain& w = *f.form;
+    w.show();
+    const size_t boxesBefore = f.dialogs->shown.size();
+    using S = SdlAudioSystem::Status;
+    struct Step {
+        S status;
+        bool shown;
+        QString text;
+        size_t boxes;  // boxes shown since the start of the test
+    };
+    const Step steps[] = {
+        {S::Silent, true, u"音声デバイスなし"_qs, 1},   {S::Sound, false, QString(), 1},
+        {S::Silent, true, u"音声デバイスなし"_qs, 1},  // said once a run
+        {S::Lost, true, u"音声デバイス再接続中"_qs, 1}, {S::Closed, false, QString(), 1},
+    };
+    for (const Step& s : steps) {
+        w.ShowSoundDeviceState(s.status);
+        EXPECT_EQ(w.lblSoundDevice->isVisible(), s.shown) << int(s.status);
+        if (s.shown) {
+            EXPECT_EQ(w.lblSoundDevice->text(), s.text);
+        }
+        EXPECT_EQ(f.dialogs->shown.size() - boxesBefore, s.boxes) << int(s.status);
+    }
+}
