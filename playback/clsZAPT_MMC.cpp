@@ -7,7 +7,7 @@ clsZAPT_MMC::clsZAPT_MMC() {
 }
 
 bool clsZAPT_MMC::isLibraryRoute() const {
-    return FileExtension == u"mp3" || FileExtension == u"wav";
+    return LibraryRoute;
 }
 
 void clsZAPT_MMC::sendCommand(const char* command) {
@@ -52,11 +52,14 @@ bool clsZAPT_MMC::open_(const QString& filePath) {
     sendCommand("stop");
     sendCommand("close");
 
+    LibraryRoute = FileExtension == u"mp3" || FileExtension == u"wav";
     bool result = true;
-    if (isLibraryRoute()) {
+    if (LibraryRoute) {
         result = vbmp3_open(filePath.toUtf8().constData(), &FileInfo) != 0;
         if (result)
             TotalSec = FileInfo.totalSec;
+        else if (openOnControl())
+            result = true;
     } else if (MciControl) {
         if (FileExtension == u"cda")
             MciControl->setDeviceType(QStringLiteral("CDAudio"));
@@ -69,6 +72,22 @@ bool clsZAPT_MMC::open_(const QString& filePath) {
     return result;
 }
 
+// The name said MP3 or WAV but the library cannot play the file: its content is something else
+// (an M4A, Ogg or WebM named .mp3, a WAV that libsndfile refuses) and the control opens it by
+// what it is. It is opened here, not at play, so a file neither can play fails its open_ as a
+// bad MP3 always has.
+bool clsZAPT_MMC::openOnControl() {
+    if (!MciControl)
+        return false;
+    MciControl->setDeviceType(QString());
+    MciControl->setFileName(CurrentPath);
+    sendCommand("open");
+    if (MciControl->lastError() != ::MciControl::NoError)
+        return false;
+    LibraryRoute = false;
+    return true;
+}
+
 // The control opens the file only here, so a damaged file, a file without sound, a CD track or
 // MIDI without a sound font fails here; the caller must hear of it or it waits for an end that
 // never comes.
@@ -77,10 +96,14 @@ bool clsZAPT_MMC::play() {
         return vbmp3_play() != 0;
     if (!MciControl)
         return false;
-    MciControl->setFileName(CurrentPath);
-    sendCommand("open");
-    if (MciControl->lastError() != ::MciControl::NoError)
-        return false;
+    // Already open when open_ handed the file over from the library.
+    if (MciControl->mode() == ::MciControl::Mode::NotOpen ||
+        MciControl->FileName() != CurrentPath) {
+        MciControl->setFileName(CurrentPath);
+        sendCommand("open");
+        if (MciControl->lastError() != ::MciControl::NoError)
+            return false;
+    }
     sendCommand("play");
     return MciControl->lastError() == ::MciControl::NoError;
 }

@@ -8,8 +8,9 @@
 class MciControl;
 
 // The player engine: one small interface over the two ways a file is played. Names ending in
-// "mp3" or "wav" (exactly, case-sensitive) go to the MP3/WAV library; everything else goes to
-// the media-control object. Used from the UI thread only.
+// "mp3" or "wav" (exactly, case-sensitive) go to the MP3/WAV library, unless their content is
+// not MP3 or WAV; everything else goes to the media-control object, which opens every file by
+// its content. Used from the UI thread only.
 class clsZAPT_MMC {
 public:
     clsZAPT_MMC();
@@ -33,6 +34,7 @@ public:
 protected:
     bool isLibraryRoute() const;
     void sendCommand(const char* command);
+    bool openOnControl();
 
     QString FileExtension;
     QString CurrentPath;
@@ -41,4 +43,7 @@ protected:
     int32_t TotalSec = 0;
     int32_t PlaySec = 0;
     bool Opened = false;
+    // The route of the latest open_: the name's guess, or the control when the library
+    // could not play what the name promised.
+    bool LibraryRoute = false;
 };

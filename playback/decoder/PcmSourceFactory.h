@@ -5,10 +5,14 @@
 #include <memory>
 #include <string>
 
-// Picks the decoder by the file's content, not its name: a RIFF/WAVE header goes to
-// libsndfile, everything else to libmpg123. Null when neither can decode a frame of it.
+// Opens what this library plays, chosen by the file's content (ContentSniffer), not its name:
+// RIFF/WAVE through libsndfile, MPEG audio through libmpg123. Null for anything else and for
+// what the chosen decoder refuses; the player then hands the file to FFmpeg.
 class PcmSourceFactory {
 public:
     static std::unique_ptr<PcmSource> open(const std::string& path);
     static bool looksLikeWave(const std::string& path);
+    // The file name as the operating system wants it: text that is UTF-8 goes through the
+    // player's path conversion, other bytes (a Shift_JIS name) are the file's own.
+    static std::string nativePath(const std::string& utf8Path);
 };

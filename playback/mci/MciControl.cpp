@@ -2,6 +2,10 @@
 
 #include "FfmpegSource.h"
 #include "MidiSource.h"
+#include "core/FileAccess.h"
+#include "playback/decoder/ContentSniffer.h"
+#include "playback/decoder/Mp3Source.h"
+#include "playback/decoder/WavSource.h"
 
 #include <QMetaObject>
 #include <memory>
@@ -50,15 +54,28 @@ MciControl::Error MciControl::open() {
     if (isDevice(deviceType_, QStringLiteral("CDAudio")))
         return DeviceUnavailable;
 
+    // The content decides, whatever the name and the device type say: a WAV named .wma plays
+    // as WAV, an MP3 named .mid as MP3, a RIFF-wrapped MIDI named .rmi as MIDI. What libsndfile
+    // or libmpg123 refuse still gets its chance with FFmpeg.
+    const std::string native = modZAUtil::NativePath(fileName_).toStdString();
     std::unique_ptr<PcmSource> source;
-    if (isDevice(deviceType_, QStringLiteral("Sequencer"))) {
-        source = MidiSource::open(fileName_);
-    } else {
-        source = FfmpegSource::open(fileName_);
-        // With no device named the file decides, as it did for ".rmi" or ".midi" names.
-        if (!source && deviceType_.isEmpty())
-            source = MidiSource::open(fileName_);
+    switch (ContentSniffer::routeOfFile(native)) {
+    case DecoderRoute::Midi:
+        if (!soundFont_)
+            soundFont_ = GmSoundFont::load(MidiSource::soundFontPath());
+        source = MidiSource::open(fileName_, soundFont_);
+        break;
+    case DecoderRoute::Wave:
+        source = WavSource::open(native);
+        break;
+    case DecoderRoute::Mpeg:
+        source = Mp3Source::open(native);
+        break;
+    case DecoderRoute::Ffmpeg:
+        break;
     }
+    if (!source)
+        source = FfmpegSource::open(fileName_);
     if (!source)
         return CannotOpen;
     if (!output_.load(std::move(source)))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GmSoundFont.h"
 #include "playback/output/AudioOutput.h"
 
 #include <QObject>
@@ -9,9 +10,9 @@
 
 // The media-control object `MMC`: plays every file that the MP3/WAV library does not, driven by
 // command strings as the player has always driven it. Set `DeviceType` and `FileName`, then
-// `Command` to "open", "play", "pause", "stop" or "close". "Sequencer" plays MIDI through
-// FluidSynth, an empty type lets the file decide (FFmpeg, or MIDI by its content), "CDAudio"
-// fails where there is no CD drive (always, here). Lives on the UI thread; its sound runs
+// `Command` to "open", "play", "pause", "stop" or "close". The file's content chooses the
+// decoder (WAV, MP3, MIDI through FluidSynth, FFmpeg for the rest) whatever the device type;
+// "CDAudio" fails where there is no CD drive (always, here). Lives on the UI thread; its sound runs
 // through an AudioOutput of its own.
 class MciControl : public QObject {
     Q_OBJECT
@@ -73,5 +74,7 @@ private:
     Mode mode_ = Mode::NotOpen;
     // Moves on with every command that makes an earlier end report stale.
     std::atomic<uint64_t> generation_{0};
+    // Loaded at the first MIDI file and kept for the run; tried again while none loads.
+    std::shared_ptr<GmSoundFont> soundFont_;
     AudioOutput output_;
 };

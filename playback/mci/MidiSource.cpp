@@ -2,9 +2,6 @@
 
 #include "core/FileAccess.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -31,38 +28,64 @@ void quietenFluidSynth() {
 }  // namespace
 
 QString MidiSource::soundFontPath() {
-    const QString folder = QStringLiteral("/usr/share/sounds/sf2");
-    const QString preferred = folder + QStringLiteral("/default-GM.sf2");
-    if (QFileInfo(preferred).isFile())
-        return preferred;
-    const QStringList fonts =
-        QDir(folder).entryList({QStringLiteral("*.sf2")}, QDir::Files, QDir::Name);
-    return fonts.isEmpty() ? QString() : folder + u'/' + fonts.first();
+    return GmSoundFont::find();
 }
 
-std::unique_ptr<MidiSource> MidiSource::open(const QString& path, const QString& soundFont) {
+QByteArray MidiSource::unwrapRmid(const QByteArray& bytes) {
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "RMID")
+        return bytes;
+    // Chunks after the form type: a four-letter name, a little-endian size, the body padded
+    // to an even length. The song is the "data" chunk.
+    qsizetype pos = 12;
+    while (pos + 8 <= bytes.size()) {
+        const auto* size = reinterpret_cast<const unsigned char*>(bytes.constData() + pos + 4);
+        const qsizetype length = qsizetype(uint32_t(size[0]) | uint32_t(size[1]) << 8 |
+                                           uint32_t(size[2]) << 16 | uint32_t(size[3]) << 24);
+        if (bytes.mid(pos, 4) == "data")
+            return bytes.mid(pos + 8, std::min(length, bytes.size() - pos - 8));
+        pos += 8 + length + (length & 1);
+    }
+    return {};
+}
+
+std::unique_ptr<MidiSource> MidiSource::open(const QString& path,
+                                             std::shared_ptr<GmSoundFont> soundFont) {
     quietenFluidSynth();
+    if (!soundFont)
+        return nullptr;
     std::unique_ptr<MidiSource> source(new MidiSource);
-    if (!source->init(path, soundFont.isEmpty() ? soundFontPath() : soundFont))
+    source->font_ = std::move(soundFont);
+    std::lock_guard lock(source->font_->render());
+    if (!source->init(path))
         return nullptr;
     return source;
 }
 
+std::unique_ptr<MidiSource> MidiSource::open(const QString& path, const QString& soundFont) {
+    quietenFluidSynth();
+    return open(path, GmSoundFont::load(soundFont.isEmpty() ? soundFontPath() : soundFont));
+}
+
 MidiSource::~MidiSource() {
+    std::lock_guard lock(font_->render());
     if (player_) {
         fluid_player_stop(player_);
         delete_fluid_player(player_);
     }
-    if (synth_)
+    if (synth_) {
+        if (fontLent_)
+            font_->takeBackFrom(synth_);
         delete_fluid_synth(synth_);
+    }
     if (settings_)
         delete_fluid_settings(settings_);
 }
 
-bool MidiSource::init(const QString& path, const QString& soundFont) {
+bool MidiSource::init(const QString& path) {
     // Only a regular file of sane size: a FIFO or a device named like a song must not hang.
-    if (soundFont.isEmpty() || modZAUtil::ReadFileBytes(path, data_) != modZAUtil::ReadStatus::Ok)
+    if (modZAUtil::ReadFileBytes(path, data_) != modZAUtil::ReadStatus::Ok)
         return false;
+    data_ = unwrapRmid(data_);
     if (!timeline_.parse(data_))
         return false;
     lengthFrames_ = std::llround(timeline_.lengthSeconds() * kSampleRate);
@@ -77,9 +100,8 @@ bool MidiSource::init(const QString& path, const QString& soundFont) {
     synth_ = new_fluid_synth(settings_);
     if (!synth_)
         return false;
-    if (fluid_synth_sfload(synth_, QFile::encodeName(soundFont).constData(), 1) == FLUID_FAILED)
-        return false;
-    return startPlayer(0);
+    fontLent_ = font_->lendTo(synth_);
+    return fontLent_ && startPlayer(0);
 }
 
 bool MidiSource::startPlayer(int64_t tick) {
@@ -106,6 +128,7 @@ bool MidiSource::startPlayer(int64_t tick) {
 }
 
 long MidiSource::read(float* out, long frames) {
+    std::lock_guard lock(font_->render());
     long done = 0;
     while (done < frames && !finished_) {
         long n = std::min(kRenderChunk, frames - done);
@@ -133,6 +156,7 @@ long MidiSource::read(float* out, long frames) {
 }
 
 bool MidiSource::seek(int64_t frame) {
+    std::lock_guard lock(font_->render());
     frame = std::clamp<int64_t>(frame, 0, lengthFrames_);
     return startPlayer(timeline_.tickAt(double(frame) / kSampleRate));
 }

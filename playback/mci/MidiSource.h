@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GmSoundFont.h"
 #include "MidiTimeline.h"
 #include "playback/output/PcmSource.h"
 
@@ -11,18 +12,22 @@ typedef struct _fluid_hashtable_t fluid_settings_t;
 typedef struct _fluid_synth_t fluid_synth_t;
 typedef struct _fluid_player_t fluid_player_t;
 
-// A Standard MIDI File rendered by FluidSynth with a General MIDI sound font, straight into the
-// caller's buffer (no FluidSynth audio driver). The player runs on the synthesizer's sample
+// A Standard MIDI File (bare, or wrapped in RIFF as .rmi files are) rendered by FluidSynth with a
+// General MIDI sound font, straight into the caller's buffer (no FluidSynth audio driver). The player runs on the synthesizer's sample
 // clock, so the music advances exactly as fast as it is read.
 class MidiSource : public PcmSource {
 public:
     static constexpr int kSampleRate = 44100;
 
-    // nullptr when the file is not a MIDI file or no sound font is installed.
-    // An empty `soundFont` means soundFontPath().
+    // nullptr when the file is not a MIDI file or there is no font.
+    static std::unique_ptr<MidiSource> open(const QString& path,
+                                            std::shared_ptr<GmSoundFont> soundFont);
+    // Loads a font of its own: `soundFont`, or soundFontPath() when it is empty.
     static std::unique_ptr<MidiSource> open(const QString& path, const QString& soundFont = {});
-    // The GM font /usr/share/sounds/sf2/default-GM.sf2, else any .sf2 there; "" when none.
+    // The installed General MIDI font (GmSoundFont::find()); "" when none.
     static QString soundFontPath();
+    // The MIDI file inside a RIFF RMID wrapper; other bytes come back as they are.
+    static QByteArray unwrapRmid(const QByteArray& bytes);
 
     ~MidiSource() override;
     MidiSource(const MidiSource&) = delete;
@@ -37,9 +42,11 @@ public:
 
 private:
     MidiSource() = default;
-    bool init(const QString& path, const QString& soundFont);
+    bool init(const QString& path);
     bool startPlayer(int64_t tick);
 
+    std::shared_ptr<GmSoundFont> font_;
+    bool fontLent_ = false;
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     fluid_player_t* player_ = nullptr;

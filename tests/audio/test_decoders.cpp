@@ -1,4 +1,5 @@
 #include "AudioTestSupport.h"
+#include "playback/decoder/ContentSniffer.h"
 #include "playback/decoder/Mp3Source.h"
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/WavSource.h"
@@ -118,6 +119,62 @@ TEST_F(DecoderTest, DecoderIsChosenByContentNotByName) {
     auto mp3 = PcmSourceFactory::open(mp3NamedWav);
     ASSERT_TRUE(mp3);
     EXPECT_EQ(mp3->format().channels, 2);
+}
+
+// The first bytes choose the decoder; libmpg123 is trusted only with real MPEG evidence.
+TEST(ContentSniffer, ShortAndOddHeadsGoWhereTheyBelong) {
+    const std::string mp3Frame = std::string("\xff\xfb\x90\x64", 4) + std::string(413, '\0');
+    const std::string mpeg2Frame = std::string("\xff\xf3\x40\xc4", 4) + std::string(100, '\0');
+    const std::string tag = std::string("ID3\x03\x00\x00\x00\x00\x00\x0a", 10) +
+                            std::string(10, '\0');  // a 10-byte tag body
+    std::string noise(8192, '\0');
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 2654435761u) >> 13);
+    const struct {
+        const char* what;
+        std::string head;
+        DecoderRoute route;
+    } cases[] = {
+        {"nothing", "", DecoderRoute::Ffmpeg},
+        {"one byte", "R", DecoderRoute::Ffmpeg},
+        {"RIFF cut before its form", "RIFF\x10\0\0\0WA", DecoderRoute::Ffmpeg},
+        {"WAVE", std::string("RIFF\0\0\0\0WAVE", 12), DecoderRoute::Wave},
+        {"RF64 WAVE", std::string("RF64\xff\xff\xff\xffWAVEds64", 16), DecoderRoute::Wave},
+        {"RIFF MIDI", std::string("RIFF\x20\0\0\0RMIDdata", 16), DecoderRoute::Midi},
+        {"AVI", std::string("RIFF\x20\0\0\0AVI LIST", 16), DecoderRoute::Ffmpeg},
+        {"MIDI", "MThd\0\0\0\x06", DecoderRoute::Midi},
+        {"Ogg", "OggS", DecoderRoute::Ffmpeg},
+        {"FLAC", "fLaC", DecoderRoute::Ffmpeg},
+        {"WebM", "\x1a\x45\xdf\xa3" + mp3Frame + mp3Frame + mp3Frame, DecoderRoute::Ffmpeg},
+        {"M4A",
+         std::string("\0\0\0\x20"
+                     "ftypM4A ",
+                     12) +
+             mp3Frame + mp3Frame,
+         DecoderRoute::Ffmpeg},
+        {"three MPEG-1 frames", mp3Frame + mp3Frame + mp3Frame, DecoderRoute::Mpeg},
+        {"MPEG-2 frames after junk", "junk" + mpeg2Frame + mpeg2Frame + mpeg2Frame,
+         DecoderRoute::Mpeg},
+        {"one frame, cut", mp3Frame.substr(0, 100), DecoderRoute::Mpeg},
+        {"a sync alone after junk", "junk" + mp3Frame.substr(0, 100), DecoderRoute::Ffmpeg},
+        {"frames of two streams", mp3Frame + mpeg2Frame + mp3Frame, DecoderRoute::Ffmpeg},
+        {"ADTS AAC (layer 0)",
+         std::string("\xff\xf1\x50\x80\x02\x1f\xfc", 7) + std::string(500, '\0'),
+         DecoderRoute::Ffmpeg},
+        {"ID3 and frames", tag + mp3Frame + mp3Frame, DecoderRoute::Mpeg},
+        {"ID3 and FLAC", tag + "fLaC", DecoderRoute::Ffmpeg},
+        {"ID3 and text", tag + std::string(600, 'a'), DecoderRoute::Ffmpeg},
+        {"ID3 longer than the head", std::string("ID3\x04\0\0\x01\0\0\0", 10), DecoderRoute::Mpeg},
+        {"ID3 with a size that is no size", std::string("ID3\x03\0\0\x80\0\0\0", 10),
+         DecoderRoute::Ffmpeg},
+        {"noise", noise, DecoderRoute::Ffmpeg},
+        {"text", std::string(3000, 'a'), DecoderRoute::Ffmpeg},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(c.head.data());
+        EXPECT_EQ(ContentSniffer::route(bytes, c.head.size()), c.route);
+    }
 }
 
 TEST_F(DecoderTest, NothingToDecodeGivesNoSource) {
