@@ -1,13 +1,18 @@
 #pragma once
 
+#include "StereoDownmix.h"
 #include "playback/output/PcmSource.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 struct sf_private_tag;
 
-// WAV (and whatever else libsndfile reads) as float frames in the file's own channel count.
+// WAV (and whatever else libsndfile reads) as float frames: mono or stereo as the file has it,
+// more channels mixed down to stereo by the file's channel map (or the usual layout for their
+// count), so a 5.1 file keeps its centre.
 class WavSource : public PcmSource {
 public:
     // Null when the file cannot be opened or holds no frame.
@@ -27,4 +32,6 @@ private:
     Format format_;
     int64_t lengthFrames_ = 0;
     int bitrate_ = 0;
+    std::optional<StereoDownmix> downmix_;
+    std::vector<float> wide_;  // the file's own frames before the down-mix
 };
