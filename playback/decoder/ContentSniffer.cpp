@@ -53,9 +53,9 @@ bool knownSignature(const unsigned char* d, size_t size, DecoderRoute& route) {
     return false;
 }
 
-// Length in bytes of the MPEG audio frame whose header starts at `h`, 0 when the four bytes
-// are not a valid header (free-format frames included: their length is not in the header).
-size_t frameLength(const unsigned char* h) {
+}  // namespace
+
+size_t ContentSniffer::mpegFrame(const unsigned char* h, int* sampleRate, int* samples) {
     if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0)
         return 0;
     const int version = (h[1] >> 3) & 3;  // 0: 2.5, 1: reserved, 2: 2, 3: 1
@@ -79,11 +79,17 @@ size_t frameLength(const unsigned char* h) {
     const int layerIndex = 3 - layer;  // 0: I, 1: II, 2: III
     const long bitrate = kbps[mpeg1 ? 0 : 1][layerIndex][bitrateIndex] * 1000L;
     const int padding = (h[2] >> 1) & 1;
+    if (sampleRate)
+        *sampleRate = rate;
+    if (samples)
+        *samples = layerIndex == 0 ? 384 : (layerIndex == 1 || mpeg1) ? 1152 : 576;
     if (layerIndex == 0)
         return size_t((12 * bitrate / rate + padding) * 4);
     const long perFrame = (layerIndex == 2 && !mpeg1) ? 72 : 144;
     return size_t(perFrame * bitrate / rate + padding);
 }
+
+namespace {
 
 // Version, layer and sample rate: what consecutive frames of one stream share.
 bool sameStream(const unsigned char* a, const unsigned char* b) {
@@ -100,7 +106,7 @@ bool frameChainAt(const unsigned char* d, size_t size, size_t pos) {
     for (int found = 0; found < kWanted; ++found) {
         if (pos + 4 > size)
             return found >= 2 || (found == 1 && first == 0);
-        const size_t length = frameLength(d + pos);
+        const size_t length = ContentSniffer::mpegFrame(d + pos);
         if (length < 4 || (found > 0 && !sameStream(d + first, d + pos)))
             return false;
         pos += length;

@@ -25,6 +25,11 @@ public:
     static DecoderRoute routeAfterTag(const unsigned char* data, size_t size);
     // Bytes of the ID3v2 tag at the start (header, body and footer); 0 when there is none.
     static size_t id3v2Length(const unsigned char* head, size_t size);
+    // Length in bytes of the MPEG audio frame whose 4-byte header is at `h`, with its sample
+    // rate and samples per channel; 0 when it is no valid header (free format included: its
+    // length is not in the header).
+    static size_t mpegFrame(const unsigned char* h, int* sampleRate = nullptr,
+                            int* samples = nullptr);
     // Reads the file's start (and the bytes after a long ID3v2 tag). A file that cannot be
     // read, or is not a regular file, goes to FFmpeg, which fails on it like on any other.
     static DecoderRoute routeOfFile(const std::string& nativePath);

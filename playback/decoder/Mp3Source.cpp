@@ -1,8 +1,47 @@
 #include "Mp3Source.h"
 
+#include "ContentSniffer.h"
+
+#include <QFile>
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <mpg123.h>
+
+namespace {
+
+// The scan counts each frame's samples at that frame's own rate; a part of the file at another
+// rate (two recordings joined) plays resampled to the first, so it lasts longer or shorter in
+// output frames. The frames of other rates are found by walking the frame headers.
+int64_t framesAddedByRateChanges(const std::string& path, int firstRate) {
+    QFile file(QFile::decodeName(path.c_str()));
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 4)
+        return 0;
+    const size_t size = size_t(file.size());
+    const unsigned char* data = file.map(0, file.size());
+    if (!data)
+        return 0;
+    double extra = 0;
+    size_t pos = ContentSniffer::id3v2Length(data, size);
+    while (pos + 4 <= size) {
+        int rate = 0;
+        int samples = 0;
+        const size_t length = ContentSniffer::mpegFrame(data + pos, &rate, &samples);
+        // A frame counts when the next one follows where its length says (or the file ends);
+        // anything else is resynchronised over byte by byte, as the decoder does.
+        if (length < 4 ||
+            (pos + length + 4 <= size && ContentSniffer::mpegFrame(data + pos + length) == 0)) {
+            ++pos;
+            continue;
+        }
+        if (rate != firstRate)
+            extra += samples * (double(firstRate) / rate - 1.0);
+        pos += length;
+    }
+    return std::llround(extra);
+}
+
+}  // namespace
 
 std::unique_ptr<Mp3Source> Mp3Source::open(const std::string& path) {
     int error = MPG123_OK;
@@ -27,6 +66,9 @@ std::unique_ptr<Mp3Source> Mp3Source::open(const std::string& path) {
     if (mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
         channels != 2 || encoding != MPG123_ENC_FLOAT_32)
         return nullptr;
+    // A later part at another rate is resampled to this one by the decoder, so it neither
+    // plays at the wrong speed nor makes the output reopen in the middle of the song.
+    mpg123_param(handle, MPG123_FORCE_RATE, rate, 0.0);
     if (mpg123_scan(handle) != MPG123_OK)
         return nullptr;
     const off_t length = mpg123_length(handle);
@@ -34,7 +76,7 @@ std::unique_ptr<Mp3Source> Mp3Source::open(const std::string& path) {
         return nullptr;
 
     source->format_ = {int(rate), 2};
-    source->lengthFrames_ = int64_t(length);
+    source->lengthFrames_ = int64_t(length) + framesAddedByRateChanges(path, int(rate));
 
     mpg123_frameinfo info{};
     if (mpg123_info(handle, &info) == MPG123_OK) {

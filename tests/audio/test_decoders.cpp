@@ -180,6 +180,29 @@ TEST_F(DecoderTest, SurroundFilesAreMixedDownToStereo) {
     }
 }
 
+// Two recordings at different rates joined in one file: the second part is resampled to the
+// first part's rate, so it plays at its own speed and the length counts it so.
+TEST_F(DecoderTest, Mp3WhoseRateChangesPlaysEachPartAtItsSpeed) {
+    if (!ToneFiles::canWriteMp3())
+        GTEST_SKIP() << "this libsndfile writes no MP3";
+    std::string joined;
+    for (const int rate : {44100, 22050}) {
+        ToneSpec tone;
+        tone.sampleRate = rate;
+        tone.seconds = 1.0;
+        const std::string part = path(rate == 44100 ? "first.mp3" : "second.mp3");
+        ASSERT_TRUE(ToneFiles::writeMp3(part, tone, 64));
+        joined += readBytes(part);
+    }
+    writeBytes(path("joined.mp3"), joined);
+    auto source = Mp3Source::open(path("joined.mp3"));
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->format().sampleRate, 44100);
+    EXPECT_NEAR(double(source->lengthFrames()) / 44100, 2.0, 0.1);
+    const auto all = readFrames(*source, 44100 * 3);
+    EXPECT_NEAR(double(all.size() / 2) / 44100, 2.0, 0.1);
+}
+
 // The first bytes choose the decoder; libmpg123 is trusted only with real MPEG evidence.
 TEST(ContentSniffer, ShortAndOddHeadsGoWhereTheyBelong) {
     const std::string mp3Frame = std::string("\xff\xfb\x90\x64", 4) + std::string(413, '\0');
