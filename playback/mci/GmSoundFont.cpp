@@ -9,14 +9,14 @@ QStringList GmSoundFont::standardFolders() {
     return {QStringLiteral("/usr/share/sounds/sf2"), QStringLiteral("/usr/share/soundfonts")};
 }
 
-QString GmSoundFont::find(const QStringList& folders) {
+QString GmSoundFont::find(const QStringList& folders, const QString& alternatives) {
     QStringList candidates;
     for (const QString& folder : folders) {
         candidates << folder + QStringLiteral("/default-GM.sf2")
                    << folder + QStringLiteral("/default.sf2");
     }
-    candidates << QStringLiteral("/etc/alternatives/default-GM.sf2")
-               << QStringLiteral("/etc/alternatives/default.sf2");
+    candidates << alternatives + QStringLiteral("/default-GM.sf2")
+               << alternatives + QStringLiteral("/default.sf2");
     for (const QString& folder : folders) {
         const QStringList fonts =
             QDir(folder).entryList({QStringLiteral("*.sf2")}, QDir::Files, QDir::Name);

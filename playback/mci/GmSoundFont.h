@@ -18,7 +18,8 @@ public:
     static QStringList standardFolders();
     // default-GM.sf2 or default.sf2 in a folder (the alternatives links), then the
     // alternatives themselves, then any .sf2 in the folders in name order; "" when none.
-    static QString find(const QStringList& folders = standardFolders());
+    static QString find(const QStringList& folders = standardFolders(),
+                        const QString& alternatives = QStringLiteral("/etc/alternatives"));
     // Null when the file is not a sound font FluidSynth can load.
     static std::shared_ptr<GmSoundFont> load(const QString& path);
 

@@ -143,6 +143,69 @@ TEST_F(MidiSourceTest, SeekNearTheEndLeavesOnlyTheRest) {
     EXPECT_GE(frameCount(readAll(*source), 2), 2 * kRate - 1024);
 }
 
+// One font serves every song: each synthesizer borrows it and gives it back, so dropping one
+// song leaves the font whole for the others and for the next.
+TEST_F(MidiSourceTest, OneLoadedFontServesEverySong) {
+    const std::shared_ptr<GmSoundFont> font = GmSoundFont::load(MidiSource::soundFontPath());
+    ASSERT_TRUE(font);
+    const QString song = write({});
+    auto first = MidiSource::open(song, font);
+    auto second = MidiSource::open(song, font);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(font.use_count(), 3);
+    EXPECT_GT(rms(readFrames(*first, kRate / 4), 2, kRate / 10, kRate / 10), 0.01);
+    first.reset();
+    EXPECT_GT(rms(readFrames(*second, kRate / 4), 2, kRate / 10, kRate / 10), 0.01);
+    second.reset();
+    auto third = MidiSource::open(song, font);
+    ASSERT_TRUE(third);
+    EXPECT_GT(rms(readFrames(*third, kRate / 4), 2, kRate / 10, kRate / 10), 0.01);
+    EXPECT_FALSE(MidiSource::open(song, std::shared_ptr<GmSoundFont>())) << "no font, no song";
+}
+
+// A RIFF-wrapped MIDI file (.rmi) is the same song as the bare one inside it.
+TEST_F(MidiSourceTest, RiffWrappedMidiPlaysLikeTheBareFile) {
+    const QByteArray bare = MciMedia::midiFile(tempoChange());
+    const QByteArray wrapped = QByteArray("RIFF\0\0\0\0RMID", 12) + "LIST" +
+                               QByteArray("\x04\0\0\0INFO", 8) + "data" +
+                               QByteArray(1, char(bare.size())) + QByteArray(3, '\0') + bare;
+    ASSERT_LT(bare.size(), 256);
+    EXPECT_EQ(MidiSource::unwrapRmid(wrapped), bare);
+    EXPECT_EQ(MidiSource::unwrapRmid(bare), bare);
+    EXPECT_TRUE(MidiSource::unwrapRmid(wrapped.left(30)).isEmpty()) << "no data chunk";
+    auto source = MidiSource::open(dir.write(QStringLiteral("song.rmi"), wrapped));
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->lengthFrames(), 3 * kRate);
+}
+
+TEST(GmSoundFont, FoundWhereDebianPutsIt) {
+    const struct {
+        const char* what;
+        std::vector<const char*> files;  // in folders A, B and the alternatives folder Alt
+        const char* found;
+    } cases[] = {
+        {"a default name wins over any font", {"B/default.sf2", "A/other.sf2"}, "B/default.sf2"},
+        {"the first folder's default first",
+         {"A/default-GM.sf2", "B/default-GM.sf2"},
+         "A/default-GM.sf2"},
+        {"the alternatives link before any font",
+         {"Alt/default-GM.sf2", "A/other.sf2"},
+         "Alt/default-GM.sf2"},
+        {"else any font, by name", {"B/b.sf2", "B/a.sf2", "A/readme.txt"}, "B/a.sf2"},
+        {"none at all", {"A/readme.txt"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir root;
+        for (const char* file : c.files)
+            root.write(QString::fromLatin1(file), QByteArray("font"));
+        const QString found =
+            GmSoundFont::find({root.file(QStringLiteral("A")), root.file(QStringLiteral("B"))},
+                              root.file(QStringLiteral("Alt")));
+        EXPECT_EQ(found, *c.found ? root.file(QString::fromLatin1(c.found)) : QString());
+    }
+}
+
 TEST_F(MidiSourceTest, BadFilesFailToOpen) {
     EXPECT_FALSE(MidiSource::open(dir.write(QStringLiteral("empty.mid"), {})));
     EXPECT_FALSE(
