@@ -259,6 +259,21 @@ TEST(ContentSniffer, ShortAndOddHeadsGoWhereTheyBelong) {
     }
 }
 
+// A tag longer than the first bytes read (cover art) is skipped to the audio behind it.
+TEST_F(DecoderTest, AudioBehindALongTagDecidesTheDecoder) {
+    ToneSpec tone;
+    tone.seconds = 0.3;
+    ASSERT_TRUE(ToneFiles::writeMp3(path("plain.mp3"), tone, 128));
+    // 40,000 bytes of tag body, as a synch-safe size.
+    const std::string tag =
+        std::string("ID3\x03\x00\x00\x00\x02\x38\x40", 10) + std::string(40000, '\0');
+    writeBytes(path("tagged.mp3"), tag + readBytes(path("plain.mp3")));
+    writeBytes(path("tagged-flac.mp3"), tag + "fLaC" + std::string(9000, '\xff'));
+    EXPECT_EQ(ContentSniffer::routeOfFile(path("tagged.mp3")), DecoderRoute::Mpeg);
+    EXPECT_TRUE(PcmSourceFactory::open(path("tagged.mp3")));
+    EXPECT_EQ(ContentSniffer::routeOfFile(path("tagged-flac.mp3")), DecoderRoute::Ffmpeg);
+}
+
 TEST_F(DecoderTest, NothingToDecodeGivesNoSource) {
     ToneSpec tone;
     tone.seconds = 0.5;
