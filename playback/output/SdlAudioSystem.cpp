@@ -166,7 +166,9 @@ Opened openPaused(System& s, int rate, int frames, bool fallBack) {
     if (!fallBack || userChoseDriver() || !onDummy()) {
         const SDL_AudioDeviceID device = openOnCurrentDriver(s, rate, frames);
         if (device != 0 || !fallBack || userChoseDriver())
-            return {device, device != 0 && onDummy()};
+            // The silent driver the user asked for (SDL_AUDIODRIVER=dummy) is no fall-back to
+            // warn about.
+            return {device, device != 0 && onDummy() && !userChoseDriver()};
     }
     for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
         const char* name = SDL_GetAudioDriver(i);
