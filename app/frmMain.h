@@ -252,6 +252,12 @@ public:
     void GetFilesFromCurrentFolder();
     void AddFilesFromCurrentFolder();
     void RemoveIgnoredFiles(int32_t first);
+    // Takes the playlist entries from `first` on whose names hold a line break out again, and
+    // says how many, once.
+    void RemoveLineBreakNames(int32_t first);
+    // Appends one file of the folder view to the playlist (not one whose name holds a line
+    // break) and shows the playlist.
+    void AddFolderViewFile(int32_t fileIndex);
     void cmdSetDir_Click();
     void cmdGetFile_Click();
     void mnuGetFile_Click();

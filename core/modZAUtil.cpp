@@ -112,9 +112,15 @@ bool ReadLinesToList(const QString& path, clsArrayList& list, UserDialogs* dialo
     return true;
 }
 
+bool HasLineBreak(QStringView text) {
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
 bool WriteListToFile(const QString& path, const clsArrayList& list, UserDialogs* dialogs) {
     QByteArray out;
     for (const QString& line : list.items()) {
+        if (HasLineBreak(line))
+            continue;
         out += line.toUtf8();
         out += "\r\n";
     }

@@ -37,8 +37,14 @@ enum class IfMissing { Create, Report };
 bool ReadLinesToList(const QString& path, clsArrayList& list, UserDialogs* dialogs = nullptr,
                      IfMissing ifMissing = IfMissing::Create);
 
-// Writes every entry followed by CR LF, UTF-8, through WriteFileAtomically. On failure shows
-// the error box (when `dialogs` is given) and returns false; the old file is then untouched.
+// True when `text` holds a carriage return or a line feed: such a text cannot be one line of a
+// state file, so it is never written into one.
+bool HasLineBreak(QStringView text);
+
+// Writes every entry followed by CR LF, UTF-8, through WriteFileAtomically. An entry holding a
+// line break is left out: written, it would turn into two entries that are both wrong. On
+// failure shows the error box (when `dialogs` is given) and returns false; the old file is then
+// untouched.
 bool WriteListToFile(const QString& path, const clsArrayList& list, UserDialogs* dialogs);
 
 bool FileExists(const QString& path);    // an existing regular file, links followed

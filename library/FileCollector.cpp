@@ -66,6 +66,25 @@ void FileCollector::TidyNewEntries(clsArrayList& list, int32_t firstIndex, const
         PlaylistOps::SortByTrack(list, firstIndex, lookup);
 }
 
+int32_t FileCollector::RemoveLineBreakNames(clsArrayList& list, int32_t firstIndex) {
+    if (firstIndex < 0 || firstIndex >= list.Count())
+        return 0;
+    const QStringList& items = list.items();
+    if (std::none_of(items.begin() + firstIndex, items.end(), modZAUtil::HasLineBreak))
+        return 0;
+    QStringList kept = items.mid(0, firstIndex);
+    for (qsizetype k = firstIndex; k < items.size(); ++k)
+        if (!modZAUtil::HasLineBreak(items[k]))
+            kept << items[k];
+    const auto removed = static_cast<int32_t>(items.size() - kept.size());
+    list.assign(std::move(kept));
+    return removed;
+}
+
+QString FileCollector::LineBreakNamesText(int32_t count) {
+    return QStringLiteral("改行を含む名前のファイル%1個は取得できません。").arg(count);
+}
+
 FileCollector::PathKind FileCollector::Classify(const QString& path) {
     if (path.isEmpty())
         return PathKind::Other;

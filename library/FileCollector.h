@@ -38,6 +38,13 @@ public:
                                const clsArrayList* ignoreWords,
                                const PlaylistOps::TrackLookup& lookup = PlaylistOps::TagTrackText);
 
+    // From `firstIndex` on, deletes every entry whose path holds a line break (a name with a
+    // line feed or carriage return, in the file or one of its folders): the playlist files
+    // hold one entry per line, so such a name cannot be kept. Returns how many went.
+    static int32_t RemoveLineBreakNames(clsArrayList& list, int32_t firstIndex);
+    // What the user is told once per collection that left `count` names out.
+    static QString LineBreakNamesText(int32_t count);
+
     enum class PathKind { Folder, AudioFile, PlaylistFile, Other };
     // A folder (links followed); else by the last three characters ignoring case: wma, mp3,
     // wav, cda, mid are audio files, m3u a playlist file; anything else is passed over.

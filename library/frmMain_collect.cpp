@@ -27,11 +27,27 @@ void frmMain::RemoveIgnoredFiles(int32_t first) {
     FileCollector::RemoveIgnoredFiles(PlayList, first, IgnoreWordList);
 }
 
+void frmMain::RemoveLineBreakNames(int32_t first) {
+    const int32_t removed = FileCollector::RemoveLineBreakNames(PlayList, first);
+    if (removed == 0)
+        return;
+    CenterNextWindow(300, 67);
+    Dialogs().message(FileCollector::LineBreakNamesText(removed), QStringLiteral("ZAPT"));
+}
+
+void frmMain::AddFolderViewFile(int32_t fileIndex) {
+    PlayList.Add(FolderViewFiles.Value(fileIndex));
+    RemoveLineBreakNames(PlayList.Count() - 1);
+    LimitPlayList();
+    RefreshPlayList();
+}
+
 namespace {
-// Ignore words, the playlist's limit and the sort by track for the entries from `first` on.
+// Names with line breaks, ignore words, the playlist's limit and the sort by track for the entries from `first` on.
 void tidy(frmMain& f, int32_t first) {
     if (f.PlayList.Count() <= first)
         return;
+    f.RemoveLineBreakNames(first);
     if (f.Options.IgnoreWord() == 1)
         f.RemoveIgnoredFiles(first);
     f.LimitPlayList();
@@ -77,9 +93,7 @@ void frmMain::cmdAddFile_Click() {
 void frmMain::mnuAddFile_Click() {
     const int row = lstFolderView->listIndex();
     if (ActiveListName == QStringLiteral("lstFolderView") && SelectedFile()) {
-        PlayList.Add(FolderViewFiles.Value(row - FolderViewFolders.Count() - 1));
-        LimitPlayList();
-        RefreshPlayList();
+        AddFolderViewFile(row - FolderViewFolders.Count() - 1);
     } else {
         AddFilesFromCurrentFolder();
     }
@@ -108,12 +122,14 @@ void frmMain::cmdSetDir_Click() {
 }
 
 void frmMain::lstPlayList_FilesDropped(const QStringList& paths) {
+    const int32_t before = PlayList.Count();
     for (const QString& path : paths) {
         if (FileCollector::Classify(path) == FileCollector::PathKind::Folder)
             CollectFiles(PlayList, path, true);  // drops always take sub-folders
         else
             FileCollector::AddPath(PlayList, path, Options.GetFileType());
     }
+    RemoveLineBreakNames(before);
     LimitPlayList();
     RefreshPlayList();
 }

@@ -44,9 +44,7 @@ void frmMain::FolderViewOpen() {
                           QStringLiteral("ZAPT"));
     };
     if (row > 0 && FolderViewModel::IsFileRow(row, folders)) {
-        PlayList.Add(FolderViewFiles.Value(FolderViewModel::FileIndex(row, folders)));
-        LimitPlayList();
-        RefreshPlayList();
+        AddFolderViewFile(FolderViewModel::FileIndex(row, folders));
         return;
     }
     if (row > 0) {
@@ -108,10 +106,7 @@ void frmMain::lstFolderView_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
         lstFolderView->swallowKey();
         const int row = lstFolderView->listIndex();
         if (FolderViewModel::IsFileRow(row, FolderViewFolders.Count())) {
-            PlayList.Add(
-                FolderViewFiles.Value(FolderViewModel::FileIndex(row, FolderViewFolders.Count())));
-            LimitPlayList();
-            RefreshPlayList();
+            AddFolderViewFile(FolderViewModel::FileIndex(row, FolderViewFolders.Count()));
         } else {
             AddFilesFromCurrentFolder();
             lstFolderView->setFocus();

@@ -58,6 +58,11 @@ void clsOption::InitializePlayerColor() {
     colors_ = defaults;
 }
 
+void clsOption::setLine(QString& setting, const QString& v) {
+    if (!modZAUtil::HasLineBreak(v))
+        setting = v;
+}
+
 namespace {
 
 // The number a field starts with, as the settings reader has always taken it: leading blanks
@@ -159,8 +164,13 @@ bool clsOption::WriteOption(const QString& fileName, const QString& terminated) 
                                entryPathName_[0],
                                entryPathName_[1],
                                entryPathName_[2]};
+    // The setters let no line break in; should one get here all the same, the old file stays,
+    // rather than every later line moving up one place.
     QByteArray out;
-    for (const QString& line : lines)
+    for (const QString& line : lines) {
+        if (modZAUtil::HasLineBreak(line))
+            return false;
         out += line.toUtf8() + "\r\n";
+    }
     return modZAUtil::WriteFileAtomically(fileName, out);
 }

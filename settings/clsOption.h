@@ -106,15 +106,17 @@ public:
     int16_t GetSubFolder() const { return num_[20]; }
     void setSearchMode(int16_t v) { num_[20] = v; }
 
+    // Every string setting is one line of the settings file: a value holding a line break is
+    // refused and the previous value kept.
     QString LastCurrentFolder() const { return folders_[0]; }
-    void setLastCurrentFolder(const QString& v) { folders_[0] = v; }
+    void setLastCurrentFolder(const QString& v) { setLine(folders_[0], v); }
     QString LyricFolder() const { return folders_[1]; }
-    void setLyricFolder(const QString& v) { folders_[1] = v; }
+    void setLyricFolder(const QString& v) { setLine(folders_[1], v); }
 
     QString EntryPath(int16_t index) const { return entryPath_.at(index); }
-    void setEntryPath(int16_t index, const QString& v) { entryPath_.at(index) = v; }
+    void setEntryPath(int16_t index, const QString& v) { setLine(entryPath_.at(index), v); }
     QString EntryPathName(int16_t index) const { return entryPathName_.at(index); }
-    void setEntryPathName(int16_t index, const QString& v) { entryPathName_.at(index) = v; }
+    void setEntryPathName(int16_t index, const QString& v) { setLine(entryPathName_.at(index), v); }
     int16_t EntryPathCount() const { return kEntryCount; }
     int16_t EntryPathNameCount() const { return kEntryCount; }
 
@@ -126,6 +128,7 @@ public:
     int16_t numeric(int index) const { return num_.at(index); }
 
 private:
+    static void setLine(QString& setting, const QString& v);
     static int16_t clamp16(int32_t v) {
         return static_cast<int16_t>(v < -32768 ? -32768 : (v > 32767 ? 32767 : v));
     }

@@ -188,3 +188,58 @@ TEST(FolderView, ClickedRowIsTheRowActedOn) {
                        w.lstFolderView->visualRect(w.lstFolderView->model()->index(0, 0)).center());
     EXPECT_EQ(w.FolderViewPath, t.d.path());  // up from root, not back to root from A
 }
+
+TEST(FolderView, NamesWithLineBreaksNeverReachTheStateFiles) {
+    TempDir t;
+    const QString root = t.mkdir(u"root"_qs);
+    const QString ok = t.write(u"root/ok.mp3"_qs, "x");
+    const QString lf = t.write(u"root/a\nb.mp3"_qs, "x");
+    t.write(u"root/c\rd.mp3"_qs, "x");
+    const QString broken = t.mkdir(u"root/sub\nx"_qs);
+    t.write(u"root/sub\nx/e.mp3"_qs, "x");
+    MainWindowFixture f([](clsOption& o) { o.setSearchMode(1); });
+    frmMain& w = *f.form;
+    const QString messageOf3 = u"改行を含む名前のファイル3個は取得できません。"_qs;
+    const QString messageOf1 = u"改行を含む名前のファイル1個は取得できません。"_qs;
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        QStringList playList;
+        QString message;
+    };
+    const std::vector<Case> cases = {
+        {"get files",
+         [&] {
+             w.ShowFolder(root, 1);
+             w.GetFilesFromCurrentFolder();
+         },
+         {ok},
+         messageOf3},
+        {"folder-view file",
+         [&] { w.AddFolderViewFile(int32_t(w.FolderViewFiles.items().indexOf(lf))); },
+         {},
+         messageOf1},
+        {"drop",
+         [&] {
+             w.lstPlayList_FilesDropped({lf, ok});
+         },
+         {ok},
+         messageOf1},
+    };
+    for (const Case& c : cases) {
+        w.PlayList.Clear();
+        f.dialogs->shown.clear();
+        c.act();
+        EXPECT_EQ(w.PlayList.items(), c.playList) << c.what;
+        ASSERT_EQ(f.dialogs->shown.size(), 1u) << c.what;
+        EXPECT_EQ(f.dialogs->shown[0].text, c.message) << c.what;
+    }
+
+    // A current folder with a line break is not remembered: the last good one stays.
+    w.ShowFolder(broken, 1);
+    w.ZAPT_End();
+    clsOption back;
+    ASSERT_TRUE(back.ReadOption(f.app.file(u"ZAopt.inf"_qs)));
+    EXPECT_EQ(back.LastCurrentFolder(), f.app.path());
+    EXPECT_EQ(back.EntryPathName(0), u"1Folder"_qs);
+}

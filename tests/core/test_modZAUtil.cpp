@@ -79,6 +79,16 @@ TEST(TextFiles, WriteIsUtf8WithCrLfAndReplacesWhole) {
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files).size(), 2);
 }
 
+TEST(TextFiles, EntriesWithLineBreaksAreLeftOutOfTheList) {
+    TempDir d;
+    clsArrayList l;
+    for (const QString& e :
+         {u"/m/a.mp3"_qs, u"/m/b\nc.mp3"_qs, u"/m/d\re.mp3"_qs, u"/m/f\r\n.mp3"_qs, u"/m/g.mp3"_qs})
+        l.Add(e);
+    ASSERT_TRUE(WriteListToFile(d.file(u"out.m3u"_qs), l, nullptr));
+    EXPECT_EQ(d.read(u"out.m3u"_qs), QByteArray("/m/a.mp3\r\n/m/g.mp3\r\n"));
+}
+
 TEST(TextFiles, FailedWriteReportsAndKeepsTheOldFile) {
     TempDir d;
     const QString target = d.write(u"keep.m3u"_qs, "old\r\n");

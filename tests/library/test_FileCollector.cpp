@@ -141,6 +141,21 @@ TEST(FileCollector, DroppedPaths) {
     EXPECT_EQ(l.items(), QStringList({inside, u"/m/x.MID"_s, u"/a.mp3"_s, u"/b.ogg"_s}));
 }
 
+TEST(FileCollector, NamesWithLineBreaksAreCountedAndLeftOut) {
+    TempDir dir;
+    const QString plain = dir.write(u"f.mp3"_s, "x");
+    for (const QString& name : {u"a\nb.mp3"_s, u"c\rd.mp3"_s, u"e\r\n.mp3"_s, u"x\ny/g.mp3"_s})
+        dir.write(name, "x");
+    clsArrayList l = listOf({u"/old\nentry.mp3"_s});  // before the first index: kept
+    ASSERT_EQ(FileCollector::Collect(l, dir.path(), 1, true), QString());
+    ASSERT_EQ(l.Count(), 6);
+    EXPECT_EQ(FileCollector::RemoveLineBreakNames(l, 1), 4);
+    EXPECT_EQ(l.items(), QStringList({u"/old\nentry.mp3"_s, plain}));
+    EXPECT_EQ(FileCollector::RemoveLineBreakNames(l, 1), 0);
+    EXPECT_EQ(FileCollector::LineBreakNamesText(4),
+              u"改行を含む名前のファイル4個は取得できません。"_s);
+}
+
 TEST(FileCollector, RootQuestion) {
     EXPECT_TRUE(FileCollector::NeedsRootQuestion(u"/"_s, true));
     EXPECT_FALSE(FileCollector::NeedsRootQuestion(u"/"_s, false));

@@ -3,6 +3,7 @@
 #include "support/TempDir.h"
 
 #include <QStringEncoder>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -139,4 +140,27 @@ TEST(OptionFile, AFullDiskKeepsTheOldSettings) {
     o.setLastCurrentFolder(QString(2000, u'x'));  // past the 1 KB limit below
     EXPECT_EQ(RunWithFileSizeLimit(1024, [&] { return o.WriteOption(path) ? 1 : 0; }), 0);
     EXPECT_EQ(d.read(u"ZAopt.inf"_qs), old);
+}
+
+TEST(OptionFile, StringSettingsRefuseLineBreaksSoTheFileKeepsItsLines) {
+    clsOption o;
+    o.setEntryPath(0, u"/first"_qs);
+    // Each setter given a value with a line break; the value before it must survive the file.
+    const std::vector<std::function<void(const QString&)>> setters = {
+        [&](const QString& v) { o.setLastCurrentFolder(v); },
+        [&](const QString& v) { o.setLyricFolder(v); },
+        [&](const QString& v) { o.setEntryPath(0, v); },
+        [&](const QString& v) { o.setEntryPathName(2, v); }};
+    for (const QString& broken : {u"/m/a\nb"_qs, u"/m/a\rb"_qs, u"/m/a\r\n"_qs})
+        for (const auto& set : setters)
+            set(broken);
+    TempDir d;
+    ASSERT_TRUE(o.WriteOption(d.file(u"o.inf"_qs)));
+    clsOption back;
+    ASSERT_TRUE(back.ReadOption(d.file(u"o.inf"_qs)));
+    EXPECT_EQ(back.LastCurrentFolder(), QString());
+    EXPECT_EQ(back.LyricFolder(), QString());
+    EXPECT_EQ(back.EntryPath(0), u"/first"_qs);
+    EXPECT_EQ(back.EntryPathName(2), u"3Folder"_qs);
+    EXPECT_EQ(back.EntryPathName(0), u"1Folder"_qs);  // no line moved up
 }
