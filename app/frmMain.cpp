@@ -494,6 +494,7 @@ bool frmMain::Form_Load() {
             Dialogs().message(StartPath::ProblemText(kind, startPath), QStringLiteral("ZAPT"));
             savedPlayList = true;
         }
+        RemoveLineBreakNames(0);
     }
     if (savedPlayList)
         ReadLinesToList(AppFile(QStringLiteral("ZAlog.m3u")), PlayList, &Dialogs());
