@@ -4,6 +4,14 @@
 #include "Mp3Source.h"
 #include "WavSource.h"
 #include "core/FileAccess.h"
+#include "playback/output/ReplayGain.h"
+
+std::unique_ptr<PcmSource> PcmSourceFactory::withTrackGain(std::unique_ptr<PcmSource> source,
+                                                           const std::string& nativePath) {
+    if (source)
+        source->setTrackGainDb(ReplayGain::id3v2TrackGainDb(nativePath));
+    return source;
+}
 
 bool PcmSourceFactory::looksLikeWave(const std::string& path) {
     return ContentSniffer::routeOfFile(path) == DecoderRoute::Wave;
@@ -21,7 +29,7 @@ std::unique_ptr<PcmSource> PcmSourceFactory::open(const std::string& utf8Path) {
     case DecoderRoute::Wave:
         return WavSource::open(path);
     case DecoderRoute::Mpeg:
-        return Mp3Source::open(path);
+        return withTrackGain(Mp3Source::open(path), path);
     case DecoderRoute::Midi:
     case DecoderRoute::Ffmpeg:
         break;

@@ -11,6 +11,9 @@
 class PcmSourceFactory {
 public:
     static std::unique_ptr<PcmSource> open(const std::string& path);
+    // The source with the ReplayGain of the file's ID3v2 tag, if it has one.
+    static std::unique_ptr<PcmSource> withTrackGain(std::unique_ptr<PcmSource> source,
+                                                    const std::string& nativePath);
     static bool looksLikeWave(const std::string& path);
     // The file name as the operating system wants it: text that is UTF-8 goes through the
     // player's path conversion, other bytes (a Shift_JIS name) are the file's own.

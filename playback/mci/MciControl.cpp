@@ -5,6 +5,7 @@
 #include "core/FileAccess.h"
 #include "playback/decoder/ContentSniffer.h"
 #include "playback/decoder/Mp3Source.h"
+#include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/WavSource.h"
 
 #include <QMetaObject>
@@ -69,7 +70,7 @@ MciControl::Error MciControl::open() {
         source = WavSource::open(native);
         break;
     case DecoderRoute::Mpeg:
-        source = Mp3Source::open(native);
+        source = PcmSourceFactory::withTrackGain(Mp3Source::open(native), native);
         break;
     case DecoderRoute::Ffmpeg:
         break;

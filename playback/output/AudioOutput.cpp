@@ -3,6 +3,7 @@
 #include "AudioRenderer.h"
 #include "GainStage.h"
 #include "PcmConverter.h"
+#include "ReplayGain.h"
 #include "SdlAudioSystem.h"
 #include "SpscRingBuffer.h"
 
@@ -42,6 +43,7 @@ struct AudioOutput::Impl final : AudioRenderer {
     State state = Stopped;
     bool sdlAcquired = false;
     int forcedRate = 0;
+    bool replayGain = true;
 
     // Shared by the control thread and the decode thread, under `mutex`. The audio callback
     // never takes it.
@@ -51,6 +53,7 @@ struct AudioOutput::Impl final : AudioRenderer {
     int64_t lengthFrames = -1;
     PcmConverter converter;
     bool converterReady = false;  // configured for this source
+    float sourceGain = 1.0f;      // the source's ReplayGain, linear
     std::vector<float> sourceBuffer;
     std::vector<float> pending;
     size_t pendingPos = 0;
@@ -83,6 +86,7 @@ struct AudioOutput::Impl final : AudioRenderer {
     void render(float* out, size_t samples) override;
     void workerLoop();
     bool step();
+    void applySourceGain();
     void restartAt(int64_t frame);
     void restartAtLocked(int64_t frame);
     int64_t currentFrame() const;
@@ -150,6 +154,7 @@ bool AudioOutput::Impl::step() {
         const long frames = source->read(pending.data(), kChunkFrames);
         pending.resize(frames > 0 ? size_t(frames) * 2 : 0);
         sourceEnded = frames <= 0;
+        applySourceGain();
         return true;
     }
     const long frames = source->read(sourceBuffer.data(), kChunkFrames);
@@ -159,7 +164,17 @@ bool AudioOutput::Impl::step() {
         converter.flush(pending);
         sourceEnded = true;
     }
+    applySourceGain();
     return true;
+}
+
+// On the decode side, so the gain belongs to the samples of its own song whatever the ring
+// holds; the limiter in the callback catches what a boost pushes past full scale.
+void AudioOutput::Impl::applySourceGain() {
+    if (sourceGain == 1.0f)
+        return;
+    for (float& sample : pending)
+        sample *= sourceGain;
 }
 
 void AudioOutput::Impl::workerLoop() {
@@ -276,6 +291,8 @@ bool AudioOutput::load(std::unique_ptr<PcmSource> source) {
     d->lengthFrames = source->lengthFrames();
     d->sourceBuffer.resize(size_t(kChunkFrames) * size_t(format.channels));
     d->converterReady = false;
+    const std::optional<float> gainDb = source->trackGainDb();
+    d->sourceGain = d->replayGain && gainDb ? ReplayGain::linear(*gainDb) : 1.0f;
     d->source = std::move(source);
     d->activeGeneration.store(++d->generation, std::memory_order_relaxed);
     d->running = false;
@@ -400,4 +417,12 @@ void AudioOutput::setDeviceVolume(int32_t left, int32_t right) {
 void AudioOutput::deviceVolume(int32_t& left, int32_t& right) const {
     left = d->deviceLeft.load(std::memory_order_relaxed);
     right = d->deviceRight.load(std::memory_order_relaxed);
+}
+
+void AudioOutput::setReplayGain(bool on) {
+    d->replayGain = on;
+}
+
+bool AudioOutput::replayGain() const {
+    return d->replayGain;
 }

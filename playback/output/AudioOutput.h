@@ -19,7 +19,11 @@
 //    played out to its end; never after stop() or a new load(), never twice.
 //  - Any source rate from 1 kHz to 1.536 MHz and any channel count plays at the right pitch
 //    on both device channels; load() refuses other rates. The device runs at 8 to 384 kHz.
-//  - Samples that are not numbers play as silence; everything is clamped to full scale.
+//  - Samples that are not numbers play as silence; everything above -1 dBFS is bent by a soft
+//    limiter that never passes full scale (GainStage), below it nothing changes.
+//  - Loudness: a source's ReplayGain track gain (PcmSource::trackGainDb) scales it before the
+//    limiter, so tagged quiet and loud albums play equally loud. On by default;
+//    setReplayGain(false) plays every file as it is, from the next load().
 //  - Soft volume scales the samples per channel; device volume is the gain of the output stage.
 //    Both are 0..100 (linear percent), clamped.
 //  - Without a usable sound device it falls back to SDL's "dummy" driver (time still runs and
@@ -60,6 +64,9 @@ public:
     void softVolume(int32_t& left, int32_t& right) const;
     void setDeviceVolume(int32_t left, int32_t right);
     void deviceVolume(int32_t& left, int32_t& right) const;
+
+    void setReplayGain(bool on);
+    bool replayGain() const;
 
 private:
     struct Impl;

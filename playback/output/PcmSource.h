@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 // A decoder that the output pulls from: interleaved 32-bit float samples in [-1, 1].
 // Implementations are used from one thread at a time (the output's decode side), never from
@@ -24,4 +25,11 @@ public:
     virtual bool seek(int64_t frame) = 0;
     // Bit rate in kbit/s when the format has one, else 0.
     virtual int bitrate() const { return 0; }
+
+    // The track's ReplayGain in dB, set by whoever read the file's tags; none when untagged.
+    std::optional<float> trackGainDb() const { return trackGainDb_; }
+    void setTrackGainDb(std::optional<float> db) { trackGainDb_ = db; }
+
+private:
+    std::optional<float> trackGainDb_;
 };

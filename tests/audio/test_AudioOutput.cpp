@@ -5,9 +5,12 @@
 #include "playback/output/PcmConverter.h"
 #include "playback/output/SdlAudioSystem.h"
 #include "playback/output/SpscRingBuffer.h"
+#include "support/Id3TagBuilder.h"
 
+#include <QFile>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <thread>
@@ -355,6 +358,87 @@ TEST(GainStageTest, DeviceGetsOnlyNumbersWithinFullScaleAtAnyGain) {
         EXPECT_EQ(samples[0], c.out);
         EXPECT_EQ(samples[1], c.out);
     }
+}
+
+TEST(GainStageTest, SoftLimiterLeavesQuietSamplesAloneAndBendsLoudOnesBelowFullScale) {
+    for (const float v : {0.0f, -0.0f, 0.25f, -0.5f, 0.89f, -0.891f, GainStage::kKnee}) {
+        SCOPED_TRACE(v);
+        const float out = GainStage::limit(v);
+        EXPECT_EQ(std::memcmp(&out, &v, sizeof v), 0);
+    }
+    float previous = GainStage::kKnee;
+    for (const float v : {0.9f, 0.95f, 1.0f, 1.2f, 2.0f, 4.0f, 16.0f}) {
+        SCOPED_TRACE(v);
+        const float out = GainStage::limit(v);
+        EXPECT_GT(out, previous);  // louder stays louder
+        EXPECT_LT(out, 1.0f);
+        EXPECT_LE(out, v);
+        EXPECT_EQ(GainStage::limit(-v), -out);
+        previous = out;
+    }
+    // Smooth at the knee: no corner a hard clip would leave.
+    EXPECT_NEAR(GainStage::limit(GainStage::kKnee + 1e-3f), GainStage::kKnee + 1e-3f, 2e-5f);
+}
+
+void writeTagged(const std::string& target, const std::string& mp3, const QString& gain) {
+    using namespace Id3TagBuilder;
+    QByteArray body = TextBody(0, QStringLiteral("REPLAYGAIN_TRACK_GAIN"));
+    body += '\0' + gain.toUtf8();
+    QFile in(QString::fromStdString(mp3));
+    QFile out(QString::fromStdString(target));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(Tag(3, Frame(3, "TXXX", body)) + in.readAll());
+}
+
+TEST_F(AudioOutputTest, TrackGainSetsTheLevelAndTheLimiterKeepsBoostsWithinFullScale) {
+    if (!ToneFiles::canWriteMp3())
+        GTEST_SKIP() << "this libsndfile writes no MP3";
+    ToneSpec tone;
+    tone.seconds = 0.5;
+    const std::string plain = path("plain.mp3");
+    ASSERT_TRUE(ToneFiles::writeMp3(plain, tone, 192));
+    writeTagged(path("quiet.mp3"), plain, QStringLiteral("-6.02 dB"));
+    writeTagged(path("boosted.mp3"), plain, QStringLiteral("+12.00 dB"));
+
+    const auto level = [&](const char* name) {
+        return AudioCapture::amplitude(playToEnd(path(name)).soundOf(0, 2000));
+    };
+    const double untouched = level("plain.mp3");
+    EXPECT_NEAR(untouched, 0.5, 0.02);
+    EXPECT_NEAR(level("quiet.mp3") / untouched, 0.5, 0.01);
+
+    const AudioCapture boosted = playToEnd(path("boosted.mp3"));
+    float peak = 0;
+    for (const float v : boosted.samples())
+        peak = std::max(peak, std::abs(v));
+    EXPECT_LT(peak, 1.0f);  // bent, never clipped flat
+    EXPECT_GT(peak, 0.98f);
+    EXPECT_GT(AudioCapture::amplitude(boosted.soundOf(0, 2000)), 0.9);
+
+    output.setReplayGain(false);
+    EXPECT_NEAR(level("quiet.mp3") / untouched, 1.0, 0.01);
+}
+
+TEST_F(AudioOutputTest, UntaggedFilesReachTheDeviceBitForBit) {
+    ToneSpec tone;
+    tone.seconds = 0.3;
+    tone.amplitude[0] = 0.85;
+    tone.amplitude[1] = 0.3;
+    const std::string file = path("float.wav");
+    ASSERT_TRUE(ToneFiles::writeWav(file, tone, ToneFiles::WavEncoding::Float));
+    const AudioCapture capture = playToEnd(file);
+    const long first = capture.firstSound();
+    ASSERT_GE(first, 0);
+    // The first written frame is 0 (sin 0), so the sound starts one frame after it.
+    long mismatches = 0;
+    for (long i = 1; i < long(tone.seconds * tone.sampleRate); ++i) {
+        for (int ch = 0; ch < 2; ++ch) {
+            const float expected = float(ToneFiles::sampleAt(tone, ch, i));
+            mismatches += capture.samples()[size_t(2 * (first - 1 + i) + ch)] != expected;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(SpscRingBufferTest, KeepsOrderAcrossTheWrapAndRefusesOverflow) {
