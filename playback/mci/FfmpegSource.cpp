@@ -1,9 +1,11 @@
 #include "FfmpegSource.h"
 
 #include "core/FileAccess.h"
+#include "playback/output/ReplayGain.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -12,6 +14,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
+#include <libavutil/replaygain.h>
 #include <libswresample/swresample.h>
 }
 
@@ -26,6 +29,27 @@ void quietenFfmpeg() {
 
 // A lossy decoder needs a little audio before the target to rebuild its overlap after a flush.
 constexpr int kPrerollMs = 100;
+
+// The track gain FFmpeg found: the side data its demuxers make of ReplayGain tags (MP3, FLAC,
+// APE), else the tag text itself, which Vorbis comments (Ogg, Opus, FLAC) and MP4 atoms leave
+// in the stream's or the file's metadata.
+std::optional<float> trackGainOf(const AVFormatContext* format, const AVStream* stream) {
+    size_t size = 0;
+    const uint8_t* data = av_stream_get_side_data(stream, AV_PKT_DATA_REPLAYGAIN, &size);
+    if (data && size >= sizeof(AVReplayGain)) {
+        const auto* gain = reinterpret_cast<const AVReplayGain*>(data);
+        if (gain->track_gain != INT32_MIN)
+            return std::clamp(float(gain->track_gain) / 100000.0f, -ReplayGain::kMaxDb,
+                              ReplayGain::kMaxDb);
+    }
+    for (AVDictionary* metadata : {stream->metadata, format->metadata}) {
+        // Keys match in any letter case unless AV_DICT_MATCH_CASE is given.
+        if (const AVDictionaryEntry* entry =
+                av_dict_get(metadata, "REPLAYGAIN_TRACK_GAIN", nullptr, 0))
+            return ReplayGain::parseDb(entry->value);
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -90,6 +114,8 @@ bool FfmpegSource::init(const QString& path) {
 
     const int64_t bits = fmt_->bit_rate > 0 ? fmt_->bit_rate : stream->codecpar->bit_rate;
     bitrate_ = static_cast<int>(std::max<int64_t>(0, bits) / 1000);
+
+    setTrackGainDb(trackGainOf(fmt_, stream));
 
     origin_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     packet_ = av_packet_alloc();

@@ -16,6 +16,7 @@ struct Tone {
     double amplitude = 0.5;
     int sampleRate = 44100;
     int channels = 2;
+    const char* trackGain = nullptr;  // a REPLAYGAIN_TRACK_GAIN tag, when set
 };
 
 bool hasEncoder(const char* name);
