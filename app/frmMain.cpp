@@ -517,7 +517,20 @@ bool frmMain::Form_Load() {
     // 22. The folder view already shows the current folder: ShowFolder in step 15 listed it
     // and nothing since has moved it, so it is not read a second time.
 
-    // 23–24. Size and position.
+    // 23–24. Size and position. A stored size larger than the screen's free area (the file may
+    // hold anything up to 32767 pixels) is taken as that area, for both modes; the window is
+    // then brought onto the screen.
+    if (const QScreen* screen =
+            this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QSize area = screen->availableGeometry().size();
+        auto fit = [](int16_t v, int limit) {
+            return static_cast<int16_t>(std::min<int>(v, limit));
+        };
+        Options.setFormWidthNormal(fit(Options.FormWidthNormal(), area.width()));
+        Options.setFormHeightNormal(fit(Options.FormHeightNormal(), area.height()));
+        Options.setFormWidthMini(fit(Options.FormWidthMini(), area.width()));
+        Options.setFormHeightMini(fit(Options.FormHeightMini(), area.height()));
+    }
     SizingByCode = true;
     if (Options.FormStatus() == 1)
         SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthNormal(),
@@ -527,6 +540,7 @@ bool frmMain::Form_Load() {
                           TwipsPerPixelY * Options.FormHeightMini());
     SizingByCode = false;
     move(Options.PositionX() / TwipsPerPixelX, Options.PositionY() / TwipsPerPixelY);
+    KeepWindowOnScreen(this);
 
     // 25.
     LayoutMainWindow();
@@ -541,6 +555,9 @@ bool frmMain::Form_Load() {
         return abandonStartup();
     loaded_ = true;
     show();
+    // Shown, the window may have learnt its frame: fit once more with it.
+    KeepWindowOnScreen(this);
+    LayoutMainWindow();
     repaint();
     tmrTimer->start();
     vbmp3_setSoftVolume(Options.SoftVolumeLeft(), Options.SoftVolumeRight());

@@ -182,22 +182,41 @@ void frmMain::cmdChangeFormSize_Click() {
                               TwipsPerPixelY * Options.FormHeightNormal());
         }
     }
+    if (!isMaximized())
+        KeepWindowOnScreen(this);  // the larger mode may reach past the screen's edge
     SizingByCode = false;
     LayoutMainWindow();
     lstPlayList->setFocus();
 }
 
+// A window larger than the screen's free area (a settings file may ask for anything) is made to
+// fit it first; then it is moved onto the screen it mostly lies on, or the primary one.
 void frmMain::KeepWindowOnScreen(QWidget* window) {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen || !window)
+    if (!window)
         return;
+    const QScreen* screen = QGuiApplication::screenAt(window->frameGeometry().center());
+    if (!screen)
+        screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    if (!window->isMaximized() && !window->isFullScreen()) {
+        const QSize frameExtra = window->frameGeometry().size() - window->size();
+        const QSize fit =
+            window->size().boundedTo(area.size() - frameExtra).expandedTo(QSize(1, 1));
+        if (fit != window->size()) {
+            const bool was = SizingByCode;
+            SizingByCode = SizingByCode || window == this;  // the caller lays out afterwards
+            window->resize(fit);
+            SizingByCode = was;
+        }
+    }
     const QRect frame = window->frameGeometry();
-    const QSize screenSize = screen->size();
     const QPoint twips = LayoutMath::KeepWindowOnScreen(
-        {frame.x() * TwipsPerPixelX, frame.y() * TwipsPerPixelY},
+        {(frame.x() - area.x()) * TwipsPerPixelX, (frame.y() - area.y()) * TwipsPerPixelY},
         {frame.width() * TwipsPerPixelX, frame.height() * TwipsPerPixelY},
-        {screenSize.width() * TwipsPerPixelX, screenSize.height() * TwipsPerPixelY});
-    window->move(twips.x() / TwipsPerPixelX, twips.y() / TwipsPerPixelY);
+        {area.width() * TwipsPerPixelX, area.height() * TwipsPerPixelY});
+    window->move(area.x() + twips.x() / TwipsPerPixelX, area.y() + twips.y() / TwipsPerPixelY);
 }
 
 void frmMain::CenterNextWindow(int width, int height) {

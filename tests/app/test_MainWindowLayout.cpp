@@ -296,3 +296,36 @@ TEST(MainWindowLayout, NothingOverlapsAtTheMinimumSizes) {
         f->ZAPT_End();
     }
 }
+
+TEST(MainWindowLayout, AbsurdStoredSizesAndPositionsComeBackOnTheScreen) {
+    struct Case {
+        int formStatus;
+        int16_t x, y;  // twips
+    };
+    for (const Case c : {Case{1, -32768, -32768}, Case{1, 32767, 32767}, Case{0, 32767, -32768}}) {
+        SCOPED_TRACE(testing::Message() << c.formStatus << " " << c.x << " " << c.y);
+        TempDir d;
+        clsOption o;
+        o.setFormStatus(c.formStatus);
+        for (auto set : {&clsOption::setFormWidthNormal, &clsOption::setFormHeightNormal,
+                         &clsOption::setFormWidthMini, &clsOption::setFormHeightMini})
+            (o.*set)(32767);
+        o.setPositionX(c.x);
+        o.setPositionY(c.y);
+        o.WriteOption(d.file(u"ZAopt.inf"_qs));
+        frmMain f(d.path(), QString(), std::make_unique<FakeDialogs>());
+        ASSERT_TRUE(f.Form_Load());
+        const QRect area = f.screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(f.frameGeometry())) << f.frameGeometry().width();
+        f.cmdChangeFormSize->click();  // the other mode's size was stored as absurd too
+        EXPECT_TRUE(area.contains(f.frameGeometry())) << f.frameGeometry().width();
+        f.ZAPT_End();
+        clsOption back;
+        ASSERT_TRUE(back.ReadOption(d.file(u"ZAopt.inf"_qs)));
+        for (int16_t w : {back.FormWidthNormal(), back.FormWidthMini()})
+            EXPECT_LE(w, area.width());
+        for (int16_t h : {back.FormHeightNormal(), back.FormHeightMini()})
+            EXPECT_LE(h, area.height());
+        EXPECT_TRUE(area.contains(QPoint(back.PositionX() / 15, back.PositionY() / 15)));
+    }
+}
