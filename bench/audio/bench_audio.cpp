@@ -1,6 +1,7 @@
 // (a) CPU time of the library's decode path for one hour of 192 kbit/s MP3, beside libmpg123's
 //     bare decode of the same file (the floor).
 //     The same path when the device runs at another rate than the file (resampled).
+//     Opening that file with its LAME header and without it (scanned), warm and cold.
 // (b) The silence between two songs played back to back through the library, counted in the
 //     samples SDL's disk driver received.
 // (c) How long stopping a playing song holds the calling (UI) thread.
@@ -9,6 +10,7 @@
 //     (this process and the server) with the underruns the server logged, idle and with both
 //     cores busy.
 #include "audio/PulseServer.h"
+#include "playback/decoder/ContentSniffer.h"
 #include "playback/decoder/Mp3Source.h"
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/vbmp3.h"
@@ -131,13 +133,63 @@ BENCHMARK(BM_LibraryDecodePath)
     ->Iterations(1)
     ->MeasureProcessCPUTime();
 
-// Opening scans the whole file for the exact length; shown on its own.
-void BM_Mp3OpenWithScan(benchmark::State& state) {
-    const std::string& file = hourFile();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Mp3Source::open(file));
+// Opening the hour-long MP3: with its LAME header the length is read from it; the same audio
+// without the header frame is scanned from end to end. "cold" drops the file from the page
+// cache before each open, as when it comes from a disk for the first time.
+const std::string& hourFileWithoutHeader() {
+    static const std::string path = [] {
+        const std::string bare = std::string(kHourFile) + ".noheader.mp3";
+        if (!std::filesystem::exists(bare)) {
+            std::ifstream in(hourFile(), std::ios::binary);
+            const std::string bytes(std::istreambuf_iterator<char>(in), {});
+            const size_t headerFrame =
+                ContentSniffer::mpegFrame(reinterpret_cast<const unsigned char*>(bytes.data()));
+            std::ofstream(bare + ".part", std::ios::binary) << bytes.substr(headerFrame);
+            std::filesystem::rename(bare + ".part", bare);
+        }
+        return bare;
+    }();
+    return path;
 }
-BENCHMARK(BM_Mp3OpenWithScan)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void dropFromPageCache(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        ::fdatasync(fd);
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+}
+
+void BM_Mp3Open(benchmark::State& state) {
+    const bool withHeader = state.range(0) != 0;
+    const bool cold = state.range(1) != 0;
+    const std::string& file = withHeader ? hourFile() : hourFileWithoutHeader();
+    int64_t length = 0;
+    for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            dropFromPageCache(file);
+            state.ResumeTiming();
+        }
+        auto source = Mp3Source::open(file);
+        if (!source)
+            std::abort();
+        length = source->lengthFrames();
+    }
+    state.SetLabel(std::string(withHeader ? "LAME header" : "no header, scanned") +
+                   (cold ? ", cold cache" : ", warm cache") + ", length " + std::to_string(length) +
+                   " frames");
+}
+BENCHMARK(BM_Mp3Open)
+    ->ArgNames({"header", "cold"})
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Args({1, 1})
+    ->Args({0, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseRealTime();
 
 // Reads everything written to the FIFO the disk driver plays into; each device open appends.
 class FifoReader {

@@ -5,22 +5,89 @@
 #include <QFile>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <mpg123.h>
 
 namespace {
 
+uint32_t bigEndian32(const unsigned char* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// What the header frame an encoder writes in front of the audio says about the whole stream.
+struct StreamHeader {
+    enum Kind { None, Xing, Vbri } kind = None;
+    int64_t frames = 0;  // audio frames after the header frame
+    int samplesPerFrame = 0;
+    bool complete = false;  // the stream it describes is the whole file, no more and no less
+};
+
+// Two valid frame headers in a row where the first one's length says.
+bool framesFollowAt(const unsigned char* data, size_t size, size_t pos) {
+    if (pos + 4 > size)
+        return false;
+    const size_t length = ContentSniffer::mpegFrame(data + pos);
+    return length >= 4 && pos + length + 4 <= size &&
+           ContentSniffer::mpegFrame(data + pos + length);
+}
+
+// Reads the Xing/Info (LAME) or VBRI header of the file's first frame. Only a few pages of the
+// file are touched, so opening a long song from a slow disk stays fast.
+StreamHeader readStreamHeader(const unsigned char* data, size_t size) {
+    StreamHeader header;
+    size_t pos = ContentSniffer::id3v2Length(data, size);
+    // The first frame, past any junk between the tag and the audio.
+    const size_t searchEnd = std::min(size, pos + ContentSniffer::kHeadBytes);
+    while (pos < searchEnd && !framesFollowAt(data, size, pos))
+        ++pos;
+    if (pos >= searchEnd)
+        return header;
+    const unsigned char* frame = data + pos;
+    int samples = 0;
+    const size_t frameLength = ContentSniffer::mpegFrame(frame, nullptr, &samples);
+    const bool layer3 = ((frame[1] >> 1) & 3) == 1;
+    if (!layer3 || pos + frameLength > size)
+        return header;
+    const bool mpeg1 = ((frame[1] >> 3) & 3) == 3;
+    const bool mono = (frame[3] >> 6) == 3;
+    const bool crc = (frame[1] & 1) == 0;
+    const size_t sideInfo = mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+    uint32_t streamBytes = 0;
+    const unsigned char* xing = frame + 4 + (crc ? 2 : 0) + sideInfo;
+    const unsigned char* vbri = frame + 4 + 32;
+    if (xing + 16 <= frame + frameLength &&
+        (std::memcmp(xing, "Xing", 4) == 0 || std::memcmp(xing, "Info", 4) == 0)) {
+        const uint32_t flags = bigEndian32(xing + 4);
+        // Without both counts the header cannot be checked against the file: scan instead.
+        if ((flags & 3) != 3)
+            return header;
+        header.kind = StreamHeader::Xing;
+        header.frames = bigEndian32(xing + 8);
+        streamBytes = bigEndian32(xing + 12);
+    } else if (vbri + 18 <= frame + frameLength && std::memcmp(vbri, "VBRI", 4) == 0) {
+        header.kind = StreamHeader::Vbri;
+        streamBytes = bigEndian32(vbri + 10);
+        header.frames = bigEndian32(vbri + 14);
+    } else {
+        return header;
+    }
+    header.samplesPerFrame = samples;
+    // The counted bytes start at the header frame (or, when the encoder wrote the ID3v2 tag
+    // itself, at the file's start). A file cut short, or one with another stream stitched on
+    // after the counted bytes, is left to the scan, which counts what is really there.
+    size_t end = pos + streamBytes;
+    if (end > size)
+        end = streamBytes;
+    header.complete = header.frames > 0 && streamBytes > frameLength && end <= size &&
+                      !framesFollowAt(data, size, end);
+    return header;
+}
+
 // The scan counts each frame's samples at that frame's own rate; a part of the file at another
 // rate (two recordings joined) plays resampled to the first, so it lasts longer or shorter in
 // output frames. The frames of other rates are found by walking the frame headers.
-int64_t framesAddedByRateChanges(const std::string& path, int firstRate) {
-    QFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 4)
-        return 0;
-    const size_t size = size_t(file.size());
-    const unsigned char* data = file.map(0, file.size());
-    if (!data)
-        return 0;
+int64_t framesAddedByRateChanges(const unsigned char* data, size_t size, int firstRate) {
     double extra = 0;
     size_t pos = ContentSniffer::id3v2Length(data, size);
     while (pos + 4 <= size) {
@@ -69,14 +136,39 @@ std::unique_ptr<Mp3Source> Mp3Source::open(const std::string& path) {
     // A later part at another rate is resampled to this one by the decoder, so it neither
     // plays at the wrong speed nor makes the output reopen in the middle of the song.
     mpg123_param(handle, MPG123_FORCE_RATE, rate, 0.0);
-    if (mpg123_scan(handle) != MPG123_OK)
-        return nullptr;
-    const off_t length = mpg123_length(handle);
+
+    // The file is mapped rather than read: the header needs a few pages of it, and only a file
+    // without one is walked from end to end.
+    QFile file(QFile::decodeName(path.c_str()));
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    if (file.open(QIODevice::ReadOnly) && file.size() >= 4) {
+        size = size_t(file.size());
+        data = file.map(0, file.size());
+    }
+    const StreamHeader header = data ? readStreamHeader(data, size) : StreamHeader{};
+
+    int64_t length = 0;
+    if (header.complete && header.kind == StreamHeader::Xing &&
+        int64_t(mpg123_framelength(handle)) == header.frames) {
+        // libmpg123 takes the frame count and, with the LAME extension, the encoder delay and
+        // padding from this header, so its length is exact without a scan.
+        length = mpg123_length(handle);
+    } else if (header.complete && header.kind == StreamHeader::Vbri) {
+        // libmpg123 does not know this header and decodes its frame as one of silence.
+        length = (header.frames + 1) * header.samplesPerFrame;
+    } else {
+        if (mpg123_scan(handle) != MPG123_OK)
+            return nullptr;
+        length = mpg123_length(handle);
+        if (length > 0 && data)
+            length += framesAddedByRateChanges(data, size, int(rate));
+    }
     if (length <= 0)
         return nullptr;
 
     source->format_ = {int(rate), 2};
-    source->lengthFrames_ = int64_t(length) + framesAddedByRateChanges(path, int(rate));
+    source->lengthFrames_ = length;
 
     mpg123_frameinfo info{};
     if (mpg123_info(handle, &info) == MPG123_OK) {

@@ -8,8 +8,10 @@
 struct mpg123_handle_struct;
 
 // MPEG audio through libmpg123, always decoded to stereo float (mono is doubled by the
-// decoder). The whole file is scanned on open, so the length is exact and seeks land on the
-// sample asked for.
+// decoder). The length is exact: taken from the Xing/Info (LAME) or VBRI header when the file
+// has one that covers it, else from a scan of the whole file. The encoder delay and padding a
+// LAME header records are cut off, so the samples are exactly those that were encoded, and
+// seeks land on the sample asked for.
 class Mp3Source : public PcmSource {
 public:
     // Null when the file cannot be opened or holds no decodable frame.

@@ -82,6 +82,116 @@ TEST_F(DecoderTest, Mp3SeekLandsOnTheExactSample) {
     EXPECT_LT(worst, 1e-3);
 }
 
+// The header frame of a LAME file (Xing/Info with the LAME extension) in other shapes.
+enum class Mp3Shape { AsWritten, HeaderRemoved, VbriHeader, CutShort, StreamAppended };
+
+std::string reshapeMp3(const std::string& bytes, Mp3Shape shape) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t headerFrame = ContentSniffer::mpegFrame(data);
+    const std::string audio = bytes.substr(headerFrame);
+    switch (shape) {
+    case Mp3Shape::AsWritten:
+        return bytes;
+    case Mp3Shape::HeaderRemoved:
+        return audio;
+    case Mp3Shape::VbriHeader: {
+        // Fraunhofer's header: 32 bytes after the frame header, big-endian byte and frame
+        // counts at 10 and 14.
+        std::string frame = bytes.substr(0, 4) + std::string(headerFrame - 4, '\0');
+        size_t frames = 0;
+        for (size_t pos = 0; pos + 4 <= audio.size(); ++frames)
+            pos += ContentSniffer::mpegFrame(data + headerFrame + pos);
+        auto put32 = [&](size_t at, uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                frame[at + size_t(i)] = char(v >> (24 - 8 * i));
+        };
+        frame.replace(36, 6, std::string("VBRI\0\1", 6));
+        put32(46, uint32_t(bytes.size()));
+        put32(50, uint32_t(frames));
+        return frame + audio;
+    }
+    case Mp3Shape::CutShort:
+        return bytes.substr(0, bytes.size() / 2);
+    case Mp3Shape::StreamAppended:
+        return bytes + audio;
+    }
+    return bytes;
+}
+
+// The length comes from the header when it covers the file and from a scan otherwise; either
+// way it is exactly the number of frames the decoder gives.
+TEST_F(DecoderTest, Mp3LengthIsExactWithAndWithoutAHeader) {
+    ToneSpec tone;
+    tone.seconds = 2.0;
+    ASSERT_TRUE(ToneFiles::writeMp3(path("lame.mp3"), tone, 128));
+    const std::string written = readBytes(path("lame.mp3"));
+    ASSERT_EQ(written.compare(36, 4, "Info"), 0) << "the writer's header frame moved";
+    const struct {
+        Mp3Shape shape;
+        const char* name;
+        int64_t length;  // 0: whatever the decoder gives
+    } cases[] = {
+        {Mp3Shape::AsWritten, "as written", 88200},
+        // Without the LAME extension the encoder delay and padding stay in.
+        {Mp3Shape::HeaderRemoved, "no header", 0},
+        {Mp3Shape::VbriHeader, "VBRI header", 0},
+        {Mp3Shape::CutShort, "cut short", 0},
+        {Mp3Shape::StreamAppended, "another stream after it", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(path("shaped.mp3"), reshapeMp3(written, c.shape));
+        auto source = Mp3Source::open(path("shaped.mp3"));
+        ASSERT_TRUE(source);
+        const int64_t decoded = int64_t(readFrames(*source, 1 << 20).size() / 2);
+        EXPECT_EQ(source->lengthFrames(), decoded);
+        if (c.length)
+            EXPECT_EQ(decoded, c.length);
+        else
+            EXPECT_NE(decoded, 88200);
+        // The last frames are where the length says. (libmpg123 seeks only to whole frames in
+        // the later streams of a stitched file.)
+        if (c.shape == Mp3Shape::StreamAppended)
+            continue;
+        ASSERT_TRUE(source->seek(source->lengthFrames() - 100));
+        EXPECT_EQ(readFrames(*source, 1000).size(), size_t(200));
+    }
+}
+
+// The encoder's delay is cut off: the first sample out is the first sample that went in.
+TEST_F(DecoderTest, Mp3StartsWithTheFirstSampleEncoded) {
+    ToneSpec tone;
+    tone.seconds = 1.0;
+    tone.frequency[0] = 441;
+    tone.frequency[1] = 1234;
+    ASSERT_TRUE(ToneFiles::writeMp3(path("start.mp3"), tone, 320));
+    auto source = Mp3Source::open(path("start.mp3"));
+    ASSERT_TRUE(source);
+    const auto out = readFrames(*source, 44100);
+    ASSERT_EQ(out.size(), size_t(44100 * 2));
+    // The offset at which the decoded samples best match the tone.
+    int bestLag = 0;
+    double bestError = 1e300;
+    for (int lag = -1500; lag <= 1500; ++lag) {
+        double error = 0;
+        for (long f = 2000; f < 6000; ++f)
+            for (int ch = 0; ch < 2; ++ch)
+                error += std::pow(
+                    out[size_t(f) * 2 + size_t(ch)] - ToneFiles::sampleAt(tone, ch, f + lag), 2);
+        if (error < bestError) {
+            bestError = error;
+            bestLag = lag;
+        }
+    }
+    EXPECT_EQ(bestLag, 0);
+    double worst = 0;
+    for (long f = 0; f < 44100; ++f)
+        for (int ch = 0; ch < 2; ++ch)
+            worst = std::max(worst, std::fabs(out[size_t(f) * 2 + size_t(ch)] -
+                                              ToneFiles::sampleAt(tone, ch, f)));
+    EXPECT_LT(worst, 0.05);
+}
+
 TEST_F(DecoderTest, WavSamplesAndSeekAreExact) {
     ToneSpec tone;
     tone.sampleRate = 32000;
