@@ -27,7 +27,7 @@ std::unique_ptr<PcmSource> PcmSourceFactory::open(const std::string& utf8Path) {
     const std::string path = nativePath(utf8Path);
     switch (ContentSniffer::routeOfFile(path)) {
     case DecoderRoute::Wave:
-        return WavSource::open(path);
+        return withTrackGain(WavSource::open(path), path);
     case DecoderRoute::Mpeg:
         return withTrackGain(Mp3Source::open(path), path);
     case DecoderRoute::Midi:

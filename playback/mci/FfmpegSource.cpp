@@ -48,6 +48,10 @@ std::optional<float> trackGainOf(const AVFormatContext* format, const AVStream* 
                 av_dict_get(metadata, "REPLAYGAIN_TRACK_GAIN", nullptr, 0))
             return ReplayGain::parseDb(entry->value);
     }
+    // Opus taggers write the EBU R128 form instead.
+    if (const AVDictionaryEntry* entry =
+            av_dict_get(stream->metadata, "R128_TRACK_GAIN", nullptr, 0))
+        return ReplayGain::parseR128Db(entry->value);
     return std::nullopt;
 }
 

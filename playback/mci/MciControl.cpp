@@ -67,7 +67,7 @@ MciControl::Error MciControl::open() {
         source = MidiSource::open(fileName_, soundFont_);
         break;
     case DecoderRoute::Wave:
-        source = WavSource::open(native);
+        source = PcmSourceFactory::withTrackGain(WavSource::open(native), native);
         break;
     case DecoderRoute::Mpeg:
         source = PcmSourceFactory::withTrackGain(Mp3Source::open(native), native);

@@ -139,14 +139,24 @@ std::optional<float> ReplayGain::parseDb(std::string_view text) {
     return std::clamp(float(negative ? -value : value), -kMaxDb, kMaxDb);
 }
 
+std::optional<float> ReplayGain::parseR128Db(std::string_view text) {
+    text = trimmed(text);
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < -32768 || value > 32767)
+        return std::nullopt;
+    return std::clamp(float(value) / 256.0f + 5.0f, -kMaxDb, kMaxDb);
+}
+
 float ReplayGain::linear(float db) {
     return std::pow(10.0f, std::clamp(db, -kMaxDb, kMaxDb) / 20.0f);
 }
 
-std::optional<float> ReplayGain::id3v2TrackGainDb(const std::string& nativePath) {
-    std::ifstream file(nativePath, std::ios::binary);
+// The track gain of the ID3v2 tag at `start` of the file.
+static std::optional<float> gainOfTagAt(std::ifstream& file, std::streamoff start) {
     unsigned char header[10];
-    if (!file.read(reinterpret_cast<char*>(header), 10))
+    if (!file.seekg(start) || !file.read(reinterpret_cast<char*>(header), 10))
         return std::nullopt;
     const int major = header[3];
     if (header[0] != 'I' || header[1] != 'D' || header[2] != '3' || major < 2 || major > 4)
@@ -156,7 +166,7 @@ std::optional<float> ReplayGain::id3v2TrackGainDb(const std::string& nativePath)
     // ReplayGain do not use it there.
     if ((major < 4 && (flags & 0x80)) || (major == 2 && (flags & 0x40)))
         return std::nullopt;
-    const std::streamoff end = 10 + std::streamoff(synchsafe(header + 6));
+    const std::streamoff end = start + 10 + std::streamoff(synchsafe(header + 6));
     if (major >= 3 && (flags & 0x40)) {
         unsigned char size[4];
         if (!file.read(reinterpret_cast<char*>(size), 4))
@@ -168,7 +178,7 @@ std::optional<float> ReplayGain::id3v2TrackGainDb(const std::string& nativePath)
     const int idLength = major == 2 ? 3 : 4;
     const int headerLength = major == 2 ? 6 : 10;
     const std::string_view userText = major == 2 ? "TXX" : "TXXX";
-    const std::string_view relativeVolume = major == 2 ? "RVA" : "RVA2";
+    const std::string_view relativeVolume = "RVA2";
     std::optional<float> fromRelativeVolume;
     unsigned char frame[10];
     while (file.tellg() >= 0 && file.tellg() + std::streamoff(headerLength) <= end &&
@@ -189,7 +199,7 @@ std::optional<float> ReplayGain::id3v2TrackGainDb(const std::string& nativePath)
             if (id == userText) {
                 if (const auto gain = userTextGain(body))
                     return gain;
-            } else if (!fromRelativeVolume && major > 2) {
+            } else if (!fromRelativeVolume) {
                 fromRelativeVolume = relativeVolumeGain(body);
             }
             continue;
@@ -197,4 +207,32 @@ std::optional<float> ReplayGain::id3v2TrackGainDb(const std::string& nativePath)
         file.seekg(std::streamoff(size), std::ios::cur);
     }
     return fromRelativeVolume;
+}
+
+// A WAV file keeps its ID3v2 tag in a chunk "id3 " (or "ID3 ") of its RIFF list.
+static std::streamoff wavTagOffset(std::ifstream& file) {
+    char riff[12];
+    if (!file.read(riff, 12) || std::string_view(riff, 4) != "RIFF" ||
+        std::string_view(riff + 8, 4) != "WAVE")
+        return 0;
+    unsigned char chunk[8];
+    while (file.read(reinterpret_cast<char*>(chunk), 8)) {
+        const std::string_view id(reinterpret_cast<const char*>(chunk), 4);
+        const uint32_t size = uint32_t(chunk[4]) | uint32_t(chunk[5]) << 8 |
+                              uint32_t(chunk[6]) << 16 | uint32_t(chunk[7]) << 24;
+        if (id == "id3 " || id == "ID3 ")
+            return file.tellg();
+        if (!file.seekg(std::streamoff(size) + (size & 1), std::ios::cur))
+            break;
+    }
+    return -1;
+}
+
+std::optional<float> ReplayGain::id3v2TrackGainDb(const std::string& nativePath) {
+    std::ifstream file(nativePath, std::ios::binary);
+    const std::streamoff start = wavTagOffset(file);
+    if (start < 0)
+        return std::nullopt;
+    file.clear();
+    return gainOfTagAt(file, start);
 }

@@ -46,6 +46,20 @@ TEST(ReplayGainTest, TaggersTextsGiveDecibelsAndAnythingElseNone) {
             EXPECT_NEAR(*db, *c.db, 1e-5);
         }
     }
+    struct R128Case {
+        const char* text;
+        std::optional<float> db;
+    };
+    for (const R128Case& c : {R128Case{"-768", 2.0f}, R128Case{" 256 ", 6.0f}, R128Case{"0", 5.0f},
+                              R128Case{"-32768", -24.0f}, R128Case{"32768", std::nullopt},
+                              R128Case{"-3.5", std::nullopt}, R128Case{"", std::nullopt}}) {
+        SCOPED_TRACE(c.text);
+        const std::optional<float> db = ReplayGain::parseR128Db(c.text);
+        ASSERT_EQ(db.has_value(), c.db.has_value());
+        if (db) {
+            EXPECT_NEAR(*db, *c.db, 1e-5);
+        }
+    }
     EXPECT_NEAR(ReplayGain::linear(-6.0206f), 0.5f, 1e-4);
     EXPECT_NEAR(ReplayGain::linear(12.0f), 3.981f, 1e-3);
     EXPECT_EQ(ReplayGain::linear(0.0f), 1.0f);
@@ -65,6 +79,20 @@ QByteArray relativeVolume(const char* identification, qint16 gain512) {
     body += QByteArray("\x02\x10\x00\x08\x7f", 5);  // front left +8 dB, an 8-bit peak
     body += '\x01' + Id3TagBuilder::BigEndian(quint16(gain512), 2) + QByteArray(1, '\0');
     return Id3TagBuilder::Frame(4, "RVA2", body);
+}
+
+// A WAV file with a data chunk and, when `tag` is given, an "id3 " chunk after it.
+QByteArray wav(const QByteArray& tag) {
+    const auto little = [](quint32 v) {
+        QByteArray bytes(4, '\0');
+        for (int i = 0; i < 4; ++i, v >>= 8)
+            bytes[i] = char(v & 0xFF);
+        return bytes;
+    };
+    QByteArray chunks = "WAVE" + QByteArray("data") + little(3) + QByteArray(4, '\0');
+    if (!tag.isEmpty())
+        chunks += "id3 " + little(quint32(tag.size())) + tag;
+    return "RIFF" + little(quint32(chunks.size())) + chunks;
 }
 
 TEST(ReplayGainTest, Id3v2TagsGiveTheTrackGain) {
@@ -93,6 +121,8 @@ TEST(ReplayGainTest, Id3v2TagsGiveTheTrackGain) {
          -6.02f},
         {"garbage value", Tag(3, userText(3, 0, "REPLAYGAIN_TRACK_GAIN", "loud")), std::nullopt},
         {"cut short", Tag(3, userText(3, 0, "REPLAYGAIN_TRACK_GAIN", gain)).left(30), std::nullopt},
+        {"WAV chunk", wav(Tag(3, userText(3, 0, "REPLAYGAIN_TRACK_GAIN", gain))), -6.02f},
+        {"WAV without one", wav({}), std::nullopt},
         {"no tag", AudioBytes(2000), std::nullopt},
     };
     TempDir dir;

@@ -172,8 +172,8 @@ bool writeTone(const QString& path, const char* encoder, const Tone& tone) {
             break;
         stream->time_base = c->time_base;
         if (tone.trackGain) {
-            av_dict_set(&fmt->metadata, "REPLAYGAIN_TRACK_GAIN", tone.trackGain, 0);
-            av_dict_set(&stream->metadata, "REPLAYGAIN_TRACK_GAIN", tone.trackGain, 0);
+            av_dict_set(&fmt->metadata, tone.trackGainTag, tone.trackGain, 0);
+            av_dict_set(&stream->metadata, tone.trackGainTag, tone.trackGain, 0);
         }
         if (avio_open(&fmt->pb, file.constData(), AVIO_FLAG_WRITE) < 0)
             break;

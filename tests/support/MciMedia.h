@@ -16,7 +16,8 @@ struct Tone {
     double amplitude = 0.5;
     int sampleRate = 44100;
     int channels = 2;
-    const char* trackGain = nullptr;  // a REPLAYGAIN_TRACK_GAIN tag, when set
+    const char* trackGain = nullptr;  // the text of a gain tag, when set
+    const char* trackGainTag = "REPLAYGAIN_TRACK_GAIN";
 };
 
 bool hasEncoder(const char* name);
