@@ -153,8 +153,10 @@ float ReplayGain::linear(float db) {
     return std::pow(10.0f, std::clamp(db, -kMaxDb, kMaxDb) / 20.0f);
 }
 
+namespace {
+
 // The track gain of the ID3v2 tag at `start` of the file.
-static std::optional<float> gainOfTagAt(std::ifstream& file, std::streamoff start) {
+std::optional<float> gainOfTagAt(std::ifstream& file, std::streamoff start) {
     unsigned char header[10];
     if (!file.seekg(start) || !file.read(reinterpret_cast<char*>(header), 10))
         return std::nullopt;
@@ -210,7 +212,7 @@ static std::optional<float> gainOfTagAt(std::ifstream& file, std::streamoff star
 }
 
 // A WAV file keeps its ID3v2 tag in a chunk "id3 " (or "ID3 ") of its RIFF list.
-static std::streamoff wavTagOffset(std::ifstream& file) {
+std::streamoff wavTagOffset(std::ifstream& file) {
     char riff[12];
     if (!file.read(riff, 12) || std::string_view(riff, 4) != "RIFF" ||
         std::string_view(riff + 8, 4) != "WAVE")
@@ -227,6 +229,8 @@ static std::streamoff wavTagOffset(std::ifstream& file) {
     }
     return -1;
 }
+
+}  // namespace
 
 std::optional<float> ReplayGain::id3v2TrackGainDb(const std::string& nativePath) {
     std::ifstream file(nativePath, std::ios::binary);
