@@ -1,7 +1,8 @@
 // (a) CPU time of the library's decode path for one hour of 192 kbit/s MP3, beside libmpg123's
 //     bare decode of the same file (the floor).
 //     The same path when the device runs at another rate than the file (resampled).
-//     Opening that file with its LAME header and without it (scanned), warm and cold.
+//     Opening that file with its LAME header and without it (scanned), warm and cold, and
+//     the first far seek after the open.
 // (b) The silence between two songs played back to back through the library, counted in the
 //     samples SDL's disk driver received.
 // (c) How long stopping a playing song holds the calling (UI) thread.
@@ -135,7 +136,8 @@ BENCHMARK(BM_LibraryDecodePath)
 
 // Opening the hour-long MP3: with its LAME header the length is read from it; the same audio
 // without the header frame is scanned from end to end. "cold" drops the file from the page
-// cache before each open, as when it comes from a disk for the first time.
+// cache before each open, as when it comes from a disk for the first time; "seek" adds a
+// jump to the last minute right after the open (the first far seek builds the frame index).
 const std::string& hourFileWithoutHeader() {
     static const std::string path = [] {
         const std::string bare = std::string(kHourFile) + ".noheader.mp3";
@@ -164,6 +166,7 @@ void dropFromPageCache(const std::string& file) {
 void BM_Mp3Open(benchmark::State& state) {
     const bool withHeader = state.range(0) != 0;
     const bool cold = state.range(1) != 0;
+    const bool seek = state.range(2) != 0;
     const std::string& file = withHeader ? hourFile() : hourFileWithoutHeader();
     int64_t length = 0;
     for (auto _ : state) {
@@ -176,17 +179,21 @@ void BM_Mp3Open(benchmark::State& state) {
         if (!source)
             std::abort();
         length = source->lengthFrames();
+        if (seek && !source->seek(length - 60 * 44100))
+            std::abort();
     }
     state.SetLabel(std::string(withHeader ? "LAME header" : "no header, scanned") +
-                   (cold ? ", cold cache" : ", warm cache") + ", length " + std::to_string(length) +
-                   " frames");
+                   (cold ? ", cold cache" : ", warm cache") + (seek ? ", then a seek" : "") +
+                   ", length " + std::to_string(length) + " frames");
 }
 BENCHMARK(BM_Mp3Open)
-    ->ArgNames({"header", "cold"})
-    ->Args({1, 0})
-    ->Args({0, 0})
-    ->Args({1, 1})
-    ->Args({0, 1})
+    ->ArgNames({"header", "cold", "seek"})
+    ->Args({1, 0, 0})
+    ->Args({0, 0, 0})
+    ->Args({1, 1, 0})
+    ->Args({0, 1, 0})
+    ->Args({1, 0, 1})
+    ->Args({0, 0, 1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5)
     ->UseRealTime();

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mpg123.h>
+#include <vector>
 
 namespace {
 
@@ -20,6 +21,9 @@ struct StreamHeader {
     enum Kind { None, Xing, Vbri } kind = None;
     int64_t frames = 0;  // audio frames after the header frame
     int samplesPerFrame = 0;
+    size_t offset = 0;      // of the header frame
+    size_t length = 0;      // of the header frame
+    size_t end = 0;         // of the stream
     bool complete = false;  // the stream it describes is the whole file, no more and no less
 };
 
@@ -73,12 +77,15 @@ StreamHeader readStreamHeader(const unsigned char* data, size_t size) {
         return header;
     }
     header.samplesPerFrame = samples;
+    header.offset = pos;
+    header.length = frameLength;
     // The counted bytes start at the header frame (or, when the encoder wrote the ID3v2 tag
     // itself, at the file's start). A file cut short, or one with another stream stitched on
     // after the counted bytes, is left to the scan, which counts what is really there.
     size_t end = pos + streamBytes;
     if (end > size)
         end = streamBytes;
+    header.end = end;
     header.complete = header.frames > 0 && streamBytes > frameLength && end <= size &&
                       !framesFollowAt(data, size, end);
     return header;
@@ -154,9 +161,13 @@ std::unique_ptr<Mp3Source> Mp3Source::open(const std::string& path) {
         // libmpg123 takes the frame count and, with the LAME extension, the encoder delay and
         // padding from this header, so its length is exact without a scan.
         length = mpg123_length(handle);
+        source->indexFrom_ = int64_t(header.offset + header.length);
+        source->indexCount_ = header.frames;
     } else if (header.complete && header.kind == StreamHeader::Vbri) {
         // libmpg123 does not know this header and decodes its frame as one of silence.
         length = (header.frames + 1) * header.samplesPerFrame;
+        source->indexFrom_ = int64_t(header.offset);
+        source->indexCount_ = header.frames + 1;
     } else {
         if (mpg123_scan(handle) != MPG123_OK)
             return nullptr;
@@ -167,6 +178,8 @@ std::unique_ptr<Mp3Source> Mp3Source::open(const std::string& path) {
     if (length <= 0)
         return nullptr;
 
+    source->indexTo_ = int64_t(header.end);
+    source->path_ = path;
     source->format_ = {int(rate), 2};
     source->lengthFrames_ = length;
 
@@ -210,7 +223,39 @@ long Mp3Source::read(float* out, long frames) {
     return got;
 }
 
+void Mp3Source::indexFrames() {
+    QFile file(QFile::decodeName(path_.c_str()));
+    if (!file.open(QIODevice::ReadOnly) || file.size() < indexTo_)
+        return;
+    const unsigned char* data = file.map(0, file.size());
+    if (!data)
+        return;
+    // libmpg123 keeps up to 1000 entries, each one a power of two frames after the last.
+    off_t step = 1;
+    while (indexCount_ / step >= 1000)
+        step *= 2;
+    std::vector<off_t> offsets;
+    offsets.reserve(size_t(indexCount_ / step + 1));
+    int64_t frames = 0;
+    size_t pos = size_t(indexFrom_);
+    while (pos + 4 <= size_t(indexTo_)) {
+        const size_t length = ContentSniffer::mpegFrame(data + pos);
+        if (length < 4)
+            return;  // not the unbroken run of frames the header counted: let libmpg123 parse
+        if (frames % step == 0)
+            offsets.push_back(off_t(pos));
+        ++frames;
+        pos += length;
+    }
+    if (frames == indexCount_)
+        mpg123_set_index(handle_, offsets.data(), step, offsets.size());
+}
+
 bool Mp3Source::seek(int64_t frame) {
     frame = std::clamp<int64_t>(frame, 0, lengthFrames_);
+    if (indexFrom_ >= 0 && frame > 0) {
+        indexFrames();
+        indexFrom_ = -1;
+    }
     return mpg123_seek(handle_, off_t(frame), SEEK_SET) >= 0;
 }
