@@ -42,6 +42,16 @@ std::optional<QString> decodeUtf16(QByteArrayView bytes) {
     return std::nullopt;
 }
 
+// Valid UTF-8 to text, keeping a U+FEFF at the start, which QString::fromUtf8 would drop: the
+// file's own byte-order mark is removed before this, so one here belongs to a name.
+QString fromUtf8KeepingBom(QByteArrayView bytes) {
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes);
+    return QStringDecoder(QStringConverter::Utf8,
+                          QStringConverter::Flag::Stateless |
+                              QStringConverter::Flag::ConvertInitialBom)(bytes);
+}
+
 template <typename Char, typename Make>
 void splitLines(const Char* data, qsizetype n, QStringList& lines, Make make) {
     qsizetype start = 0;
@@ -66,7 +76,7 @@ QString DecodeText(const QByteArray& bytes) {
     if (view.startsWith("\xEF\xBB\xBF"))
         view = view.sliced(3);
     if (view.isValidUtf8())
-        return QString::fromUtf8(view);
+        return fromUtf8KeepingBom(view);
     QStringDecoder sjis("windows-31j");
     if (!sjis.isValid())
         sjis = QStringDecoder("Shift_JIS");
@@ -101,8 +111,9 @@ bool ReadLinesToList(const QString& path, clsArrayList& list, UserDialogs* dialo
     if (view.isValidUtf8()) {
         // The common case: lines are decoded one by one, straight from the file's bytes.
         lines.reserve(view.count('\n') + 1);
-        splitLines(view.data(), view.size(), lines,
-                   [](const char* p, qsizetype n) { return QString::fromUtf8(p, n); });
+        splitLines(view.data(), view.size(), lines, [](const char* p, qsizetype n) {
+            return fromUtf8KeepingBom({p, n});
+        });
     } else {
         const QString text = DecodeText(bytes);
         splitLines(text.constData(), text.size(), lines,

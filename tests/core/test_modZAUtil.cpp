@@ -51,6 +51,16 @@ TEST(TextFiles, ShiftJisAndUtf8AreBothRead) {
     EXPECT_EQ(readAll(d.write(u"bom.m3u"_qs, "\xEF\xBB\xBF" + jp.toUtf8())), QStringList{jp});
 }
 
+TEST(TextFiles, AZeroWidthNoBreakSpaceAfterTheByteOrderMarkIsPartOfTheText) {
+    // Only the file's first byte-order mark is dropped; a name may start with U+FEFF.
+    TempDir d;
+    const QString name = QStringLiteral("\uFEFFa.mp3");
+    EXPECT_EQ(readAll(d.write(u"mid.m3u"_qs, "x.mp3\r\n" + name.toUtf8())),
+              (QStringList{u"x.mp3"_qs, name}));
+    EXPECT_EQ(readAll(d.write(u"two.m3u"_qs, "\xEF\xBB\xBF" + name.toUtf8())), QStringList{name});
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF" + name.toUtf8()), name);
+}
+
 TEST(TextFiles, MissingFileIsCreatedEmptyAndFolderFails) {
     TempDir d;
     clsArrayList l;
