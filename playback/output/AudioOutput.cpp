@@ -38,41 +38,81 @@ int clampVolume(int32_t v) {
 }
 }  // namespace
 
+// The decode side's run, one value instead of a set of flags. Every change happens under
+// `mutex`; state() and the callback's kick read it without the lock.
+//
+//   from                 to        by
+//   Idle, Decoding,      Decoding  control thread, detached from the device: play, seek,
+//   Draining, Ended                resume at another rate, pause after a join (restartAtLocked)
+//   Decoding             Draining  decode thread: the last sample of the last song is in the ring
+//   Draining             Decoding  control thread: queueNext(), the next song follows in the ring
+//   Draining             Ended     decode thread: the device played that sample; end reported
+//   any                  Idle      control thread, detached: stop, load, a failed connect
+//
+// End reports follow one rule: every song gets a mark, the device frame count (since the run
+// began) at its last sample, set by the decode thread once that sample is in the ring. The
+// callback wakes the decode thread when its played count reaches the mark, and the decode
+// thread reports under the lock, clearing the mark. The control thread resets marks and the
+// played count only under the lock and detached, so a report either happened before stop(),
+// load() or a seek returned, or never happens.
+enum class Phase : uint8_t { Idle, Decoding, Draining, Ended };
+
 struct AudioOutput::Impl final : AudioRenderer {
+    static constexpr uint64_t kNoMark = ~uint64_t(0);
+
+    // A loaded or queued song. Written by the control thread only (under `mutex` where the
+    // decode thread could read it); the decode thread reads the slot it decodes.
+    struct Song {
+        std::unique_ptr<PcmSource> source;
+        PcmSource::Format format;
+        int64_t lengthFrames = -1;
+        float gain = 1.0f;  // its ReplayGain, linear
+        PcmConverter converter;
+        bool converterReady = false;  // configured for this song at the device rate
+        bool started = false;         // read from since it was loaded (decode thread)
+        void clear() {
+            source.reset();
+            format = {};
+            lengthFrames = -1;
+            gain = 1.0f;
+            converterReady = false;
+            started = false;
+        }
+    };
+
     // Control thread only.
     State state = Stopped;
     bool sdlAcquired = false;
     int forcedRate = 0;
+    int outRate = 0;  // the rate the decode path converts to
     bool replayGain = true;
 
     // Shared by the control thread and the decode thread, under `mutex`. The audio callback
     // never takes it.
     std::mutex mutex;
-    std::unique_ptr<PcmSource> source;
-    PcmSource::Format format;
-    int64_t lengthFrames = -1;
-    PcmConverter converter;
-    bool converterReady = false;  // configured for this source
-    float sourceGain = 1.0f;      // the source's ReplayGain, linear
+    Song songs[2];
+    int decoding = 0;     // the slot being decoded
+    bool queued = false;  // the other slot holds the next song, to join without a gap
     std::vector<float> sourceBuffer;
     std::vector<float> pending;
     size_t pendingPos = 0;
-    bool running = false;
-    bool sourceEnded = false;
-    bool decodeEnded = false;
-    bool reported = false;
+    bool sourceEnded = false;     // the decoding song gave its last frame; `pending` has the rest
+    uint64_t writtenSamples = 0;  // into the ring since the run began
     bool quit = false;
-    uint64_t generation = 0;
     std::function<void()> endHandler;
 
-    // Shared with the audio callback, lock-free.
+    // Shared with the audio callback or read by the control thread without the lock.
+    std::atomic<Phase> phase{Phase::Idle};
     SpscRingBuffer ring{stereoSamples(44100, kRingMillis)};
-    std::atomic<uint64_t> activeGeneration{0};
-    std::atomic<uint64_t> finishedGeneration{0};  // all of it is in the ring
-    std::atomic<uint64_t> drainedGeneration{0};   // the device has taken the last sample
-    std::atomic<uint64_t> playedFrames{0};        // device frames since baseFrame
-    std::atomic<int64_t> baseFrame{0};
-    std::atomic<bool> ended{false};
+    std::atomic<uint64_t> playedSamples{0};  // taken by the device since the run began
+    std::atomic<uint64_t> endMark{kNoMark};  // in device frames; see the rule above
+    std::atomic<uint64_t> kickedMark{kNoMark};
+    std::atomic<bool> allWritten{false};
+    std::atomic<int64_t> baseFrame{0};  // source frame at which the run began
+    // The song being heard, in one word so that the position reads it consistently: bit 0 its
+    // slot; bit 1 set when it joined the run at a mark (it then starts at its frame 0); the
+    // rest the device frame at which it began.
+    std::atomic<uint64_t> heardAt{0};
     std::atomic<int> softLeft{100}, softRight{100}, deviceLeft{100}, deviceRight{100};
     std::atomic<uint32_t> wake{0};
 
@@ -82,13 +122,17 @@ struct AudioOutput::Impl final : AudioRenderer {
         wake.fetch_add(1, std::memory_order_release);
         wake.notify_one();
     }
+    int heard() const { return int(heardAt.load(std::memory_order_acquire) & 1); }
+    const Song& heardSong() const { return songs[heard()]; }
 
     void render(float* out, size_t samples) override;
     void workerLoop();
     bool step();
-    void applySourceGain();
+    bool reportHeard();
+    void applySourceGain(float gain);
     void restartAt(int64_t frame);
     void restartAtLocked(int64_t frame);
+    bool dropQueueLocked();
     int64_t currentFrame() const;
     bool connect(int rate, int64_t restartFrame);
     void disconnect() {
@@ -107,74 +151,97 @@ void AudioOutput::Impl::render(float* out, size_t samples) {
                             10000.0f;
     GainStage::apply(out, got, gainLeft, gainRight);
     std::memset(out + got, 0, (samples - got) * sizeof(float));
-    playedFrames.fetch_add(got / 2, std::memory_order_relaxed);
+    const uint64_t played = playedSamples.fetch_add(got, std::memory_order_release) + got;
 
-    // The finished mark is read before the fill level: everything written before the mark was
-    // set is then counted in readable().
-    const uint64_t finished = finishedGeneration.load(std::memory_order_acquire);
-    const size_t left = ring.readable();
-    if (finished != 0 && finished == activeGeneration.load(std::memory_order_relaxed) &&
-        left == 0) {
-        if (drainedGeneration.load(std::memory_order_relaxed) != finished) {
-            drainedGeneration.store(finished, std::memory_order_release);
+    const uint64_t mark = endMark.load(std::memory_order_acquire);
+    if (mark != kNoMark && played / 2 >= mark) {
+        if (kickedMark.exchange(mark, std::memory_order_relaxed) != mark)
             kick();
-        }
-    } else if (left < ring.capacity() / 2 && finished == 0) {
+    } else if (ring.readable() < ring.capacity() / 2 &&
+               !allWritten.load(std::memory_order_relaxed)) {
         kick();
     }
 }
 
-bool AudioOutput::Impl::step() {
-    if (!running || !source)
+// Reports the end of the song whose mark the device has reached. The next song, if one joined,
+// is heard from that frame on; otherwise the run has ended.
+bool AudioOutput::Impl::reportHeard() {
+    const uint64_t mark = endMark.load(std::memory_order_relaxed);
+    if (mark == kNoMark || playedSamples.load(std::memory_order_acquire) / 2 < mark)
         return false;
-    if (decodeEnded) {
-        if (!reported && drainedGeneration.load(std::memory_order_acquire) == generation) {
-            reported = true;
-            // Played out: the device goes back to silence and may close when nothing follows.
-            SdlAudioSystem::detach(this);
-            ended.store(true, std::memory_order_release);
-            if (endHandler)
-                endHandler();
-        }
-        return false;
+    endMark.store(kNoMark, std::memory_order_relaxed);
+    if (heard() != decoding) {
+        heardAt.store((mark << 2) | 2u | uint64_t(decoding), std::memory_order_release);
+    } else {
+        phase.store(Phase::Ended, std::memory_order_release);
+        // Played out: the device goes back to silence and may close when nothing follows.
+        SdlAudioSystem::detach(this);
     }
+    if (endHandler)
+        endHandler();
+    return true;
+}
+
+bool AudioOutput::Impl::step() {
+    const Phase now = phase.load(std::memory_order_relaxed);
+    if (now == Phase::Idle || now == Phase::Ended)
+        return false;
+    if (reportHeard())
+        return phase.load(std::memory_order_relaxed) == Phase::Decoding;
+    if (now == Phase::Draining)
+        return false;
     if (pendingPos < pending.size()) {
         const size_t written = ring.write(pending.data() + pendingPos, pending.size() - pendingPos);
         pendingPos += written;
+        writtenSamples += written;
         return written > 0;
     }
     if (sourceEnded) {
-        decodeEnded = true;
-        finishedGeneration.store(generation, std::memory_order_release);
+        // One mark at a time: a short next song waits until the previous end has been heard.
+        if (endMark.load(std::memory_order_relaxed) != kNoMark)
+            return false;
+        const uint64_t mark = writtenSamples / 2;
+        if (queued) {
+            queued = false;
+            decoding ^= 1;
+            sourceEnded = false;
+        } else {
+            allWritten.store(true, std::memory_order_relaxed);
+            phase.store(Phase::Draining, std::memory_order_release);
+        }
+        endMark.store(mark, std::memory_order_release);
         return true;
     }
+    Song& song = songs[decoding];
+    song.started = true;
     pendingPos = 0;
-    if (converter.passthrough()) {
+    if (song.converter.passthrough()) {
         pending.resize(size_t(kChunkFrames) * 2);
-        const long frames = source->read(pending.data(), kChunkFrames);
+        const long frames = song.source->read(pending.data(), kChunkFrames);
         pending.resize(frames > 0 ? size_t(frames) * 2 : 0);
         sourceEnded = frames <= 0;
-        applySourceGain();
+        applySourceGain(song.gain);
         return true;
     }
-    const long frames = source->read(sourceBuffer.data(), kChunkFrames);
+    const long frames = song.source->read(sourceBuffer.data(), kChunkFrames);
     if (frames > 0) {
-        converter.convert(sourceBuffer.data(), frames, pending);
+        song.converter.convert(sourceBuffer.data(), frames, pending);
     } else {
-        converter.flush(pending);
+        song.converter.flush(pending);
         sourceEnded = true;
     }
-    applySourceGain();
+    applySourceGain(song.gain);
     return true;
 }
 
 // On the decode side, so the gain belongs to the samples of its own song whatever the ring
-// holds; the limiter in the callback catches what a boost pushes past full scale.
-void AudioOutput::Impl::applySourceGain() {
-    if (sourceGain == 1.0f)
+// holds, and changes at a gapless join exactly where the songs meet; the limiter in the
+// callback catches what a boost pushes past full scale.
+void AudioOutput::Impl::applySourceGain(float gain) {
+    if (gain == 1.0f)
         return;
     for (float& sample : pending)
-        sample *= sourceGain;
+        sample *= gain;
 }
 
 void AudioOutput::Impl::workerLoop() {
@@ -197,37 +264,60 @@ void AudioOutput::Impl::restartAt(int64_t frame) {
     restartAtLocked(frame);
 }
 
-// Starts the decode path over at `frame`. The output must be detached from the device.
+// Starts the decode path over at `frame` of the song being heard. The output must be detached
+// from the device.
 void AudioOutput::Impl::restartAtLocked(int64_t frame) {
-    if (frame != 0 || sourceEnded || decodeEnded || pendingPos != 0 || running)
-        source->seek(frame);
-    converter.reset();
+    dropQueueLocked();
+    Song& song = songs[decoding];
+    if (frame != 0 || song.started)
+        song.source->seek(frame);
+    song.converter.reset();
     pending.clear();
     pendingPos = 0;
     ring.reset();
-    sourceEnded = decodeEnded = reported = false;
-    finishedGeneration.store(0, std::memory_order_relaxed);
-    drainedGeneration.store(0, std::memory_order_relaxed);
-    ended.store(false, std::memory_order_relaxed);
+    sourceEnded = false;
+    writtenSamples = 0;
+    endMark.store(kNoMark, std::memory_order_relaxed);
+    kickedMark.store(kNoMark, std::memory_order_relaxed);
+    allWritten.store(false, std::memory_order_relaxed);
     baseFrame.store(frame, std::memory_order_relaxed);
-    playedFrames.store(0, std::memory_order_relaxed);
-    running = true;
+    playedSamples.store(0, std::memory_order_relaxed);
+    heardAt.store(uint64_t(decoding), std::memory_order_release);
+    phase.store(Phase::Decoding, std::memory_order_release);
     // A little decoded ahead, so the device's next buffer is already sound.
     const size_t prefill =
-        std::min(ring.capacity() / 2, stereoSamples(converter.outRate(), kPrefillMillis));
+        std::min(ring.capacity() / 2, stereoSamples(song.converter.outRate(), kPrefillMillis));
     while (ring.readable() < prefill && step()) {
     }
     kick();
 }
 
-// The source frame the device has reached. Control thread, while detached or paused.
+// Forgets the queued song. True when it had already joined (its first samples are in the
+// ring behind the heard song's last ones): the decode path must then restart. Detached only.
+bool AudioOutput::Impl::dropQueueLocked() {
+    const int h = heard();
+    const bool joined = decoding != h;
+    queued = false;
+    if (joined) {
+        decoding = h;
+        endMark.store(kNoMark, std::memory_order_relaxed);
+    }
+    songs[h ^ 1].clear();
+    return joined;
+}
+
+// The frame of the heard song the device has reached. Control thread.
 int64_t AudioOutput::Impl::currentFrame() const {
-    const int outRate = converter.outRate() > 0 ? converter.outRate() : format.sampleRate;
+    const uint64_t at = heardAt.load(std::memory_order_acquire);
+    const Song& song = songs[at & 1];
+    const int rate = outRate > 0 ? outRate : song.format.sampleRate;
+    const uint64_t played = playedSamples.load(std::memory_order_relaxed) / 2;
+    const uint64_t began = at >> 2;
+    const int64_t start = (at & 2) ? 0 : baseFrame.load(std::memory_order_relaxed);
     int64_t frame =
-        baseFrame.load(std::memory_order_relaxed) +
-        int64_t(playedFrames.load(std::memory_order_relaxed)) * format.sampleRate / outRate;
-    if (lengthFrames >= 0)
-        frame = std::min(frame, lengthFrames);
+        start + int64_t(played > began ? played - began : 0) * song.format.sampleRate / rate;
+    if (song.lengthFrames >= 0)
+        frame = std::min(frame, song.lengthFrames);
     return frame;
 }
 
@@ -240,16 +330,19 @@ bool AudioOutput::Impl::connect(int rate, int64_t restartFrame) {
             return false;
         sdlAcquired = true;
     }
-    const bool reconfigure = !converterReady || rate != converter.outRate();
+    Song& song = songs[heard()];
+    const bool reconfigure = !song.converterReady || rate != song.converter.outRate();
     if (reconfigure || restartFrame >= 0) {
         const int64_t frame = restartFrame >= 0 ? restartFrame : currentFrame();
         std::lock_guard lock(mutex);
         if (reconfigure) {
-            converterReady = converter.configure(format, rate);
-            if (!converterReady) {
-                running = false;
+            dropQueueLocked();
+            song.converterReady = song.converter.configure(song.format, rate);
+            if (!song.converterReady) {
+                phase.store(Phase::Idle, std::memory_order_release);
                 return false;
             }
+            outRate = rate;
             ring.resize(stereoSamples(rate, kRingMillis));
         }
         restartAtLocked(frame);
@@ -257,7 +350,7 @@ bool AudioOutput::Impl::connect(int rate, int64_t restartFrame) {
     if (SdlAudioSystem::attach(this, rate))
         return true;
     std::lock_guard lock(mutex);
-    running = false;
+    phase.store(Phase::Idle, std::memory_order_release);
     return false;
 }
 
@@ -278,35 +371,77 @@ AudioOutput::~AudioOutput() {
         SdlAudioSystem::release();
 }
 
+namespace {
+bool playableRate(const PcmSource::Format& format) {
+    return format.sampleRate >= kMinSourceRate && format.sampleRate <= kMaxSourceRate &&
+           format.channels > 0;
+}
+}  // namespace
+
 bool AudioOutput::load(std::unique_ptr<PcmSource> source) {
     stop();
-    if (!source)
-        return false;
-    const PcmSource::Format format = source->format();
-    if (format.sampleRate < kMinSourceRate || format.sampleRate > kMaxSourceRate ||
-        format.channels <= 0)
+    if (!source || !playableRate(source->format()))
         return false;
     std::lock_guard lock(d->mutex);
-    d->format = format;
-    d->lengthFrames = source->lengthFrames();
-    d->sourceBuffer.resize(size_t(kChunkFrames) * size_t(format.channels));
-    d->converterReady = false;
+    Impl::Song& song = d->songs[0];
+    song.format = source->format();
+    song.lengthFrames = source->lengthFrames();
     const std::optional<float> gainDb = source->trackGainDb();
-    d->sourceGain = d->replayGain && gainDb ? ReplayGain::linear(*gainDb) : 1.0f;
-    d->source = std::move(source);
-    d->activeGeneration.store(++d->generation, std::memory_order_relaxed);
-    d->running = false;
-    d->baseFrame.store(0, std::memory_order_relaxed);
-    d->playedFrames.store(0, std::memory_order_relaxed);
+    song.gain = d->replayGain && gainDb ? ReplayGain::linear(*gainDb) : 1.0f;
+    song.source = std::move(source);
+    d->sourceBuffer.resize(size_t(kChunkFrames) * size_t(song.format.channels));
+    return true;
+}
+
+bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source) {
+    if (!source || d->state != Playing || !playableRate(source->format()))
+        return false;
+    const PcmSource::Format format = source->format();
+    const int rate = d->forcedRate > 0 ? d->forcedRate : format.sampleRate;
+    if (std::clamp(rate, kMinDeviceRate, kMaxDeviceRate) != d->outRate)
+        return false;
+    std::lock_guard lock(d->mutex);
+    // One song at a time, after the previous join has been heard; too late once the end
+    // has been.
+    const Phase now = d->phase.load(std::memory_order_relaxed);
+    if ((now != Phase::Decoding && now != Phase::Draining) || d->queued ||
+        d->decoding != d->heard())
+        return false;
+    Impl::Song& next = d->songs[d->decoding ^ 1];
+    next.clear();
+    next.converterReady = next.converter.configure(format, d->outRate);
+    if (!next.converterReady)
+        return false;
+    next.format = format;
+    next.lengthFrames = source->lengthFrames();
+    const std::optional<float> gainDb = source->trackGainDb();
+    next.gain = d->replayGain && gainDb ? ReplayGain::linear(*gainDb) : 1.0f;
+    next.source = std::move(source);
+    if (d->sourceBuffer.size() < size_t(kChunkFrames) * size_t(format.channels))
+        d->sourceBuffer.resize(size_t(kChunkFrames) * size_t(format.channels));
+    if (now == Phase::Draining) {
+        // The current song is wholly in the ring (its mark is set): the next follows it there.
+        d->decoding ^= 1;
+        d->sourceEnded = false;
+        d->allWritten.store(false, std::memory_order_relaxed);
+        d->phase.store(Phase::Decoding, std::memory_order_release);
+        d->kick();
+    } else {
+        d->queued = true;
+    }
     return true;
 }
 
 bool AudioOutput::play() {
-    if (!d->source)
+    if (!hasSource())
         return false;
     d->disconnect();
     d->state = Stopped;
-    const int rate = d->forcedRate > 0 ? d->forcedRate : d->format.sampleRate;
+    {
+        std::lock_guard lock(d->mutex);
+        d->dropQueueLocked();
+    }
+    const int rate = d->forcedRate > 0 ? d->forcedRate : d->heardSong().format.sampleRate;
     if (!d->connect(std::clamp(rate, kMinDeviceRate, kMaxDeviceRate), 0))
         return false;
     d->state = Playing;
@@ -317,6 +452,12 @@ bool AudioOutput::pause() {
     if (state() != Playing)
         return false;
     d->disconnect();
+    const int64_t frame = d->currentFrame();
+    {
+        std::lock_guard lock(d->mutex);
+        if (d->dropQueueLocked())
+            d->restartAtLocked(frame);
+    }
     d->state = Paused;
     return true;
 }
@@ -324,7 +465,7 @@ bool AudioOutput::pause() {
 bool AudioOutput::resume() {
     if (d->state != Paused)
         return false;
-    if (!d->connect(d->converter.outRate(), -1))
+    if (!d->connect(d->outRate, -1))
         return false;
     d->state = Playing;
     return true;
@@ -332,32 +473,37 @@ bool AudioOutput::resume() {
 
 void AudioOutput::stop() {
     // Off the device first; the lock then waits for a decode step or an end report already
-    // running, and once the generation moves on no end report can follow.
+    // running, and with the run Idle no end report can follow.
     d->disconnect();
     std::lock_guard lock(d->mutex);
-    d->source.reset();
-    d->running = false;
-    d->activeGeneration.store(++d->generation, std::memory_order_relaxed);
-    d->ended.store(false, std::memory_order_relaxed);
+    d->phase.store(Phase::Idle, std::memory_order_release);
+    d->endMark.store(Impl::kNoMark, std::memory_order_relaxed);
+    d->queued = false;
+    d->decoding = 0;
+    d->heardAt.store(0, std::memory_order_release);
+    d->songs[0].clear();
+    d->songs[1].clear();
     d->pending.clear();
     d->pendingPos = 0;
-    d->lengthFrames = -1;
-    d->format = {};
+    d->sourceEnded = false;
+    d->baseFrame.store(0, std::memory_order_relaxed);
+    d->playedSamples.store(0, std::memory_order_relaxed);
     d->state = Stopped;
 }
 
 bool AudioOutput::seekSeconds(int32_t second) {
-    if (!d->source || (d->state != Playing && d->state != Paused) || second < 0)
+    const Impl::Song& song = d->heardSong();
+    if (!song.source || (d->state != Playing && d->state != Paused) || second < 0)
         return false;
-    const int64_t frame = int64_t(second) * d->format.sampleRate;
-    if (d->lengthFrames >= 0 && frame > d->lengthFrames)
+    const int64_t frame = int64_t(second) * song.format.sampleRate;
+    if (song.lengthFrames >= 0 && frame > song.lengthFrames)
         return false;
     d->disconnect();
     if (d->state == Paused) {
         d->restartAt(frame);
         return true;
     }
-    if (!d->connect(d->converter.outRate(), frame)) {
+    if (!d->connect(d->outRate, frame)) {
         d->state = Stopped;
         return false;
     }
@@ -365,29 +511,32 @@ bool AudioOutput::seekSeconds(int32_t second) {
 }
 
 AudioOutput::State AudioOutput::state() const {
-    if (d->state == Playing && d->ended.load(std::memory_order_acquire))
+    if (d->state == Playing && d->phase.load(std::memory_order_acquire) == Phase::Ended)
         return Stopped;
     return d->state;
 }
 
 int32_t AudioOutput::positionSeconds() const {
-    if (!d->source || d->format.sampleRate <= 0)
+    const Impl::Song& song = d->heardSong();
+    if (!song.source || song.format.sampleRate <= 0)
         return 0;
-    return int32_t(d->currentFrame() / d->format.sampleRate);
+    return int32_t(d->currentFrame() / song.format.sampleRate);
 }
 
 int32_t AudioOutput::lengthSeconds() const {
-    if (!d->source || d->lengthFrames < 0 || d->format.sampleRate <= 0)
+    const Impl::Song& song = d->heardSong();
+    if (!song.source || song.lengthFrames < 0 || song.format.sampleRate <= 0)
         return 0;
-    return int32_t(d->lengthFrames / d->format.sampleRate);
+    return int32_t(song.lengthFrames / song.format.sampleRate);
 }
 
 int AudioOutput::bitrate() const {
-    return d->source ? d->source->bitrate() : 0;
+    const Impl::Song& song = d->heardSong();
+    return song.source ? song.source->bitrate() : 0;
 }
 
 bool AudioOutput::hasSource() const {
-    return d->source != nullptr;
+    return d->heardSong().source != nullptr;
 }
 
 void AudioOutput::setDeviceRate(int hz) {

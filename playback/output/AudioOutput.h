@@ -40,6 +40,14 @@ public:
     AudioOutput& operator=(const AudioOutput&) = delete;
 
     bool load(std::unique_ptr<PcmSource> source);
+    // Gapless join: while a song plays, the next one may be queued; the decode side flows from
+    // the current song's last sample straight into it, in the same stream. Its end report
+    // comes when the device plays that last sample; from then on position, length, bit rate
+    // and the next end report belong to the queued song. Refused (false) when it would need
+    // the device at another rate, when not playing, when the current song's end has already been
+    // reported, or while another queued song has not yet been heard: the caller then loads and
+    // plays it as usual. play(), pause(), a seek, stop() and load() drop a queued song.
+    bool queueNext(std::unique_ptr<PcmSource> source);
     bool play();
     bool pause();
     bool resume();

@@ -11,8 +11,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sndfile.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -508,6 +510,136 @@ TEST(PcmConverterTest, MonoFillsBothChannelsAndRateChangesKeepDuration) {
     total += out.size();
     EXPECT_NEAR(double(total) / 2, 48000.0, 100.0);
     EXPECT_FALSE(converter.configure({0, 2}, 48000));
+}
+
+// Frames [from, to) of `tone` as a float WAV: the pieces of one recording cut anywhere.
+bool writeCut(const std::string& file, const ToneSpec& tone, long from, long to) {
+    SF_INFO info{};
+    info.samplerate = tone.sampleRate;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
+    if (!out)
+        return false;
+    std::vector<float> samples;
+    for (long f = from; f < to; ++f)
+        for (int ch = 0; ch < 2; ++ch)
+            samples.push_back(float(ToneFiles::sampleAt(tone, ch, f)));
+    const bool written = sf_writef_float(out, samples.data(), to - from) == to - from;
+    return sf_close(out) == 0 && written;
+}
+
+class GaplessTest : public AudioOutputTest {
+protected:
+    void SetUp() override {
+        AudioOutputTest::SetUp();
+        tone.seconds = 2.1;
+        tone.frequency[0] = 440;
+        tone.frequency[1] = 660;
+        tone.amplitude[0] = 0.7;
+        tone.amplitude[1] = 0.4;
+        ASSERT_TRUE(writeCut(path("first.wav"), tone, 0, kCut));
+        ASSERT_TRUE(writeCut(path("second.wav"), tone, kCut, long(tone.seconds * 44100)));
+    }
+    bool loadAndQueue() {
+        return output.load(PcmSourceFactory::open(path("first.wav"))) && output.play() &&
+               output.queueNext(PcmSourceFactory::open(path("second.wav")));
+    }
+
+    static constexpr long kCut = 19867;  // 0.45 s, in no block of any size the path uses
+    ToneSpec tone;
+};
+
+TEST_F(GaplessTest, QueuedHalvesPlayAsTheUncutToneWithAnEndReportForEach) {
+    const std::string device = path("device.raw");
+    AudioCapture capture(device);
+    capture.arm();
+    // What the device had written when each end was reported.
+    std::vector<long> writtenAtEnd;
+    std::mutex mutex;
+    output.setEndHandler([&] {
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(device, error);
+        {
+            std::lock_guard lock(mutex);
+            writtenAtEnd.push_back(error ? -1 : long(bytes / (2 * sizeof(float))));
+        }
+        ends.hit();
+    });
+    ASSERT_TRUE(loadAndQueue());
+    EXPECT_EQ(output.lengthSeconds(), 0);
+    ASSERT_TRUE(ends.waitFor(1));
+    EXPECT_EQ(output.lengthSeconds(), 1);  // the second half's
+    EXPECT_EQ(output.state(), AudioOutput::Playing);
+    ASSERT_TRUE(ends.waitFor(2));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(ends.count(), 2);
+    EXPECT_EQ(output.state(), AudioOutput::Stopped);
+    output.stop();
+    ASSERT_TRUE(capture.load());
+
+    // The tone's first frame is 0, so the sound starts one frame after it.
+    const long start = capture.firstSound() - 1;
+    ASSERT_GE(start, 0);
+    const long total = long(tone.seconds * 44100);
+    ASSERT_GE(capture.frames(), start + total);
+    long mismatches = 0;
+    for (long i = 0; i < total; ++i)
+        for (int ch = 0; ch < 2; ++ch)
+            mismatches += capture.samples()[size_t(2 * (start + i) + ch)] !=
+                          float(ToneFiles::sampleAt(tone, ch, i));
+    EXPECT_EQ(mismatches, 0);
+
+    // The first report came when the device reached the cut, not when it was decoded (half a
+    // second of ring earlier). The driver writes a buffer after playing it, so the file may
+    // lag the device by a buffer and what stdio still holds.
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(writtenAtEnd.size(), 2u);
+    const long slack = SdlAudioSystem::bufferFrames(44100) + 2048;
+    EXPECT_GE(writtenAtEnd[0] + slack, start + kCut);
+    EXPECT_LT(writtenAtEnd[0], start + total);
+    EXPECT_GE(writtenAtEnd[1] + slack, start + total);
+}
+
+TEST_F(GaplessTest, StopDropsTheQueuedSongAndNothingIsReportedAfterIt) {
+    struct Case {
+        int endsBeforeStop;
+    };
+    for (const Case c : {Case{0}, Case{1}}) {
+        SCOPED_TRACE(c.endsBeforeStop);
+        const int before = ends.count();
+        ASSERT_TRUE(loadAndQueue());
+        if (c.endsBeforeStop > 0) {
+            ASSERT_TRUE(ends.waitFor(before + c.endsBeforeStop));
+        }
+        output.stop();
+        EXPECT_FALSE(output.hasSource());
+        const int atStop = ends.count();
+        EXPECT_EQ(atStop, before + c.endsBeforeStop);
+        // Long enough for both halves to have ended had they gone on.
+        std::this_thread::sleep_for(2200ms);
+        EXPECT_EQ(ends.count(), atStop);
+    }
+}
+
+TEST_F(GaplessTest, QueueIsRefusedWhereTheJoinWouldNeedAnotherDeviceRate) {
+    const auto sine = [](int rate) { return std::make_unique<SineSource>(rate, 500.0, rate); };
+    EXPECT_FALSE(output.queueNext(sine(44100)));  // nothing playing
+    ASSERT_TRUE(output.load(PcmSourceFactory::open(path("first.wav"))));
+    ASSERT_TRUE(output.play());
+    EXPECT_FALSE(output.queueNext(sine(48000)));
+    EXPECT_FALSE(output.queueNext(sine(22050)));
+    EXPECT_FALSE(output.queueNext(nullptr));
+    EXPECT_TRUE(output.queueNext(sine(44100)));
+    EXPECT_FALSE(output.queueNext(sine(44100)));  // one at a time
+    output.stop();
+
+    // At a chosen device rate every source is resampled to it, so any rate joins.
+    output.setDeviceRate(48000);
+    ASSERT_TRUE(output.load(PcmSourceFactory::open(path("first.wav"))));
+    ASSERT_TRUE(output.play());
+    EXPECT_TRUE(output.queueNext(sine(22050)));
+    output.stop();
 }
 
 }  // namespace
