@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors, and runs every test:
 # the whole suite, the sound-engine tests again under ThreadSanitizer and AddressSanitizer,
-# and a short run of the tag-reader fuzzer.
+# and a short run of each fuzz target.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -27,14 +27,27 @@ for san in thread address; do
 done
 
 if [ -f "$top/tests/fuzz/CMakeLists.txt" ]; then
-    echo "== tag-reader fuzzer, a short run"
+    # Every reader of bytes from outside, fuzzed for a short while from the seeds the build
+    # makes (scripts/fuzz-long.sh runs them for longer).
     dir="$top/build-fuzz"
+    targets="taginfo option textlist midi sniffer replaygain"
     cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
           -DZAPT_FUZZ=ON -DZAPT_BUILD_BENCH=OFF > /dev/null
-    cmake --build "$dir" -j "$jobs" --target fuzz_taginfo fuzz_taginfo_seeds
-    corpus=$(mktemp -d)
-    "$dir/tests/fuzz/fuzz_taginfo_seeds" "$corpus"
-    "$dir/tests/fuzz/fuzz_taginfo" -max_total_time=30 -rss_limit_mb=2048 "$corpus"
-    rm -rf "$corpus"
+    # shellcheck disable=SC2046
+    cmake --build "$dir" -j "$jobs" --target fuzz_seeds fuzz_taginfo_seeds \
+          $(for t in $targets; do echo "fuzz_$t"; done)
+    mkdir -p "$dir/findings"
+    for t in $targets; do
+        echo "== fuzz_$t, a short run"
+        corpus=$(mktemp -d)
+        if [ "$t" = taginfo ]; then
+            "$dir/tests/fuzz/fuzz_taginfo_seeds" "$corpus"
+        else
+            "$dir/tests/fuzz/fuzz_seeds" "$t" "$corpus"
+        fi
+        "$dir/tests/fuzz/fuzz_$t" -max_total_time=20 -rss_limit_mb=2048 -timeout=10 \
+            -artifact_prefix="$dir/findings/$t-" "$corpus"
+        rm -rf "$corpus"
+    done
 fi
 echo "== all tests passed"

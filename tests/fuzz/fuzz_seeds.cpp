@@ -1,0 +1,180 @@
+// Writes the seed corpus of one fuzz target into the folder given: fuzz_seeds <target> <folder>,
+// <target> one of option, textlist, midi, sniffer, replaygain. The last seeds of each are inputs
+// that once broke the reader, kept so that every run tries them again.
+#include "support/Id3TagBuilder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+
+using namespace Id3TagBuilder;
+
+namespace {
+
+using Write = std::function<void(const QByteArray&)>;
+
+QByteArray Utf16(const QString& text, bool bigEndian) {
+    QStringEncoder encoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
+    return (bigEndian ? QByteArray("\xFE\xFF", 2) : QByteArray("\xFF\xFE", 2)) +
+           QByteArray(encoder(text));
+}
+
+QByteArray ShiftJis(const QString& text) {
+    QStringEncoder encoder("Shift_JIS");
+    return encoder.isValid() ? QByteArray(encoder(text)) : text.toUtf8();
+}
+
+void OptionSeeds(const Write& write) {
+    const QString numbers = QStringLiteral(
+        "600,600,600,450,0,1,1,1,0,0,1,99,99,99,99,0,0,15,100,100,0,0,-1,0,0,0,0,0,0,300,300,0,"
+        "0,0,100,100,1,0,0");
+    const QString colors = QStringLiteral(
+        "-2147483633,-2147483633,1315860,1315860,16777215,1315860,16777215,1315860,16777215,"
+        "16777215,16777215,16777215,16770720,1315860,8421631,1315860,16777215,1315860,16777215,"
+        "16762880,16744448");
+    const QString rest = QStringLiteral(
+        "/home/user/音楽\n/home/user/Music\n/media/a\n/media/b\n\n1Folder\n2Folder\n3Folder\n");
+    QString text = numbers + u'\n' + colors + u'\n' + rest;
+    write(text.toUtf8());
+    QString crlf = text;
+    crlf.replace(u'\n', QStringLiteral("\r\n"));
+    write(crlf.toUtf8());
+    write("\xEF\xBB\xBF" + crlf.toUtf8());
+    write(Utf16(crlf, false));
+    write(Utf16(crlf, true));
+    write(ShiftJis(crlf));
+    write(
+        QByteArray(" 1.5\t,-2.5,+3.49,32768,-32769,1e3,abc,,0x10,７\r\n2147483648,-0.5,12.5\r\n"));
+    write(QByteArray("1;2;3\r\n4;5;6\r\n\r\n\r\n"));
+}
+
+void TextListSeeds(const Write& write) {
+    const QString lines = QStringLiteral("/home/user/音楽/曲.mp3\n/tmp/a b.wav\nC:\\old\\x.mid\n");
+    write(lines.toUtf8());
+    QString crlf = lines;
+    crlf.replace(u'\n', QStringLiteral("\r\n"));
+    write(crlf.toUtf8());
+    QString cr = lines;
+    cr.replace(u'\n', u'\r');
+    write(cr.toUtf8());
+    write("\xEF\xBB\xBF" + crlf.toUtf8());
+    write(Utf16(crlf, false));
+    write(Utf16(crlf, true));
+    write(ShiftJis(crlf));
+    write(QByteArray("first\r\n\r\nafter the empty line\r\n"));
+    write(QByteArray("\xC3\x28 broken UTF-8\n\xE3\x81\n\xF0\x9F\x8E\xB5 note\n"));
+    write(QByteArray("\xFF\xFE\x41", 3));              // odd UTF-16 length
+    write(QByteArray("\xFE\xFF\xD8\x3D\x0A\x00", 6));  // lone surrogate
+    // Found by the fuzzer: a line starting with U+FEFF lost it.
+    write(QByteArray("/home/user\0\0\0y/wav\r\n\xEF\xBB\xBF"
+                     "C:\r\n/d\\x.mid\rwav\r\n",
+                     41));
+    write(QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFtwo marks\n"));
+}
+
+// A Standard MIDI File from its header fields and raw track bodies.
+QByteArray Midi(int format, quint16 division, const QList<QByteArray>& tracks) {
+    QByteArray out = "MThd" + BigEndian(6, 4) + BigEndian(quint32(format), 2) +
+                     BigEndian(quint32(tracks.size()), 2) + BigEndian(division, 2);
+    for (const QByteArray& track : tracks)
+        out += "MTrk" + BigEndian(quint32(track.size()), 4) + track;
+    return out;
+}
+
+QByteArray Tempo(const char* delta, quint32 micros) {
+    return QByteArray(delta) + QByteArray("\xFF\x51\x03", 3) + BigEndian(micros, 3);
+}
+
+void MidiSeeds(const Write& write) {
+    const QByteArray notes = QByteArray("\x00\xC0\x49\x00\x90\x45\x64\x83\x60\x45\x00", 11) +
+                             QByteArray("\x60\x80\x45\x00\x00\xF0\x03\x7E\x09\xF7", 10);
+    const QByteArray end("\x00\xFF\x2F\x00", 4);
+    write(Midi(0, 480, {Tempo("\x00", 500000) + notes + end}));
+    write(Midi(1, 96,
+               {Tempo("\x00", 600000) + Tempo("\x81\x00", 300000) + Tempo("\x60", 1) + end,
+                notes + notes + end}));
+    write(Midi(0, 0xE728, {notes + end}));                           // SMPTE: 25 frames of 40 ticks
+    write(Midi(0, 0xE378, {notes + end}));                           // 29.97 drop-frame
+    write(Midi(0, 480, {Tempo("\x8F\xFF\xFF\x7F", 500000) + end}));  // the largest delta
+    write(Midi(0, 480, {notes}).left(30));                           // cut short
+    write("RIFF" + BigEndian(0, 4) + "RMID" + Midi(0, 480, {notes + end}));
+}
+
+void SnifferSeeds(const Write& write) {
+    write("RIFF" + QByteArray("\x24\x00\x00\x00", 4) + "WAVEfmt " + QByteArray(20, '\1'));
+    write("RIFF" + QByteArray(4, '\0') + "RMID" + "MThd");
+    write("MThd" + BigEndian(6, 4) + QByteArray(6, '\0'));
+    write(AudioBytes(2000));
+    write(QByteArray(100, '\0') + AudioBytes(1300));
+    write(Tag(3, Frame(3, "TIT2", TextBody(0, QStringLiteral("x"))), 0, 64) + AudioBytes(900));
+    write(Tag(4, {}, 0x10, 20) + QByteArray("3DI\x04\0\x10\0\0\0\x14", 10) + AudioBytes(900));
+    write(Tag(3, {}, 0, 16) + Tag(3, {}, 0, 9000) + AudioBytes(900));
+    write(Tag(3, {}, 0, 16) + "OggS" + QByteArray(40, '\0'));
+    for (const char* magic : {"OggS", "fLaC", "FORM", "MAC ", "wvpk", "caff", "#!AMR"})
+        write(QByteArray(magic) + QByteArray(60, '\x11'));
+    write(QByteArray("\0\0\0\x20", 4) + "ftypM4A " + QByteArray(40, '\0'));
+    write(QByteArray("\xFF\xF3\x84\x44", 4) + QByteArray(200, '\0'));  // MPEG-2 layer III
+}
+
+QByteArray GainFrame(int version, int encoding, const QString& name, const QString& value) {
+    const QByteArray body =
+        TextBody(encoding, name) +
+        (encoding == 1 || encoding == 2 ? QByteArray(2, '\0') : QByteArray(1, '\0')) +
+        TextBody(encoding, value).mid(1);
+    return Frame(version, version == 2 ? "TXX" : "TXXX", body);
+}
+
+void ReplayGainSeeds(const Write& write) {
+    for (const char* text : {"-6.20 dB", "+3.1dB", " 2 ", "-7,5 db", "-1280", "99999", "nan"})
+        write(QByteArray(text));
+    const QString name = QStringLiteral("REPLAYGAIN_TRACK_GAIN");
+    write(Tag(3, GainFrame(3, 0, name, QStringLiteral("-6.20 dB"))));
+    write(
+        Tag(3, GainFrame(3, 1, QStringLiteral("replaygain_track_gain"), QStringLiteral("+2 dB"))));
+    write(Tag(4, GainFrame(4, 3, name, QStringLiteral("-1.5 dB")), 0, 32));
+    write(Tag(2, GainFrame(2, 0, name, QStringLiteral("4 dB"))));
+    const QByteArray rva2 = QByteArray("track\0\x01\xF4\x00\x10\x7F\xFF", 12);
+    write(Tag(4, Frame(4, "RVA2", rva2)));
+    write(Tag(4, Frame(4, "RVA2", Unsynchronise(rva2)), 0x80));
+    write(Tag(
+        4, Synchsafe(6) + QByteArray("\x01\x00", 2) + GainFrame(4, 0, name, QStringLiteral("-3")),
+        0x40));
+    const QByteArray id3 = Tag(3, GainFrame(3, 0, name, QStringLiteral("-6 dB")));
+    write("RIFF" + QByteArray(4, '\0') + "WAVEfmt " + QByteArray("\x10\0\0\0", 4) +
+          QByteArray(16, '\1') + "id3 " + QByteArray(1, char(id3.size())) + QByteArray(3, '\0') +
+          id3);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::map<std::string, void (*)(const Write&)> targets = {{"option", OptionSeeds},
+                                                                   {"textlist", TextListSeeds},
+                                                                   {"midi", MidiSeeds},
+                                                                   {"sniffer", SnifferSeeds},
+                                                                   {"replaygain", ReplayGainSeeds}};
+    const auto target = argc == 3 ? targets.find(argv[1]) : targets.end();
+    if (target == targets.end()) {
+        std::fprintf(stderr, "usage: %s option|textlist|midi|sniffer|replaygain <corpus folder>\n",
+                     argv[0]);
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(folder);
+    int count = 0;
+    target->second([&](const QByteArray& bytes) {
+        QFile file(
+            QDir(folder).filePath(QStringLiteral("seed%1").arg(++count, 3, 10, QLatin1Char('0'))));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            std::perror("seed");
+            std::exit(1);
+        }
+    });
+    std::printf("%d seeds written to %s\n", count, argv[2]);
+    return 0;
+}
