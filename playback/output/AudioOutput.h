@@ -15,8 +15,9 @@
 //    stays open for the next song and plays silence meanwhile.
 //  - The device plays one output at a time: play(), resume() and a seek while playing take it
 //    over from any other output, which then stands still until it is stopped or played again.
-//  - The end handler runs on an audio thread, exactly once for a loaded source that has been
-//    played out to its end; never after stop() or a new load(), never twice.
+//  - The end handler runs on an audio thread, exactly once for a loaded or queued source that
+//    has been played out to its end, when the device plays its last sample; never after
+//    stop() or a new load(), never twice.
 //  - Any source rate from 1 kHz to 1.536 MHz and any channel count plays at the right pitch
 //    on both device channels; load() refuses other rates. The device runs at 8 to 384 kHz.
 //  - Samples that are not numbers play as silence; everything above -1 dBFS is bent by a soft

@@ -3,6 +3,7 @@
 #include "playback/output/AudioOutput.h"
 #include "playback/output/GainStage.h"
 #include "playback/output/PcmConverter.h"
+#include "playback/output/ReplayGain.h"
 #include "playback/output/SdlAudioSystem.h"
 #include "playback/output/SpscRingBuffer.h"
 #include "support/Id3TagBuilder.h"
@@ -541,8 +542,11 @@ protected:
         ASSERT_TRUE(writeCut(path("first.wav"), tone, 0, kCut));
         ASSERT_TRUE(writeCut(path("second.wav"), tone, kCut, long(tone.seconds * 44100)));
     }
-    bool loadAndQueue() {
-        return output.load(PcmSourceFactory::open(path("first.wav"))) && output.play() &&
+    bool loadAndQueue(std::optional<float> firstGainDb = {}) {
+        auto first = PcmSourceFactory::open(path("first.wav"));
+        if (first)
+            first->setTrackGainDb(firstGainDb);
+        return output.load(std::move(first)) && output.play() &&
                output.queueNext(PcmSourceFactory::open(path("second.wav")));
     }
 
@@ -599,6 +603,28 @@ TEST_F(GaplessTest, QueuedHalvesPlayAsTheUncutToneWithAnEndReportForEach) {
     EXPECT_GE(writtenAtEnd[0] + slack, start + kCut);
     EXPECT_LT(writtenAtEnd[0], start + total);
     EXPECT_GE(writtenAtEnd[1] + slack, start + total);
+}
+
+TEST_F(GaplessTest, EachHalfKeepsItsOwnTrackGainUpToTheCut) {
+    AudioCapture capture(path("device.raw"));
+    capture.arm();
+    const float gain = ReplayGain::linear(-6.02f);
+    ASSERT_TRUE(loadAndQueue(-6.02f));
+    ASSERT_TRUE(ends.waitFor(2));
+    output.stop();
+    ASSERT_TRUE(capture.load());
+    const long start = capture.firstSound() - 1;
+    ASSERT_GE(start, 0);
+    const long total = long(tone.seconds * 44100);
+    ASSERT_GE(capture.frames(), start + total);
+    long mismatches = 0;
+    for (long i = 0; i < total; ++i) {
+        const float scale = i < kCut ? gain : 1.0f;
+        for (int ch = 0; ch < 2; ++ch)
+            mismatches += capture.samples()[size_t(2 * (start + i) + ch)] !=
+                          float(ToneFiles::sampleAt(tone, ch, i)) * scale;
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST_F(GaplessTest, StopDropsTheQueuedSongAndNothingIsReportedAfterIt) {
