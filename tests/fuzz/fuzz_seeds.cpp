@@ -103,6 +103,12 @@ void MidiSeeds(const Write& write) {
     write(Midi(0, 480, {Tempo("\x8F\xFF\xFF\x7F", 500000) + end}));  // the largest delta
     write(Midi(0, 480, {notes}).left(30));                           // cut short
     write("RIFF" + BigEndian(0, 4) + "RMID" + Midi(0, 480, {notes + end}));
+    // Found by the fuzzer: ticks of 1 us per quarter note, shorter than a double resolves
+    // after a week of them.
+    write(QByteArray("\x4D\x54\x68\x64\x00\x00\x00\x06\x00\x4D\x54\x4D\x54\xE0\x4D\x54\x72\x6B\x00"
+                     "\x8F\xFF\x00\x00\xFF\x51\x03\xFF\xFF\xFF\xFF\xFF\xFF\x07\xCE\x00\xFF\xFF\xFF"
+                     "\x07\x00\xFF\xFF\xFF\x60\xFF\x51\x03\x00\x00\x01\xFF\x07\xCE\x00",
+                     54));
 }
 
 void SnifferSeeds(const Write& write) {
