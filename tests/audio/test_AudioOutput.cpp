@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <sndfile.h>
@@ -645,6 +646,25 @@ TEST_F(GaplessTest, StopDropsTheQueuedSongAndNothingIsReportedAfterIt) {
         // Long enough for both halves to have ended had they gone on.
         std::this_thread::sleep_for(2200ms);
         EXPECT_EQ(ends.count(), atStop);
+    }
+}
+
+TEST_F(GaplessTest, PauseAndSeekDropTheQueuedSongAndTheFirstPlaysOut) {
+    // The first half is shorter than the ring, so the second has already joined behind it.
+    const std::function<bool()> actions[] = {
+        [&] { return output.pause() && output.resume(); },
+        [&] { return output.seekSeconds(0); },
+    };
+    for (const auto& action : actions) {
+        const int before = ends.count();
+        ASSERT_TRUE(loadAndQueue());
+        ASSERT_TRUE(action());
+        ASSERT_TRUE(ends.waitFor(before + 1));
+        EXPECT_EQ(output.state(), AudioOutput::Stopped);
+        EXPECT_EQ(output.lengthSeconds(), 0);  // still the first half
+        std::this_thread::sleep_for(2200ms);
+        EXPECT_EQ(ends.count(), before + 1);
+        output.stop();
     }
 }
 
