@@ -1,5 +1,6 @@
 #include "clsTagInfo.h"
 
+#include "Id3Bytes.h"
 #include "clsTagStream.h"
 #include "core/modZAUtil.h"
 
@@ -15,19 +16,8 @@ namespace {
 // that long, and a damaged size must not make us allocate the whole file.
 constexpr qint64 kMaxTextBytes = 64 * 1024;
 
-quint32 BigEndian(const char* bytes, int count) {
-    quint32 value = 0;
-    for (int i = 0; i < count; ++i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[i]);
-    return value;
-}
-
-quint32 Synchsafe(const char* bytes) {
-    quint32 value = 0;
-    for (int i = 0; i < 4; ++i)
-        value = (value << 7) | (static_cast<unsigned char>(bytes[i]) & 0x7F);
-    return value;
-}
+using Id3Bytes::BigEndian;
+using Id3Bytes::Synchsafe;
 
 bool IsSynchsafe(const char* bytes) {
     for (int i = 0; i < 4; ++i) {
@@ -42,14 +32,7 @@ bool IsFrameIdChar(char c) {
 }
 
 void RemoveUnsynchronisation(QByteArray& bytes) {
-    qsizetype out = 0;
-    for (qsizetype in = 0; in < bytes.size(); ++in) {
-        bytes[out++] = bytes[in];
-        if (static_cast<unsigned char>(bytes[in]) == 0xFF && in + 1 < bytes.size() &&
-            bytes[in + 1] == 0)
-            ++in;
-    }
-    bytes.truncate(out);
+    Id3Bytes::RemoveUnsynchronisation(bytes, [](QByteArray& b, qsizetype n) { b.truncate(n); });
 }
 
 QString DecodeUtf16(QByteArrayView data, bool bigEndianByDefault) {

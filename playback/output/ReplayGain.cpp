@@ -1,5 +1,7 @@
 #include "ReplayGain.h"
 
+#include "tags/Id3Bytes.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -30,26 +32,15 @@ std::string_view trimmed(std::string_view text) {
 }
 
 uint32_t bigEndian(const unsigned char* bytes, int count) {
-    uint32_t value = 0;
-    for (int i = 0; i < count; ++i)
-        value = (value << 8) | bytes[i];
-    return value;
+    return Id3Bytes::BigEndian(reinterpret_cast<const char*>(bytes), count);
 }
 
 uint32_t synchsafe(const unsigned char* bytes) {
-    return uint32_t(bytes[0] & 0x7F) << 21 | uint32_t(bytes[1] & 0x7F) << 14 |
-           uint32_t(bytes[2] & 0x7F) << 7 | uint32_t(bytes[3] & 0x7F);
+    return Id3Bytes::Synchsafe(reinterpret_cast<const char*>(bytes));
 }
 
 void removeUnsynchronisation(std::string& bytes) {
-    size_t out = 0;
-    for (size_t in = 0; in < bytes.size(); ++in) {
-        bytes[out++] = bytes[in];
-        if (static_cast<unsigned char>(bytes[in]) == 0xFF && in + 1 < bytes.size() &&
-            bytes[in + 1] == 0)
-            ++in;
-    }
-    bytes.resize(out);
+    Id3Bytes::RemoveUnsynchronisation(bytes, [](std::string& b, size_t n) { b.resize(n); });
 }
 
 // The text of one field of a TXXX body (description or value), in its encoding; UTF-16 is
