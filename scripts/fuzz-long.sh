@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs every fuzz target for a longer while (10 minutes each unless FUZZ_SECONDS says
+# Runs every fuzz target for a while (10 minutes each unless FUZZ_SECONDS says
 # otherwise), each from the seeds the build makes plus what earlier runs kept in
 # build-fuzz/corpus. A finding is written to build-fuzz/findings and stops the script.
 set -euo pipefail

@@ -551,6 +551,19 @@ protected:
                output.queueNext(PcmSourceFactory::open(path("second.wav")));
     }
 
+    // Samples of the whole tone, from its first frame on, that differ from what the device
+    // played; the first `kCut` frames are expected at `firstGain`.
+    long mismatchesWithTone(const AudioCapture& capture, long start, float firstGain = 1.0f) {
+        long mismatches = 0;
+        for (long i = 0; i < long(tone.seconds * 44100); ++i) {
+            const float scale = i < kCut ? firstGain : 1.0f;
+            for (int ch = 0; ch < 2; ++ch)
+                mismatches += capture.samples()[size_t(2 * (start + i) + ch)] !=
+                              float(ToneFiles::sampleAt(tone, ch, i)) * scale;
+        }
+        return mismatches;
+    }
+
     static constexpr long kCut = 19867;  // 0.45 s, in no block of any size the path uses
     ToneSpec tone;
 };
@@ -588,12 +601,7 @@ TEST_F(GaplessTest, QueuedHalvesPlayAsTheUncutToneWithAnEndReportForEach) {
     ASSERT_GE(start, 0);
     const long total = long(tone.seconds * 44100);
     ASSERT_GE(capture.frames(), start + total);
-    long mismatches = 0;
-    for (long i = 0; i < total; ++i)
-        for (int ch = 0; ch < 2; ++ch)
-            mismatches += capture.samples()[size_t(2 * (start + i) + ch)] !=
-                          float(ToneFiles::sampleAt(tone, ch, i));
-    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(mismatchesWithTone(capture, start), 0);
 
     // The first report came when the device reached the cut, not when it was decoded (half a
     // second of ring earlier). The driver writes a buffer after playing it, so the file may
@@ -618,14 +626,7 @@ TEST_F(GaplessTest, EachHalfKeepsItsOwnTrackGainUpToTheCut) {
     ASSERT_GE(start, 0);
     const long total = long(tone.seconds * 44100);
     ASSERT_GE(capture.frames(), start + total);
-    long mismatches = 0;
-    for (long i = 0; i < total; ++i) {
-        const float scale = i < kCut ? gain : 1.0f;
-        for (int ch = 0; ch < 2; ++ch)
-            mismatches += capture.samples()[size_t(2 * (start + i) + ch)] !=
-                          float(ToneFiles::sampleAt(tone, ch, i)) * scale;
-    }
-    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(mismatchesWithTone(capture, start, gain), 0);
 }
 
 TEST_F(GaplessTest, StopDropsTheQueuedSongAndNothingIsReportedAfterIt) {
