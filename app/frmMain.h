@@ -394,6 +394,7 @@ private:
     std::unique_ptr<QLockFile> lock_;
     void continueAfterBlank(const QString& path, bool failed = false);
     void nextFromPlayList(const QString& ended, bool failed, bool waited);
+    void waitThen(int milliseconds, std::function<void()> next);
     void playFailed(const QString& path);
 
     PlaylistShuffler shuffler_;

@@ -20,8 +20,8 @@ QString resetTimeText(const clsOption& o) {
 void frmMain::wirePlayback() {
     blankWait_ = new QTimer(this);
     blankWait_->setSingleShot(true);
-    blankWait_->setTimerType(
-        Qt::PreciseTimer);  // the blank time is heard, so it is kept to the millisecond
+    // The blank time is heard, so it is kept to the millisecond.
+    blankWait_->setTimerType(Qt::PreciseTimer);
     connect(blankWait_, &QTimer::timeout, this, [this] {
         auto next = std::move(afterBlank_);
         afterBlank_ = nullptr;
@@ -95,8 +95,7 @@ void frmMain::playFailed(const QString& path) {
     }
     // Through the blank-time timer, so a playlist of broken files never recurses through
     // PlayFile and a stop or a new song cancels the step.
-    afterBlank_ = [this, path] { continueAfterBlank(path, true); };
-    blankWait_->start(0);
+    waitThen(0, [this, path] { continueAfterBlank(path, true); });
 }
 
 void frmMain::tmrPlaydone_Timer() {
@@ -136,7 +135,7 @@ void frmMain::continueAfterBlank(const QString& ended, bool failed) {
     }
 
     if (ReserveList.Count() > 0) {
-        afterBlank_ = [this, ended, failed] {
+        waitThen(Options.BlankSec(), [this, ended, failed] {
             if (auto next = ReserveQueue::TakeFirst(ReserveList)) {
                 BuildReserveMenu();
                 PlayFile(*next);
@@ -144,8 +143,7 @@ void frmMain::continueAfterBlank(const QString& ended, bool failed) {
             }
             // The reserve list was emptied during the blank time: the playlist goes on.
             nextFromPlayList(ended, failed, true);
-        };
-        blankWait_->start(std::max<int>(0, Options.BlankSec()));
+        });
         return;
     }
     if (PlayList.Count() == 0)
@@ -189,8 +187,13 @@ void frmMain::nextFromPlayList(const QString& ended, bool failed, bool waited) {
         playNext();
         return;
     }
-    afterBlank_ = std::move(playNext);
-    blankWait_->start(std::max<int>(0, Options.BlankSec()));
+    waitThen(Options.BlankSec(), std::move(playNext));
+}
+
+// One pending step at a time: a stop or a new song cancels it with the wait.
+void frmMain::waitThen(int milliseconds, std::function<void()> next) {
+    afterBlank_ = std::move(next);
+    blankWait_->start(std::max(0, milliseconds));
 }
 
 void frmMain::StopPlay() {
