@@ -461,7 +461,7 @@ QString ScanFolder(clsArrayList& list, const QString& folder, const QStringList&
     std::vector<Extension> exts;
     for (const QString& e : extensions) {
         Extension x;
-        x.text = e.right(4);
+        x.text = e;  // the whole ending: ".flac" must not match "xflac"
         for (QChar c : x.text)
             if (c.unicode() > 127)
                 x.ascii = false;

@@ -60,8 +60,8 @@ void SortPathsByName(QStringList& paths);
 // `folder` + "/" + `name`, without doubling a slash that ends `folder`.
 QString JoinPath(const QString& folder, const QString& name);
 
-// Appends to `list` every file of `folder` whose last four characters equal one of
-// `extensions` ignoring case (once per matching element), in CompareNames order, then, when
+// Appends to `list` every file of `folder` whose name ends in one of `extensions` ignoring
+// case (once per matching element), in CompareNames order, then, when
 // asked, the files of each sub-folder in that order, depth first. A folder reached twice (link
 // loops) is walked once; unreadable sub-folders are skipped. Names that are not UTF-8 are
 // listed as DecodePath shows them. Returns "" or kPathAccessErrorText when `folder` cannot be

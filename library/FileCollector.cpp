@@ -4,17 +4,34 @@
 
 #include <algorithm>
 
+namespace {
+// One row per file-type box: its bit and the endings it collects.
+struct FileTypeBit {
+    int32_t bit;
+    std::initializer_list<const char*> endings;
+};
+const FileTypeBit kFileTypes[] = {
+    {1, {".mp3"}},   {2, {".wma"}},  {4, {".wav"}},   {8, {".mid"}},
+    {16, {".flac"}}, {32, {".ogg"}}, {64, {".opus"}}, {128, {".m4a", ".aac"}},
+};
+}  // namespace
+
 QStringList FileCollector::Extensions(int32_t getFileType) {
     QStringList extensions;
-    if (getFileType & 1)
-        extensions << QStringLiteral(".mp3");
-    if (getFileType & 2)
-        extensions << QStringLiteral(".wma");
-    if (getFileType & 4)
-        extensions << QStringLiteral(".wav");
-    if (getFileType & 8)
-        extensions << QStringLiteral(".mid");
+    for (const FileTypeBit& type : kFileTypes)
+        if (getFileType & type.bit)
+            for (const char* ending : type.endings)
+                extensions << QString::fromLatin1(ending);
     return extensions;
+}
+
+bool FileCollector::IsChosenNewType(const QString& path, int32_t getFileType) {
+    for (const FileTypeBit& type : kFileTypes)
+        if (type.bit >= 16 && (getFileType & type.bit))
+            for (const char* ending : type.endings)
+                if (path.endsWith(QLatin1StringView(ending), Qt::CaseInsensitive))
+                    return true;
+    return false;
 }
 
 QString FileCollector::Collect(clsArrayList& list, const QString& folder, int32_t getFileType,
@@ -111,6 +128,8 @@ QString FileCollector::AddPath(clsArrayList& list, const QString& path, int32_t 
         modZAUtil::ReadLinesToList(path, list, nullptr, modZAUtil::IfMissing::Report);
         return {};
     case PathKind::Other:
+        if (IsChosenNewType(path, getFileType))
+            list.Add(path);
         break;
     }
     return {};

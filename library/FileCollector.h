@@ -11,8 +11,12 @@
 // the questions and messages are the caller's, this class says when to ask and what failed.
 class FileCollector {
 public:
-    // GetFileType bits: 1 ".mp3", 2 ".wma", 4 ".wav", 8 ".mid".
+    // GetFileType bits: 1 ".mp3", 2 ".wma", 4 ".wav", 8 ".mid", 16 ".flac", 32 ".ogg",
+    // 64 ".opus", 128 ".m4a" and ".aac".
     static QStringList Extensions(int32_t getFileType);
+    // A name ending in one of the types from bit 16 on whose box is ticked. Dropped files of the
+    // first four types are taken whatever the boxes say; the later types follow them.
+    static bool IsChosenNewType(const QString& path, int32_t getFileType);
 
     // Appends the files of `folder` (and its sub-folders when asked) whose type is chosen in
     // `getFileType`, in modZAUtil::CompareNames order. Returns "" or
@@ -52,7 +56,8 @@ public:
 
     // Adds one dropped or start path: a folder is collected with its sub-folders whatever the
     // sub-folder option (ask NeedsRootQuestion(path, true) first), an audio file is appended
-    // as it is (no type filter), a playlist file's lines are appended. Returns "" or the
-    // access message of a folder that cannot be read.
+    // as it is (no type filter; a file of a type from bit 16 on only when its box is ticked),
+    // a playlist file's lines are appended. Returns "" or the access message of a folder that
+    // cannot be read.
     static QString AddPath(clsArrayList& list, const QString& path, int32_t getFileType);
 };

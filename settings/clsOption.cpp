@@ -29,7 +29,7 @@ void clsOption::InitializeOption() {
     num_[14] = 99;   // StopMinute
     num_[15] = 0;    // FirstAction
     num_[16] = 0;    // SetCurrentPathAction
-    num_[17] = 15;   // GetFileType
+    num_[17] = 255;  // GetFileType: every type the player knows
     num_[18] = 100;  // VagueSearch
     num_[19] = 100;  // PrimaryCurrentPath
     num_[21] = 0;    // TimerStopMode

@@ -163,3 +163,42 @@ TEST(FileCollector, RootQuestion) {
     EXPECT_EQ(FileCollector::RootQuestionText(u"/"_s),
               u"/の検索は時間がかかる可能性があります。続けますか？"_s);
 }
+
+TEST(FileCollector, CollectsExactlyTheTickedTypesOfAllNine) {
+    TempDir dir;
+    const QStringList endings{u"mp3"_s, u"wma"_s,  u"wav"_s, u"mid"_s, u"flac"_s,
+                              u"ogg"_s, u"opus"_s, u"m4a"_s, u"aac"_s};
+    for (const QString& e : endings)
+        dir.write(u"t."_s + e.toUpper(), "x");
+    dir.write(u"xflac"_s, "x");  // an ending without its dot is no type
+    dir.write(u"t.oga"_s, "x");
+    const struct {
+        int32_t bits;
+        QStringList kept;
+    } cases[] = {
+        {15, {u"MID"_s, u"MP3"_s, u"WAV"_s, u"WMA"_s}},
+        {16 | 64, {u"FLAC"_s, u"OPUS"_s}},
+        {32 | 128, {u"AAC"_s, u"M4A"_s, u"OGG"_s}},
+        {255,
+         {u"AAC"_s, u"FLAC"_s, u"M4A"_s, u"MID"_s, u"MP3"_s, u"OGG"_s, u"OPUS"_s, u"WAV"_s,
+          u"WMA"_s}},
+    };
+    for (const auto& c : cases) {
+        clsArrayList l;
+        FileCollector::Collect(l, dir.path(), c.bits, false);
+        QStringList got;
+        for (const QString& p : l.items())
+            got << p.section(u'.', -1);
+        EXPECT_EQ(sorted(got), c.kept) << c.bits;
+    }
+}
+
+TEST(FileCollector, DroppedFilesOfTheLaterTypesFollowTheirBoxes) {
+    clsArrayList l;
+    FileCollector::AddPath(l, u"/m/a.FLAC"_s, 15);
+    FileCollector::AddPath(l, u"/m/b.flac"_s, 16);
+    FileCollector::AddPath(l, u"/m/c.aac"_s, 128);
+    FileCollector::AddPath(l, u"/m/d.ogg"_s, 255 & ~32);
+    FileCollector::AddPath(l, u"/m/e.wma"_s, 16);  // the first four ignore the boxes
+    EXPECT_EQ(l.items(), QStringList({u"/m/b.flac"_s, u"/m/c.aac"_s, u"/m/e.wma"_s}));
+}
