@@ -1,6 +1,6 @@
 // Writes the seed corpus of one fuzz target into the folder given: fuzz_seeds <target> <folder>,
-// <target> one of option, textlist, midi, sniffer, replaygain. The last seeds of each are inputs
-// that once broke the reader, kept so that every run tries them again.
+// <target> one of option, colorpattern, textlist, midi, sniffer, replaygain. The last seeds of
+// each are inputs that once broke the reader, kept so that every run tries them again.
 #include "support/Id3TagBuilder.h"
 
 #include <QDir>
@@ -156,18 +156,32 @@ void ReplayGainSeeds(const Write& write) {
           id3);
 }
 
+void ColorPatternSeeds(const Write& write) {
+    const QByteArray defaults =
+        "-2147483633,-2147483633,1315860,1315860,16777215,1315860,16777215,1315860,16777215,"
+        "16777215,16777215,16777215,16770720,1315860,8421631,1315860,16777215,1315860,16777215,"
+        "16762880,16744448";
+    write(defaults + "\r\n");
+    write(defaults + ",1,2\nsecond line\r\n");
+    write("\xEF\xBB\xBF" + defaults);
+    write("0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19\r\n");
+    write("0,1,2,3,4,5,6,7,8,9,10,x,12,13,14,15,16,17,18,19,20\r\n");
+    write(" -1, +2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,2147483647\r\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::map<std::string, void (*)(const Write&)> targets = {{"option", OptionSeeds},
-                                                                   {"textlist", TextListSeeds},
-                                                                   {"midi", MidiSeeds},
-                                                                   {"sniffer", SnifferSeeds},
-                                                                   {"replaygain", ReplayGainSeeds}};
+    const std::map<std::string, void (*)(const Write&)> targets = {
+        {"option", OptionSeeds},     {"colorpattern", ColorPatternSeeds},
+        {"textlist", TextListSeeds}, {"midi", MidiSeeds},
+        {"sniffer", SnifferSeeds},   {"replaygain", ReplayGainSeeds}};
     const auto target = argc == 3 ? targets.find(argv[1]) : targets.end();
     if (target == targets.end()) {
-        std::fprintf(stderr, "usage: %s option|textlist|midi|sniffer|replaygain <corpus folder>\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s option|colorpattern|textlist|midi|sniffer|replaygain <corpus folder>\n",
+            argv[0]);
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[2]);
