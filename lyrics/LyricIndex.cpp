@@ -13,7 +13,8 @@ const QStringList& LyricIndex::Extensions() {
 }
 
 int LyricIndex::ExtensionLength(QStringView fileName) {
-    return fileName.endsWith(u".jpeg", Qt::CaseInsensitive) ? 5 : 4;
+    const qsizetype n = fileName.size();
+    return n >= 5 && fileName[n - 5] == u'.' && !fileName.last(4).contains(u'.') ? 5 : 4;
 }
 
 QString LyricIndex::ScanLyricFolder(clsArrayList& list, const QString& folder) {

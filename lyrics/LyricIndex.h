@@ -14,8 +14,8 @@ class LyricIndex {
 public:
     // The lyric file types in the order they are known: texts first, then pictures.
     static const QStringList& Extensions();
-    // The length of the extension of a lyric file's name, dot included (".jpeg" is 5, the
-    // others 4): what the base name leaves off.
+    // The length of a file name's extension, dot included: 5 when the last five characters are
+    // a dot and four others (".jpeg", ".flac"), else 4.
     static int ExtensionLength(QStringView fileName);
 
     // Appends every lyric file under `folder` and its sub-folders to `list`, in the order of a

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/clsArrayList.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// Finds the lyric files of a song among the lyric index by name, and puts the one that names
+// the song's artist first. The lookup never touches the disk: the index's base names are
+// folded once, when the index changes, so one lookup over tens of thousands of files costs a
+// fraction of a millisecond.
+class LyricLookup {
+public:
+    // A file name without its extension: the last four characters, or five when they follow a
+    // dot and hold none (".jpeg", ".flac"), so "Song.flac" and "Song.txt" share "Song".
+    static QString BaseName(const QString& path);
+
+    // The candidates for `songPath` in `index`: the exact names; else the names the song's
+    // name begins with, the longest seen so far first; else, with `vagueSearch` 1, the names
+    // that begin as the song's does (its first 2 characters past 9, its first 3 past 5, else
+    // all of it), wildcard characters in the song's name acting as such.
+    clsArrayList FindLyricFiles(const clsArrayList& index, const QString& songPath,
+                                int32_t vagueSearch);
+
+    // The artist and the other words that name it: the second field of each line of
+    // `artistWords` ("artist<TAB>word", exactly one tab) whose first field is the artist.
+    // Empty when the artist is.
+    static QStringList ArtistWords(const QString& artistName, const clsArrayList& artistWords);
+
+    // For each candidate position b and each word in order, a candidate at b whose first lines
+    // name the word (`lineOfWord` > 0) is swapped to the front. The candidate looked at is the
+    // one at b at that moment, so a later word can swap another file back.
+    using LineOfWord = std::function<int(const QString& path, const QString& word)>;
+    static void OrderByArtist(clsArrayList& candidates, const QStringList& words,
+                              const LineOfWord& lineOfWord);
+
+private:
+    struct Entry {
+        QString folded;  // the base name, case-folded
+        qsizetype nameStart = 0;
+        qsizetype baseLength = 0;
+    };
+    void refresh(const clsArrayList& index);
+
+    QStringList paths_;  // shares the index's data: a change to the index detaches it
+    std::vector<Entry> entries_;
+};

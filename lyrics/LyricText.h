@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <cstdint>
+
+// Reading lyric text files. Their encoding is found from the bytes: a UTF-16 or UTF-8
+// byte-order mark, else UTF-8 when the bytes are valid UTF-8, else Shift_JIS (old files from
+// Japanese Windows). Lines end in CR LF, LF or CR; empty lines are kept, they part the verses.
+class LyricText {
+public:
+    // Every line of `bytes`, at most `maxLines` of them (all when negative). A final line break
+    // does not start another line.
+    static QStringList Lines(const QByteArray& bytes, int maxLines = -1);
+
+    // Reads the whole file (a regular file of at most kMaxBytes). False when it is missing,
+    // unreadable, too large or not a file; `lines` is then empty.
+    static bool ReadFile(const QString& path, QStringList& lines);
+    // The first `maxLines` lines, from at most the first kHeadBytes of the file.
+    static bool ReadHead(const QString& path, int maxLines, QStringList& lines);
+
+    // The 1-based number of the line among the first eight that holds `word` (letter case
+    // ignored), looking at lines 2 to 8 before line 1, which usually repeats the title; 0 when
+    // none does or the file cannot be read.
+    static int InStrFile(const QString& path, const QString& word);
+    // The same over lines already read.
+    static int LineOfWord(const QStringList& lines, const QString& word);
+
+    // The width of `line` in Shift_JIS bytes: one for ASCII, Latin-1 and half-width katakana,
+    // two for everything else (a full-width character), whatever the file's own encoding.
+    static int32_t ShiftJisBytes(QStringView line);
+
+    static constexpr qint64 kMaxBytes = qint64(4) << 20;
+    static constexpr qint64 kHeadBytes = qint64(64) << 10;
+};
