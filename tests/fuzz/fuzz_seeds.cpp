@@ -1,6 +1,6 @@
 // Writes the seed corpus of one fuzz target into the folder given: fuzz_seeds <target> <folder>,
-// <target> one of option, colorpattern, textlist, midi, sniffer, replaygain. The last seeds of
-// each are inputs that once broke the reader, kept so that every run tries them again.
+// <target> one of option, colorpattern, textlist, midi, sniffer, replaygain, wildcard. The last
+// seeds of each are inputs that once broke the reader, kept so that every run tries them again.
 #include "support/Id3TagBuilder.h"
 
 #include <QDir>
@@ -169,19 +169,38 @@ void ColorPatternSeeds(const Write& write) {
     write(" -1, +2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,2147483647\r\n");
 }
 
+// A pattern and a text: the first byte is the length of the pattern plus one.
+void WildcardSeeds(const Write& write) {
+    const char* const pairs[][2] = {{"*song*", "03 Song (reprise)"},
+                                    {"02*", "02 Song"},
+                                    {"*0?*", "01 Intro"},
+                                    {"#[a-c][!x]?", "7bz!"},
+                                    {"[z-a]", "m"},
+                                    {"*[", "a["},
+                                    {"*a*a*a*a*b", "aaaaaaaaaaaaaa"},
+                                    {"STRASSE", "stra\xC3\x9F"
+                                                "e"},
+                                    {"*\xEF\xBC\xA1*", "x\xEF\xBD\x81"}};
+    for (const auto& pair : pairs) {
+        const QByteArray pattern(pair[0]);
+        write(char(pattern.size() + 1) + pattern + QByteArray(pair[1]));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::map<std::string, void (*)(const Write&)> targets = {
         {"option", OptionSeeds},     {"colorpattern", ColorPatternSeeds},
         {"textlist", TextListSeeds}, {"midi", MidiSeeds},
-        {"sniffer", SnifferSeeds},   {"replaygain", ReplayGainSeeds}};
+        {"sniffer", SnifferSeeds},   {"replaygain", ReplayGainSeeds},
+        {"wildcard", WildcardSeeds}};
     const auto target = argc == 3 ? targets.find(argv[1]) : targets.end();
     if (target == targets.end()) {
-        std::fprintf(
-            stderr,
-            "usage: %s option|colorpattern|textlist|midi|sniffer|replaygain <corpus folder>\n",
-            argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s option|colorpattern|textlist|midi|sniffer|replaygain|wildcard "
+                     "<corpus folder>\n",
+                     argv[0]);
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[2]);
