@@ -24,6 +24,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QFrame;
@@ -396,6 +397,8 @@ private:
     void nextFromPlayList(const QString& ended, bool failed, bool waited);
     void waitThen(int milliseconds, std::function<void()> next);
     void playFailed(const QString& path);
+    std::optional<QString> PredictNextSong();
+    void PrepareGaplessJoin();
 
     PlaylistShuffler shuffler_;
     NextSongRule nextSongRule_;

@@ -2,6 +2,13 @@
 
 #include "playback/mci/MciControl.h"
 
+namespace {
+bool libraryName(const QString& path) {
+    const QString ending = path.right(3);
+    return ending == u"mp3" || ending == u"wav";
+}
+}  // namespace
+
 clsZAPT_MMC::clsZAPT_MMC() {
     vbmp3_init();
 }
@@ -47,12 +54,13 @@ void clsZAPT_MMC::setMMC(::MciControl* age_mmc) {
 }
 
 bool clsZAPT_MMC::open_(const QString& filePath) {
+    QueuedPath.clear();
     CurrentPath = filePath;
     FileExtension = filePath.right(3);
     sendCommand("stop");
     sendCommand("close");
 
-    LibraryRoute = FileExtension == u"mp3" || FileExtension == u"wav";
+    LibraryRoute = libraryName(filePath);
     bool result = true;
     if (LibraryRoute) {
         result = vbmp3_open(filePath.toUtf8().constData(), &FileInfo) != 0;
@@ -92,6 +100,7 @@ bool clsZAPT_MMC::openOnControl() {
 // MIDI without a sound font fails here; the caller must hear of it or it waits for an end that
 // never comes.
 bool clsZAPT_MMC::play() {
+    QueuedPath.clear();
     if (isLibraryRoute())
         return vbmp3_play() != 0;
     if (!MciControl)
@@ -110,6 +119,7 @@ bool clsZAPT_MMC::play() {
 
 bool clsZAPT_MMC::stop_() {
     Opened = false;
+    QueuedPath.clear();
     if (isLibraryRoute()) {
         if (vbmp3_stop() == 0)
             return false;
@@ -122,6 +132,7 @@ bool clsZAPT_MMC::stop_() {
 
 // On the media-control route the seek is real as well (its result is the control's).
 bool clsZAPT_MMC::seek_(int32_t Value) {
+    QueuedPath.clear();  // a seek forgets a joined song
     if (isLibraryRoute())
         return vbmp3_seek(Value) != 0;
     return MciControl && MciControl->seekSeconds(Value);
@@ -141,6 +152,7 @@ int32_t clsZAPT_MMC::getState() {
 }
 
 bool clsZAPT_MMC::pause() {
+    QueuedPath.clear();  // so does a pause
     if (isLibraryRoute())
         return vbmp3_pause() != 0;
     sendCommand("pause");
@@ -156,4 +168,37 @@ bool clsZAPT_MMC::restart() {
 
 int16_t clsZAPT_MMC::SetVolume(int32_t left, int32_t right) {
     return vbmp3_setVolume(left, right);
+}
+
+bool clsZAPT_MMC::queueNext(const QString& filePath, int32_t blankMillis) {
+    if (QueuedPath == filePath && QueuedBlank == blankMillis && !filePath.isEmpty())
+        return true;
+    dropQueued();
+    if (!Opened || !isLibraryRoute() || !libraryName(filePath))
+        return false;
+    if (vbmp3_queueNext(filePath.toUtf8().constData(), blankMillis, nullptr) == 0)
+        return false;
+    QueuedPath = filePath;
+    QueuedBlank = blankMillis;
+    return true;
+}
+
+void clsZAPT_MMC::dropQueued() {
+    if (QueuedPath.isEmpty())
+        return;
+    vbmp3_dropQueued();
+    QueuedPath.clear();
+}
+
+bool clsZAPT_MMC::adoptJoined(const QString& filePath) {
+    if (QueuedPath.isEmpty() || QueuedPath != filePath || !isLibraryRoute())
+        return false;
+    QueuedPath.clear();
+    if (vbmp3_takeJoined(&FileInfo) == 0)
+        return false;
+    CurrentPath = filePath;
+    FileExtension = filePath.right(3);
+    TotalSec = FileInfo.totalSec;
+    Opened = true;
+    return true;
 }

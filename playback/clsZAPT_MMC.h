@@ -31,6 +31,16 @@ public:
     bool restart();
     int16_t SetVolume(int32_t left, int32_t right);
 
+    // Join of the song that is to follow, `blankMillis` of silence after the playing one, on
+    // the MP3/WAV route only: false when it cannot join (then it is played as usual when its
+    // turn comes). queuedPath() is the song joined behind the playing one, empty when none.
+    bool queueNext(const QString& filePath, int32_t blankMillis);
+    QString queuedPath() const { return QueuedPath; }
+    void dropQueued();
+    // Once the playing song's end has been heard: true when `filePath` is the song that joined
+    // and is now playing; it then becomes the open file, as if opened and played.
+    bool adoptJoined(const QString& filePath);
+
 protected:
     bool isLibraryRoute() const;
     void sendCommand(const char* command);
@@ -46,4 +56,6 @@ protected:
     // The route of the latest open_: the name's guess, or the control when the library
     // could not play what the name promised.
     bool LibraryRoute = false;
+    QString QueuedPath;
+    int32_t QueuedBlank = 0;
 };

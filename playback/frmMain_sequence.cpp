@@ -53,16 +53,21 @@ void frmMain::PlayFile(const QString& path) {
     }
     blankWait_->stop();  // a song the user chose replaces one the sequence was waiting to play
     afterBlank_ = nullptr;
-    decoderTarget_.stopAndForget([this] { Player->stop_(); });
     tmrPlaydone->stop();
-    const bool opened = Player->open_(path);
-    const bool started = opened && Player->play();
+    // The song the sequence chose may already be playing, joined behind the one that ended.
+    bool started = Player->adoptJoined(path);
+    if (!started) {
+        decoderTarget_.stopAndForget([this] { Player->stop_(); });
+        started = Player->open_(path) && Player->play();
+    }
     PlayingIndex = lstPlayList->listIndex();
     if (!started) {
         playFailed(path);
         return;
     }
     failedInARow_ = 0;
+    if (Options.DispLyricFlg() != 0)
+        ShowLyrics(path);
     PlayingTagInfo.GetTagInfo(path);
     ShowTagInfoLabel();
     ElapsedSeconds = 0;
@@ -71,6 +76,7 @@ void frmMain::PlayFile(const QString& path) {
         !AnyDialogVisible())
         cmdChangeFormSize_Click();
     RestoreListFocus();
+    NotifySongStarted();
 }
 
 // Without the selection on the row, the end of the song would move the selection from "none"
@@ -190,8 +196,74 @@ void frmMain::nextFromPlayList(const QString& ended, bool failed, bool waited) {
     waitThen(Options.BlankSec(), std::move(playNext));
 }
 
-// One pending step at a time: a stop or a new song cancels it with the wait.
+namespace {
+// Joining a song needs its first samples in the stream before the playing song's last ones are
+// heard; the decision is made this long before the end, and made again on every tick so that
+// whatever the user changes in the meantime still counts.
+constexpr int32_t kJoinLeadSeconds = 4;
+}  // namespace
+
+// The song the end of the playing one will start, worked out the way the end steps work it
+// out (stop after the song, the reserve list, the modes, the random draw) without moving the
+// selection or the generator: empty when the sequence would stop or could not say yet.
+std::optional<QString> frmMain::PredictNextSong() {
+    if (blankWait_->isActive())
+        return std::nullopt;
+    if (Options.TimerStopMode() == 0 && StopAfterSong != 0)
+        return std::nullopt;
+    if (ReserveList.Count() > 0)
+        return ReserveList.Value(0);
+    if (PlayList.Count() == 0)
+        return std::nullopt;
+    NextSongRule::Input in;
+    in.selectedRow = lstPlayList->listIndex();
+    in.playList = &PlayList;
+    in.rowCount = lstPlayList->count();
+    in.finishedPath = Player->getPath();
+    in.playNumber = Options.PlayNumber();
+    in.repeatMode = Options.RepeatMode();
+    NextSongRule rule = nextSongRule_;  // the same draws as the real decision will make
+    const NextSongRule::Decision d = rule.Decide(in);
+    if (d.stop)
+        return std::nullopt;
+    int32_t row = d.selectedRow;
+    if (d.randomRow) {
+        const int32_t drawn = rule.DrawRow(PlayList.Count());
+        if (drawn < lstPlayList->count())
+            row = drawn;
+    }
+    row = std::max(row, 0);
+    if (row >= PlayList.Count())
+        return std::nullopt;
+    return PlayList.Value(row);
+}
+
+// The next song joins the playing one in the same stream, after exactly the blank time, so an
+// album cut from one recording plays without a gap and a pause between songs is as long as
+// set. What the end steps then decide still rules: a different song replaces the joined one
+// (PlayFile).
+void frmMain::PrepareGaplessJoin() {
+    if (!Player || Player->getState() != 1)
+        return;
+    const int32_t total = Player->getTotalSecond();
+    const int32_t left = total - Player->playSecond();
+    if (total <= 0 || left > kJoinLeadSeconds)
+        return;
+    const std::optional<QString> next = PredictNextSong();
+    if (!next || !modZAUtil::FileExists(*next)) {
+        Player->dropQueued();
+        return;
+    }
+    Player->queueNext(*next, Options.BlankSec());
+}
+
+// One pending step at a time: a stop or a new song cancels it with the wait. When the next song
+// has joined behind the blank time in the stream, the step comes a little before its first
+// sample, so a different choice replaces it before it is heard.
 void frmMain::waitThen(int milliseconds, std::function<void()> next) {
+    constexpr int kDecideAheadMillis = 60;
+    if (Player && !Player->queuedPath().isEmpty())
+        milliseconds -= kDecideAheadMillis;
     afterBlank_ = std::move(next);
     blankWait_->start(std::max(0, milliseconds));
 }
@@ -204,6 +276,8 @@ void frmMain::StopPlay() {
             Player->stop_();
     });
     tmrPlaydone->stop();
+    if (LyricWindow && !AnyDialogVisible())
+        LyricWindow->hide();
     PlayingTagInfo.Clear();
     ShowTagInfoLabel();
     tmrPlayTime->stop();
@@ -211,6 +285,7 @@ void frmMain::StopPlay() {
     ResetPlayTime();
     PlayingIndex = -1;
     failedInARow_ = 0;
+    NotifyPlayState();
 }
 
 void frmMain::TogglePause() {
@@ -232,6 +307,7 @@ void frmMain::TogglePause() {
     }
     if (PlayingIndex < PlayList.Count())
         lstPlayList->setListIndex(PlayingIndex);
+    NotifyPlayState();
 }
 
 void frmMain::RestoreListFocus() {

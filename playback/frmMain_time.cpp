@@ -18,6 +18,7 @@ void frmMain::wireTimeAndVolume() {
 void frmMain::tmrPlayTime_Timer() {
     ElapsedSeconds += TimeDisplay::kTickSeconds;
     UpdatePlayTime();
+    PrepareGaplessJoin();
 }
 
 void frmMain::UpdatePlayTime() {
@@ -61,4 +62,5 @@ void frmMain::lblSeekBar_MouseUp(Qt::MouseButton button, QPoint pos) {
     shpSeekPosition->resize(pos.x(), shpSeekPosition->height());
     if (Player->seek_(*target))
         ElapsedSeconds = *target;
+    NotifySeeked();
 }

@@ -13,6 +13,7 @@ namespace {
 struct Library {
     AudioOutput output;
     std::string path;  // the open file, reopened by a play after a stop
+    std::string queuedPath;  // a file joined behind it, until it is taken or forgotten
     bool opened = false;
     Vbmp3Option option{};
 
@@ -35,6 +36,14 @@ void reportEnd(Library* lib) {
     std::lock_guard lock(lib->callbackMutex);
     if (lib->callback)
         lib->callback(4, lib->user);
+}
+
+void fillInfo(OpenFileInfo* info) {
+    if (!info)
+        return;
+    std::memset(info, 0, sizeof *info);
+    info->bitRate = library->output.bitrate();
+    info->totalSec = library->output.lengthSeconds();
 }
 
 bool loadPath(const std::string& path) {
@@ -78,27 +87,66 @@ int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info) {
     library->output.stop();
     library->opened = false;
     library->path.clear();
+    library->queuedPath.clear();
     if (!loadPath(utf8Path))
         return 0;
     library->opened = true;
     library->path = utf8Path;
-    if (info) {
-        std::memset(info, 0, sizeof *info);
-        info->bitRate = library->output.bitrate();
-        info->totalSec = library->output.lengthSeconds();
-    }
+    fillInfo(info);
     return 1;
 }
 
 int16_t vbmp3_play(void) {
     if (!library || !library->opened)
         return 0;
+    library->queuedPath.clear();
     if (!library->output.hasSource() && !loadPath(library->path))
         return 0;
     return library->output.play() ? 1 : 0;
 }
 
+int16_t vbmp3_queueNext(const char* utf8Path, int32_t blankMillis, OpenFileInfo* info) {
+    if (!library || !library->opened || !utf8Path)
+        return 0;
+    library->output.dropQueued();
+    library->queuedPath.clear();
+    auto source = PcmSourceFactory::open(utf8Path);
+    if (!source)
+        return 0;
+    const int bitRate = source->bitrate();
+    const int64_t frames = source->lengthFrames();
+    const int rate = source->format().sampleRate;
+    if (!library->output.queueNext(std::move(source), blankMillis))
+        return 0;
+    library->queuedPath = utf8Path;
+    if (info) {
+        std::memset(info, 0, sizeof *info);
+        info->bitRate = bitRate;
+        info->totalSec = frames >= 0 && rate > 0 ? int32_t(frames / rate) : 0;
+    }
+    return 1;
+}
+
+int16_t vbmp3_takeJoined(OpenFileInfo* info) {
+    if (!library || library->queuedPath.empty() || library->output.hasQueued() ||
+        library->output.state() != AudioOutput::Playing)
+        return 0;
+    library->path = std::move(library->queuedPath);
+    library->queuedPath.clear();
+    fillInfo(info);
+    return 1;
+}
+
+void vbmp3_dropQueued(void) {
+    if (!library)
+        return;
+    library->output.dropQueued();
+    library->queuedPath.clear();
+}
+
 int16_t vbmp3_pause(void) {
+    if (library)
+        library->queuedPath.clear();
     return library && library->output.pause() ? 1 : 0;
 }
 
@@ -109,6 +157,7 @@ int16_t vbmp3_restart(void) {
 int16_t vbmp3_stop(void) {
     if (!library)
         return 0;
+    library->queuedPath.clear();
     library->output.stop();
     return 1;
 }
@@ -116,6 +165,7 @@ int16_t vbmp3_stop(void) {
 int16_t vbmp3_close(void) {
     if (!library)
         return 0;
+    library->queuedPath.clear();
     library->output.stop();
     library->opened = false;
     library->path.clear();
@@ -123,6 +173,8 @@ int16_t vbmp3_close(void) {
 }
 
 int16_t vbmp3_seek(int32_t second) {
+    if (library)
+        library->queuedPath.clear();
     return library && library->output.seekSeconds(second) ? 1 : 0;
 }
 

@@ -37,6 +37,16 @@ void vbmp3_stopCallback(void);
 void vbmp3_setVbmp3Option(const Vbmp3Option* option);
 int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info);
 int16_t vbmp3_play(void);
+// Gapless join: while a file plays, the next one may be opened behind it; its first sample
+// follows the playing file's last one in the same stream. 0 when it cannot join (another rate,
+// nothing playing, the end already heard, a file that does not open): play it as usual then.
+// `blankMillis` of silence go between the two, exactly.
+// The playing file's end is reported as ever; from that moment position, length and state
+// belong to the joined file. vbmp3_takeJoined says whether that has happened and fills `info`
+// for it. A play, pause, seek, stop, open or close forgets a joined file not yet heard.
+int16_t vbmp3_queueNext(const char* utf8Path, int32_t blankMillis, OpenFileInfo* info);
+int16_t vbmp3_takeJoined(OpenFileInfo* info);
+void vbmp3_dropQueued(void);
 int16_t vbmp3_pause(void);
 int16_t vbmp3_restart(void);
 int16_t vbmp3_stop(void);

@@ -70,6 +70,7 @@ struct AudioOutput::Impl final : AudioRenderer {
         PcmConverter converter;
         bool converterReady = false;  // configured for this song at the device rate
         bool started = false;         // read from since it was loaded (decode thread)
+        int64_t leadFrames = 0;       // silence before it when it joins, in device frames
         void clear() {
             source.reset();
             format = {};
@@ -77,6 +78,7 @@ struct AudioOutput::Impl final : AudioRenderer {
             gain = 1.0f;
             converterReady = false;
             started = false;
+            leadFrames = 0;
         }
     };
 
@@ -97,6 +99,7 @@ struct AudioOutput::Impl final : AudioRenderer {
     std::vector<float> pending;
     size_t pendingPos = 0;
     bool sourceEnded = false;     // the decoding song gave its last frame; `pending` has the rest
+    int64_t silenceLeft = 0;      // samples of a joined song's lead silence still to write
     uint64_t writtenSamples = 0;  // into the ring since the run began
     bool quit = false;
     std::function<void()> endHandler;
@@ -171,7 +174,9 @@ bool AudioOutput::Impl::reportHeard() {
         return false;
     endMark.store(kNoMark, std::memory_order_relaxed);
     if (heard() != decoding) {
-        heardAt.store((mark << 2) | 2u | uint64_t(decoding), std::memory_order_release);
+        // The joined song begins after its lead silence, so its position stays 0 through it.
+        const uint64_t begins = mark + uint64_t(songs[decoding].leadFrames);
+        heardAt.store((begins << 2) | 2u | uint64_t(decoding), std::memory_order_release);
     } else {
         phase.store(Phase::Ended, std::memory_order_release);
         // Played out: the device goes back to silence and may close when nothing follows.
@@ -196,6 +201,14 @@ bool AudioOutput::Impl::step() {
         writtenSamples += written;
         return written > 0;
     }
+    if (silenceLeft > 0) {
+        static constexpr float kZeros[2 * kChunkFrames] = {};
+        const size_t written = ring.write(
+            kZeros, size_t(std::min<int64_t>(silenceLeft, int64_t(std::size(kZeros)))));
+        silenceLeft -= int64_t(written);
+        writtenSamples += written;
+        return written > 0;
+    }
     if (sourceEnded) {
         // One mark at a time: a short next song waits until the previous end has been heard.
         if (endMark.load(std::memory_order_relaxed) != kNoMark)
@@ -205,6 +218,7 @@ bool AudioOutput::Impl::step() {
             queued = false;
             decoding ^= 1;
             sourceEnded = false;
+            silenceLeft = songs[decoding].leadFrames * 2;
         } else {
             allWritten.store(true, std::memory_order_relaxed);
             phase.store(Phase::Draining, std::memory_order_release);
@@ -276,6 +290,7 @@ void AudioOutput::Impl::restartAtLocked(int64_t frame) {
     pendingPos = 0;
     ring.reset();
     sourceEnded = false;
+    silenceLeft = 0;
     writtenSamples = 0;
     endMark.store(kNoMark, std::memory_order_relaxed);
     kickedMark.store(kNoMark, std::memory_order_relaxed);
@@ -300,6 +315,7 @@ bool AudioOutput::Impl::dropQueueLocked() {
     queued = false;
     if (joined) {
         decoding = h;
+        silenceLeft = 0;
         endMark.store(kNoMark, std::memory_order_relaxed);
     }
     songs[h ^ 1].clear();
@@ -393,7 +409,7 @@ bool AudioOutput::load(std::unique_ptr<PcmSource> source) {
     return true;
 }
 
-bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source) {
+bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source, int32_t leadMillis) {
     if (!source || d->state != Playing || !playableRate(source->format()))
         return false;
     const PcmSource::Format format = source->format();
@@ -413,6 +429,7 @@ bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source) {
     if (!next.converterReady)
         return false;
     next.format = format;
+    next.leadFrames = int64_t(d->outRate) * std::clamp<int32_t>(leadMillis, 0, 3'600'000) / 1000;
     next.lengthFrames = source->lengthFrames();
     const std::optional<float> gainDb = source->trackGainDb();
     next.gain = d->replayGain && gainDb ? ReplayGain::linear(*gainDb) : 1.0f;
@@ -423,6 +440,7 @@ bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source) {
         // The current song is wholly in the ring (its mark is set): the next follows it there.
         d->decoding ^= 1;
         d->sourceEnded = false;
+        d->silenceLeft = next.leadFrames * 2;
         d->allWritten.store(false, std::memory_order_relaxed);
         d->phase.store(Phase::Decoding, std::memory_order_release);
         d->kick();
@@ -430,6 +448,38 @@ bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source) {
         d->queued = true;
     }
     return true;
+}
+
+bool AudioOutput::hasQueued() const {
+    std::lock_guard lock(d->mutex);
+    return d->queued || d->decoding != d->heard();
+}
+
+void AudioOutput::dropQueued() {
+    {
+        std::lock_guard lock(d->mutex);
+        if (!d->queued && d->decoding == d->heard())
+            return;
+        if (d->queued && d->decoding == d->heard()) {
+            // Not yet in the ring: nothing to take back.
+            d->dropQueueLocked();
+            return;
+        }
+    }
+    if (d->state != Playing) {
+        std::lock_guard lock(d->mutex);
+        d->dropQueueLocked();
+        return;
+    }
+    d->disconnect();
+    const int64_t frame = d->currentFrame();
+    {
+        std::lock_guard lock(d->mutex);
+        if (d->dropQueueLocked())
+            d->restartAtLocked(frame);
+    }
+    if (!d->connect(d->outRate, -1))
+        d->state = Stopped;
 }
 
 bool AudioOutput::play() {
@@ -486,6 +536,7 @@ void AudioOutput::stop() {
     d->pending.clear();
     d->pendingPos = 0;
     d->sourceEnded = false;
+    d->silenceLeft = 0;
     d->baseFrame.store(0, std::memory_order_relaxed);
     d->playedSamples.store(0, std::memory_order_relaxed);
     d->state = Stopped;

@@ -48,7 +48,15 @@ public:
     // the device at another rate, when not playing, when the current song's end has already been
     // reported, or while another queued song has not yet been heard: the caller then loads and
     // plays it as usual. play(), pause(), a seek, stop() and load() drop a queued song.
-    bool queueNext(std::unique_ptr<PcmSource> source);
+    // `leadMillis` of silence go before it in the stream, so a pause between songs is exact;
+    // the song's position counts from its first sample, after the silence.
+    bool queueNext(std::unique_ptr<PcmSource> source, int32_t leadMillis = 0);
+    // True while a queued song has not yet been heard.
+    bool hasQueued() const;
+    // Forgets a queued song that has not yet been heard; the playing song plays on (when the
+    // next song's first samples are already behind it, the decode side starts over from the
+    // position heard, so nothing of the dropped song comes out).
+    void dropQueued();
     bool play();
     bool pause();
     bool resume();

@@ -515,20 +515,10 @@ TEST(PcmConverterTest, MonoFillsBothChannelsAndRateChangesKeepDuration) {
 }
 
 // Frames [from, to) of `tone` as a float WAV: the pieces of one recording cut anywhere.
-bool writeCut(const std::string& file, const ToneSpec& tone, long from, long to) {
-    SF_INFO info{};
-    info.samplerate = tone.sampleRate;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
-    if (!out)
-        return false;
-    std::vector<float> samples;
-    for (long f = from; f < to; ++f)
-        for (int ch = 0; ch < 2; ++ch)
-            samples.push_back(float(ToneFiles::sampleAt(tone, ch, f)));
-    const bool written = sf_writef_float(out, samples.data(), to - from) == to - from;
-    return sf_close(out) == 0 && written;
+bool writeCut(const std::string& file, ToneSpec tone, long from, long to) {
+    tone.firstFrame = from;
+    tone.seconds = double(to - from) / tone.sampleRate;
+    return ToneFiles::writeWav(file, tone, ToneFiles::WavEncoding::Float);
 }
 
 class GaplessTest : public AudioOutputTest {
@@ -543,24 +533,31 @@ protected:
         ASSERT_TRUE(writeCut(path("first.wav"), tone, 0, kCut));
         ASSERT_TRUE(writeCut(path("second.wav"), tone, kCut, long(tone.seconds * 44100)));
     }
-    bool loadAndQueue(std::optional<float> firstGainDb = {}) {
+    bool loadAndQueue(std::optional<float> firstGainDb = {}, int32_t leadMillis = 0) {
         auto first = PcmSourceFactory::open(path("first.wav"));
         if (first)
             first->setTrackGainDb(firstGainDb);
         return output.load(std::move(first)) && output.play() &&
-               output.queueNext(PcmSourceFactory::open(path("second.wav")));
+               output.queueNext(PcmSourceFactory::open(path("second.wav")), leadMillis);
     }
 
     // Samples of the whole tone, from its first frame on, that differ from what the device
-    // played; the first `kCut` frames are expected at `firstGain`.
-    long mismatchesWithTone(const AudioCapture& capture, long start, float firstGain = 1.0f) {
+    // played; the first `kCut` frames are expected at `firstGain`, the rest after `gapFrames`
+    // of silence.
+    long mismatchesWithTone(const AudioCapture& capture, long start, float firstGain = 1.0f,
+                            long gapFrames = 0) {
         long mismatches = 0;
+        const auto at = [&](long frame, int ch) {
+            return capture.samples()[size_t(2 * (start + frame) + ch)];
+        };
         for (long i = 0; i < long(tone.seconds * 44100); ++i) {
             const float scale = i < kCut ? firstGain : 1.0f;
+            const long heard = i < kCut ? i : i + gapFrames;
             for (int ch = 0; ch < 2; ++ch)
-                mismatches += capture.samples()[size_t(2 * (start + i) + ch)] !=
-                              float(ToneFiles::sampleAt(tone, ch, i)) * scale;
+                mismatches += at(heard, ch) != float(ToneFiles::sampleAt(tone, ch, i)) * scale;
         }
+        for (long i = kCut; i < kCut + gapFrames; ++i)
+            mismatches += at(i, 0) != 0.0f || at(i, 1) != 0.0f;
         return mismatches;
     }
 
@@ -614,19 +611,32 @@ TEST_F(GaplessTest, QueuedHalvesPlayAsTheUncutToneWithAnEndReportForEach) {
     EXPECT_GE(writtenAtEnd[1] + slack, start + total);
 }
 
-TEST_F(GaplessTest, EachHalfKeepsItsOwnTrackGainUpToTheCut) {
-    AudioCapture capture(path("device.raw"));
-    capture.arm();
-    const float gain = ReplayGain::linear(-6.02f);
-    ASSERT_TRUE(loadAndQueue(-6.02f));
-    ASSERT_TRUE(ends.waitFor(2));
-    output.stop();
-    ASSERT_TRUE(capture.load());
-    const long start = capture.firstSound() - 1;
-    ASSERT_GE(start, 0);
-    const long total = long(tone.seconds * 44100);
-    ASSERT_GE(capture.frames(), start + total);
-    EXPECT_EQ(mismatchesWithTone(capture, start, gain), 0);
+// A track gain belongs to its own half up to the cut; a blank time is that many frames of
+// silence between the halves, not one more or less, and the second half's position starts
+// after it.
+TEST_F(GaplessTest, EachHalfKeepsItsGainAndABlankTimeIsExact) {
+    struct Case {
+        float firstGainDb;
+        int32_t leadMillis;
+    };
+    for (const Case c : {Case{-6.02f, 0}, Case{0.0f, 250}}) {
+        SCOPED_TRACE(c.leadMillis);
+        AudioCapture capture(path("device.raw"));
+        capture.arm();
+        const int before = ends.count();
+        ASSERT_TRUE(loadAndQueue(c.firstGainDb, c.leadMillis));
+        ASSERT_TRUE(ends.waitFor(before + 1));
+        EXPECT_EQ(output.positionSeconds(), 0);
+        ASSERT_TRUE(ends.waitFor(before + 2));
+        output.stop();
+        ASSERT_TRUE(capture.load());
+        const long start = capture.firstSound() - 1;
+        ASSERT_GE(start, 0);
+        const long gap = 44100L * c.leadMillis / 1000;
+        ASSERT_GE(capture.frames(), start + long(tone.seconds * 44100) + gap);
+        EXPECT_EQ(
+            mismatchesWithTone(capture, start, ReplayGain::linear(c.firstGainDb), gap), 0);
+    }
 }
 
 TEST_F(GaplessTest, StopDropsTheQueuedSongAndNothingIsReportedAfterIt) {
@@ -650,11 +660,15 @@ TEST_F(GaplessTest, StopDropsTheQueuedSongAndNothingIsReportedAfterIt) {
     }
 }
 
-TEST_F(GaplessTest, PauseAndSeekDropTheQueuedSongAndTheFirstPlaysOut) {
+TEST_F(GaplessTest, PauseSeekAndDropForgetTheQueuedSongAndTheFirstPlaysOut) {
     // The first half is shorter than the ring, so the second has already joined behind it.
     const std::function<bool()> actions[] = {
         [&] { return output.pause() && output.resume(); },
         [&] { return output.seekSeconds(0); },
+        [&] {
+            output.dropQueued();
+            return !output.hasQueued() && output.state() == AudioOutput::Playing;
+        },
     };
     for (const auto& action : actions) {
         const int before = ends.count();

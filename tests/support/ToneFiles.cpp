@@ -32,7 +32,7 @@ bool writeFrames(SNDFILE* file, const ToneSpec& tone) {
         for (long i = 0; i < frames; ++i)
             for (int c = 0; c < tone.channels; ++c)
                 block[size_t(i) * size_t(tone.channels) + size_t(c)] =
-                    float(ToneFiles::sampleAt(tone, c, start + i));
+                    float(ToneFiles::sampleAt(tone, c, tone.firstFrame + start + i));
         if (sf_writef_float(file, block.data(), frames) != frames)
             return false;
     }

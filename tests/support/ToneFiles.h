@@ -15,6 +15,8 @@ struct ToneSpec {
     // tell where in the file the samples came from.
     double changeAtSecond = -1.0;
     double laterFactor = 1.0;
+    // The file holds the tone from this frame on: consecutive pieces of one recording.
+    long firstFrame = 0;
 };
 
 class ToneFiles {
