@@ -124,6 +124,7 @@ frmMain::frmMain(const QString& appFolder, const QString& startPath,
     wirePlayback();
     wireTimeAndVolume();
     wireTimer();
+    wireLyrics();
 }
 
 frmMain::~frmMain() {
@@ -550,6 +551,10 @@ bool frmMain::Form_Load() {
     DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
     DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
 
+    // 26–27. The lyric window, hidden, and the lyric index.
+    LoadLyricWindow();
+    LoadLyricList(Options.LyricFolder());
+
     // 28–29.
     if (EndRequested())
         return abandonStartup();
@@ -619,6 +624,9 @@ void frmMain::ZAPT_End() {
     callbackRegistered_ = false;
     vbmp3_free();
     StopPlay();
+
+    // 4. The lyric window's place and text-mode size.
+    SaveLyricWindow();
 
     // 5. The soft volume, to come back at the next start.
     int32_t left = 100;
@@ -786,4 +794,5 @@ void frmMain::RefreshColor() {
     }
     paint(shpSeekPosition, P(19), P(20));
     paint(shpSeekBar, P(5), P(20));
+    LyricWindow->setColor(P(2), P(9));
 }

@@ -7,6 +7,8 @@
 #include "core/clsArrayList.h"
 #include "core/modZAUtil.h"
 #include "library/PlaylistShuffler.h"
+#include "lyrics/LyricLookup.h"
+#include "lyrics/frmLyric.h"
 #include "playback/NextSongRule.h"
 #include "playback/PlayTimer.h"
 #include "playback/clsZAPT_MMC.h"
@@ -359,6 +361,18 @@ public:
     void SelectListRow(ListBox* box, int32_t row);
     // The open song's length for the seek bar; 0 when nothing is open.
     int32_t SeekTotalSeconds();
+
+    // lyrics: the lyric index, the lookup and the lyric window (lyrics/frmMain_lyrics.cpp)
+    void wireLyrics();
+    void LoadLyricWindow();  // start-up: the saved size and place, the window still hidden
+    void SaveLyricWindow();  // shutdown: its place and last text-mode size into the options
+    void LoadLyricList(const QString& folder);
+    clsArrayList FindLyricFiles(const QString& songPath);
+    void ShowLyrics(const QString& songPath);
+    QString InStrFile(const QString& path, const QString& word);
+    void cmdLyric_Click();
+    std::unique_ptr<frmLyric> LyricWindow;
+    LyricLookup lyricLookup_;
 
     // Outer window size and position in twips, as the stored settings keep them.
     QSize OuterSizeTwips() const;

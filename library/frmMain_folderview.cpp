@@ -95,6 +95,8 @@ void frmMain::lstFolderView_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_Enter:
         if (mods == Qt::NoModifier)
             FolderViewOpen();
+        else if (mods == Qt::ShiftModifier)
+            cmdLyric_Click();
         break;
     case Qt::Key_Backspace:
     case Qt::Key_Escape:

@@ -193,8 +193,12 @@ void frmMain::lstPlayList_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     const Qt::KeyboardModifiers mods =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (mods == Qt::ShiftModifier || mods == Qt::AltModifier)
-            return;  // the lyric and tag-information commands come with their windows
+        if (mods == Qt::ShiftModifier) {
+            cmdLyric_Click();
+            return;
+        }
+        if (mods == Qt::AltModifier)
+            return;  // the tag-information command comes with its window
         cmdPlay_Click();
     }
 }

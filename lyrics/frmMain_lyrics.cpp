@@ -1,0 +1,113 @@
+// Lyrics: the lyric index, the lookup of a song's lyric files and the lyric window.
+#include "app/frmMain.h"
+#include "library/FileCollector.h"
+#include "lyrics/LyricIndex.h"
+#include "lyrics/LyricText.h"
+#include "tags/clsTagInfo.h"
+
+#include <QHash>
+#include <QToolButton>
+
+void frmMain::wireLyrics() {
+    LyricWindow = std::make_unique<frmLyric>();
+    connect(cmdLyric, &QToolButton::clicked, this, &frmMain::cmdLyric_Click);
+}
+
+void frmMain::LoadLyricWindow() {
+    if (Options.LyricFormWidth() != 0) {
+        LyricWindow->SetSize(Options.LyricFormWidth(), Options.LyricFormHeight());
+        LyricWindow->SetLocate(Options.LyricFormPositionX(), Options.LyricFormPositionY());
+    } else {
+        LyricWindow->SetSize(4500, 8000);
+        LyricWindow->SetLocate(x() * TwipsPerPixelX, y() * TwipsPerPixelY);
+    }
+}
+
+void frmMain::SaveLyricWindow() {
+    Options.setLyricFormPositionX(LyricWindow->x() * TwipsPerPixelX);
+    Options.setLyricFormPositionY(LyricWindow->y() * TwipsPerPixelY);
+    Options.setLyricFormWidth(LyricWindow->WidthTextMode());
+    Options.setLyricFormHeight(LyricWindow->HeightTextMode());
+    LyricWindow->UnloadFlg = true;
+    LyricWindow->close();
+}
+
+void frmMain::LoadLyricList(const QString& folder) {
+    if (Options.MakeLyricListAuto() == 1 && FileCollector::NeedsRootQuestion(folder, true)) {
+        CenterNextWindow(299, 67);
+        if (Dialogs().message(FileCollector::RootQuestionText(folder), QStringLiteral("ZAPT"),
+                              UserDialogs::YesNo, UserDialogs::Yes) != UserDialogs::Yes)
+            return;
+    }
+    const QString error = LyricIndex::LoadLyricList(LyricList, folder, Options.MakeLyricListAuto(),
+                                                    AppFolder(), &Dialogs());
+    if (!error.isEmpty()) {
+        CenterNextWindow(194, 67);
+        Dialogs().message(error, QStringLiteral("ZAPT"));
+    }
+}
+
+clsArrayList frmMain::FindLyricFiles(const QString& songPath) {
+    return lyricLookup_.FindLyricFiles(LyricList, songPath, Options.VagueSearch());
+}
+
+QString frmMain::InStrFile(const QString& path, const QString& word) {
+    return QString::number(LyricText::InStrFile(path, word));
+}
+
+void frmMain::ShowLyrics(const QString& songPath) {
+    if (AnyDialogVisible())
+        return;
+    clsArrayList found = FindLyricFiles(songPath);
+    if (found.Count() == 0) {
+        LyricWindow->hide();
+        return;
+    }
+    clsTagInfo tag;
+    tag.GetTagInfo(songPath);
+    const QStringList words = LyricLookup::ArtistWords(tag.ArtistName, ArtistWordList);
+    // Each candidate's first lines are read once, whatever the number of words.
+    QHash<QString, QStringList> heads;
+    LyricLookup::OrderByArtist(found, words, [&heads](const QString& path, const QString& word) {
+        auto it = heads.constFind(path);
+        if (it == heads.constEnd()) {
+            QStringList lines;
+            LyricText::ReadHead(path, 8, lines);
+            it = heads.insert(path, lines);
+        }
+        return LyricText::LineOfWord(*it, word);
+    });
+    LyricWindow->setLyricFile(found);
+    LyricWindow->DispLyric(0);
+    LyricWindow->show();
+}
+
+void frmMain::cmdLyric_Click() {
+    if (Options.LyricFolder().isEmpty()) {
+        CenterNextWindow(220, 67);
+        Dialogs().message(QStringLiteral("歌詞ファイル検索対象フォルダが設定されていません。\n"
+                                         "プレイヤー設定画面で設定してください。"),
+                          QStringLiteral("ZAPT"));
+        return;
+    }
+    auto askForFile = [this] {
+        CenterNextWindow(149, 67);
+        Dialogs().message(QStringLiteral("ファイルを選択してください。"), QStringLiteral("ZAPT"));
+    };
+    if (ActiveListName == QStringLiteral("lstPlayList")) {
+        lstPlayList->setFocus();
+        const int row = lstPlayList->listIndex();
+        if (row < 0 || row >= PlayList.Count())
+            askForFile();
+        else
+            ShowLyrics(PlayList.Value(row));
+    } else if (ActiveListName == QStringLiteral("lstFolderView")) {
+        lstFolderView->setFocus();
+        const int row = lstFolderView->listIndex();
+        const int32_t folders = FolderViewFolders.Count();
+        if (row < 0 || row <= folders || row - folders - 1 >= FolderViewFiles.Count())
+            askForFile();
+        else
+            ShowLyrics(FolderViewFiles.Value(row - folders - 1));
+    }
+}
