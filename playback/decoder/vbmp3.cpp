@@ -12,7 +12,7 @@ namespace {
 // The library's one playback state, from vbmp3_init to vbmp3_free.
 struct Library {
     AudioOutput output;
-    std::string path;  // the open file, reopened by a play after a stop
+    std::string path;        // the open file, reopened by a play after a stop
     std::string queuedPath;  // a file joined behind it, until it is taken or forgotten
     bool opened = false;
     Vbmp3Option option{};

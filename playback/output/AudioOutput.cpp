@@ -203,8 +203,8 @@ bool AudioOutput::Impl::step() {
     }
     if (silenceLeft > 0) {
         static constexpr float kZeros[2 * kChunkFrames] = {};
-        const size_t written = ring.write(
-            kZeros, size_t(std::min<int64_t>(silenceLeft, int64_t(std::size(kZeros)))));
+        const size_t written =
+            ring.write(kZeros, size_t(std::min<int64_t>(silenceLeft, int64_t(std::size(kZeros)))));
         silenceLeft -= int64_t(written);
         writtenSamples += written;
         return written > 0;

@@ -634,8 +634,7 @@ TEST_F(GaplessTest, EachHalfKeepsItsGainAndABlankTimeIsExact) {
         ASSERT_GE(start, 0);
         const long gap = 44100L * c.leadMillis / 1000;
         ASSERT_GE(capture.frames(), start + long(tone.seconds * 44100) + gap);
-        EXPECT_EQ(
-            mismatchesWithTone(capture, start, ReplayGain::linear(c.firstGainDb), gap), 0);
+        EXPECT_EQ(mismatchesWithTone(capture, start, ReplayGain::linear(c.firstGainDb), gap), 0);
     }
 }
 

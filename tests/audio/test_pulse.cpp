@@ -5,6 +5,7 @@
 #include "playback/output/SdlAudioSystem.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -92,6 +93,81 @@ TEST_F(PulseTest, StopPauseSeekAndVolumeAreHeardWithinATenthOfASecond) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(best);
         std::printf("%s heard after %lld ms\n", action.name, static_cast<long long>(ms.count()));
         EXPECT_LT(ms, 100ms);
+    }
+}
+
+// Quiet frames between the first and the last sound: the longest run, and how many runs of
+// more than a few frames there are (a sine crosses zero within a frame or two).
+struct Quiet {
+    long longest = 0;
+    int runs = 0;
+};
+Quiet quietBetweenSounds(const std::vector<float>& samples) {
+    const auto loud = [&](size_t f) {
+        return std::abs(samples[2 * f]) > 0.002f || std::abs(samples[2 * f + 1]) > 0.002f;
+    };
+    const size_t frames = samples.size() / 2;
+    size_t first = 0;
+    while (first < frames && !loud(first))
+        ++first;
+    size_t last = frames;
+    while (last > first && !loud(last - 1))
+        --last;
+    Quiet quiet;
+    long run = 0;
+    for (size_t f = first; f < last; ++f) {
+        if (loud(f)) {
+            quiet.runs += run > 3;
+            run = 0;
+        } else {
+            quiet.longest = std::max(quiet.longest, ++run);
+        }
+    }
+    return quiet;
+}
+
+// A tone cut in three plays as one: no quiet frame where the pieces meet, WAV and LAME MP3
+// alike (the encoder's delay and padding are trimmed); a blank time is exactly that long.
+TEST_F(PulseTest, CutPiecesJoinWithoutSilenceAndABlankTimeIsExact) {
+    struct Case {
+        const char* ending;
+        int32_t blankMillis;
+    };
+    for (const Case c : {Case{".wav", 0}, Case{".mp3", 0}, Case{".wav", 700}}) {
+        SCOPED_TRACE(std::string(c.ending) + " " + std::to_string(c.blankMillis));
+        if (std::string(c.ending) == ".mp3" && !ToneFiles::canWriteMp3())
+            continue;
+        constexpr long kPiece = 44100 + 12345;
+        std::vector<std::string> pieces;
+        for (int i = 0; i < 3; ++i) {
+            ToneSpec spec;
+            spec.firstFrame = i * kPiece;
+            spec.seconds = double(kPiece) / spec.sampleRate;
+            pieces.push_back(tempPath(dir, ("piece" + std::to_string(i) + c.ending).c_str()));
+            ASSERT_TRUE(std::string(c.ending) == ".wav"
+                            ? ToneFiles::writeWav(pieces.back(), spec)
+                            : ToneFiles::writeMp3(pieces.back(), spec, 192));
+        }
+        SinkRecorder recorder;
+        ASSERT_TRUE(recorder.start());
+        EndCounter ends;
+        AudioOutput output;
+        output.setEndHandler([&] { ends.hit(); });
+        ASSERT_TRUE(output.load(PcmSourceFactory::open(pieces[0])));
+        ASSERT_TRUE(output.play());
+        for (int i = 1; i < 3; ++i) {
+            ASSERT_TRUE(output.queueNext(PcmSourceFactory::open(pieces[size_t(i)]), c.blankMillis));
+            ASSERT_TRUE(ends.waitFor(i, 10s));
+        }
+        ASSERT_TRUE(ends.waitFor(3, 10s));
+        std::this_thread::sleep_for(300ms);
+        recorder.stop();
+        const Quiet quiet = quietBetweenSounds(recorder.samples());
+        const long blank = 44100L * c.blankMillis / 1000;
+        std::printf("%s, blank %d ms: longest quiet %ld frames\n", c.ending, c.blankMillis,
+                    quiet.longest);
+        EXPECT_EQ(quiet.runs, c.blankMillis > 0 ? 2 : 0);
+        EXPECT_NEAR(double(quiet.longest), double(blank), c.blankMillis > 0 ? 2.0 : 3.0);
     }
 }
 
