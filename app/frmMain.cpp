@@ -343,6 +343,7 @@ void frmMain::wireEvents() {
     connect(cmdChangeFormSize, &QToolButton::clicked, this, &frmMain::cmdChangeFormSize_Click);
     connect(cmdHelp, &QToolButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdVolume, &QToolButton::clicked, this, &frmMain::cmdVolume_Click);
+    connect(cmdOption, &QToolButton::clicked, this, &frmMain::cmdOption_Click);
     WatchSoundDevice();
     for (ClickLabel* l : {lblTagInfo, lblTagInfoTitle})
         connect(l, &ClickLabel::mouseDown, this,
@@ -669,7 +670,8 @@ void frmMain::ZAPT_End() {
 }
 
 bool frmMain::AnyDialogVisible() const {
-    return false;
+    return (optionsWindow_ && optionsWindow_->isVisible()) ||
+           (versionWindow_ && versionWindow_->isVisible());
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {

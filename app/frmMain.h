@@ -29,6 +29,7 @@
 #include <optional>
 #include <vector>
 
+class QDialog;
 class QFrame;
 class QLineEdit;
 class QToolButton;
@@ -373,6 +374,13 @@ public:
     void cmdLyric_Click();
     std::unique_ptr<frmLyric> LyricWindow;
     LyricLookup lyricLookup_;
+
+    // settings: the options dialog (settings/frmMain_options.cpp) and the about window
+    // Runs the options dialog; after OK shows the new settings and rebuilds the lyric index.
+    void cmdOption_Click();
+    void ShowVersionWindow();  // F12
+    QPointer<QDialog> optionsWindow_;
+    QPointer<QDialog> versionWindow_;
 
     // Outer window size and position in twips, as the stored settings keep them.
     QSize OuterSizeTwips() const;

@@ -38,6 +38,9 @@ bool frmMain::Form_KeyDown(QKeyEvent* event) {
     case Qt::Key_F11:
         cmdChangeFormSize_Click();
         return false;
+    case Qt::Key_F12:
+        ShowVersionWindow();
+        return false;
     default:
         return false;
     }

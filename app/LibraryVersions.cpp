@@ -1,0 +1,43 @@
+#include "LibraryVersions.h"
+
+#include <QStringList>
+#include <SDL.h>
+#include <fluidsynth.h>
+#include <mpg123.h>
+#include <sndfile.h>
+extern "C" {
+#include <libavutil/avutil.h>
+}
+
+namespace LibraryVersions {
+
+namespace {
+QString mpg123Version() {
+#if MPG123_API_VERSION >= 48
+    unsigned major = 0, minor = 0, patch = 0;
+    mpg123_distversion(&major, &minor, &patch);
+    return QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(patch);
+#else
+    // Before 1.32 the library cannot say its version: the one it was built with stands in.
+    return QStringLiteral(ZAPT_MPG123_BUILD_VERSION);
+#endif
+}
+}  // namespace
+
+QString Line() {
+    SDL_version sdl{};
+    SDL_GetVersion(&sdl);
+    QString sndfile = QString::fromLatin1(sf_version_string());
+    sndfile.remove(QStringLiteral("libsndfile-"));
+    const QStringList parts = {
+        QStringLiteral("Qt ") + QString::fromLatin1(qVersion()),
+        QStringLiteral("SDL %1.%2.%3").arg(sdl.major).arg(sdl.minor).arg(sdl.patch),
+        QStringLiteral("libmpg123 ") + mpg123Version(),
+        QStringLiteral("libsndfile ") + sndfile,
+        QStringLiteral("FFmpeg ") + QString::fromLatin1(av_version_info()),
+        QStringLiteral("FluidSynth ") + QString::fromLatin1(fluid_version_str()),
+    };
+    return parts.join(QStringLiteral(", "));
+}
+
+}  // namespace LibraryVersions

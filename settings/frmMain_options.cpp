@@ -1,0 +1,46 @@
+// Settings: the options dialog as the main window runs it, and the about window.
+#include "app/frmMain.h"
+#include "app/frmVersion.h"
+#include "lyrics/LyricIndex.h"
+#include "settings/frmOptions.h"
+
+#include <QToolButton>
+
+void frmMain::cmdOption_Click() {
+    frmOptions dialog(Dialogs(), appFolder_, this);
+    optionsWindow_ = &dialog;
+    dialog.wkZaoption = &Options;
+    dialog.MakeLyricList = [this](const QString& folder) {
+        LyricIndex::WriteLyricList(folder, appFolder_, &Dialogs());
+    };
+    dialog.Initialize();
+    dialog.adjustSize();
+    // 300 twips right of and below the main window's corner, on the screen.
+    const QPoint corner = frameGeometry().topLeft();
+    dialog.move(corner.x() + 300 / TwipsPerPixelX, corner.y() + 300 / TwipsPerPixelY);
+    KeepWindowOnScreen(&dialog);
+    dialog.exec();
+    const bool cancelled = dialog.IsCancel;
+    optionsWindow_ = nullptr;
+    repaint();
+    if (cancelled || ended_)
+        return;
+    if (LyricWindow)
+        LyricWindow->update();
+    ApplyDisplayOptions();
+    LyricList.Clear();
+    LoadLyricList(Options.LyricFolder());
+}
+
+void frmMain::ShowVersionWindow() {
+    if (!versionWindow_)  // closed with OK, or never opened: made afresh
+        versionWindow_ = new frmVersion(this);
+    auto* window = static_cast<frmVersion*>(versionWindow_.data());
+    window->version = frmVersion::BuildVersion();
+    window->adjustSize();
+    const QRect main = frameGeometry();
+    window->move(main.left() + (main.width() - window->frameGeometry().width()) / 2,
+                 main.top() + (main.height() - window->frameGeometry().height()) / 2);
+    KeepWindowOnScreen(window);
+    window->exec();
+}
