@@ -1,0 +1,240 @@
+#include "app/MainWindowFixture.h"
+#include "lyrics/frmLyric.h"
+#include "support/Id3TagBuilder.h"
+#include "support/TempDir.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStringEncoder>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString writePicture(const TempDir& dir, const QString& name, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    image.save(dir.file(name));
+    return dir.file(name);
+}
+
+clsArrayList listOf(const QStringList& paths) {
+    clsArrayList l;
+    l.assign(paths);
+    return l;
+}
+
+}  // namespace
+
+// Lines of 10, 30 and 20 single-byte characters give 30 bytes, ten full-width characters 20,
+// whether the file is Shift_JIS or UTF-8; the window's client area follows the size rule.
+TEST(frmLyric, TextSizeFollowsTheLongestLineInShiftJisBytes) {
+    TempDir dir;
+    struct Case {
+        QString body;
+        int lines;
+        int bytes;
+    };
+    const Case cases[] = {
+        {u"aaaaaaaaaa\r\n"_qs + QString(30, u'b') + u"\r\n"_qs + QString(20, u'c') + u"\r\n"_qs, 3,
+         30},
+        {u"あいうえおかきくけこ\r\nxyz\r\n"_qs, 2, 20},
+    };
+    QStringEncoder sjis("windows-31j");
+    for (const Case& c : cases) {
+        const QString text = u"タイトル\r\n"_qs + c.body;
+        for (const QByteArray& bytes : {QByteArray(sjis.encode(text)), text.toUtf8()}) {
+            const QString path = dir.write(u"song.TXT"_qs, bytes);
+            frmLyric w;
+            w.SetSize(4500, 8000);
+            w.setLyricFile(listOf({path}));
+            w.DispLyric(0);
+            EXPECT_EQ(w.lblTitle->text(), u"タイトル"_qs);
+            EXPECT_EQ(w.LineCount(), c.lines);
+            EXPECT_EQ(w.MaxLineBytes(), c.bytes);
+            EXPECT_EQ(w.width(), w.vscLyric->width() + 4 + c.bytes * 6);
+            EXPECT_EQ(w.height(), w.hscLyric->height() + 10 + w.txtLyric->y() + (c.lines + 1) * 12);
+            EXPECT_EQ(w.windowTitle(), u"song.TXT"_qs);
+        }
+    }
+}
+
+// A picture smaller than the panel needs no bars; one larger than the screen cuts the window at
+// the screen's edge with the bars still off, until the user resizes the window.
+TEST(frmLyric, PictureScrollBars) {
+    TempDir dir;
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const QString small = writePicture(dir, u"small.png"_qs, {40, 30});
+    const QString large = writePicture(dir, u"large.jpg"_qs, screen + QSize(300, 200));
+    frmLyric w;
+    w.SetLocate(0, 0);
+    w.SetSize(4500, 8000);
+    w.setLyricFile(listOf({small, large}));
+    w.show();
+
+    w.DispLyric(0);
+    EXPECT_TRUE(w.IsImageMode());
+    EXPECT_EQ(w.picLyric->size(), QSize(40, 30));
+    EXPECT_FALSE(w.hscLyric->isEnabled());
+    EXPECT_FALSE(w.vscLyric->isEnabled());
+    EXPECT_FALSE(w.picGuide->isVisible());
+
+    w.DispLyric(1);
+    EXPECT_LE(w.frameGeometry().right(), screen.width() - 1);
+    EXPECT_LE(w.frameGeometry().bottom(), screen.height() - 1);
+    EXPECT_EQ(w.picLyricPanel->size(), w.picLyric->size());
+    EXPECT_FALSE(w.hscLyric->isEnabled());
+    EXPECT_FALSE(w.vscLyric->isEnabled());
+
+    w.resize(400, 300);
+    ASSERT_TRUE(w.hscLyric->isEnabled());
+    ASSERT_TRUE(w.vscLyric->isEnabled());
+    w.hscLyric->setValue(w.hscLyric->maximum());
+    w.vscLyric->setValue(w.vscLyric->maximum());
+    EXPECT_EQ(w.picLyric->geometry().bottomRight(),
+              QPoint(w.picLyricPanel->width() - 1, w.picLyricPanel->height() - 1));
+}
+
+// Missing files, undecodable pictures and a text after a picture: empty, never a stale view.
+TEST(frmLyric, MissingAndBrokenFilesShowEmpty) {
+    TempDir dir;
+    const QString broken = dir.write(u"broken.gif"_qs, "GIF89a not really");
+    const QString picture = writePicture(dir, u"p.bmp"_qs, {50, 50});
+    frmLyric w;
+    w.setLyricFile(listOf({picture, broken, dir.file(u"gone.txt"_qs)}));
+    w.DispLyric(0);
+    w.DispLyric(1);
+    EXPECT_EQ(w.picLyric->size(), QSize(0, 0));
+    EXPECT_FALSE(w.hscLyric->isEnabled());
+    w.DispLyric(2);
+    EXPECT_FALSE(w.IsImageMode());
+    EXPECT_TRUE(w.lblTitle->text().isEmpty());
+    EXPECT_TRUE(w.txtLyric->toPlainText().isEmpty());
+    EXPECT_FALSE(w.picLyricPanel->isVisibleTo(&w));
+}
+
+// Right past the last candidate shows the first, Left before the first the last; the arrows
+// show only with two candidates or more and only for text; Escape and the close box hide.
+TEST(frmLyric, StepsThroughCandidates) {
+    TempDir dir;
+    const QString a = dir.write(u"a.txt"_qs, "A\r\n1\r\n");
+    const QString b = dir.write(u"b.txt"_qs, "B\r\n2\r\n");
+    const QString c = writePicture(dir, u"c.gif"_qs, {10, 10});
+    frmLyric w;
+    w.setLyricFile(listOf({a, b, c}));
+    w.show();
+    w.DispLyric(0);
+    EXPECT_TRUE(w.picGuide->isVisible());
+    QTest::keyClick(&w, Qt::Key_Left);
+    EXPECT_EQ(w.CurrentIndex(), 2);
+    EXPECT_FALSE(w.picGuide->isVisible());
+    QTest::keyClick(&w, Qt::Key_Right);
+    EXPECT_EQ(w.CurrentIndex(), 0);
+    QTest::mouseClick(w.lblGuide1, Qt::LeftButton);
+    EXPECT_EQ(w.lblTitle->text(), u"B"_qs);
+    QTest::mouseClick(w.lblTitle, Qt::RightButton);
+    EXPECT_EQ(w.CurrentIndex(), 0);
+
+    w.setLyricFile(listOf({a}));
+    w.DispLyric(0);
+    EXPECT_FALSE(w.picGuide->isVisible());
+
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    w.show();
+    EXPECT_FALSE(w.close());
+    EXPECT_FALSE(w.isVisible());
+    w.UnloadFlg = true;
+    w.show();
+    EXPECT_TRUE(w.close());
+}
+
+// The size kept for the next start is the last one the user gave while text was shown, even
+// after two pictures.
+TEST(frmLyric, KeepsTheTextModeSize) {
+    TempDir dir;
+    const QString text = dir.write(u"t.txt"_qs, "T\r\nline\r\n");
+    const QString p1 = writePicture(dir, u"p1.png"_qs, {200, 100});
+    const QString p2 = writePicture(dir, u"p2.png"_qs, {100, 200});
+    frmLyric w;
+    w.SetSize(4500, 8000);
+    w.setLyricFile(listOf({text, p1, p2}));
+    w.show();
+    w.DispLyric(0);
+    w.resize(250, 260);  // the user's own size
+    const int width = w.WidthTextMode();
+    const int height = w.HeightTextMode();
+    EXPECT_EQ(width, w.frameGeometry().width() * 15);
+    w.DispLyric(1);
+    w.DispLyric(2);
+    w.resize(333, 222);
+    EXPECT_EQ(w.WidthTextMode(), width);
+    EXPECT_EQ(w.HeightTextMode(), height);
+}
+
+// A lyric folder with two candidates for "Song": the second names the artist's katakana form
+// on its second line, the first only on line nine. The window's place survives a restart.
+TEST(frmMainLyrics, ShowsTheArtistsFileFirstAndKeepsThePlace) {
+    TempDir lyr;
+    lyr.write(u"Song.txt"_qs, "Song\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\nビートルズ\r\n");
+    lyr.write(u"sub/Song.txt"_qs, "Song\r\nビートルズ\r\n");
+    lyr.write(u"Other.txt"_qs, "Other\r\n");
+    TempDir music;
+    using namespace Id3TagBuilder;
+    const QString song = music.write(
+        u"Song.mp3"_qs, Tag(3, Frame(3, "TPE1", TextBody(0, u"Beatles"_qs))) + QByteArray(64, 0));
+    TempDir app;
+    app.write(u"ZAart.txt"_qs, "Beatles\tビートルズ\r\n");
+    clsOption o;
+    o.setLastCurrentFolder(app.path());
+    o.setLyricFolder(lyr.path());
+    o.setMakeLyricListAuto(1);
+    o.setLyricFormWidth(6000);
+    o.setLyricFormHeight(5000);
+    o.setLyricFormPositionX(1500);
+    o.setLyricFormPositionY(1200);
+    o.WriteOption(app.file(u"ZAopt.inf"_qs));
+    auto start = [&app](FakeDialogs*& dialogs) {
+        auto fake = std::make_unique<FakeDialogs>();
+        dialogs = fake.get();
+        auto f = std::make_unique<frmMain>(app.path(), QString(), std::move(fake));
+        EXPECT_TRUE(f->Form_Load());
+        return f;
+    };
+
+    FakeDialogs* dialogs = nullptr;
+    auto f = start(dialogs);
+    EXPECT_EQ(f->LyricList.Count(), 3);
+    frmLyric& w = *f->LyricWindow;
+    EXPECT_EQ(w.pos(), QPoint(100, 80));
+    EXPECT_FALSE(w.isVisible());
+    f->ShowLyrics(song);
+    ASSERT_TRUE(w.isVisible());
+    EXPECT_EQ(w.LyricFile().Value(0), lyr.file(u"sub/Song.txt"_qs));
+
+    // With a dialog open the window keeps what it shows; a song without lyrics hides it.
+    f->optionsWindow_ = new QDialog(f.get());
+    f->optionsWindow_->show();
+    f->ShowLyrics(music.file(u"Nothing.mp3"_qs));
+    EXPECT_TRUE(w.isVisible());
+    delete f->optionsWindow_;
+    f->ShowLyrics(music.file(u"Nothing.mp3"_qs));
+    EXPECT_FALSE(w.isVisible());
+
+    f->Options.setLyricFolder(QString());
+    f->cmdLyric_Click();
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_TRUE(dialogs->shown[0].text.startsWith(u"歌詞ファイル検索対象フォルダ"_qs));
+    w.move(120, 90);
+    f->ZAPT_End();
+    f.reset();
+
+    f = start(dialogs);
+    EXPECT_EQ(f->LyricWindow->pos(), QPoint(120, 90));
+    f->ZAPT_End();
+}
