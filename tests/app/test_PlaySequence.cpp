@@ -4,6 +4,7 @@
 #include "support/ToneFiles.h"
 
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -350,6 +351,53 @@ TEST(PlaySequence, TheStepAfterTheBlankTimeReadsTheStateAsItIsThen) {
             MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
         EXPECT_EQ(w.Player->getPath(), songs.list[1]);  // the playlist goes on
         EXPECT_EQ(w.PlayingIndex, 1);
+        w.cmdStop->click();
+    }
+}
+
+// Near its end the playing song has the next one joined behind it; what the end steps decide
+// then still rules: the joined song plays on when chosen, a different choice replaces it, and a
+// stop after the song stops it too.
+TEST(PlaySequence, TheJoinedNextSongPlaysOnlyWhenTheEndStepsChooseIt) {
+    struct Case {
+        const char* name;
+        std::function<void(frmMain&)> afterJoin;
+        int expectedRow;  // -1: stopped
+    };
+    const Case cases[] = {
+        {"unchanged", [](frmMain&) {}, 1},
+        {"other row selected", [](frmMain& w) { w.lstPlayList->setListIndex(2); }, 2},
+        {"stop after the song", [](frmMain& w) { w.StopAfterSong = 1; }, -1},
+    };
+    QStringList list;
+    TempDir dir;
+    for (int i = 0; i < 3; ++i) {
+        ToneSpec tone;
+        tone.seconds = 1.2;
+        list << dir.file(QStringLiteral("long%1.wav").arg(i));
+        ASSERT_TRUE(ToneFiles::writeWav(list.back().toStdString(), tone));
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindowFixture f([](clsOption& o) { setModes(o, 1, 0); });
+        frmMain& w = *f.form;
+        f.setPlayList(list);
+        w.lstPlayList->setListIndex(0);
+        w.cmdPlay->click();
+        ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->queuedPath() == list[1]; },
+                                                 kWaitMs));
+        c.afterJoin(w);
+        ASSERT_TRUE(
+            MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, kWaitMs));
+        if (c.expectedRow < 0) {
+            ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
+            continue;
+        }
+        ASSERT_TRUE(MainWindowFixture::waitUntil(
+            [&] { return w.Player->getPath() == list[c.expectedRow]; }, kWaitMs));
+        EXPECT_EQ(w.Player->getState(), 1);
+        EXPECT_EQ(w.PlayingIndex, c.expectedRow);
+        EXPECT_EQ(w.HistoryList.items(), QStringList{list[0]});
         w.cmdStop->click();
     }
 }
