@@ -1,6 +1,7 @@
 // Writes the seed corpus of one fuzz target into the folder given: fuzz_seeds <target> <folder>,
-// <target> one of option, colorpattern, textlist, midi, sniffer, replaygain, wildcard. The last
-// seeds of each are inputs that once broke the reader, kept so that every run tries them again.
+// <target> one of option, colorpattern, textlist, midi, sniffer, replaygain, wildcard, lyrics.
+// The last seeds of each are inputs that once broke the reader, kept so that every run tries
+// them again.
 #include "support/Id3TagBuilder.h"
 
 #include <QDir>
@@ -187,6 +188,22 @@ void WildcardSeeds(const Write& write) {
     }
 }
 
+// A word's length, the word, then a lyric file in each encoding and line ending a user may have.
+void LyricSeeds(const Write& write) {
+    const QString text = QStringLiteral("タイトル\r\n\r\nビートルズ\r\n一行目 ｱｲｳ\r\n");
+    const QByteArray word = QStringLiteral("ビートルズ").toUtf8();
+    QStringEncoder sjis("windows-31j");
+    const QByteArray files[] = {text.toUtf8(),
+                                "\xEF\xBB\xBF" + text.toUtf8(),
+                                sjis.encode(text),
+                                "\xFF\xFE" + Utf16(text, false),
+                                "\xFE\xFF" + Utf16(text, true),
+                                "a\rb\r\rc\nd\r\n",
+                                QByteArray()};
+    for (const QByteArray& file : files)
+        write(char(word.size()) + word + file);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,13 +211,14 @@ int main(int argc, char** argv) {
         {"option", OptionSeeds},     {"colorpattern", ColorPatternSeeds},
         {"textlist", TextListSeeds}, {"midi", MidiSeeds},
         {"sniffer", SnifferSeeds},   {"replaygain", ReplayGainSeeds},
-        {"wildcard", WildcardSeeds}};
+        {"wildcard", WildcardSeeds}, {"lyrics", LyricSeeds}};
     const auto target = argc == 3 ? targets.find(argv[1]) : targets.end();
     if (target == targets.end()) {
-        std::fprintf(stderr,
-                     "usage: %s option|colorpattern|textlist|midi|sniffer|replaygain|wildcard "
-                     "<corpus folder>\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s option|colorpattern|textlist|midi|sniffer|replaygain|wildcard|lyrics "
+            "<corpus folder>\n",
+            argv[0]);
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[2]);
