@@ -8,6 +8,19 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
+
+namespace {
+// The application's font may be sized in pixels or in points.
+QFont scaled(QFont font, double factor, bool bold) {
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * factor);
+    else
+        font.setPixelSize(std::max(1, static_cast<int>(font.pixelSize() * factor + 0.5)));
+    font.setBold(bold);
+    return font;
+}
+}  // namespace
 
 frmVersion::frmVersion(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("バージョン情報"));
@@ -21,10 +34,7 @@ frmVersion::frmVersion(QWidget* parent) : QDialog(parent) {
         return l;
     };
     lblTitle = label(QStringLiteral("ZAPT"));
-    QFont big = lblTitle->font();
-    big.setPointSizeF(big.pointSizeF() * 1.6);
-    big.setBold(true);
-    lblTitle->setFont(big);
+    lblTitle->setFont(scaled(lblTitle->font(), 1.6, true));
     lblVersionTitle = label(QStringLiteral("Ver"));
     lblVersion = label(QStringLiteral("0.00"));
     lblVersion->setAccessibleName(QStringLiteral("バージョン"));
@@ -33,9 +43,7 @@ frmVersion::frmVersion(QWidget* parent) : QDialog(parent) {
     lblLibraries->setAccessibleName(QStringLiteral("ライブラリのバージョン"));
     lblLibraries->setAccessibleDescription(lblLibraries->text());
     lblLibraries->setTextInteractionFlags(Qt::TextSelectableByMouse);  // to paste into reports
-    QFont small = lblLibraries->font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
-    lblLibraries->setFont(small);
+    lblLibraries->setFont(scaled(lblLibraries->font(), 0.85, false));
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setAccessibleName(QStringLiteral("OK"));
     cmdOK->setDefault(true);

@@ -275,6 +275,7 @@ QWidget* frmOptions::buildColorPage() {
         }
         ++row;
     }
+    grid->setRowStretch(row, 1);  // the rows keep together at the top
     layout->addWidget(fraColor);
 
     auto* side = new QVBoxLayout;
