@@ -343,6 +343,7 @@ void frmMain::wireEvents() {
     connect(cmdChangeFormSize, &QToolButton::clicked, this, &frmMain::cmdChangeFormSize_Click);
     connect(cmdHelp, &QToolButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdVolume, &QToolButton::clicked, this, &frmMain::cmdVolume_Click);
+    connect(cmdSearch, &QToolButton::clicked, this, &frmMain::SearchList);
     connect(cmdOption, &QToolButton::clicked, this, &frmMain::cmdOption_Click);
     WatchSoundDevice();
     for (ClickLabel* l : {lblTagInfo, lblTagInfoTitle})

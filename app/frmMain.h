@@ -16,6 +16,7 @@
 #include "settings/clsOption.h"
 #include "tags/clsTagInfo.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QLockFile>
 #include <QMainWindow>
@@ -381,6 +382,15 @@ public:
     void ShowVersionWindow();  // F12
     QPointer<QDialog> optionsWindow_;
     QPointer<QDialog> versionWindow_;
+
+    // search: the search window and its hits (search/frmMain_search.cpp)
+    void SearchList();
+    // Fills SearchHits with the rows of `box` whose shown text matches; false when none.
+    bool FindRows(const QString& word, ListBox* box, int32_t mode);
+    void StepSearchHit(bool forward);  // F3, and with a modifier backwards
+    QString LastSearchWord;
+    // Runs a modal window of the main window (search, file information); tests answer it.
+    std::function<int(QDialog&)> RunModal = [](QDialog& window) { return window.exec(); };
 
     // Outer window size and position in twips, as the stored settings keep them.
     QSize OuterSizeTwips() const;

@@ -17,21 +17,14 @@ bool frmMain::Form_KeyDown(QKeyEvent* event) {
     case Qt::Key_F1:
         cmdHelp_Click();
         return false;
-    case Qt::Key_F3: {
-        const int32_t upper = static_cast<int32_t>(SearchHits.size()) - 1;
-        if (mods == Qt::NoModifier)
-            SearchHitIndex = SearchHitIndex + 1 > upper ? 0 : SearchHitIndex + 1;
-        else
-            SearchHitIndex = SearchHitIndex - 1 < 0 ? upper : SearchHitIndex - 1;
-        if (SearchHitIndex >= 0 && SearchHitIndex <= upper) {
-            const int32_t row = SearchHits[SearchHitIndex];
-            if (SearchState == 5)
-                SelectListRow(lstPlayList, row);
-            else if (SearchState == 10)
-                SelectListRow(lstFolderView, row);
-        }
+    case Qt::Key_F3:
+        StepSearchHit(mods == Qt::NoModifier);
         return false;
-    }
+    case Qt::Key_F:
+        if (mods != Qt::ControlModifier && mods != (Qt::ControlModifier | Qt::ShiftModifier))
+            return false;
+        SearchList();
+        return true;  // the focused control does not get the character
     case Qt::Key_F5:
         cmdSetDir_Click();
         return false;
