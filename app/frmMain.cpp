@@ -344,6 +344,7 @@ void frmMain::wireEvents() {
     connect(cmdHelp, &QToolButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdVolume, &QToolButton::clicked, this, &frmMain::cmdVolume_Click);
     connect(cmdSearch, &QToolButton::clicked, this, &frmMain::SearchList);
+    connect(cmdTagInfo, &QToolButton::clicked, this, &frmMain::cmdTagInfo_Click);
     connect(cmdOption, &QToolButton::clicked, this, &frmMain::cmdOption_Click);
     WatchSoundDevice();
     for (ClickLabel* l : {lblTagInfo, lblTagInfoTitle})

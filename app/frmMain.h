@@ -392,6 +392,9 @@ public:
     // Runs a modal window of the main window (search, file information); tests answer it.
     std::function<int(QDialog&)> RunModal = [](QDialog& window) { return window.exec(); };
 
+    // tags: the file information window (tags/frmMain_taginfo.cpp)
+    void cmdTagInfo_Click();
+
     // Outer window size and position in twips, as the stored settings keep them.
     QSize OuterSizeTwips() const;
     void SetOuterSizeTwips(int widthTwips, int heightTwips);

@@ -97,6 +97,8 @@ void frmMain::lstFolderView_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
             FolderViewOpen();
         else if (mods == Qt::ShiftModifier)
             cmdLyric_Click();
+        else if (mods == Qt::AltModifier)
+            cmdTagInfo_Click();
         break;
     case Qt::Key_Backspace:
     case Qt::Key_Escape:

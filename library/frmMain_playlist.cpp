@@ -197,9 +197,14 @@ void frmMain::lstPlayList_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
             cmdLyric_Click();
             return;
         }
-        if (mods == Qt::AltModifier)
-            return;  // the tag-information command comes with its window
+        if (mods == Qt::AltModifier) {
+            cmdTagInfo_Click();
+            return;
+        }
         cmdPlay_Click();
+    } else if (key == Qt::Key_Menu) {
+        lstPlayList->swallowKey();  // the window opens instead of a context menu
+        cmdTagInfo_Click();
     }
 }
 

@@ -1,0 +1,186 @@
+#include "tags/frmTagInfo.h"
+
+#include "app/frmMain.h"
+#include "core/clsArrayList.h"
+#include "core/modZAUtil.h"
+#include "playback/AudioFileInfo.h"
+#include "tags/clsTagInfo.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);  // names and tags are shown as they are, "&" too
+    label->setAccessibleName(name);
+    return label;
+}
+
+QColor toColor(int32_t value, const QPalette& system) {
+    if (value < 0)
+        return system.color(QPalette::Button);
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+}  // namespace
+
+frmTagInfo::frmTagInfo(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("ファイル情報"));
+    setAccessibleName(QStringLiteral("ファイル情報"));
+    setFocusPolicy(Qt::StrongFocus);  // the arrow keys and Escape come to the window
+    setAutoFillBackground(true);
+
+    auto* grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    const auto addRow = [&](QLabel*& caption, QLabel*& value, const QString& captionText,
+                            const QString& name, const QString& designText) {
+        const int row = grid->rowCount();
+        caption = makeLabel(captionText, name + QStringLiteral("の見出し"), this);
+        value = makeLabel(designText, name, this);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setMinimumWidth(320);
+        grid->addWidget(caption, row, 0, Qt::AlignRight | Qt::AlignTop);
+        grid->addWidget(value, row, 1);
+    };
+    addRow(lblFileNameTitle, lblFileName, QStringLiteral("ファイル名 ： "),
+           QStringLiteral("ファイル名"), QStringLiteral("FILE NAME"));
+    addRow(lblPathTitle, lblPath, QStringLiteral("パス ： "), QStringLiteral("パス"),
+           QStringLiteral("PATH"));
+    lblPath->setWordWrap(true);
+    addRow(lblTitleTitle, lblTitle, QStringLiteral("タイトル ： "), QStringLiteral("タイトル"),
+           QStringLiteral("TITLE"));
+    addRow(Label3, lblArtist, QStringLiteral("アーティスト ： "), QStringLiteral("アーティスト"),
+           QStringLiteral("ARTIST NAME"));
+    addRow(Label5, lblAlbum, QStringLiteral("アルバム ： "), QStringLiteral("アルバム"),
+           QStringLiteral("ALBUM NAME"));
+    addRow(Label7, lblTrack, QStringLiteral("トラック ： "), QStringLiteral("トラック"),
+           QStringLiteral("TRACK NO"));
+    addRow(Label9, lblYear, QStringLiteral("年 ： "), QStringLiteral("年"), QStringLiteral("YEAR"));
+
+    lblAudio = makeLabel(QString(), QStringLiteral("音声の形式"), this);
+    QFont small = lblAudio->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    lblAudio->setFont(small);
+    grid->addWidget(lblAudio, grid->rowCount(), 1);
+
+    lblBack = new ClickLabel(QStringLiteral("<< 前の曲"), this);
+    lblBack->setAccessibleName(QStringLiteral("前の曲"));
+    lblNext = new ClickLabel(QStringLiteral("次の曲 >>"), this);
+    lblNext->setAccessibleName(QStringLiteral("次の曲"));
+    for (QLabel* l : {static_cast<QLabel*>(lblBack), static_cast<QLabel*>(lblNext)})
+        l->setCursor(Qt::PointingHandCursor);
+    imgClose = new QToolButton(this);
+    imgClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    imgClose->setAutoRaise(true);
+    imgClose->setFocusPolicy(Qt::NoFocus);
+    imgClose->setAccessibleName(QStringLiteral("閉じる"));
+    imgClose->setToolTip(QStringLiteral("閉じる"));
+
+    auto* steps = new QHBoxLayout;
+    steps->addWidget(lblBack);
+    steps->addStretch();
+    steps->addWidget(lblNext);
+    steps->addSpacing(12);
+    steps->addWidget(imgClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(steps);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(lblBack, &ClickLabel::mouseDown, this, [this] { Step(-1); });
+    connect(lblNext, &ClickLabel::mouseDown, this, [this] { Step(+1); });
+    connect(imgClose, &QToolButton::clicked, this, &QDialog::accept);
+}
+
+QList<QLabel*> frmTagInfo::valueLabels() const {
+    return {lblFileName, lblPath, lblTitle, lblArtist, lblAlbum, lblTrack, lblYear, lblAudio};
+}
+
+void frmTagInfo::ClearTagLabels() {
+    for (QLabel* l : valueLabels())
+        l->clear();
+}
+
+void frmTagInfo::DispTagInfo() {
+    if (!FileList || dispIndex_ < 0 || dispIndex_ >= FileList->Count()) {
+        ClearTagLabels();
+        return;
+    }
+    const QString path = FileList->Value(dispIndex_);
+    if (!modZAUtil::FileExists(path)) {
+        ClearTagLabels();
+        return;
+    }
+    clsTagInfo tag;
+    tag.GetTagInfo(path);
+    const QString space = QStringLiteral(" ");
+    lblFileName->setText(path.mid(path.lastIndexOf(u'/') + 1) + space);
+    lblPath->setText(path + space);
+    lblTitle->setText(tag.Title + space);
+    lblArtist->setText(tag.ArtistName + space);
+    lblAlbum->setText(tag.Album + space);
+    lblTrack->setText(tag.Track + space);
+    lblYear->setText(tag.Year + space);
+    lblAudio->setText(AudioFileInfo::Read(path).Summary());
+}
+
+void frmTagInfo::Step(int32_t step) {
+    const int32_t count = FileList ? FileList->Count() : 0;
+    if (count <= 0)
+        return;
+    dispIndex_ += step;
+    if (dispIndex_ >= count)
+        dispIndex_ = 0;
+    else if (dispIndex_ < 0)
+        dispIndex_ = count - 1;
+    DispTagInfo();
+}
+
+void frmTagInfo::setColor(int32_t setBack, int32_t setFore) {
+    const QPalette system = palette();
+    const QColor back = toColor(setBack, system);
+    const QColor fore = toColor(setFore, system);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, back);
+    setPalette(p);
+    for (QLabel* l : findChildren<QLabel*>()) {
+        QPalette lp = l->palette();
+        lp.setColor(QPalette::Window, back);
+        lp.setColor(QPalette::WindowText, fore);
+        l->setPalette(lp);
+        l->setAutoFillBackground(true);
+    }
+}
+
+void frmTagInfo::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+        Step(+1);
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        Step(-1);
+        break;
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        accept();
+        break;
+    default:
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void frmTagInfo::mousePressEvent(QMouseEvent* event) {
+    accept();  // a click on the background closes the window
+    event->accept();
+}

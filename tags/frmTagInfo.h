@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+
+class ClickLabel;
+class QLabel;
+class QToolButton;
+class clsArrayList;
+
+// The file information window: name, path and the tag fields of one file of a list, with the
+// audio format on a line of small text, and steps to the list's other files. Run modally by
+// the main window, which gives it the list and the position.
+class frmTagInfo : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmTagInfo(QWidget* parent = nullptr);
+
+    // The caller's list itself, which must outlive the window.
+    const clsArrayList* FileList = nullptr;
+    void setDispIndex(int32_t index) { dispIndex_ = index; }
+    int32_t dispIndex() const { return dispIndex_; }
+
+    // Shows the file at dispIndex; every label is empty when it does not exist.
+    void DispTagInfo();
+    // Steps to the next (+1) or previous (-1) file, wrapping at both ends.
+    void Step(int32_t step);
+    // Colours as the settings store them (0x00BBGGRR; negative for the system's face colour).
+    void setColor(int32_t setBack, int32_t setFore);
+
+    QLabel* lblFileNameTitle = nullptr;
+    QLabel* lblFileName = nullptr;
+    QLabel* lblPathTitle = nullptr;
+    QLabel* lblPath = nullptr;
+    QLabel* lblTitleTitle = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* lblArtist = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* lblAlbum = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* lblTrack = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* lblYear = nullptr;
+    QLabel* lblAudio = nullptr;  // format, bit rate, sample rate, channels, length
+    ClickLabel* lblBack = nullptr;
+    ClickLabel* lblNext = nullptr;
+    QToolButton* imgClose = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void ClearTagLabels();
+    QList<QLabel*> valueLabels() const;
+
+    int32_t dispIndex_ = 0;
+};

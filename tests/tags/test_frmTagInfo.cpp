@@ -1,0 +1,113 @@
+#include "core/clsArrayList.h"
+#include "support/Id3TagBuilder.h"
+#include "support/MciMedia.h"
+#include "support/TempDir.h"
+#include "tags/frmTagInfo.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace Id3TagBuilder;
+
+namespace {
+
+// An MP3 tone with an ID3v2.3 tag in front, and an untagged mono WAV.
+class TagWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString mp3 = dir.file(QStringLiteral("A & B.mp3"));
+        ASSERT_TRUE(MciMedia::writeMp3(mp3, {.seconds = 3.0}));
+        QFile file(mp3);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const QByteArray audio = file.readAll();
+        const auto text = [](const char* id, const QString& value) {
+            return Frame(3, id, TextBody(0, value));
+        };
+        file.seek(0);
+        file.write(Tag(3, text("TIT2", QStringLiteral("Rock & Roll")) +
+                              text("TPE1", QStringLiteral("歌手")) +
+                              text("TALB", QStringLiteral("Album")) +
+                              text("TRCK", QStringLiteral("3/12")) +
+                              text("TYER", QStringLiteral("1999"))) +
+                   audio);
+        file.close();
+        const QString wav = dir.file(QStringLiteral("mono.wav"));
+        ASSERT_TRUE(MciMedia::writeWav(wav, {.seconds = 1.0, .sampleRate = 22050, .channels = 1}));
+        files.assign({mp3, wav, dir.file(QStringLiteral("gone.mp3"))});
+        window.FileList = &files;
+    }
+
+    QStringList values() const {
+        QStringList v;
+        for (QLabel* l : {window.lblFileName, window.lblPath, window.lblTitle, window.lblArtist,
+                          window.lblAlbum, window.lblTrack, window.lblYear, window.lblAudio})
+            v << l->text();
+        return v;
+    }
+
+    TempDir dir;
+    clsArrayList files;
+    frmTagInfo window;
+};
+
+TEST_F(TagWindow, ShowsNameTagsAndFormatOfEachFileAndNothingForAMissingOne) {
+    window.setDispIndex(0);
+    window.DispTagInfo();
+    const QString mp3 = files.Value(0);
+    EXPECT_EQ(values(),
+              (QStringList{u"A & B.mp3 "_qs, mp3 + u' ', u"Rock & Roll "_qs, u"歌手 "_qs,
+                           u"Album "_qs, u"3/12 "_qs, u"1999 "_qs, window.lblAudio->text()}));
+    // The encoder picks the bit rate; the rest is the tone's.
+    EXPECT_TRUE(QRegularExpression(u"^MP3  [1-9]\\d* kbps  44100 Hz  ステレオ  0:03$"_qs)
+                    .match(window.lblAudio->text())
+                    .hasMatch())
+        << window.lblAudio->text().toStdString();
+    EXPECT_EQ(window.lblTitle->textFormat(), Qt::PlainText);  // "&" shown once
+
+    window.setDispIndex(1);
+    window.DispTagInfo();
+    EXPECT_EQ(values(),
+              (QStringList{u"mono.wav "_qs, files.Value(1) + u' ', u" "_qs, u" "_qs, u" "_qs,
+                           u" "_qs, u" "_qs, u"WAV  352 kbps  22050 Hz  モノラル  0:01"_qs}));
+
+    window.setDispIndex(2);
+    window.DispTagInfo();
+    EXPECT_EQ(values(), QStringList(8, QString()));
+}
+
+TEST_F(TagWindow, ArrowKeysStepThroughTheListWithWrap) {
+    struct Case {
+        int from;
+        Qt::Key key;
+        int to;
+    };
+    const Case cases[] = {{2, Qt::Key_Right, 0},
+                          {0, Qt::Key_Up, 1},
+                          {0, Qt::Key_Left, 2},
+                          {1, Qt::Key_Down, 0},
+                          {1, Qt::Key_Right, 2}};
+    for (const Case& c : cases) {
+        window.setDispIndex(c.from);
+        QTest::keyClick(&window, c.key);
+        EXPECT_EQ(window.dispIndex(), c.to) << c.from << " key " << c.key;
+    }
+    QTest::keyClick(&window, Qt::Key_Left);  // from 2 to 1: the WAV is shown
+    EXPECT_EQ(window.lblFileName->text(), u"mono.wav "_qs);
+}
+
+TEST_F(TagWindow, EscapeEnterAndTheCloseImageCloseIt) {
+    for (int way = 0; way < 3; ++way) {
+        window.show();
+        if (way == 2)
+            window.imgClose->click();
+        else
+            QTest::keyClick(&window, way == 0 ? Qt::Key_Escape : Qt::Key_Return);
+        EXPECT_FALSE(window.isVisible()) << way;
+    }
+}
+
+}  // namespace
