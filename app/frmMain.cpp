@@ -626,6 +626,7 @@ void frmMain::ZAPT_End() {
     vbmp3_stopCallback();
     callbackRegistered_ = false;
     vbmp3_free();
+    SetTrayIcon(QStringLiteral("DELETE"));
     StopPlay();
 
     // 4. The lyric window's place and text-mode size.

@@ -22,6 +22,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QSystemTrayIcon>
 #include <QTime>
 #include <QTimer>
 #include <array>
@@ -394,6 +395,15 @@ public:
 
     // tags: the file information window (tags/frmMain_taginfo.cpp)
     void cmdTagInfo_Click();
+
+    // tray: the notification-area icon (app/frmMain_tray.cpp)
+    void SetTrayIcon(const QString& mode);  // "ADD", "MODIFY" or "DELETE"
+    void TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
+    // Minimised with the tray option on: hides the window behind the icon; false when it
+    // stays minimised (option off, icon shown already, or no tray on this desktop).
+    bool MinimizeToTray();
+    std::function<bool()> TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    QSystemTrayIcon* TrayIcon = nullptr;
 
     // Outer window size and position in twips, as the stored settings keep them.
     QSize OuterSizeTwips() const;

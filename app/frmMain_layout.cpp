@@ -38,8 +38,10 @@ void frmMain::changeEvent(QEvent* event) {
 }
 
 void frmMain::LayoutMainWindow() {
-    if (isMinimized())
+    if (isMinimized()) {
+        MinimizeToTray();
         return;
+    }
 
     const bool normal = Options.FormStatus() == 1;
     const QSize minTwips = normal ? kMinTwipsNormal : kMinTwipsMini;

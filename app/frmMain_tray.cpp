@@ -1,0 +1,53 @@
+// The notification-area icon that holds the minimised player.
+#include "app/frmMain.h"
+
+#include <QCursor>
+
+void frmMain::SetTrayIcon(const QString& mode) {
+    const bool add = mode == QStringLiteral("ADD");
+    if (mode == QStringLiteral("DELETE")) {
+        if (TrayIcon)
+            TrayIcon->hide();
+        return;
+    }
+    if (!add && (mode != QStringLiteral("MODIFY") || !TrayIcon))
+        return;  // nothing to update before the icon exists
+    if (!TrayIcon) {
+        TrayIcon = new QSystemTrayIcon(this);
+        connect(TrayIcon, &QSystemTrayIcon::activated, this, &frmMain::TrayIcon_Activated);
+    }
+    // The tip is the caption at this moment, as the icon's record is built afresh each time.
+    TrayIcon->setIcon(windowIcon());
+    TrayIcon->setToolTip(windowTitle());
+    if (add)
+        TrayIcon->show();
+}
+
+void frmMain::TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+        show();
+        raise();
+        activateWindow();
+        SetTrayIcon(QStringLiteral("DELETE"));
+        TrayIconShown = false;
+        break;
+    case QSystemTrayIcon::Context:
+        mnuZAPT->popup(QCursor::pos());
+        break;
+    default:
+        break;  // a single click or a movement over the icon does nothing
+    }
+}
+
+bool frmMain::MinimizeToTray() {
+    // Without a tray the icon could never be double-clicked: the window stays minimised in the
+    // task bar instead of hiding where nothing brings it back.
+    if (Options.TrayIcon() == 0 || TrayIconShown || !TrayAvailable())
+        return false;
+    SetTrayIcon(QStringLiteral("ADD"));
+    TrayIconShown = true;
+    hide();
+    setWindowState(windowState() & ~Qt::WindowMinimized);  // it comes back normal-sized
+    return true;
+}
