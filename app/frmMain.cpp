@@ -776,6 +776,10 @@ void frmMain::RefreshColor() {
     for (QToolButton* b : picButton->findChildren<QToolButton*>())
         paint(b, P(1), sys.color(QPalette::ButtonText));
     paint(picStatus, P(5), P(6));
+    // The mode icons are pictures painted in the status colours: drawn again in the new ones.
+    DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
+    DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+    DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
     for (QLabel* l :
          {static_cast<QLabel*>(lblPlayTime), static_cast<QLabel*>(lblTagInfoTitle), lblVolume,
           lblSoundDevice, static_cast<QLabel*>(lblTagInfo), lblPlayListCount})

@@ -38,14 +38,17 @@ TEST(OptionsWindow, OkShowsTheNewSettingsAndRebuildsTheLyricIndex) {
         d.txtLyricFolder->setText(f.app.file(u"lyrics"_qs));
         d.cmdMakeLyricList->click();  // the index file at once; the list only after OK
         EXPECT_TRUE(f.form->LyricList.items().isEmpty());
-        f.dialogs->colors.push_back(0x0000FF);  // red
+        f.dialogs->colors = {0x0000FF, 0x00FF00};  // red, green
         d.cmdSetColor[3]->click();
+        d.cmdSetColor[5]->click();  // the status strip: the mode icons are drawn again
         d.cmdOK->click();
     });
     EXPECT_EQ(offset, QPoint(300 / f.form->TwipsPerPixelX, 300 / f.form->TwipsPerPixelY));
     EXPECT_EQ(f.form->lblEntryFolder[0]->fullText(), u"Jazz"_qs);
     EXPECT_FALSE(f.form->lblEntryFolder[1]->isVisibleTo(f.form.get()));
     EXPECT_EQ(f.form->lstPlayList->palette().color(QPalette::Base), QColor(255, 0, 0));
+    for (QLabel* icon : {f.form->picPlayNumber, f.form->picRepeatMode, f.form->picTimerMode})
+        EXPECT_EQ(icon->pixmap().toImage().pixelColor(0, 0), QColor(0, 255, 0));
     EXPECT_EQ(f.form->LyricList.items(), QStringList{lyric});
     EXPECT_EQ(f.app.read(u"ZAlyric.lst"_qs), lyric.toUtf8() + "\r\n");
 }
