@@ -418,7 +418,7 @@ void frmOptions::keyPressEvent(QKeyEvent* event) {
 }
 
 bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn) {
+    if (event->type() == QEvent::FocusIn && watched != txtBlank) {
         // After the click that gave the focus has placed the cursor.
         auto* box = static_cast<QLineEdit*>(watched);
         QTimer::singleShot(0, box, [box] { SelectAllText(box); });
