@@ -18,19 +18,7 @@ int LyricIndex::ExtensionLength(QStringView fileName) {
 }
 
 QString LyricIndex::ScanLyricFolder(clsArrayList& list, const QString& folder) {
-    clsArrayList found;
-    const QString error = ScanFolder(found, folder, Extensions(), true);
-    // Only a real extension counts: "notjpeg" is not a picture.
-    QStringList kept;
-    kept.reserve(found.Count());
-    for (const QString& path : found.items()) {
-        const QString name = GetFileName(path);
-        const int ext = ExtensionLength(name);
-        if (name.size() >= ext && name.at(name.size() - ext) == u'.')
-            kept.append(path);
-    }
-    list.append(kept);
-    return error;
+    return ScanFolder(list, folder, Extensions(), true);
 }
 
 QString LyricIndex::IndexFile(const QString& appFolder) {

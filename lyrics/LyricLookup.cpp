@@ -3,12 +3,46 @@
 #include "core/WildcardMatcher.h"
 #include "lyrics/LyricIndex.h"
 
+#include <QHash>
 #include <QSet>
 
 namespace {
 
 qsizetype nameStart(QStringView path) {
     return path.lastIndexOf(u'/') + 1;
+}
+
+// The first code point of the full case folding of a text's first character, folded as the
+// wildcard matcher folds: a text can match a pattern that starts with a plain character only
+// when both give the same one. 0 for an empty text.
+char32_t firstFolded(QStringView text) {
+    if (text.isEmpty())
+        return 0;
+    char32_t c = text[0].unicode();
+    if (c < 0x80)
+        return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    if (QChar::isHighSurrogate(c) && text.size() > 1 && text[1].isLowSurrogate())
+        c = QChar::surrogateToUcs4(text[0], text[1]);
+    const QString folded = QString::fromUcs4(&c, 1).toUpper().toLower().toCaseFolded();
+    return folded.isEmpty() ? c : folded.toUcs4().value(0);
+}
+
+// True when the full case folding of `c` is the one character its simple folding gives, so
+// that comparing simply folded texts decides what the matcher would. Most characters are such
+// (ASCII, kana, kanji); "ß" and ligatures are not.
+bool foldsSimply(QChar c, QHash<char16_t, bool>* cache = nullptr) {
+    if (c.unicode() < 0x80)
+        return true;
+    if (c.isSurrogate())
+        return false;
+    if (cache)
+        if (auto it = cache->constFind(c.unicode()); it != cache->constEnd())
+            return *it;
+    const QString full = QString(c).toUpper().toLower().toCaseFolded();
+    const bool simple = full.size() == 1 && full[0] == c.toCaseFolded();
+    if (cache)
+        cache->insert(c.unicode(), simple);
+    return simple;
 }
 
 clsArrayList toList(QStringList paths) {
@@ -32,12 +66,17 @@ void LyricLookup::refresh(const clsArrayList& index) {
     paths_ = index.items();
     entries_.clear();
     entries_.reserve(size_t(paths_.size()));
-    for (const QString& path : paths_) {
+    QHash<char16_t, bool> cache;
+    for (const QString& path : std::as_const(paths_)) {
         Entry e;
         e.nameStart = nameStart(path);
         const QStringView name = QStringView(path).sliced(e.nameStart);
         e.baseLength = std::max<qsizetype>(0, name.size() - LyricIndex::ExtensionLength(name));
         e.folded = name.first(e.baseLength).toString().toCaseFolded();
+        e.first = firstFolded(name.first(e.baseLength));
+        while (e.simpleHead < e.baseLength && e.simpleHead < kMaxSimpleHead &&
+               foldsSimply(name[e.simpleHead], &cache))
+            ++e.simpleHead;
         entries_.push_back(std::move(e));
     }
 }
@@ -51,7 +90,7 @@ clsArrayList LyricLookup::FindLyricFiles(const clsArrayList& index, const QStrin
 
     for (size_t i = 0; i < entries_.size(); ++i)
         if (entries_[i].folded == folded)
-            found.append(paths_[qsizetype(i)]);
+            found.append(paths_.at(qsizetype(i)));
     if (!found.isEmpty())
         return toList(std::move(found));
 
@@ -61,24 +100,39 @@ clsArrayList LyricLookup::FindLyricFiles(const clsArrayList& index, const QStrin
         if (!folded.startsWith(e.folded))
             continue;
         if (found.isEmpty() || firstLength < e.baseLength) {
-            found.prepend(paths_[qsizetype(i)]);
+            found.prepend(paths_.at(qsizetype(i)));
             firstLength = e.baseLength;
         } else {
-            found.append(paths_[qsizetype(i)]);
+            found.append(paths_.at(qsizetype(i)));
         }
     }
     if (!found.isEmpty() || vagueSearch != 1)
         return toList(std::move(found));
 
     const qsizetype keep = song.size() > 9 ? 2 : song.size() > 5 ? 3 : song.size();
-    const QString prefix = song.left(keep) + u'*';
-    const WildcardMatcher pattern(prefix);
+    const QString prefix = song.left(keep);
+    const WildcardMatcher pattern(QString(prefix + u'*'));
+    // Plain characters at the start let most names be passed over without the matcher: those
+    // whose first character folds to another, and, when every character of the prefix folds
+    // simply, those whose first characters fold simply too are compared folded as they are.
+    const auto special = [](QChar c) { return QStringView(u"*?#[").contains(c); };
+    const bool plain = !prefix.isEmpty() && !special(prefix[0]);
+    const char32_t first = plain ? firstFolded(prefix) : 0;
+    bool simple = plain && keep <= kMaxSimpleHead;
+    for (QChar c : prefix)
+        simple = simple && !special(c) && foldsSimply(c);
+    const QString prefixFolded = simple ? prefix.toCaseFolded() : QString();
     QSet<QString> seen;
     for (size_t i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
-        const QString& path = paths_[qsizetype(i)];
-        if (pattern.matches(QStringView(path).sliced(e.nameStart, e.baseLength)) &&
-            !seen.contains(path)) {
+        if (plain && e.first != first)
+            continue;
+        const QString& path = paths_.at(qsizetype(i));
+        const bool match =
+            simple && e.simpleHead >= keep
+                ? e.folded.startsWith(prefixFolded)
+                : pattern.matches(QStringView(path).sliced(e.nameStart, e.baseLength));
+        if (match && !seen.contains(path)) {
             seen.insert(path);
             found.append(path);
         }

@@ -24,6 +24,9 @@ public:
     clsArrayList FindLyricFiles(const clsArrayList& index, const QString& songPath,
                                 int32_t vagueSearch);
 
+    // Folds the index's names now, so that the next lookup is quick.
+    void Prepare(const clsArrayList& index) { refresh(index); }
+
     // The artist and the other words that name it: the second field of each line of
     // `artistWords` ("artist<TAB>word", exactly one tab) whose first field is the artist.
     // Empty when the artist is.
@@ -41,8 +44,11 @@ private:
         QString folded;  // the base name, case-folded
         qsizetype nameStart = 0;
         qsizetype baseLength = 0;
+        char32_t first = 0;        // see firstFolded
+        qsizetype simpleHead = 0;  // how many of its first characters fold simply (see .cpp)
     };
     void refresh(const clsArrayList& index);
+    static constexpr qsizetype kMaxSimpleHead = 8;
 
     QStringList paths_;  // shares the index's data: a change to the index detaches it
     std::vector<Entry> entries_;

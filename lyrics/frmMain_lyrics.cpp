@@ -45,6 +45,7 @@ void frmMain::LoadLyricList(const QString& folder) {
         CenterNextWindow(194, 67);
         Dialogs().message(error, QStringLiteral("ZAPT"));
     }
+    lyricLookup_.Prepare(LyricList);
 }
 
 clsArrayList frmMain::FindLyricFiles(const QString& songPath) {
