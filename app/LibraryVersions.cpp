@@ -1,13 +1,11 @@
 #include "LibraryVersions.h"
 
+#include "playback/mci/RouteModules.h"
+
 #include <QStringList>
 #include <SDL.h>
-#include <fluidsynth.h>
 #include <mpg123.h>
 #include <sndfile.h>
-extern "C" {
-#include <libavutil/avutil.h>
-}
 
 namespace LibraryVersions {
 
@@ -29,14 +27,18 @@ QString Line() {
     SDL_GetVersion(&sdl);
     QString sndfile = QString::fromLatin1(sf_version_string());
     sndfile.remove(QStringLiteral("libsndfile-"));
-    const QStringList parts = {
+    QStringList parts = {
         QStringLiteral("Qt ") + QString::fromLatin1(qVersion()),
         QStringLiteral("SDL %1.%2.%3").arg(sdl.major).arg(sdl.minor).arg(sdl.patch),
         QStringLiteral("libmpg123 ") + mpg123Version(),
         QStringLiteral("libsndfile ") + sndfile,
-        QStringLiteral("FFmpeg ") + QString::fromLatin1(av_version_info()),
-        QStringLiteral("FluidSynth ") + QString::fromLatin1(fluid_version_str()),
     };
+    // The decoder modules say theirs; one that cannot load plays nothing and is left out.
+    for (const auto route : {RouteModules::Route::Ffmpeg, RouteModules::Route::Midi}) {
+        const QString version = RouteModules::version(route);
+        if (!version.isEmpty())
+            parts << version;
+    }
     return parts.join(QStringLiteral(", "));
 }
 

@@ -1,7 +1,6 @@
 #include "MciControl.h"
 
-#include "FfmpegSource.h"
-#include "MidiSource.h"
+#include "RouteModules.h"
 #include "core/FileAccess.h"
 #include "playback/decoder/ContentSniffer.h"
 #include "playback/decoder/Mp3Source.h"
@@ -62,9 +61,7 @@ MciControl::Error MciControl::open() {
     std::unique_ptr<PcmSource> source;
     switch (ContentSniffer::routeOfFile(native)) {
     case DecoderRoute::Midi:
-        if (!soundFont_)
-            soundFont_ = GmSoundFont::load(MidiSource::soundFontPath());
-        source = MidiSource::open(fileName_, soundFont_);
+        source = RouteModules::open(RouteModules::Route::Midi, fileName_);
         break;
     case DecoderRoute::Wave:
         source = PcmSourceFactory::withTrackGain(WavSource::open(native), native);
@@ -76,7 +73,7 @@ MciControl::Error MciControl::open() {
         break;
     }
     if (!source)
-        source = FfmpegSource::open(fileName_);
+        source = RouteModules::open(RouteModules::Route::Ffmpeg, fileName_);
     if (!source)
         return CannotOpen;
     if (!output_.load(std::move(source)))

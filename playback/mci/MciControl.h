@@ -1,6 +1,5 @@
 #pragma once
 
-#include "GmSoundFont.h"
 #include "playback/output/AudioOutput.h"
 
 #include <QObject>
@@ -74,7 +73,5 @@ private:
     Mode mode_ = Mode::NotOpen;
     // Moves on with every command that makes an earlier end report stale.
     std::atomic<uint64_t> generation_{0};
-    // Loaded at the first MIDI file and kept for the run; tried again while none loads.
-    std::shared_ptr<GmSoundFont> soundFont_;
     AudioOutput output_;
 };

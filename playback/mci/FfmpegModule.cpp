@@ -1,0 +1,18 @@
+// The FFmpeg decoder module: every format the player has no decoder of its own for.
+#include "FfmpegSource.h"
+#include "RouteModule.h"
+
+extern "C" {
+#include <libavutil/avutil.h>
+}
+
+#include <string>
+
+ZAPT_ROUTE_EXPORT PcmSource* zapt_route_open(const QString* path) {
+    return path ? FfmpegSource::open(*path).release() : nullptr;
+}
+
+ZAPT_ROUTE_EXPORT const char* zapt_route_version() {
+    static const std::string version = std::string("FFmpeg ") + av_version_info();
+    return version.c_str();
+}

@@ -1,0 +1,77 @@
+#include "RouteModules.h"
+
+#include "RouteModule.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+struct Module {
+    const char* fileName;
+    std::once_flag loaded;
+    ZaptRouteOpen open = nullptr;
+    ZaptRouteVersion version = nullptr;
+};
+
+// Loaded libraries belong to the process whatever holds them, so this table does too; the
+// modules are never unloaded, as sources made by them may outlive any holder.
+Module& moduleFor(RouteModules::Route route) {
+    static Module ffmpeg{"zapt_ffmpeg.so", {}, nullptr, nullptr};
+    static Module midi{"zapt_midi.so", {}, nullptr, nullptr};
+    return route == RouteModules::Route::Ffmpeg ? ffmpeg : midi;
+}
+
+Module& loaded(RouteModules::Route route) {
+    Module& module = moduleFor(route);
+    std::call_once(module.loaded, [&module] {
+        const QString name = QString::fromLatin1(module.fileName);
+        for (const QString& folder : RouteModules::folders()) {
+            const QString file = QDir(folder).filePath(name);
+            if (!QFileInfo(file).isFile())
+                continue;
+            QLibrary library(file);
+            if (!library.load()) {
+                std::fprintf(stderr, "ZAPT: %s\n", qPrintable(library.errorString()));
+                continue;
+            }
+            module.open = reinterpret_cast<ZaptRouteOpen>(library.resolve(kZaptRouteOpen));
+            module.version = reinterpret_cast<ZaptRouteVersion>(library.resolve(kZaptRouteVersion));
+            if (module.open && module.version)
+                return;
+            module.open = nullptr;
+            module.version = nullptr;
+        }
+        std::fprintf(stderr, "ZAPT: %s was not found; its files cannot be played\n",
+                     module.fileName);
+    });
+    return module;
+}
+
+}  // namespace
+
+QStringList RouteModules::folders() {
+    QStringList folders;
+    const QString chosen = qEnvironmentVariable("ZAPT_MODULE_DIR");
+    if (!chosen.isEmpty())
+        folders << chosen;
+    // /proc/self/exe rather than the application object, which a program may not have.
+    const QString exeFolder =
+        QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
+    folders << QDir(exeFolder).filePath(QStringLiteral(ZAPT_INSTALLED_MODULE_DIR));
+    folders << QStringLiteral(ZAPT_BUILD_MODULE_DIR);
+    return folders;
+}
+
+std::unique_ptr<PcmSource> RouteModules::open(Route route, const QString& path) {
+    const Module& module = loaded(route);
+    return std::unique_ptr<PcmSource>(module.open ? module.open(&path) : nullptr);
+}
+
+QString RouteModules::version(Route route) {
+    const Module& module = loaded(route);
+    return module.version ? QString::fromUtf8(module.version()) : QString();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "playback/output/PcmSource.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// Loads the decoder modules on first use and opens files through them. A module that is
+// missing or broken makes its files fail like any unplayable file; it is looked for once per run.
+class RouteModules {
+public:
+    enum class Route { Ffmpeg, Midi };
+
+    static std::unique_ptr<PcmSource> open(Route route, const QString& path);
+    // "" when the module cannot be loaded.
+    static QString version(Route route);
+    // Where modules are looked for, in order: $ZAPT_MODULE_DIR, the installed folder beside the
+    // executable's, the build tree's.
+    static QStringList folders();
+};
