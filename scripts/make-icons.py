@@ -100,3 +100,47 @@ mask('repeat_random', lambda c: (c.line(0, 1, 12, 10), c.line(0, 10, 12, 1), c.l
                                  c.line(1, 10, 13, 1)))
 mask('timer_on', lambda c: (c.frame(2, 0, 11, 11), c.frame(3, 1, 10, 10), c.rect(6, 3, 7, 6), c.rect(7, 6, 9, 7)))
 mask('timer_off', lambda c: (c.frame(2, 0, 11, 11), c.line(2, 11, 11, 0), c.line(3, 11, 11, 1)))
+
+# The application icon for the desktop (menus, task bar, software centre): the same square and
+# play triangle as the window icon, on a light face so it shows on dark panels too, drawn from
+# its outline at each size with 4 x 4 samples a pixel.
+DESKTOP = os.path.join(os.path.dirname(__file__), '..', 'resources', 'desktop', 'icons', 'hicolor')
+INK, FACE = (40, 40, 40), (245, 245, 245)
+TRIANGLE = [(5, 3), (13, 8), (5, 13)]
+
+def in_triangle(x, y):
+    inside = False
+    for i in range(3):
+        (ax, ay), (bx, by) = TRIANGLE[i], TRIANGLE[(i + 1) % 3]
+        if (ay > y) != (by > y) and x < ax + (y - ay) * (bx - ax) / (by - ay):
+            inside = not inside
+    return inside
+
+def app_icon(size):
+    n, unit = 4, 16 / size
+    border = max(1.0, unit)  # at least one pixel of frame
+    pix = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            ink = 0
+            for sy in range(n):
+                for sx in range(n):
+                    x, y = (px + (sx + 0.5) / n) * unit, (py + (sy + 0.5) / n) * unit
+                    edge = min(x, y, 16 - x, 16 - y) < border
+                    ink += edge or in_triangle(x, y)
+            a = ink / (n * n)
+            row.append(tuple(round(INK[i] * a + FACE[i] * (1 - a)) for i in range(3)) + (255,))
+        pix.append(row)
+    folder = os.path.join(DESKTOP, '%dx%d' % (size, size), 'apps')
+    os.makedirs(folder, exist_ok=True)
+    png(os.path.join(folder, 'zapt.png'), size, size, pix)
+
+for size in (16, 22, 24, 32, 48, 64, 128, 256):
+    app_icon(size)
+os.makedirs(os.path.join(DESKTOP, 'scalable', 'apps'), exist_ok=True)
+with open(os.path.join(DESKTOP, 'scalable', 'apps', 'zapt.svg'), 'w') as f:
+    f.write('<svg xmlns="http://www.w3.org/2000/svg" width="16" height="16" viewBox="0 0 16 16">\n'
+            '  <rect x="0.5" y="0.5" width="15" height="15" fill="#f5f5f5" stroke="#282828"/>\n'
+            '  <polygon points="5,3 13,8 5,13" fill="#282828"/>\n'
+            '</svg>\n')
