@@ -31,6 +31,7 @@
 #include <optional>
 #include <vector>
 
+class MprisService;
 class QDialog;
 class QFrame;
 class QLineEdit;
@@ -364,6 +365,19 @@ public:
     void SelectListRow(ListBox* box, int32_t row);
     // The open song's length for the seek bar; 0 when nothing is open.
     int32_t SeekTotalSeconds();
+
+    // desktop: media controls on the session bus (desktop/frmMain_mpris.cpp)
+    // Puts the player on the session bus; false, with one line on stderr, when it cannot.
+    bool StartMediaControls();
+    // Tell the desktop at once: a song started (the same one again too), the play state or
+    // the modes changed, the position jumped.
+    void NotifySongStarted();
+    void NotifyPlayState();
+    void NotifySeeked();
+    // A path a second start handed over: added to the playlist as a start path fills it, and
+    // the first added row played. False when it names nothing the player can use.
+    bool OpenHandedPath(const QString& path);
+    MprisService* mediaControls_ = nullptr;
 
     // lyrics: the lyric index, the lookup and the lyric window (lyrics/frmMain_lyrics.cpp)
     void wireLyrics();

@@ -1,9 +1,12 @@
 #include "AppFolder.h"
 #include "QtTranslations.h"
+#include "StartPath.h"
 #include "core/FileAccess.h"
+#include "desktop/RunningPlayer.h"
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
 #include <QFontDatabase>
 #include <QSocketNotifier>
@@ -59,6 +62,10 @@ int main(int argc, char** argv) {
     // From argv's own bytes (Qt has taken its options out of it): arguments() would decode a
     // file name that is not UTF-8 lossily, and the file could no longer be found.
     const QString startPath = argc > 1 ? modZAUtil::DecodePath(argv[1]) : QString();
+    // "Open with" while the player runs: the running player takes the path and plays it.
+    if (!startPath.isEmpty() &&
+        RunningPlayer::Open(StartPath::Absolute(startPath, QDir::currentPath())))
+        return 0;
     frmMain window(AppFolder::Resolve(QApplication::applicationDirPath()), startPath);
 
     if (signalsCaught) {
@@ -74,5 +81,6 @@ int main(int argc, char** argv) {
     // then saved what there was to save). The event loop is never started after that.
     if (!window.Form_Load())
         return 0;
+    window.StartMediaControls();
     return QApplication::exec();
 }

@@ -1,0 +1,108 @@
+#include "MprisMapping.h"
+
+#include <QDBusObjectPath>
+#include <QFileInfo>
+#include <QUrl>
+#include <algorithm>
+#include <cmath>
+
+QString MprisMapping::LoopStatus(Modes modes) {
+    if (modes.repeatMode == 1)
+        return QStringLiteral("None");
+    if (modes.playNumber == 1)
+        return QStringLiteral("Playlist");
+    // One song: repeated when repeat is on; in random mode one random song and then a stop.
+    return modes.repeatMode == 0 ? QStringLiteral("Track") : QStringLiteral("None");
+}
+
+std::optional<MprisMapping::Modes> MprisMapping::WithLoopStatus(Modes current,
+                                                                const QString& loopStatus) {
+    const bool random = Shuffle(current);
+    if (loopStatus == QLatin1String("Track"))
+        return Modes{0, 0};
+    if (loopStatus == QLatin1String("Playlist"))
+        return Modes{1, int16_t(random ? 2 : 0)};
+    if (loopStatus == QLatin1String("None"))
+        return random ? Modes{0, 2} : Modes{current.playNumber, 1};
+    return std::nullopt;
+}
+
+MprisMapping::Modes MprisMapping::WithShuffle(Modes current, bool shuffle) {
+    if (shuffle == Shuffle(current))
+        return current;
+    const QString loop = LoopStatus(current);
+    if (shuffle)
+        return loop == QLatin1String("None") ? Modes{0, 2} : Modes{1, 2};
+    return loop == QLatin1String("Playlist") ? Modes{1, 0} : Modes{current.playNumber, 1};
+}
+
+double MprisMapping::Volume(StereoVolume soft) {
+    return std::clamp(std::max(soft.left, soft.right), 0, 100) / 100.0;
+}
+
+StereoVolume MprisMapping::SoftVolumeFor(double volume, StereoVolume current) {
+    if (!std::isfinite(volume))
+        return current;
+    const int32_t loud = static_cast<int32_t>(std::lround(std::clamp(volume, 0.0, 1.0) * 100));
+    const int32_t max = std::max(current.left, current.right);
+    if (max <= 0)
+        return {loud, loud};
+    auto scaled = [&](int32_t channel) {
+        return static_cast<int32_t>(std::lround(double(channel) * loud / max));
+    };
+    return {scaled(current.left), scaled(current.right)};
+}
+
+std::optional<int32_t> MprisMapping::SeekTarget(int32_t position, qlonglong offset,
+                                                int32_t length) {
+    const double target = position + double(offset) / 1e6;
+    if (target >= length)
+        return std::nullopt;
+    return static_cast<int32_t>(std::max(0.0, std::floor(target)));
+}
+
+std::optional<int32_t> MprisMapping::PositionTarget(qlonglong position, int32_t length) {
+    if (position < 0 || position > Microseconds(length))
+        return std::nullopt;
+    return static_cast<int32_t>(position / 1000000);
+}
+
+QString MprisMapping::TrackId(quint64 serial) {
+    return QStringLiteral("/org/zapt/track/") + QString::number(serial);
+}
+
+QVariantMap MprisMapping::Metadata(const Song& song, quint64 serial) {
+    QVariantMap m;
+    if (song.path.isEmpty())
+        return m;
+    m.insert(QStringLiteral("mpris:trackid"),
+             QVariant::fromValue(QDBusObjectPath(TrackId(serial))));
+    if (song.lengthSeconds > 0)
+        m.insert(QStringLiteral("mpris:length"), Microseconds(song.lengthSeconds));
+    m.insert(QStringLiteral("xesam:title"),
+             song.title.isEmpty() ? QFileInfo(song.path).completeBaseName() : song.title);
+    if (!song.artist.isEmpty())
+        m.insert(QStringLiteral("xesam:artist"), QStringList{song.artist});
+    if (!song.album.isEmpty())
+        m.insert(QStringLiteral("xesam:album"), song.album);
+    bool isNumber = false;
+    const int track = song.track.section(QLatin1Char('/'), 0, 0).trimmed().toInt(&isNumber);
+    if (isNumber && track > 0)
+        m.insert(QStringLiteral("xesam:trackNumber"), track);
+    m.insert(QStringLiteral("xesam:url"),
+             QUrl::fromLocalFile(song.path).toString(QUrl::FullyEncoded));
+    if (!song.artPath.isEmpty())
+        m.insert(QStringLiteral("mpris:artUrl"),
+                 QUrl::fromLocalFile(song.artPath).toString(QUrl::FullyEncoded));
+    return m;
+}
+
+QVariantMap MprisMapping::Changed(const QVariantMap& before, const QVariantMap& now) {
+    QVariantMap changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        const auto old = before.constFind(it.key());
+        if (old == before.cend() || old.value() != it.value())
+            changed.insert(it.key(), it.value());
+    }
+    return changed;
+}
