@@ -725,8 +725,12 @@ void frmMain::SetToolTips() {
 void frmMain::cmdHelp_Click() {
     const QString exeHelp =
         QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+    const QString installedHelp = QCoreApplication::applicationDirPath() +
+                                  QStringLiteral("/../share/zapt/help/index.html");
     const QString appHelp = AppFile(QStringLiteral("help/index.html"));
-    const QString help = FileExists(exeHelp) ? exeHelp : appHelp;
+    const QString help = FileExists(exeHelp)         ? exeHelp
+                         : FileExists(installedHelp) ? QDir::cleanPath(installedHelp)
+                                                     : appHelp;
     if (!OpenUrl(QUrl::fromLocalFile(help)))
         ShowNoOpenerMessage(QStringLiteral("ヘルプ"));
 }

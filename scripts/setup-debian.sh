@@ -8,6 +8,7 @@ pkgs=(
   libfluidsynth-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev
   fonts-ipafont-gothic xvfb xauth pulseaudio pulseaudio-utils
+  dbus-daemon desktop-file-utils appstream
   clang
 )
 
