@@ -1,0 +1,222 @@
+// The player on a private session bus, driven as the desktop drives it.
+#include "MprisClient.h"
+#include "app/MainWindowFixture.h"
+#include "playback/decoder/vbmp3.h"
+#include "support/ToneFiles.h"
+
+#include <QDBusObjectPath>
+#include <QToolButton>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString tone(const TempDir& d, const QString& name, double seconds = 5) {
+    ToneSpec t;
+    t.seconds = seconds;
+    const QString p = d.file(name);
+    ToneFiles::writeWav(p.toStdString(), t);
+    return p;
+}
+
+QString urlOf(const QString& path) {
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+}
+
+// A loaded player with its media controls on the bus, and a desktop talking to it.
+struct BusPlayer {
+    BusPlayer()
+        : client([](const std::function<bool()>& done) {
+              return MainWindowFixture::waitUntil(done);
+          }) {
+        onBus = f.form->StartMediaControls() && client.playerOnBus();
+    }
+    frmMain& w() { return *f.form; }
+    QString status() { return client.get(QStringLiteral("PlaybackStatus")).toString(); }
+    QString playingUrl() { return client.metadata().value(QStringLiteral("xesam:url")).toString(); }
+
+    TempDir media;
+    MainWindowFixture f;
+    MprisClient client;
+    bool onBus = false;
+};
+
+}  // namespace
+
+TEST(Mpris, RootInterfaceNamesThePlayerAndQuits) {
+    BusPlayer p;
+    ASSERT_TRUE(p.onBus);
+    const QString root = MprisClient::kRoot;
+    EXPECT_EQ(p.client.get(QStringLiteral("Identity"), root).toString(), QStringLiteral("ZAPT"));
+    EXPECT_EQ(p.client.get(QStringLiteral("DesktopEntry"), root).toString(),
+              QStringLiteral("zapt"));
+    for (const char* flag : {"CanQuit", "CanRaise"})
+        EXPECT_TRUE(p.client.get(QLatin1String(flag), root).toBool()) << flag;
+    p.w().hide();
+    p.client.call(root, QStringLiteral("Raise"));
+    EXPECT_TRUE(p.w().isVisible());
+    p.client.call(root, QStringLiteral("Quit"));
+    EXPECT_TRUE(MainWindowFixture::waitUntil([&] { return p.w().Ended(); }));
+}
+
+TEST(Mpris, PlayPauseStopNextPreviousActLikeTheButtons) {
+    BusPlayer p;
+    ASSERT_TRUE(p.onBus);
+    const QString a = tone(p.media, u"a.wav"_qs), b = tone(p.media, u"b.wav"_qs);
+    EXPECT_FALSE(p.client.get(QStringLiteral("CanPlay")).toBool());
+    p.f.setPlayList({a, b});
+    p.w().lstPlayList->setListIndex(0);
+    EXPECT_TRUE(p.client.get(QStringLiteral("CanGoNext")).toBool());
+    EXPECT_TRUE(p.client.get(QStringLiteral("CanControl")).toBool());
+
+    struct Step {
+        const char* method;
+        const char* status;
+        const QString* song;  // what plays after it; null when stopped
+    };
+    const Step steps[] = {
+        {"PlayPause", "Playing", &a}, {"PlayPause", "Paused", &a},  {"Play", "Playing", &a},
+        {"Pause", "Paused", &a},      {"Next", "Playing", &b},      {"Next", "Playing", &a},
+        {"Previous", "Playing", &b},  {"Stop", "Stopped", nullptr}, {"Play", "Playing", &b},
+    };
+    for (const Step& s : steps) {
+        const QDBusMessage reply = p.client.invoke(QLatin1String(s.method));
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << s.method;
+        EXPECT_EQ(p.status(), QLatin1String(s.status)) << s.method;
+        EXPECT_EQ(p.playingUrl(), s.song ? urlOf(*s.song) : QString()) << s.method;
+    }
+    const QVariantMap m = p.client.metadata();
+    EXPECT_EQ(m.value(QStringLiteral("mpris:length")).toLongLong(), 5'000'000);
+    EXPECT_EQ(m.value(QStringLiteral("xesam:title")).toString(), QStringLiteral("b"));
+}
+
+// The next button does not take the reserve list; the reserved song still comes at the end of
+// the song. The desktop's Next must leave both exactly as the button does.
+TEST(Mpris, NextFollowsTheReserveListLikeTheButton) {
+    struct After {
+        QString playing;
+        int32_t row;
+        QStringList reserved;
+    };
+    std::vector<After> results;
+    for (const bool viaBus : {false, true}) {
+        BusPlayer p;
+        ASSERT_TRUE(p.onBus);
+        const QString a = tone(p.media, u"a.wav"_qs), b = tone(p.media, u"b.wav"_qs),
+                      r = tone(p.media, u"r.wav"_qs);
+        p.f.setPlayList({a, b});
+        p.w().lstPlayList->setListIndex(0);
+        p.w().cmdPlay->click();
+        p.w().ReserveList.Add(r);
+        p.w().BuildReserveMenu();
+        if (viaBus)
+            p.client.invoke(QStringLiteral("Next"));
+        else
+            p.w().cmdListIndexDown->click();
+        QStringList reserved;
+        for (const QString& path : p.w().ReserveList.items())
+            reserved << QUrl::fromLocalFile(path).fileName();
+        results.push_back({QUrl::fromLocalFile(p.w().Player->getPath()).fileName(),
+                           p.w().lstPlayList->listIndex(), reserved});
+    }
+    EXPECT_EQ(results[0].playing, QStringLiteral("b.wav"));
+    EXPECT_EQ(results[0].reserved, QStringList{QStringLiteral("r.wav")});
+    EXPECT_EQ(results[1].playing, results[0].playing);
+    EXPECT_EQ(results[1].row, results[0].row);
+    EXPECT_EQ(results[1].reserved, results[0].reserved);
+}
+
+TEST(Mpris, SongChangeAnnouncesNewMetadataAndSeekAnnouncesPosition) {
+    BusPlayer p;
+    ASSERT_TRUE(p.onBus);
+    const QString a = tone(p.media, u"a.wav"_qs), b = tone(p.media, u"b.wav"_qs);
+    p.f.setPlayList({a, b});
+    p.w().lstPlayList->setListIndex(0);
+    p.client.invoke(QStringLiteral("Play"));
+    const QString firstId =
+        p.client.metadata().value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path();
+    p.client.changes.clear();
+    p.w().cmdListIndexDown->click();  // from the window: the desktop is told all the same
+    auto announced = [&](const QString& url) {
+        for (const QVariantMap& c : p.client.changes) {
+            const auto m = qdbus_cast<QVariantMap>(c.value(QStringLiteral("Metadata")));
+            if (m.value(QStringLiteral("xesam:url")).toString() == url)
+                return m.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path() !=
+                       firstId;
+        }
+        return false;
+    };
+    EXPECT_TRUE(MainWindowFixture::waitUntil([&] { return announced(urlOf(b)); }));
+
+    // Seek is relative, SetPosition absolute and only for the song it names.
+    p.client.invoke(QStringLiteral("Seek"), {qlonglong(2'000'000)});
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return p.client.seeks.size() == 1; }));
+    EXPECT_GE(p.client.seeks[0], 2'000'000);
+    const QDBusObjectPath current =
+        p.client.metadata().value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>();
+    p.client.invoke(QStringLiteral("SetPosition"),
+                    {QVariant::fromValue(QDBusObjectPath(firstId)), qlonglong(0)});
+    p.client.invoke(QStringLiteral("SetPosition"),
+                    {QVariant::fromValue(current), qlonglong(1'000'000)});
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return p.client.seeks.size() >= 2; }));
+    EXPECT_EQ(p.client.seeks, (QList<qlonglong>{p.client.seeks[0], 1'000'000}));
+    EXPECT_EQ(p.w().Player->playSecond(), 1);
+}
+
+TEST(Mpris, LoopShuffleAndVolumeSetThePlayersOwnSettings) {
+    BusPlayer p;
+    ASSERT_TRUE(p.onBus);
+    vbmp3_setSoftVolume(80, 40);
+    struct Case {
+        const char* property;
+        QVariant value;
+        int16_t playNumber;
+        int16_t repeatMode;
+    };
+    const Case cases[] = {
+        {"LoopStatus", QStringLiteral("Track"), 0, 0},    {"Shuffle", true, 1, 2},
+        {"LoopStatus", QStringLiteral("None"), 0, 2},     {"Shuffle", false, 0, 1},
+        {"LoopStatus", QStringLiteral("Playlist"), 1, 0},
+    };
+    for (const Case& c : cases) {
+        p.client.changes.clear();
+        ASSERT_TRUE(p.client.set(QLatin1String(c.property), c.value)) << c.property;
+        EXPECT_EQ(p.w().Options.PlayNumber(), c.playNumber) << c.property;
+        EXPECT_EQ(p.w().Options.RepeatMode(), c.repeatMode) << c.property;
+        EXPECT_EQ(p.client.get(QLatin1String(c.property)), c.value);
+        EXPECT_TRUE(MainWindowFixture::waitUntil([&] {
+            return !p.client.changes.isEmpty() &&
+                   p.client.changes.last().value(QLatin1String(c.property)) == c.value;
+        })) << c.property;
+    }
+    EXPECT_DOUBLE_EQ(p.client.get(QStringLiteral("Volume")).toDouble(), 0.8);
+    ASSERT_TRUE(p.client.set(QStringLiteral("Volume"), 0.5));
+    int32_t left = 0, right = 0;
+    vbmp3_getSoftVolume(&left, &right);
+    EXPECT_EQ(left, 50);
+    EXPECT_EQ(right, 25);
+    vbmp3_setSoftVolume(100, 100);
+}
+
+TEST(Mpris, OpenUriAddsAndPlaysAsAStartPathWould) {
+    BusPlayer p;
+    ASSERT_TRUE(p.onBus);
+    const QString old = tone(p.media, u"old.wav"_qs);
+    p.f.setPlayList({old});
+    const QString album = p.media.mkdir(u"アルバム"_qs);
+    tone(p.media, u"アルバム/2.wav"_qs);
+    tone(p.media, u"アルバム/1.wav"_qs);
+
+    EXPECT_EQ(p.client.invoke(QStringLiteral("OpenUri"), {urlOf(album)}).type(),
+              QDBusMessage::ReplyMessage);
+    EXPECT_EQ(p.w().PlayList.items(),
+              (QStringList{old, album + u"/1.wav"_qs, album + u"/2.wav"_qs}));
+    EXPECT_EQ(p.status(), QStringLiteral("Playing"));
+    EXPECT_EQ(p.playingUrl(), urlOf(album + u"/1.wav"_qs));
+
+    for (const QString& refused : {u"https://example.org/a.mp3"_qs, urlOf(u"/no/such.mp3"_qs)})
+        EXPECT_EQ(p.client.invoke(QStringLiteral("OpenUri"), {refused}).type(),
+                  QDBusMessage::ErrorMessage)
+            << refused.toStdString();
+    EXPECT_EQ(p.w().PlayList.Count(), 3);
+}
