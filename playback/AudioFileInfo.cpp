@@ -4,8 +4,8 @@
 #include "playback/decoder/ContentSniffer.h"
 #include "playback/decoder/Mp3Source.h"
 #include "playback/decoder/WavSource.h"
-#include "playback/mci/FfmpegSource.h"
 #include "playback/mci/MidiTimeline.h"
+#include "playback/mci/RouteModules.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -49,7 +49,7 @@ AudioFileInfo AudioFileInfo::Read(const QString& path) {
         break;
     }
     if (!source) {
-        source = FfmpegSource::open(path);
+        source = RouteModules::open(RouteModules::Route::Ffmpeg, path);
         format = QFileInfo(path).suffix().toUpper();
     }
     AudioFileInfo info;
