@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 
 #include <QCursor>
+#include <QWindow>
 
 void frmMain::SetTrayIcon(const QString& mode) {
     const bool add = mode == QStringLiteral("ADD");
@@ -26,6 +27,9 @@ void frmMain::SetTrayIcon(const QString& mode) {
 void frmMain::TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::DoubleClick:
+        // The window system still holds the window as minimised (see MinimizeToTray).
+        if (windowHandle())
+            windowHandle()->setWindowStates(windowState() & ~Qt::WindowMinimized);
         show();
         raise();
         activateWindow();
@@ -48,6 +52,8 @@ bool frmMain::MinimizeToTray() {
     SetTrayIcon(QStringLiteral("ADD"));
     TrayIconShown = true;
     hide();
-    setWindowState(windowState() & ~Qt::WindowMinimized);  // it comes back normal-sized
+    // It comes back normal-sized. Only the widget's own record changes: setWindowState would
+    // have the window system restore (and so show) the window it has just hidden.
+    overrideWindowState(windowState() & ~Qt::WindowMinimized);
     return true;
 }

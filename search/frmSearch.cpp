@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 frmSearch::frmSearch(QWidget* parent) : QDialog(parent) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("検索"));
     txtSearchWord = new QLineEdit(this);
     txtSearchWord->setAccessibleName(QStringLiteral("検索する語"));

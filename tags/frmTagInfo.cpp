@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -31,6 +30,8 @@ QColor toColor(int32_t value, const QPalette& system) {
 }  // namespace
 
 frmTagInfo::frmTagInfo(QWidget* parent) : QDialog(parent) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("ファイル情報"));
     setAccessibleName(QStringLiteral("ファイル情報"));
     setFocusPolicy(Qt::StrongFocus);  // the arrow keys and Escape come to the window
@@ -76,7 +77,7 @@ frmTagInfo::frmTagInfo(QWidget* parent) : QDialog(parent) {
     for (QLabel* l : {static_cast<QLabel*>(lblBack), static_cast<QLabel*>(lblNext)})
         l->setCursor(Qt::PointingHandCursor);
     imgClose = new QToolButton(this);
-    imgClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    imgClose->setText(QStringLiteral("×"));  // drawn in the window's text colour, as the labels
     imgClose->setAutoRaise(true);
     imgClose->setFocusPolicy(Qt::NoFocus);
     imgClose->setAccessibleName(QStringLiteral("閉じる"));
@@ -149,6 +150,10 @@ void frmTagInfo::setColor(int32_t setBack, int32_t setFore) {
     QPalette p = palette();
     p.setColor(QPalette::Window, back);
     setPalette(p);
+    QPalette cp = imgClose->palette();
+    cp.setColor(QPalette::Button, back);
+    cp.setColor(QPalette::ButtonText, fore);
+    imgClose->setPalette(cp);
     for (QLabel* l : findChildren<QLabel*>()) {
         QPalette lp = l->palette();
         lp.setColor(QPalette::Window, back);

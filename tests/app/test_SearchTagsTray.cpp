@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -208,6 +209,8 @@ TEST(Tray, MinimisingHidesIntoTheIconAndOnlyADoubleClickBringsItBack) {
     w.mnuZAPT->hide();
     w.TrayIcon_Activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(w.isVisible());
+    // Shown, not shown minimised: the window system is told the window is back to normal.
+    EXPECT_FALSE(w.windowHandle()->windowStates() & Qt::WindowMinimized);
     EXPECT_FALSE(w.TrayIcon->isVisible());
     EXPECT_FALSE(w.TrayIconShown);
 }
