@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
-// The picture a song carries (an ID3 APIC frame, a FLAC or Vorbis picture block, an MP4 cover),
-// saved as a file the desktop can show. One picture at a time: saving the next one, or the end
-// of this object, removes the last.
+// The picture of a song for the desktop: the front cover (else the first picture) of an ID3v2
+// tag or of a FLAC file's picture block, saved as a file; else a cover.jpg, folder.jpg or
+// front.jpg (or .png) beside the song. One saved picture at a time: saving the next one, or
+// the end of this object, removes the last.
 class CoverArt {
 public:
     // `folder` receives the pictures; by default $XDG_RUNTIME_DIR (private to the user and
@@ -14,13 +16,16 @@ public:
     CoverArt(const CoverArt&) = delete;
     CoverArt& operator=(const CoverArt&) = delete;
 
-    // The saved picture of `songPath`, or "" when it has none or it cannot be saved.
+    // The picture of `songPath` as a file, or "" when it has none.
     QString SaveFor(const QString& songPath);
+
+    // The picture bytes a song file carries, or empty.
+    static QByteArray EmbeddedPicture(const QString& songPath);
 
 private:
     void removeLast();
 
     QString folder_;
-    QString last_;
+    QString saved_;  // the picture this object wrote
     quint64 count_ = 0;
 };
