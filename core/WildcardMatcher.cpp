@@ -27,6 +27,19 @@ void Fold(char32_t c, std::u32string& out) {
         out.push_back(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
         return;
     }
+    switch (QChar::category(c)) {
+    case QChar::Letter_Other:  // kana and kanji: no case, and most of a Japanese name
+    case QChar::Number_DecimalDigit:
+    case QChar::Separator_Space:
+    case QChar::Punctuation_Open:
+    case QChar::Punctuation_Close:
+    case QChar::Punctuation_Dash:
+    case QChar::Punctuation_Other:
+        out.push_back(c);
+        return;
+    default:
+        break;
+    }
     const QString folded = QString::fromUcs4(&c, 1).toUpper().toLower().toCaseFolded();
     ForEachCodePoint(folded, [&](char32_t f) { out.push_back(f); });
 }
