@@ -674,7 +674,8 @@ void frmMain::ZAPT_End() {
 
 bool frmMain::AnyDialogVisible() const {
     return (optionsWindow_ && optionsWindow_->isVisible()) ||
-           (versionWindow_ && versionWindow_->isVisible());
+           (versionWindow_ && versionWindow_->isVisible()) ||
+           (modalWindow_ && modalWindow_->isVisible());
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {

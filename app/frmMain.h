@@ -406,6 +406,7 @@ public:
     QString LastSearchWord;
     // Runs a modal window of the main window (search, file information); tests answer it.
     std::function<int(QDialog&)> RunModal = [](QDialog& window) { return window.exec(); };
+    QPointer<QDialog> modalWindow_;  // the search or file information window while it runs
 
     // tags: the file information window (tags/frmMain_taginfo.cpp)
     void cmdTagInfo_Click();

@@ -12,6 +12,7 @@ void frmMain::SearchList() {
     const bool folderView = ActiveListName == QStringLiteral("lstFolderView");
 
     frmSearch dialog(this);
+    modalWindow_ = &dialog;
     dialog.adjustSize();
     const QRect main = frameGeometry();
     dialog.move(main.left() + (main.width() - dialog.frameGeometry().width()) / 3,

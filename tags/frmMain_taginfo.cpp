@@ -27,6 +27,7 @@ void frmMain::cmdTagInfo_Click() {
     }
 
     frmTagInfo window(this);
+    modalWindow_ = &window;
     window.FileList = list;
     window.setDispIndex(index);
     window.setColor(Options.PlayerColor(7), Options.PlayerColor(8));

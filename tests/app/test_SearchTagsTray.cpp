@@ -132,6 +132,7 @@ struct TagFixture : MainWindowFixture {
             auto& window = dynamic_cast<frmTagInfo&>(d);
             shownName = window.lblFileName->text();
             window.show();
+            dialogVisible = form->AnyDialogVisible();  // the lyric window leaves it alone
             QTest::keyClick(&window, Qt::Key_Right);
             nextName = window.lblFileName->text();
             QTest::keyClick(&window, Qt::Key_Escape);
@@ -139,6 +140,7 @@ struct TagFixture : MainWindowFixture {
         };
     }
     QString shownName, nextName;
+    bool dialogVisible = false;
 };
 
 TEST(TagInfo, AltEnterOrTheMenuKeyOpensTheSelectedFileAndTheFocusComesBack) {
@@ -164,6 +166,7 @@ TEST(TagInfo, AltEnterOrTheMenuKeyOpensTheSelectedFileAndTheFocusComesBack) {
         QTest::keyClick(c.box, c.key, c.mods);
         EXPECT_EQ(f.shownName, shown[i][0]) << i;
         EXPECT_EQ(f.nextName, shown[i][1]) << i;
+        EXPECT_TRUE(f.dialogVisible) << i;
         EXPECT_EQ(QApplication::focusWidget(), c.box) << i;
         EXPECT_TRUE(f.dialogs->shown.empty()) << i;
     }
