@@ -55,6 +55,10 @@ TEST(Startup, SavedStateComesBackAndIsWrittenBackUnchanged) {
         o.setDispTimeType(1);
         o.setPrimaryCurrentPath(0);
         o.setLastCurrentFolder(d.file(u"music"_qs));
+        o.setLyricFormWidth(4500);  // the lyric window's place and size are written back too
+        o.setLyricFormHeight(8000);
+        o.setLyricFormPositionX(1500);
+        o.setLyricFormPositionY(1200);
         ASSERT_TRUE(o.WriteOption(d.file(u"ZAopt.inf"_qs)));
     }
     const QByteArray optBefore = d.read(u"ZAopt.inf"_qs);
