@@ -213,7 +213,16 @@ TEST(frmMainLyrics, ShowsTheArtistsFileFirstAndKeepsThePlace) {
     frmLyric& w = *f->LyricWindow;
     EXPECT_EQ(w.pos(), QPoint(100, 80));
     EXPECT_FALSE(w.isVisible());
-    f->ShowLyrics(song);
+    // Shift+Enter in the playlist: the selected song's lyrics, or a word that none is selected.
+    f->PlayList.assign({song});
+    f->RefreshPlayList();
+    f->ActiveListName = u"lstPlayList"_qs;
+    f->lstPlayList->setListIndex(-1);
+    f->lstPlayList_KeyDown(Qt::Key_Return, Qt::ShiftModifier);
+    ASSERT_EQ(dialogs->shown.size(), 1u);
+    EXPECT_EQ(dialogs->shown[0].text, u"ファイルを選択してください。"_qs);
+    f->lstPlayList->setListIndex(0);
+    f->lstPlayList_KeyDown(Qt::Key_Return, Qt::ShiftModifier);
     ASSERT_TRUE(w.isVisible());
     EXPECT_EQ(w.LyricFile().Value(0), lyr.file(u"sub/Song.txt"_qs));
 
@@ -228,8 +237,8 @@ TEST(frmMainLyrics, ShowsTheArtistsFileFirstAndKeepsThePlace) {
 
     f->Options.setLyricFolder(QString());
     f->cmdLyric_Click();
-    ASSERT_EQ(dialogs->shown.size(), 1u);
-    EXPECT_TRUE(dialogs->shown[0].text.startsWith(u"歌詞ファイル検索対象フォルダ"_qs));
+    ASSERT_EQ(dialogs->shown.size(), 2u);
+    EXPECT_TRUE(dialogs->shown[1].text.startsWith(u"歌詞ファイル検索対象フォルダ"_qs));
     w.move(120, 90);
     f->ZAPT_End();
     f.reset();
