@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -240,6 +241,28 @@ QByteArray writeTempFile(const QByteArray& folder, const QByteArray& target, QBy
     return ok ? tempName : QByteArray();
 }
 
+// A writer killed between naming its complete file and the rename leaves that name behind; the
+// next save of the same file removes it. Only names this writer makes are touched.
+void removeStaleTempFiles(const QByteArray& folder, const QByteArray& target) {
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const QByteArray prefix = target.mid(target.lastIndexOf('/') + 1) + '.';
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        if (!name.startsWith(prefix) || !name.endsWith(".tmp") || name.size() == prefix.size() + 4)
+            continue;
+        bool ours = true;
+        for (char c : name.sliced(prefix.size(), name.size() - prefix.size() - 4))
+            ours = ours && ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'));
+        struct stat st {};
+        if (ours && ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const QString& path, QByteArrayView bytes) {
@@ -254,6 +277,7 @@ bool WriteFileAtomically(const QString& path, QByteArrayView bytes) {
     const QByteArray folder = slash < 0    ? QByteArray(".")
                               : slash == 0 ? QByteArray("/")
                                            : target.left(slash);
+    removeStaleTempFiles(folder, target);
     QByteArray temp = writeTempFile(folder, target, bytes, st.st_mode, existing, true);
     if (temp.isEmpty())  // no unnamed files here (or no /proc): a named one instead
         temp = writeTempFile(folder, target, bytes, st.st_mode, existing, false);

@@ -3,6 +3,7 @@
 #include "core/modZAUtil.h"
 
 #include <QStringList>
+#include <QStringTokenizer>
 #include <cmath>
 #include <optional>
 
@@ -100,11 +101,12 @@ template <typename T> std::optional<T> fieldValue(const QString& field, double l
     return static_cast<T>(v);
 }
 
-QStringList splitLines(const QString& text) {
+// The first `count` lines of the file at most: the rest is never used, however many there are.
+QStringList splitLines(const QString& text, qsizetype count) {
     QStringList lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
-    while (start < n) {
+    while (start < n && lines.size() < count) {
         qsizetype end = start;
         while (end < n && text[end] != u'\r' && text[end] != u'\n')
             ++end;
@@ -118,27 +120,33 @@ QStringList splitLines(const QString& text) {
     return lines;
 }
 
+// Reads the first fields of `line` into `values`; the fields past them are never split off.
+template <typename T, size_t N>
+void readFields(const QString& line, const QString& sep, std::array<T, N>& values, double lo,
+                double hi) {
+    size_t i = 0;
+    for (QStringView field : QStringTokenizer(line, sep)) {
+        if (i == N)
+            break;
+        if (auto v = fieldValue<T>(field.toString(), lo, hi))
+            values[i] = *v;
+        ++i;
+    }
+}
+
 }  // namespace
 
 bool clsOption::ReadOption(const QString& fileName, const QString& terminated) {
     QByteArray bytes;
     if (modZAUtil::ReadFileBytes(fileName, bytes) != modZAUtil::ReadStatus::Ok)
         return false;
-    const QStringList lines = splitLines(modZAUtil::DecodeText(bytes));
+    const QStringList lines = splitLines(modZAUtil::DecodeText(bytes), 10);
     const QString sep = terminated.isEmpty() ? QStringLiteral(",") : terminated;
 
-    if (!lines.isEmpty() && !lines[0].isEmpty()) {
-        const QStringList fields = lines[0].split(sep);
-        for (int i = 0; i < fields.size() && i < kNumericCount; ++i)
-            if (auto v = fieldValue<int16_t>(fields[i], -32768, 32767))
-                num_[i] = *v;
-    }
-    if (lines.size() > 1 && !lines[1].isEmpty()) {
-        const QStringList fields = lines[1].split(sep);
-        for (int i = 0; i < fields.size() && i < kColorCount; ++i)
-            if (auto v = fieldValue<int32_t>(fields[i], -2147483648.0, 2147483647.0))
-                colors_[i] = *v;
-    }
+    if (!lines.isEmpty() && !lines[0].isEmpty())
+        readFields(lines[0], sep, num_, -32768, 32767);
+    if (lines.size() > 1 && !lines[1].isEmpty())
+        readFields(lines[1], sep, colors_, -2147483648.0, 2147483647.0);
     QString* strings[] = {&folders_[0],       &folders_[1],      &entryPath_[0],
                           &entryPath_[1],     &entryPath_[2],    &entryPathName_[0],
                           &entryPathName_[1], &entryPathName_[2]};
