@@ -250,10 +250,12 @@ void frmLyric::AjdustFormSize() {
         const QMargins m = FrameMargins();
         QSize outer = client.grownBy(m);
         const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-        if (s) {
+        if (s) {  // cut at the screen's right and bottom edges, when the window starts on it
             const QRect area = s->geometry();
-            outer.setWidth(std::min(outer.width(), area.right() + 1 - x()));
-            outer.setHeight(std::min(outer.height(), area.bottom() + 1 - y()));
+            if (const int room = area.right() + 1 - x(); room > 0)
+                outer.setWidth(std::min(outer.width(), room));
+            if (const int room = area.bottom() + 1 - y(); room > 0)
+                outer.setHeight(std::min(outer.height(), room));
         }
         const QSize fitted = outer.shrunkBy(m).expandedTo(QSize(1, 1));
         resize(fitted);

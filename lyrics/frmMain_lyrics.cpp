@@ -21,6 +21,7 @@ void frmMain::LoadLyricWindow() {
         LyricWindow->SetSize(4500, 8000);
         LyricWindow->SetLocate(x() * TwipsPerPixelX, y() * TwipsPerPixelY);
     }
+    KeepWindowOnScreen(LyricWindow.get());  // a place saved on a screen that is gone
 }
 
 void frmMain::SaveLyricWindow() {

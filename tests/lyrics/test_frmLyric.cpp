@@ -64,6 +64,19 @@ TEST(frmLyric, TextSizeFollowsTheLongestLineInShiftJisBytes) {
     }
 }
 
+// A window whose saved place lies past the screen's edge keeps the size of its text.
+TEST(frmLyric, PlacedPastTheScreenKeepsItsSize) {
+    TempDir dir;
+    const QString path = dir.write(u"t.txt"_qs, "T\r\n" + QByteArray(30, 'x') + "\r\n");
+    const int right = QGuiApplication::primaryScreen()->geometry().right();
+    frmLyric w;
+    w.SetSize(4500, 8000);
+    w.SetLocate((right + 50) * 15, 0);
+    w.setLyricFile(listOf({path}));
+    w.DispLyric(0);
+    EXPECT_EQ(w.width(), w.vscLyric->width() + 4 + 30 * 6);
+}
+
 // A picture smaller than the panel needs no bars; one larger than the screen cuts the window at
 // the screen's edge with the bars still off, until the user resizes the window.
 TEST(frmLyric, PictureScrollBars) {
