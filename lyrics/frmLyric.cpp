@@ -152,7 +152,8 @@ void frmLyric::SetSize(int32_t width, int32_t height) {
            std::max(1, height / TwipsPerPixelY_ - m.top() - m.bottom()));
     if (!isVisible())
         Form_Resize();  // a hidden window hears of its size only when shown
-    if (!IsImageMode_) {  // kept as given, so a size nobody changed is saved as it was read
+    // Kept as given, so a size nobody changed is saved as it was read.
+    if (!IsImageMode_) {
         WidthTextMode_ = width;
         HeightTextMode_ = height;
     }
