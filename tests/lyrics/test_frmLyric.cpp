@@ -226,6 +226,9 @@ TEST(frmMainLyrics, ShowsTheArtistsFileFirstAndKeepsThePlace) {
     frmLyric& w = *f->LyricWindow;
     EXPECT_EQ(w.pos(), QPoint(100, 80));
     EXPECT_FALSE(w.isVisible());
+    // The scheme's lyric colours: 2 behind the text, 9 for it.
+    EXPECT_EQ(w.txtLyric->palette().color(QPalette::Base), QColor(0x14, 0x14, 0x14));
+    EXPECT_EQ(w.lblTitle->palette().color(QPalette::WindowText), QColor(Qt::white));
     // Shift+Enter in the playlist: the selected song's lyrics, or a word that none is selected.
     f->PlayList.assign({song});
     f->RefreshPlayList();
