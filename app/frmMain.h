@@ -418,6 +418,8 @@ public:
     // stays minimised (option off, icon shown already, or no tray on this desktop).
     bool MinimizeToTray();
     std::function<bool()> TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    static bool TrayIsNotifierItem();
+    std::function<bool()> TrayClickRestores = &frmMain::TrayIsNotifierItem;
     QSystemTrayIcon* TrayIcon = nullptr;
 
     // Outer window size and position in twips, as the stored settings keep them.

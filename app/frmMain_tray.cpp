@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 
 #include <QCursor>
+#include <QDBusInterface>
 #include <QWindow>
 
 void frmMain::SetTrayIcon(const QString& mode) {
@@ -24,8 +25,23 @@ void frmMain::SetTrayIcon(const QString& mode) {
         TrayIcon->show();
 }
 
+bool frmMain::TrayIsNotifierItem() {
+    // Qt shows the icon as a StatusNotifierItem exactly when a host has registered with the
+    // watcher; otherwise it docks into an XEmbed tray.
+    QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                           QStringLiteral("/StatusNotifierWatcher"),
+                           QStringLiteral("org.kde.StatusNotifierWatcher"));
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+}
+
 void frmMain::TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        // A StatusNotifierItem host reports a click, never a double-click: there the click is
+        // the only way back.
+        if (!TrayClickRestores())
+            break;
+        [[fallthrough]];
     case QSystemTrayIcon::DoubleClick:
         // The window system still holds the window as minimised (see MinimizeToTray).
         if (windowHandle())
@@ -40,7 +56,7 @@ void frmMain::TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason) {
         mnuZAPT->popup(QCursor::pos());
         break;
     default:
-        break;  // a single click or a movement over the icon does nothing
+        break;  // a movement over the icon does nothing
     }
 }
 

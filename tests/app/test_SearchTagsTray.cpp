@@ -189,9 +189,11 @@ struct TrayFixture : MainWindowFixture {
     TrayFixture(bool trayAvailable = true)
         : MainWindowFixture([](clsOption& o) { o.setTrayIcon(1); }) {
         form->TrayAvailable = [trayAvailable] { return trayAvailable; };
+        form->TrayClickRestores = [this] { return notifierItem; };
         activate();
     }
     void minimise() { form->setWindowState(form->windowState() | Qt::WindowMinimized); }
+    bool notifierItem = false;  // an XEmbed tray unless a test says otherwise
 };
 
 TEST(Tray, MinimisingHidesIntoTheIconAndOnlyADoubleClickBringsItBack) {
@@ -216,6 +218,15 @@ TEST(Tray, MinimisingHidesIntoTheIconAndOnlyADoubleClickBringsItBack) {
     EXPECT_FALSE(w.windowHandle()->windowStates() & Qt::WindowMinimized);
     EXPECT_FALSE(w.TrayIcon->isVisible());
     EXPECT_FALSE(w.TrayIconShown);
+}
+
+TEST(Tray, AStatusNotifierHostsClickRestoresForItHasNoDoubleClick) {
+    TrayFixture f;
+    f.notifierItem = true;
+    f.minimise();
+    f.form->TrayIcon_Activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(f.form->isVisible());
+    EXPECT_FALSE(f.form->TrayIconShown);
 }
 
 TEST(Tray, MinimisingAgainWhileInTheTrayAddsNoSecondIcon) {
