@@ -11,6 +11,7 @@
 #include "lyrics/frmLyric.h"
 #include "playback/NextSongRule.h"
 #include "playback/PlayTimer.h"
+#include "playback/FileOpener.h"
 #include "playback/clsZAPT_MMC.h"
 #include "playback/output/SdlAudioSystem.h"
 #include "settings/clsOption.h"
@@ -207,6 +208,7 @@ public:
     QAction* mnuOpneByEditor = nullptr;
 
     UserDialogs& Dialogs() { return *boxes_; }
+    FileOpener& Opener() { return *opener_; }
     QString AppFolder() const { return appFolder_; }
     QString AppFile(const QString& name) const;
 
@@ -461,11 +463,15 @@ private:
     void playFailed(const QString& path);
     std::optional<QString> PredictNextSong();
     void PrepareGaplessJoin();
+    void songStarted(const QString& path);
 
     PlaylistShuffler shuffler_;
     NextSongRule nextSongRule_;
     PlayTimer playTimer_;
     DecoderCallbackTarget decoderTarget_;
+    FileOpener* opener_ = nullptr;  // files are opened off this thread
+    uint64_t openSerial_ = 0;       // moves with every start and stop: a late open is dropped
+    QString joinOpening_;           // the song being opened to join behind the playing one
     QTimer* blankWait_ = nullptr;       // the blank time between two songs
     std::function<void()> afterBlank_;  // what the blank time ends in
     int32_t failedInARow_ = 0;          // files that would not play, one after another

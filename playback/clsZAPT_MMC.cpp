@@ -1,5 +1,6 @@
 #include "clsZAPT_MMC.h"
 
+#include "playback/decoder/PcmSourceFactory.h"
 #include "playback/mci/MciControl.h"
 
 namespace {
@@ -53,20 +54,37 @@ void clsZAPT_MMC::setMMC(::MciControl* age_mmc) {
     MciControl = age_mmc;
 }
 
-bool clsZAPT_MMC::open_(const QString& filePath) {
+clsZAPT_MMC::Prepared clsZAPT_MMC::Prepare(const QString& filePath) {
+    Prepared prepared;
+    prepared.path = filePath;
+    if (libraryName(filePath)) {
+        prepared.source = PcmSourceFactory::open(filePath.toUtf8().toStdString());
+        prepared.library = prepared.source != nullptr;
+    }
+    if (!prepared.source && filePath.right(3) != u"cda")
+        prepared.source = ::MciControl::OpenSource(filePath);
+    return prepared;
+}
+
+bool clsZAPT_MMC::open_(Prepared prepared) {
     QueuedPath.clear();
-    CurrentPath = filePath;
-    FileExtension = filePath.right(3);
+    PendingSource.reset();
+    CurrentPath = prepared.path;
+    FileExtension = CurrentPath.right(3);
     sendCommand("stop");
     sendCommand("close");
 
-    LibraryRoute = libraryName(filePath);
+    LibraryRoute = libraryName(CurrentPath);
     bool result = true;
     if (LibraryRoute) {
-        result = vbmp3_open(filePath.toUtf8().constData(), &FileInfo) != 0;
+        // A source the library did not make closes what it had open, as a failed open does.
+        const QByteArray utf8 = CurrentPath.toUtf8();
+        result = vbmp3_openSource(utf8.constData(),
+                                  prepared.library ? std::move(prepared.source) : nullptr,
+                                  &FileInfo) != 0;
         if (result)
             TotalSec = FileInfo.totalSec;
-        else if (openOnControl())
+        else if (openOnControl(std::move(prepared.source)))
             result = true;
     } else if (MciControl) {
         if (FileExtension == u"cda")
@@ -75,6 +93,7 @@ bool clsZAPT_MMC::open_(const QString& filePath) {
             MciControl->setDeviceType(QStringLiteral("Sequencer"));
         else
             MciControl->setDeviceType(QString());
+        PendingSource = std::move(prepared.source);
     }
     Opened = result;
     return result;
@@ -84,12 +103,12 @@ bool clsZAPT_MMC::open_(const QString& filePath) {
 // (an M4A, Ogg or WebM named .mp3, a WAV that libsndfile refuses) and the control opens it by
 // what it is. It is opened here, not at play, so a file neither can play fails its open_ as a
 // bad MP3 always has.
-bool clsZAPT_MMC::openOnControl() {
+bool clsZAPT_MMC::openOnControl(std::unique_ptr<PcmSource> source) {
     if (!MciControl)
         return false;
     MciControl->setDeviceType(QString());
     MciControl->setFileName(CurrentPath);
-    sendCommand("open");
+    MciControl->openSource(std::move(source));
     if (MciControl->lastError() != ::MciControl::NoError)
         return false;
     LibraryRoute = false;
@@ -109,7 +128,12 @@ bool clsZAPT_MMC::play() {
     if (MciControl->mode() == ::MciControl::Mode::NotOpen ||
         MciControl->FileName() != CurrentPath) {
         MciControl->setFileName(CurrentPath);
-        sendCommand("open");
+        if (PendingSource) {
+            MciControl->openSource(std::move(*PendingSource));
+            PendingSource.reset();
+        } else {
+            sendCommand("open");
+        }
         if (MciControl->lastError() != ::MciControl::NoError)
             return false;
     }
@@ -120,6 +144,7 @@ bool clsZAPT_MMC::play() {
 bool clsZAPT_MMC::stop_() {
     Opened = false;
     QueuedPath.clear();
+    PendingSource.reset();
     if (isLibraryRoute()) {
         if (vbmp3_stop() == 0)
             return false;
@@ -173,12 +198,19 @@ int16_t clsZAPT_MMC::SetVolume(int32_t left, int32_t right) {
 bool clsZAPT_MMC::queueNext(const QString& filePath, int32_t blankMillis) {
     if (QueuedPath == filePath && QueuedBlank == blankMillis && !filePath.isEmpty())
         return true;
+    return queueNext(Prepare(filePath), blankMillis);
+}
+
+bool clsZAPT_MMC::queueNext(Prepared prepared, int32_t blankMillis) {
+    if (QueuedPath == prepared.path && QueuedBlank == blankMillis && !QueuedPath.isEmpty())
+        return true;
     dropQueued();
-    if (!Opened || !isLibraryRoute() || !libraryName(filePath))
+    if (!Opened || !isLibraryRoute() || !prepared.library || !libraryName(prepared.path))
         return false;
-    if (vbmp3_queueNext(filePath.toUtf8().constData(), blankMillis, nullptr) == 0)
+    const QByteArray utf8 = prepared.path.toUtf8();
+    if (vbmp3_queueSource(utf8.constData(), std::move(prepared.source), blankMillis, nullptr) == 0)
         return false;
-    QueuedPath = filePath;
+    QueuedPath = prepared.path;
     QueuedBlank = blankMillis;
     return true;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "playback/decoder/vbmp3.h"
+#include "playback/output/PcmSource.h"
 
 #include <QString>
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 class MciControl;
 
@@ -22,7 +25,18 @@ public:
     int32_t playSecond();
     int32_t bitrate() const;
     void setMMC(MciControl* age_mmc);
-    bool open_(const QString& filePath);
+
+    // What opening a file reads from the disk (its headers; for MIDI, the sound font), done on
+    // any thread by Prepare(), so that the UI thread never waits on a slow disk; open_ and
+    // queueNext then finish with it at once.
+    struct Prepared {
+        QString path;
+        std::unique_ptr<PcmSource> source;  // null when nothing can play the file
+        bool library = false;               // made for the MP3/WAV library, not the control
+    };
+    static Prepared Prepare(const QString& filePath);
+    bool open_(Prepared prepared);
+    bool open_(const QString& filePath) { return open_(Prepare(filePath)); }
     bool play();
     bool stop_();
     bool seek_(int32_t Value);
@@ -35,6 +49,7 @@ public:
     // the MP3/WAV route only: false when it cannot join (then it is played as usual when its
     // turn comes). queuedPath() is the song joined behind the playing one, empty when none.
     bool queueNext(const QString& filePath, int32_t blankMillis);
+    bool queueNext(Prepared prepared, int32_t blankMillis);
     QString queuedPath() const { return QueuedPath; }
     void dropQueued();
     // Once the playing song's end has been heard: true when `filePath` is the song that joined
@@ -44,7 +59,7 @@ public:
 protected:
     bool isLibraryRoute() const;
     void sendCommand(const char* command);
-    bool openOnControl();
+    bool openOnControl(std::unique_ptr<PcmSource> source);
 
     QString FileExtension;
     QString CurrentPath;
@@ -57,5 +72,7 @@ protected:
     // could not play what the name promised.
     bool LibraryRoute = false;
     QString QueuedPath;
+    // The control's source made by the latest open_, handed to the control at play().
+    std::optional<std::unique_ptr<PcmSource>> PendingSource;
     int32_t QueuedBlank = 0;
 };

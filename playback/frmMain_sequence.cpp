@@ -10,6 +10,7 @@
 #include <QBitmap>
 #include <QPainter>
 #include <QToolButton>
+#include <utility>
 
 namespace {
 QString resetTimeText(const clsOption& o) {
@@ -18,6 +19,7 @@ QString resetTimeText(const clsOption& o) {
 }  // namespace
 
 void frmMain::wirePlayback() {
+    opener_ = new FileOpener(this);
     blankWait_ = new QTimer(this);
     blankWait_->setSingleShot(true);
     // The blank time is heard, so it is kept to the millisecond.
@@ -54,17 +56,27 @@ void frmMain::PlayFile(const QString& path) {
     blankWait_->stop();  // a song the user chose replaces one the sequence was waiting to play
     afterBlank_ = nullptr;
     tmrPlaydone->stop();
-    // The song the sequence chose may already be playing, joined behind the one that ended.
-    bool started = Player->adoptJoined(path);
-    if (!started) {
-        decoderTarget_.stopAndForget([this] { Player->stop_(); });
-        started = Player->open_(path) && Player->play();
-    }
+    const uint64_t serial = ++openSerial_;
     PlayingIndex = lstPlayList->listIndex();
-    if (!started) {
-        playFailed(path);
+    // The song the sequence chose may already be playing, joined behind the one that ended.
+    if (Player->adoptJoined(path)) {
+        songStarted(path);
         return;
     }
+    decoderTarget_.stopAndForget([this] { Player->stop_(); });
+    opener_->open(FileOpener::Kind::Play, path,
+                  [this, serial, path](clsZAPT_MMC::Prepared prepared) {
+                      if (serial != openSerial_ || !Player)
+                          return;  // a stop, another song or the end of the program came first
+                      if (!Player->open_(std::move(prepared)) || !Player->play()) {
+                          playFailed(path);
+                          return;
+                      }
+                      songStarted(path);
+                  });
+}
+
+void frmMain::songStarted(const QString& path) {
     failedInARow_ = 0;
     if (Options.DispLyricFlg() != 0)
         ShowLyrics(path);
@@ -254,7 +266,17 @@ void frmMain::PrepareGaplessJoin() {
         Player->dropQueued();
         return;
     }
-    Player->queueNext(*next, Options.BlankSec());
+    if (*next == Player->queuedPath() || *next == joinOpening_)
+        return;
+    Player->dropQueued();  // no longer the song to come
+    joinOpening_ = *next;
+    const uint64_t serial = openSerial_;
+    opener_->open(FileOpener::Kind::Join, *next, [this, serial](clsZAPT_MMC::Prepared prepared) {
+        const QString path = std::exchange(joinOpening_, QString());
+        // Still the song to come, behind the same playing song?
+        if (serial == openSerial_ && Player && PredictNextSong() == path)
+            Player->queueNext(std::move(prepared), Options.BlankSec());
+    });
 }
 
 // One pending step at a time: a stop or a new song cancels it with the wait. When the next song
@@ -271,6 +293,7 @@ void frmMain::waitThen(int milliseconds, std::function<void()> next) {
 void frmMain::StopPlay() {
     blankWait_->stop();
     afterBlank_ = nullptr;
+    ++openSerial_;
     decoderTarget_.stopAndForget([this] {
         if (Player)
             Player->stop_();

@@ -84,16 +84,7 @@ void vbmp3_setVbmp3Option(const Vbmp3Option* option) {
 int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info) {
     if (!library || !utf8Path)
         return 0;
-    library->output.stop();
-    library->opened = false;
-    library->path.clear();
-    library->queuedPath.clear();
-    if (!loadPath(utf8Path))
-        return 0;
-    library->opened = true;
-    library->path = utf8Path;
-    fillInfo(info);
-    return 1;
+    return vbmp3_openSource(utf8Path, PcmSourceFactory::open(utf8Path), info);
 }
 
 int16_t vbmp3_play(void) {
@@ -103,28 +94,6 @@ int16_t vbmp3_play(void) {
     if (!library->output.hasSource() && !loadPath(library->path))
         return 0;
     return library->output.play() ? 1 : 0;
-}
-
-int16_t vbmp3_queueNext(const char* utf8Path, int32_t blankMillis, OpenFileInfo* info) {
-    if (!library || !library->opened || !utf8Path)
-        return 0;
-    library->output.dropQueued();
-    library->queuedPath.clear();
-    auto source = PcmSourceFactory::open(utf8Path);
-    if (!source)
-        return 0;
-    const int bitRate = source->bitrate();
-    const int64_t frames = source->lengthFrames();
-    const int rate = source->format().sampleRate;
-    if (!library->output.queueNext(std::move(source), blankMillis))
-        return 0;
-    library->queuedPath = utf8Path;
-    if (info) {
-        std::memset(info, 0, sizeof *info);
-        info->bitRate = bitRate;
-        info->totalSec = frames >= 0 && rate > 0 ? int32_t(frames / rate) : 0;
-    }
-    return 1;
 }
 
 int16_t vbmp3_takeJoined(OpenFileInfo* info) {
@@ -228,3 +197,41 @@ void vbmp3_free(void) {
 }
 
 }  // extern "C"
+
+int16_t vbmp3_openSource(const char* utf8Path, std::unique_ptr<PcmSource> source,
+                         OpenFileInfo* info) {
+    if (!library || !utf8Path)
+        return 0;
+    library->output.stop();
+    library->opened = false;
+    library->path.clear();
+    library->queuedPath.clear();
+    if (!source || !library->output.load(std::move(source)))
+        return 0;
+    library->opened = true;
+    library->path = utf8Path;
+    fillInfo(info);
+    return 1;
+}
+
+int16_t vbmp3_queueSource(const char* utf8Path, std::unique_ptr<PcmSource> source,
+                          int32_t blankMillis, OpenFileInfo* info) {
+    if (!library || !library->opened || !utf8Path)
+        return 0;
+    library->output.dropQueued();
+    library->queuedPath.clear();
+    if (!source)
+        return 0;
+    const int bitRate = source->bitrate();
+    const int64_t frames = source->lengthFrames();
+    const int rate = source->format().sampleRate;
+    if (!library->output.queueNext(std::move(source), blankMillis))
+        return 0;
+    library->queuedPath = utf8Path;
+    if (info) {
+        std::memset(info, 0, sizeof *info);
+        info->bitRate = bitRate;
+        info->totalSec = frames >= 0 && rate > 0 ? int32_t(frames / rate) : 0;
+    }
+    return 1;
+}

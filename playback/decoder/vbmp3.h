@@ -9,6 +9,9 @@
 // percent); values outside are clamped. Positions and lengths are whole seconds.
 
 #include <cstdint>
+#include <memory>
+
+class PcmSource;
 
 extern "C" {
 
@@ -37,14 +40,12 @@ void vbmp3_stopCallback(void);
 void vbmp3_setVbmp3Option(const Vbmp3Option* option);
 int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info);
 int16_t vbmp3_play(void);
-// Gapless join: while a file plays, the next one may be opened behind it; its first sample
-// follows the playing file's last one in the same stream. 0 when it cannot join (another rate,
-// nothing playing, the end already heard, a file that does not open): play it as usual then.
-// `blankMillis` of silence go between the two, exactly.
-// The playing file's end is reported as ever; from that moment position, length and state
-// belong to the joined file. vbmp3_takeJoined says whether that has happened and fills `info`
-// for it. A play, pause, seek, stop, open or close forgets a joined file not yet heard.
-int16_t vbmp3_queueNext(const char* utf8Path, int32_t blankMillis, OpenFileInfo* info);
+// Gapless join (vbmp3_queueSource below): while a file plays, the next one may be opened behind
+// it; its first sample follows the playing file's last one in the same stream, after exactly
+// the blank time. The playing file's end is reported as ever; from that moment position,
+// length and state belong to the joined file. vbmp3_takeJoined says whether that has happened
+// and fills `info` for it. A play, pause, seek, stop, open or close forgets a joined file not
+// yet heard.
 int16_t vbmp3_takeJoined(OpenFileInfo* info);
 void vbmp3_dropQueued(void);
 int16_t vbmp3_pause(void);
@@ -61,3 +62,12 @@ void vbmp3_getSoftVolume(int32_t* left, int32_t* right);
 void vbmp3_free(void);
 
 }  // extern "C"
+
+// vbmp3_open with the file's source made beforehand (PcmSourceFactory::open, on any thread), so
+// that the caller never waits on the disk. vbmp3_queueSource joins such a source behind the
+// playing file; 0 when it cannot join (another rate, nothing playing, the end already heard,
+// no source): it is then played as usual.
+int16_t vbmp3_openSource(const char* utf8Path, std::unique_ptr<PcmSource> source,
+                         OpenFileInfo* info);
+int16_t vbmp3_queueSource(const char* utf8Path, std::unique_ptr<PcmSource> source,
+                          int32_t blankMillis, OpenFileInfo* info);

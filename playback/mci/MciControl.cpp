@@ -35,7 +35,8 @@ void MciControl::setCommand(const QString& command) {
     command_ = command;
     const QString verb = command.trimmed().toLower();
     if (verb == u"open")
-        lastError_ = open();
+        lastError_ = open(isDevice(deviceType_, QStringLiteral("CDAudio")) ? nullptr
+                                                                           : OpenSource(fileName_));
     else if (verb == u"play")
         lastError_ = play();
     else if (verb == u"pause")
@@ -49,19 +50,15 @@ void MciControl::setCommand(const QString& command) {
         lastError_ = UnknownCommand;
 }
 
-MciControl::Error MciControl::open() {
-    close();
-    if (isDevice(deviceType_, QStringLiteral("CDAudio")))
-        return DeviceUnavailable;
-
+std::unique_ptr<PcmSource> MciControl::OpenSource(const QString& fileName) {
     // The content decides, whatever the name and the device type say: a WAV named .wma plays
     // as WAV, an MP3 named .mid as MP3, a RIFF-wrapped MIDI named .rmi as MIDI. What libsndfile
     // or libmpg123 refuse still gets its chance with FFmpeg.
-    const std::string native = modZAUtil::NativePath(fileName_).toStdString();
+    const std::string native = modZAUtil::NativePath(fileName).toStdString();
     std::unique_ptr<PcmSource> source;
     switch (ContentSniffer::routeOfFile(native)) {
     case DecoderRoute::Midi:
-        source = RouteModules::open(RouteModules::Route::Midi, fileName_);
+        source = RouteModules::open(RouteModules::Route::Midi, fileName);
         break;
     case DecoderRoute::Wave:
         source = PcmSourceFactory::withTrackGain(WavSource::open(native), native);
@@ -73,10 +70,20 @@ MciControl::Error MciControl::open() {
         break;
     }
     if (!source)
-        source = RouteModules::open(RouteModules::Route::Ffmpeg, fileName_);
-    if (!source)
-        return CannotOpen;
-    if (!output_.load(std::move(source)))
+        source = RouteModules::open(RouteModules::Route::Ffmpeg, fileName);
+    return source;
+}
+
+void MciControl::openSource(std::unique_ptr<PcmSource> source) {
+    command_ = QStringLiteral("open");
+    lastError_ = open(std::move(source));
+}
+
+MciControl::Error MciControl::open(std::unique_ptr<PcmSource> source) {
+    close();
+    if (isDevice(deviceType_, QStringLiteral("CDAudio")))
+        return DeviceUnavailable;
+    if (!source || !output_.load(std::move(source)))
         return CannotOpen;
     mode_ = Mode::Stopped;
     return NoError;

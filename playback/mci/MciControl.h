@@ -6,6 +6,7 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 // The media-control object `MMC`: plays every file that the MP3/WAV library does not, driven by
 // command strings as the player has always driven it. Set `DeviceType` and `FileName`, then
@@ -43,6 +44,12 @@ public:
     QString Command() const { return command_; }
     void setCommand(const QString& command);
 
+    // What "open" reads of the file, on any thread, so that a slow disk or a sound font being
+    // loaded need not hold the caller; openSource() then does the rest of "open" at once with
+    // it. Null when nothing can play the file.
+    static std::unique_ptr<PcmSource> OpenSource(const QString& fileName);
+    void openSource(std::unique_ptr<PcmSource> source);
+
     Error lastError() const { return lastError_; }
     Mode mode() const { return mode_; }
 
@@ -59,7 +66,7 @@ Q_SIGNALS:
     void Done(int notifyCode);
 
 private:
-    Error open();
+    Error open(std::unique_ptr<PcmSource> source);
     Error play();
     Error pause();
     Error stop();

@@ -401,3 +401,54 @@ TEST(PlaySequence, TheJoinedNextSongPlaysOnlyWhenTheEndStepsChooseIt) {
         w.cmdStop->click();
     }
 }
+
+// Opened off the window's thread: with no wait at all, the command returns before the song
+// plays; it plays when its open arrives, a stop or another song before that drops it, and a
+// file that does not open goes the failure path to the next song.
+TEST(PlaySequence, AnOpenThatArrivesLateStartsItsSongOnlyIfStillWanted) {
+    struct Case {
+        const char* name;
+        QStringList rows;                      // the playlist; row 0 is played
+        std::function<void(frmMain&)> before;  // run at once, before the open arrives
+        int expectedRow;                       // the row playing in the end, -1 none
+    };
+    TempDir dir;
+    QStringList songs;
+    for (const char* name : {"first.wav", "second.wav"}) {
+        ToneSpec tone;
+        tone.seconds = 3;
+        songs << dir.file(QString::fromLatin1(name));
+        ASSERT_TRUE(ToneFiles::writeWav(songs.back().toStdString(), tone));
+    }
+    const QString damaged = dir.write(u"broken.wma"_qs, QByteArray(4096, '\x5a'));
+    const Case cases[] = {
+        {"arrives", {songs[0]}, [](frmMain&) {}, 0},
+        {"stopped first", {songs[0]}, [](frmMain& w) { w.cmdStop->click(); }, -1},
+        {"another song first",
+         {songs[0], songs[1]},
+         [](frmMain& w) { w.cmdListIndexDown->click(); },
+         1},
+        {"does not open", {damaged, songs[1]}, [](frmMain&) {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindowFixture f([](clsOption& o) { setModes(o, 1, 1); });
+        frmMain& w = *f.form;
+        w.Opener().setWait(std::chrono::milliseconds(0));
+        f.setPlayList(c.rows);
+        w.lstPlayList->setListIndex(0);
+        w.cmdPlay->click();
+        c.before(w);
+        MainWindowFixture::pump(300);
+        if (c.expectedRow < 0) {
+            EXPECT_EQ(w.Player->getState(), 0);
+            EXPECT_FALSE(w.tmrPlayTime->isActive());
+            continue;
+        }
+        ASSERT_TRUE(MainWindowFixture::waitUntil(
+            [&] { return w.Player->getPath() == c.rows[c.expectedRow]; }, kWaitMs));
+        EXPECT_EQ(w.Player->getState(), 1);
+        EXPECT_TRUE(w.tmrPlayTime->isActive());
+        w.cmdStop->click();
+    }
+}

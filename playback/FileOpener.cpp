@@ -1,0 +1,81 @@
+#include "FileOpener.h"
+
+#include <QMetaObject>
+
+FileOpener::FileOpener(QObject* parent)
+    : QObject(parent), shared_(std::make_shared<Shared>()),
+      thread_([shared = shared_, this] { run(shared, this); }) {}
+
+FileOpener::~FileOpener() {
+    std::unique_lock lock(shared_->mutex);
+    shared_->quit = true;
+    shared_->wake.notify_all();
+    const bool finished =
+        shared_->wake.wait_for(lock, std::chrono::seconds(2), [this] { return shared_->finished; });
+    lock.unlock();
+    if (finished)
+        thread_.join();
+    else
+        thread_.detach();
+}
+
+void FileOpener::open(Kind kind, const QString& path, Done done) {
+    auto slot = std::make_shared<Slot>();
+    slot->done = std::move(done);
+    slot->detached = kind == Kind::Join;
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->waiting[int(kind)] = Job{path, slot};
+    }
+    shared_->wake.notify_all();
+    if (kind == Kind::Join)
+        return;
+    std::unique_lock lock(slot->mutex);
+    if (wait_.count() > 0)
+        slot->ready.wait_for(lock, wait_, [&] { return slot->result.has_value(); });
+    if (!slot->result) {
+        slot->detached = true;
+        return;
+    }
+    clsZAPT_MMC::Prepared prepared = std::move(*slot->result);
+    lock.unlock();
+    slot->done(std::move(prepared));
+}
+
+void FileOpener::run(const std::shared_ptr<Shared>& shared, FileOpener* owner) {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(shared->mutex);
+            shared->wake.wait(
+                lock, [&] { return shared->quit || shared->waiting[0] || shared->waiting[1]; });
+            if (shared->quit)
+                break;
+            // A song to play goes before the one to join behind the playing song.
+            auto& next = shared->waiting[0] ? shared->waiting[0] : shared->waiting[1];
+            job = std::move(*next);
+            next.reset();
+        }
+        clsZAPT_MMC::Prepared prepared = clsZAPT_MMC::Prepare(job.path);
+        {
+            std::lock_guard lock(job.slot->mutex);
+            if (!job.slot->detached) {
+                job.slot->result = std::move(prepared);
+                job.slot->ready.notify_one();
+                continue;
+            }
+        }
+        // Posted under the lock the destructor takes to set `quit`, so never to a dead owner;
+        // a posted call still waiting when the owner goes is dropped with it.
+        auto result = std::make_shared<clsZAPT_MMC::Prepared>(std::move(prepared));
+        std::lock_guard lock(shared->mutex);
+        if (shared->quit)
+            break;
+        QMetaObject::invokeMethod(
+            owner, [slot = job.slot, result] { slot->done(std::move(*result)); },
+            Qt::QueuedConnection);
+    }
+    std::lock_guard lock(shared->mutex);
+    shared->finished = true;
+    shared->wake.notify_all();
+}
