@@ -147,6 +147,21 @@ bool FileExists(const QString& path) {
     return !path.isEmpty() && ::stat(NativePath(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool DeleteListedFile(clsArrayList& files, int32_t row) {
+    if (row < 0 || row >= files.Count())
+        return false;
+    if (::unlink(NativePath(files.Value(row)).constData()) != 0)
+        return false;
+    files.Delete(row);
+    return true;
+}
+
+int32_t SelectionAfterDelete(int32_t row, int32_t countAfter) {
+    if (countAfter <= 0)
+        return -1;
+    return row < countAfter ? row : countAfter - 1;
+}
+
 bool FolderExists(const QString& path) {
     struct stat st {};
     return !path.isEmpty() && ::stat(NativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);

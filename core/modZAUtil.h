@@ -47,7 +47,13 @@ bool HasLineBreak(QStringView text);
 // untouched.
 bool WriteListToFile(const QString& path, const clsArrayList& list, UserDialogs* dialogs);
 
-bool FileExists(const QString& path);    // an existing regular file, links followed
+bool FileExists(const QString& path);  // an existing regular file, links followed
+// Deletes the file of entry `row` of a list of files shown in a list box, and the entry;
+// false (nothing changed) when the row is out of range or the file cannot be deleted.
+bool DeleteListedFile(clsArrayList& files, int32_t row);
+// The row to select after entry `row` was deleted from a list that now has `countAfter`
+// entries: the same row, the new last one when the last went, -1 when none is left.
+int32_t SelectionAfterDelete(int32_t row, int32_t countAfter);
 bool FolderExists(const QString& path);  // an existing folder, links followed
 bool HasSubFolders(const QString& path);
 

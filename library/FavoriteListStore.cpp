@@ -40,16 +40,9 @@ QString FavoriteListStore::NameOf(const QString& path) {
 }
 
 bool FavoriteListStore::DeleteEntry(clsArrayList& favoriteLists, int32_t row) {
-    if (row < 0 || row >= favoriteLists.Count())
-        return false;
-    if (::unlink(modZAUtil::NativePath(favoriteLists.Value(row)).constData()) != 0)
-        return false;
-    favoriteLists.Delete(row);
-    return true;
+    return modZAUtil::DeleteListedFile(favoriteLists, row);
 }
 
 int32_t FavoriteListStore::SelectionAfterDelete(int32_t row, int32_t countAfter) {
-    if (countAfter <= 0)
-        return -1;
-    return row < countAfter ? row : countAfter - 1;
+    return modZAUtil::SelectionAfterDelete(row, countAfter);
 }

@@ -75,16 +75,9 @@ QString ColorPattern::PathForName(const QString& name) const {
 }
 
 bool ColorPattern::DeleteEntry(int32_t row) {
-    if (row < 0 || row >= ColorPatternFiles.Count())
-        return false;
-    if (::unlink(modZAUtil::NativePath(ColorPatternFiles.Value(row)).constData()) != 0)
-        return false;
-    ColorPatternFiles.Delete(row);
-    return true;
+    return modZAUtil::DeleteListedFile(ColorPatternFiles, row);
 }
 
 int32_t ColorPattern::SelectionAfterDelete(int32_t row, int32_t countAfter) {
-    if (countAfter <= 0)
-        return -1;
-    return row < countAfter ? row : countAfter - 1;
+    return modZAUtil::SelectionAfterDelete(row, countAfter);
 }
