@@ -2,6 +2,7 @@
 
 #include "core/WildcardMatcher.h"
 #include "lyrics/LyricIndex.h"
+#include "lyrics/LyricText.h"
 
 #include <QHash>
 #include <QSet>
@@ -165,4 +166,17 @@ void LyricLookup::OrderByArtist(clsArrayList& candidates, const QStringList& wor
             if (lineOfWord(order[b], word) > 0)
                 order.swapItemsAt(0, b);
     candidates.assign(order);
+}
+
+void LyricLookup::OrderByArtistInFiles(clsArrayList& candidates, const QStringList& words) {
+    QHash<QString, QStringList> heads;
+    OrderByArtist(candidates, words, [&heads](const QString& path, const QString& word) {
+        auto it = heads.constFind(path);
+        if (it == heads.constEnd()) {
+            QStringList lines;
+            LyricText::ReadHead(path, 8, lines);
+            it = heads.insert(path, lines);
+        }
+        return LyricText::LineOfWord(*it, word);
+    });
 }

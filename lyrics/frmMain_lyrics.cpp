@@ -5,7 +5,6 @@
 #include "lyrics/LyricText.h"
 #include "tags/clsTagInfo.h"
 
-#include <QHash>
 #include <QToolButton>
 
 void frmMain::wireLyrics() {
@@ -68,17 +67,7 @@ void frmMain::ShowLyrics(const QString& songPath) {
     clsTagInfo tag;
     tag.GetTagInfo(songPath);
     const QStringList words = LyricLookup::ArtistWords(tag.ArtistName, ArtistWordList);
-    // Each candidate's first lines are read once, whatever the number of words.
-    QHash<QString, QStringList> heads;
-    LyricLookup::OrderByArtist(found, words, [&heads](const QString& path, const QString& word) {
-        auto it = heads.constFind(path);
-        if (it == heads.constEnd()) {
-            QStringList lines;
-            LyricText::ReadHead(path, 8, lines);
-            it = heads.insert(path, lines);
-        }
-        return LyricText::LineOfWord(*it, word);
-    });
+    LyricLookup::OrderByArtistInFiles(found, words);
     LyricWindow->setLyricFile(found);
     LyricWindow->DispLyric(0);
     LyricWindow->show();

@@ -5,7 +5,6 @@
 #include "lyrics/LyricLookup.h"
 #include "lyrics/LyricText.h"
 
-#include <QHash>
 #include <array>
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -81,16 +80,7 @@ void BM_SongChange(benchmark::State& state) {
     for (auto _ : state) {
         clsArrayList candidates = lookup.FindLyricFiles(index, song, 1);
         const QStringList words = LyricLookup::ArtistWords(QStringLiteral("Beatles"), artists);
-        QHash<QString, QStringList> heads;
-        LyricLookup::OrderByArtist(candidates, words, [&heads](const QString& p, const QString& w) {
-            auto it = heads.constFind(p);
-            if (it == heads.constEnd()) {
-                QStringList lines;
-                LyricText::ReadHead(p, 8, lines);
-                it = heads.insert(p, lines);
-            }
-            return LyricText::LineOfWord(*it, w);
-        });
+        LyricLookup::OrderByArtistInFiles(candidates, words);
         found = size_t(candidates.Count());
         benchmark::DoNotOptimize(candidates.Value(0));
     }
