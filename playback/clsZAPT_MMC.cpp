@@ -205,11 +205,19 @@ bool clsZAPT_MMC::queueNext(Prepared prepared, int32_t blankMillis) {
     if (QueuedPath == prepared.path && QueuedBlank == blankMillis && !QueuedPath.isEmpty())
         return true;
     dropQueued();
-    if (!Opened || !isLibraryRoute() || !prepared.library || !libraryName(prepared.path))
+    // A join stays on one route: the library's file after the library's, the control's after
+    // the control's.
+    if (!Opened || !prepared.source || prepared.library != isLibraryRoute())
         return false;
-    const QByteArray utf8 = prepared.path.toUtf8();
-    if (vbmp3_queueSource(utf8.constData(), std::move(prepared.source), blankMillis, nullptr) == 0)
+    if (isLibraryRoute()) {
+        const QByteArray utf8 = prepared.path.toUtf8();
+        if (vbmp3_queueSource(utf8.constData(), std::move(prepared.source), blankMillis, nullptr) ==
+            0)
+            return false;
+    } else if (!MciControl ||
+               !MciControl->queueSource(prepared.path, std::move(prepared.source), blankMillis)) {
         return false;
+    }
     QueuedPath = prepared.path;
     QueuedBlank = blankMillis;
     return true;
@@ -218,19 +226,27 @@ bool clsZAPT_MMC::queueNext(Prepared prepared, int32_t blankMillis) {
 void clsZAPT_MMC::dropQueued() {
     if (QueuedPath.isEmpty())
         return;
-    vbmp3_dropQueued();
+    if (isLibraryRoute())
+        vbmp3_dropQueued();
+    else if (MciControl)
+        MciControl->dropQueued();
     QueuedPath.clear();
 }
 
 bool clsZAPT_MMC::adoptJoined(const QString& filePath) {
-    if (QueuedPath.isEmpty() || QueuedPath != filePath || !isLibraryRoute())
+    if (QueuedPath.isEmpty() || QueuedPath != filePath)
         return false;
+    // Not yet heard: it stays joined, and the caller opens the file as usual.
+    if (isLibraryRoute()) {
+        if (vbmp3_takeJoined(&FileInfo) == 0)
+            return false;
+        TotalSec = FileInfo.totalSec;
+    } else if (!MciControl || !MciControl->takeJoined(filePath)) {
+        return false;
+    }
     QueuedPath.clear();
-    if (vbmp3_takeJoined(&FileInfo) == 0)
-        return false;
     CurrentPath = filePath;
     FileExtension = filePath.right(3);
-    TotalSec = FileInfo.totalSec;
     Opened = true;
     return true;
 }

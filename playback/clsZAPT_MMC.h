@@ -46,8 +46,9 @@ public:
     int16_t SetVolume(int32_t left, int32_t right);
 
     // Join of the song that is to follow, `blankMillis` of silence after the playing one, on
-    // the MP3/WAV route only: false when it cannot join (then it is played as usual when its
-    // turn comes). queuedPath() is the song joined behind the playing one, empty when none.
+    // the same route (the library's file after the library's, the control's after the
+    // control's): false when it cannot join (then it is played as usual when its turn comes).
+    // queuedPath() is the song joined behind the playing one, empty when none.
     bool queueNext(const QString& filePath, int32_t blankMillis);
     bool queueNext(Prepared prepared, int32_t blankMillis);
     QString queuedPath() const { return QueuedPath; }

@@ -33,6 +33,7 @@ MciControl::~MciControl() {
 
 void MciControl::setCommand(const QString& command) {
     command_ = command;
+    dropQueued();
     const QString verb = command.trimmed().toLower();
     if (verb == u"open")
         lastError_ = open(isDevice(deviceType_, QStringLiteral("CDAudio")) ? nullptr
@@ -157,9 +158,40 @@ bool MciControl::seekSeconds(int32_t second) {
 
 void MciControl::finish(uint64_t generation) {
     // A report that a command overtook, or one for a playback that a seek restarted, is stale.
-    if (generation != generation_.load(std::memory_order_acquire) || mode_ != Mode::Playing ||
-        output_.state() != AudioOutput::Stopped)
+    if (generation != generation_.load(std::memory_order_acquire) || mode_ != Mode::Playing)
         return;
+    if (output_.state() != AudioOutput::Stopped) {
+        // Still playing: the joined file went on from the end of this one.
+        if (!joinedName_.isEmpty())
+            Q_EMIT Done(1);
+        return;
+    }
     mode_ = Mode::Stopped;
     Q_EMIT Done(1);
+}
+
+bool MciControl::queueSource(const QString& fileName, std::unique_ptr<PcmSource> source,
+                             int32_t blankMillis) {
+    dropQueued();
+    if (mode_ != Mode::Playing || !output_.queueNext(std::move(source), blankMillis))
+        return false;
+    joinedName_ = fileName;
+    return true;
+}
+
+bool MciControl::takeJoined(const QString& fileName) {
+    if (joinedName_.isEmpty() || joinedName_ != fileName || output_.hasQueued() ||
+        output_.state() != AudioOutput::Playing)
+        return false;
+    joinedName_.clear();
+    fileName_ = fileName;
+    mode_ = Mode::Playing;
+    return true;
+}
+
+void MciControl::dropQueued() {
+    if (joinedName_.isEmpty())
+        return;
+    output_.dropQueued();
+    joinedName_.clear();
 }

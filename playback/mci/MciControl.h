@@ -50,6 +50,15 @@ public:
     static std::unique_ptr<PcmSource> OpenSource(const QString& fileName);
     void openSource(std::unique_ptr<PcmSource> source);
 
+    // Gapless join, as AudioOutput::queueNext: while a file plays, the next one's source may
+    // follow it in the same stream, after `blankMillis` of silence. The playing file's end is
+    // reported (Done) as ever; takeJoined() then makes the joined file the open one. A command
+    // or dropQueued() forgets a joined file not yet heard.
+    bool queueSource(const QString& fileName, std::unique_ptr<PcmSource> source,
+                     int32_t blankMillis);
+    bool takeJoined(const QString& fileName);
+    void dropQueued();
+
     Error lastError() const { return lastError_; }
     Mode mode() const { return mode_; }
 
@@ -80,5 +89,6 @@ private:
     Mode mode_ = Mode::NotOpen;
     // Moves on with every command that makes an earlier end report stale.
     std::atomic<uint64_t> generation_{0};
+    QString joinedName_;  // the file joined behind the playing one, until taken or forgotten
     AudioOutput output_;
 };

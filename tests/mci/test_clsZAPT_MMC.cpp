@@ -307,3 +307,48 @@ TEST_F(EngineTest, QuickSequencesOnBothRoutesLeaveNoStaleEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// A join stays on its route: the control's file joins behind the control's, the library's
+// behind the library's; across routes it is refused and the song is played as usual. A joined
+// song becomes the open file once the one before it has ended, with one end report for that.
+TEST_F(EngineTest, AJoinStaysOnItsRouteAndIsTakenAfterTheEnd) {
+    struct Case {
+        QString first, second;
+        bool joins;
+        bool libraryEnd;  // the first song's end comes from the library, not the control
+    };
+    const QString flacA = dir.file(QStringLiteral("a.flac"));
+    const QString flacB = dir.file(QStringLiteral("b.flac"));
+    MciMedia::Tone tone;
+    tone.seconds = 0.6;
+    ASSERT_TRUE(MciMedia::writeTone(flacA, "flac", tone));
+    ASSERT_TRUE(MciMedia::writeTone(flacB, "flac", tone));
+    const Case cases[] = {
+        {flacA, flacB, true, false},
+        {wav(QStringLiteral("a.wav"), 0.6), wav(QStringLiteral("b.wav"), 0.6), true, true},
+        {flacA, wav(QStringLiteral("c.wav"), 0.6), false, false},
+        {wav(QStringLiteral("d.wav"), 0.6), flacB, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString(c.first + u" > " + c.second).toStdString());
+        done.clear();
+        libraryEnds = 0;
+        ASSERT_TRUE(player.open_(c.first));
+        ASSERT_TRUE(player.play());
+        EXPECT_EQ(player.queueNext(c.second, 0), c.joins);
+        EXPECT_EQ(player.adoptJoined(c.second), false);  // not before the first has ended
+        ASSERT_TRUE(waitUntil([&] { return done.size() + size_t(libraryEnds.load()) >= 1; }));
+        EXPECT_EQ(libraryEnds.load(), c.libraryEnd ? 1 : 0);
+        EXPECT_EQ(player.adoptJoined(c.second), c.joins);
+        if (c.joins) {
+            EXPECT_EQ(player.getPath(), c.second);
+            EXPECT_EQ(player.getState(), 1);
+        }
+        player.stop_();
+        settle(100);
+    }
+}
+
+}  // namespace
