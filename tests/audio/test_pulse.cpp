@@ -43,6 +43,10 @@ protected:
 };
 
 TEST_F(PulseTest, TwentySecondsUnderLoadNeverRunDry) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "drop-outs are judged in the optimised build; a sanitizer's unoptimised code "
+                    "under two busy loops says nothing about them";
+#endif
     const std::string song = tone("long.wav", 20.0);
     BusyLoops busy(2);
     EndCounter ends;
