@@ -65,17 +65,26 @@ void FileOpener::run(const std::shared_ptr<Shared>& shared, FileOpener* owner) {
                 continue;
             }
         }
-        // Posted under the lock the destructor takes to set `quit`, so never to a dead owner;
-        // a posted call still waiting when the owner goes is dropped with it.
-        auto result = std::make_shared<clsZAPT_MMC::Prepared>(std::move(prepared));
+        // Handed over under the lock the destructor takes to set `quit`, so never to a dead
+        // owner; the call is posted by name, so that Qt makes it (a functor made here and run
+        // there would pass through Qt's queue, which race detectors cannot see into).
         std::lock_guard lock(shared->mutex);
         if (shared->quit)
             break;
-        QMetaObject::invokeMethod(
-            owner, [slot = job.slot, result] { slot->done(std::move(*result)); },
-            Qt::QueuedConnection);
+        shared->done.emplace_back(job.slot, std::move(prepared));
+        QMetaObject::invokeMethod(owner, "deliver", Qt::QueuedConnection);
     }
     std::lock_guard lock(shared->mutex);
     shared->finished = true;
     shared->wake.notify_all();
+}
+
+void FileOpener::deliver() {
+    decltype(shared_->done) done;
+    {
+        std::lock_guard lock(shared_->mutex);
+        done.swap(shared_->done);
+    }
+    for (auto& [slot, prepared] : done)
+        slot->done(std::move(prepared));
 }

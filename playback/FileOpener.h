@@ -11,6 +11,8 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 // Opens files (clsZAPT_MMC::Prepare) on a thread of its own, so that a slow disk, a network
 // share or a sound font being loaded never holds the window for long. open() waits a short
@@ -54,10 +56,13 @@ private:
         std::mutex mutex;
         std::condition_variable wake;
         std::optional<Job> waiting[2];
+        // Opens done after their caller went on, for deliver() on the owner's thread.
+        std::vector<std::pair<std::shared_ptr<Slot>, clsZAPT_MMC::Prepared>> done;
         bool quit = false;
         bool finished = false;
     };
     static void run(const std::shared_ptr<Shared>& shared, FileOpener* owner);
+    Q_INVOKABLE void deliver();
 
     std::chrono::milliseconds wait_{50};
     std::shared_ptr<Shared> shared_;

@@ -19,11 +19,12 @@ bool isDevice(const QString& type, const QString& name) {
 }  // namespace
 
 MciControl::MciControl(QObject* parent) : QObject(parent) {
-    // Runs on the decode thread with the output's lock held: it only posts the report.
+    // Runs on the decode thread with the output's lock held: it only posts the report, by
+    // name, so that Qt makes the queued call itself (a functor made on this thread and run on
+    // the UI thread would pass through Qt's queue, which race detectors cannot see into).
     output_.setEndHandler([this] {
-        const uint64_t generation = generation_.load(std::memory_order_acquire);
-        QMetaObject::invokeMethod(
-            this, [this, generation] { finish(generation); }, Qt::QueuedConnection);
+        const quint64 generation = generation_.load(std::memory_order_acquire);
+        QMetaObject::invokeMethod(this, "finish", Qt::QueuedConnection, Q_ARG(quint64, generation));
     });
 }
 
@@ -156,7 +157,7 @@ bool MciControl::seekSeconds(int32_t second) {
     return true;
 }
 
-void MciControl::finish(uint64_t generation) {
+void MciControl::finish(quint64 generation) {
     // A report that a command overtook, or one for a playback that a seek restarted, is stale.
     if (generation != generation_.load(std::memory_order_acquire) || mode_ != Mode::Playing)
         return;

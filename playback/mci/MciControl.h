@@ -80,7 +80,7 @@ private:
     Error pause();
     Error stop();
     void close();
-    void finish(uint64_t generation);
+    Q_INVOKABLE void finish(quint64 generation);
 
     QString deviceType_;
     QString fileName_;
