@@ -59,7 +59,7 @@ void splitLines(const Char* data, qsizetype n, QStringList& lines, Make make) {
         qsizetype end = start;
         while (end < n && data[end] != Char(u'\r') && data[end] != Char(u'\n'))
             ++end;
-        if (end == start)
+        if (end == start || lines.size() >= kMaxListLines)
             break;  // the first empty line ends the read
         lines.append(make(data + start, end - start));
         end += (end + 1 < n && data[end] == Char(u'\r') && data[end + 1] == Char(u'\n')) ? 2 : 1;
@@ -110,7 +110,7 @@ bool ReadLinesToList(const QString& path, clsArrayList& list, UserDialogs* dialo
     QStringList lines;
     if (view.isValidUtf8()) {
         // The common case: lines are decoded one by one, straight from the file's bytes.
-        lines.reserve(view.count('\n') + 1);
+        lines.reserve(std::min<qsizetype>(view.count('\n') + 1, kMaxListLines));
         splitLines(view.data(), view.size(), lines, [](const char* p, qsizetype n) {
             return fromUtf8KeepingBom({p, n});
         });

@@ -20,6 +20,9 @@ namespace modZAUtil {
 
 inline const QString kWriteErrorText = QStringLiteral("ファイル書き込み中にエラーが発生しました。");
 inline const QString kPathAccessErrorText = QStringLiteral("指定されたパスにアクセスできません。");
+// Lines a text list keeps at the most: far more than any list of the player holds (a playlist
+// takes 32,767 songs), so that a file of tiny lines up to the size limit cannot take gigabytes.
+inline constexpr qsizetype kMaxListLines = qsizetype(1) << 20;
 inline const QString kTooLargeText = QStringLiteral("ファイルが大きすぎるため読み込めません。");
 
 // Decodes file bytes: UTF-16 when they start with its byte-order mark, UTF-8 when they are

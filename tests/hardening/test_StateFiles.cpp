@@ -158,6 +158,12 @@ TEST(StateFiles, AbsurdFilesAreReadInBoundedMemoryUpToTheLimit) {
              ASSERT_EQ(l.Count(), 1'000'000);
              EXPECT_EQ(l.Value(999'999), QStringLiteral("/music/999999.mp3"));
          }},
+        {"list: tiny lines up to the limit",
+         []() -> QByteArray { return repeated("a\n", kMaxTextFileBytes / 2 - 1); }, false,
+         [](bool read, const clsArrayList& l, const clsOption&) {
+             EXPECT_TRUE(read);
+             EXPECT_EQ(l.Count(), kMaxListLines);
+         }},
         {"settings: a 10 MB first line",
          []() -> QByteArray { return repeated("7,", kTenMB) + "\r\n"; }, true,
          [](bool read, const clsArrayList&, const clsOption& o) {
