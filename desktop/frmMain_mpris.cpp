@@ -358,7 +358,7 @@ void MprisPlayerAdaptor::Seek(qlonglong offset) {
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong position) {
     frmMain& w = service_->window;
-    // A request for a song that has gone meanwhile is dropped, as the specification says.
+    // A request for a song that has gone meanwhile is dropped, as the MPRIS interface says.
     if (!service_->CanSeek() || trackId.path() != service_->CurrentTrackId())
         return;
     const auto target = MprisMapping::PositionTarget(position, w.Player->getTotalSecond());
