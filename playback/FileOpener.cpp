@@ -1,10 +1,10 @@
 #include "FileOpener.h"
 
-#include <QMetaObject>
-
 FileOpener::FileOpener(QObject* parent)
-    : QObject(parent), shared_(std::make_shared<Shared>()),
-      thread_([shared = shared_, this] { run(shared, this); }) {}
+    : QObject(parent), shared_(std::make_shared<Shared>()), wake_(new ThreadWake(this)),
+      thread_([shared = shared_, this] { run(shared, this); }) {
+    connect(wake_, &ThreadWake::woken, this, &FileOpener::deliver);
+}
 
 FileOpener::~FileOpener() {
     std::unique_lock lock(shared_->mutex);
@@ -65,14 +65,13 @@ void FileOpener::run(const std::shared_ptr<Shared>& shared, FileOpener* owner) {
                 continue;
             }
         }
-        // Handed over under the lock the destructor takes to set `quit`, so never to a dead
-        // owner; the call is posted by name, so that Qt makes it (a functor made here and run
-        // there would pass through Qt's queue, which race detectors cannot see into).
+        // Handed over under the lock the destructor takes to set `quit`, so the owner is
+        // never woken once it is going.
         std::lock_guard lock(shared->mutex);
         if (shared->quit)
             break;
         shared->done.emplace_back(job.slot, std::move(prepared));
-        QMetaObject::invokeMethod(owner, "deliver", Qt::QueuedConnection);
+        owner->wake_->wake();
     }
     std::lock_guard lock(shared->mutex);
     shared->finished = true;

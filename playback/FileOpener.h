@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ThreadWake.h"
 #include "playback/clsZAPT_MMC.h"
 
 #include <QObject>
@@ -62,9 +63,10 @@ private:
         bool finished = false;
     };
     static void run(const std::shared_ptr<Shared>& shared, FileOpener* owner);
-    Q_INVOKABLE void deliver();
+    void deliver();
 
     std::chrono::milliseconds wait_{50};
     std::shared_ptr<Shared> shared_;
+    ThreadWake* wake_ = nullptr;  // a child: the thread stops before it goes
     std::thread thread_;
 };

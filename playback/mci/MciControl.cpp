@@ -7,7 +7,6 @@
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/WavSource.h"
 
-#include <QMetaObject>
 #include <memory>
 
 namespace {
@@ -19,13 +18,25 @@ bool isDevice(const QString& type, const QString& name) {
 }  // namespace
 
 MciControl::MciControl(QObject* parent) : QObject(parent) {
-    // Runs on the decode thread with the output's lock held: it only posts the report, by
-    // name, so that Qt makes the queued call itself (a functor made on this thread and run on
-    // the UI thread would pass through Qt's queue, which race detectors cannot see into).
+    // Runs on the decode thread with the output's lock held: it only hands the report over.
     output_.setEndHandler([this] {
-        const quint64 generation = generation_.load(std::memory_order_acquire);
-        QMetaObject::invokeMethod(this, "finish", Qt::QueuedConnection, Q_ARG(quint64, generation));
+        {
+            std::lock_guard lock(endsMutex_);
+            ends_.push_back(generation_.load(std::memory_order_acquire));
+        }
+        endWake_.wake();
     });
+    connect(&endWake_, &ThreadWake::woken, this, &MciControl::deliverEnds);
+}
+
+void MciControl::deliverEnds() {
+    std::vector<uint64_t> ends;
+    {
+        std::lock_guard lock(endsMutex_);
+        ends.swap(ends_);
+    }
+    for (const uint64_t generation : ends)
+        finish(generation);
 }
 
 MciControl::~MciControl() {
@@ -157,7 +168,7 @@ bool MciControl::seekSeconds(int32_t second) {
     return true;
 }
 
-void MciControl::finish(quint64 generation) {
+void MciControl::finish(uint64_t generation) {
     // A report that a command overtook, or one for a playback that a seek restarted, is stale.
     if (generation != generation_.load(std::memory_order_acquire) || mode_ != Mode::Playing)
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ThreadWake.h"
 #include "playback/output/AudioOutput.h"
 
 #include <QObject>
@@ -7,6 +8,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 // The media-control object `MMC`: plays every file that the MP3/WAV library does not, driven by
 // command strings as the player has always driven it. Set `DeviceType` and `FileName`, then
@@ -80,7 +83,8 @@ private:
     Error pause();
     Error stop();
     void close();
-    Q_INVOKABLE void finish(quint64 generation);
+    void finish(uint64_t generation);
+    void deliverEnds();
 
     QString deviceType_;
     QString fileName_;
@@ -89,6 +93,11 @@ private:
     Mode mode_ = Mode::NotOpen;
     // Moves on with every command that makes an earlier end report stale.
     std::atomic<uint64_t> generation_{0};
-    QString joinedName_;  // the file joined behind the playing one, until taken or forgotten
+    QString joinedName_;
+    // End reports made on the decode thread, with the generation each was made in, handed to
+    // the UI thread beside a wake-up.
+    std::mutex endsMutex_;
+    std::vector<uint64_t> ends_;
+    ThreadWake endWake_;  // the file joined behind the playing one, until taken or forgotten
     AudioOutput output_;
 };
