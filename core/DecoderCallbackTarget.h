@@ -4,12 +4,12 @@
 #include <atomic>
 #include <cstdint>
 
-class QSocketNotifier;
 class QTimer;
+class ThreadWake;
 
 // What the decoder library's end report reaches: the play-done timer, and a serial that the
 // window bumps whenever it stops or starts a song, so a report already on its way when the
-// user stopped is dropped. The audio thread only stores an atomic and writes to an eventfd:
+// user stopped is dropped. The audio thread only stores an atomic and wakes the UI thread:
 // it neither allocates nor touches Qt's event queue.
 class DecoderCallbackTarget : public QObject {
     Q_OBJECT
@@ -17,7 +17,6 @@ public:
     static constexpr uint64_t kNone = ~uint64_t{0};
 
     explicit DecoderCallbackTarget(QObject* parent = nullptr);
-    ~DecoderCallbackTarget() override;
 
     QTimer* timer = nullptr;
     std::atomic<uint64_t> serial{0};
@@ -26,8 +25,7 @@ public:
     // The serial moves only once the engine has stopped: a report the audio thread makes
     // during the stop still carries the old serial and is dropped, where moving it first would
     // stamp that late report as current and start the next song after a Stop.
-    template <class Stop>
-    void stopAndForget(Stop&& stop) {
+    template <class Stop> void stopAndForget(Stop&& stop) {
         stop();
         serial.fetch_add(1);
     }
@@ -39,6 +37,5 @@ public:
 
 private:
     std::atomic<uint64_t> reported_{kNone};
-    int fd_ = -1;
-    QSocketNotifier* notifier_ = nullptr;
+    ThreadWake* wake_ = nullptr;
 };
