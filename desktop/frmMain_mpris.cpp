@@ -114,8 +114,8 @@ bool MprisService::Register(const QDBusConnection& bus, QString& problem) {
         problem = bus_.lastError().message();
         return false;
     }
-    // A second player of another application folder takes a name of its own, as the MPRIS
-    // specification asks.
+    // A second player of another application folder takes a name of its own: media-key
+    // handlers talk to every org.mpris.MediaPlayer2.* name they find.
     QString name = BusName();
     if (!bus_.registerService(name)) {
         name += QStringLiteral(".instance") + QString::number(QCoreApplication::applicationPid());
