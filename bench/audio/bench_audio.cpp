@@ -10,6 +10,8 @@
 //     driver (the player's own work), and through a private PulseAudio server with a null sink
 //     (this process and the server) with the underruns the server logged, idle and with both
 //     cores busy.
+// (e) The same figure for mpg123 and Audacious playing the same file to the same kind of server,
+//     beside the player's own (zapt_over_peer).
 #include "audio/PulseServer.h"
 #include "playback/decoder/ContentSniffer.h"
 #include "playback/decoder/Mp3Source.h"
@@ -27,18 +29,20 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <mpg123.h>
 #include <mutex>
 #include <poll.h>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -389,23 +393,14 @@ double processCpuSeconds() {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// User and system time of another process, from /proc/<pid>/stat.
+// User and system time of another process, all its threads, to the nanosecond (its ticks in
+// /proc/<pid>/stat are 10 ms, 1.8 s an hour over a 20 s run).
 double otherCpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos)
+    clockid_t clock{};
+    timespec time{};
+    if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &time) != 0)
         return 0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14)
-            utime = std::stoull(field);
-        if (i == 15)
-            stime = std::stoull(field);
-    }
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+    return double(time.tv_sec) + double(time.tv_nsec) / 1e9;
 }
 
 constexpr auto kPlay = std::chrono::seconds(20);
@@ -449,6 +444,10 @@ BENCHMARK(BM_SilentDriverPlayback)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
+// The player's total (itself and the server) at its default buffer with nothing running beside,
+// for the comparison with other players; 0 until BM_PulsePlayback has measured it.
+double zaptTotalCpuSeconds = 0;
+
 // Arguments: the device buffer in microseconds (5805 is the 256 frames at 44.1 kHz used
 // before), and the number of busy loops running beside.
 void BM_PulsePlayback(benchmark::State& state) {
@@ -484,11 +483,134 @@ void BM_PulsePlayback(benchmark::State& state) {
         state.counters["player_cpu_s_per_h"] = player * perHour;
         state.counters["server_cpu_s_per_h"] = serverCpu * perHour;
         state.counters["total_cpu_s_per_h"] = (player + serverCpu) * perHour;
+        if (state.range(0) == 40000 && state.range(1) == 0)  // the default buffer, alone
+            zaptTotalCpuSeconds = player + serverCpu;
         state.counters["buffer_frames_44k1"] = SdlAudioSystem::bufferFrames(44100);
     }
 }
 BENCHMARK(BM_PulsePlayback)
     ->ArgsProduct({{5805, 20000, 30000, 40000}, {0, 2}})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
+// Whether the server plays a stream of process `pid`: proof that a player found this server.
+bool serverPlaysStreamOf(pid_t pid) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    const pid_t pactl = spawnChild({"pactl", "list", "sink-inputs"}, fds[1]);
+    close(fds[1]);
+    std::string listing;
+    char chunk[4096];
+    ssize_t n = 0;
+    while ((n = read(fds[0], chunk, sizeof chunk)) > 0)
+        listing.append(chunk, size_t(n));
+    close(fds[0]);
+    waitpid(pactl, nullptr, 0);
+    return listing.find("application.process.id = \"" + std::to_string(pid) + "\"") !=
+           std::string::npos;
+}
+
+void endChild(pid_t pid) {
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 50; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+enum class Peer { Mpg123, Audacious };
+
+// Another player on the same file through the same kind of server (it finds the server through
+// the environment PulseServer sets): its whole process and the server, measured over the same
+// time as the player's own run once its stream plays, so its start-up is left out.
+void BM_PeerPlayback(benchmark::State& state, Peer peer) {
+    if (!PulseServer::installed()) {
+        state.SkipWithError("pulseaudio is not installed");
+        return;
+    }
+    const std::string& file = realTimeFile();
+    for (auto _ : state) {
+        PulseServer server;
+        if (!server.start()) {
+            state.SkipWithError("the server did not start");
+            return;
+        }
+        std::vector<std::string> command{"mpg123", "-q", "-o", "pulse", file};
+        std::string home;
+        if (peer == Peer::Audacious) {
+            // A home of its own, so the user's settings are neither read nor changed, and no
+            // session bus, so the file is not handed to an Audacious the user already runs.
+            char pattern[] = "/tmp/zapt-bench-home-XXXXXX";
+            if (!mkdtemp(pattern)) {
+                state.SkipWithError("no temporary home");
+                return;
+            }
+            home = pattern;
+            command = {"env",
+                       "HOME=" + home,
+                       "XDG_CONFIG_HOME=" + home + "/.config",
+                       "XDG_DATA_HOME=" + home + "/.local/share",
+                       "XDG_CACHE_HOME=" + home + "/.cache",
+                       "DBUS_SESSION_BUS_ADDRESS=unix:path=" + home + "/no-bus",
+                       "audacious",
+                       "--headless",
+                       "--quit-after-play",
+                       file};
+        }
+        const pid_t pid = spawnChild(command);
+        std::error_code ignored;
+        const char* failure = "its stream did not reach the server";
+        bool playing = false;
+        for (int i = 0; i < 150 && !playing; ++i) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                failure = WIFEXITED(status) && WEXITSTATUS(status) == 127
+                              ? "the program is not installed"
+                              : "the program ended before playing";
+                break;
+            }
+            playing = serverPlaysStreamOf(pid);
+            if (!playing)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (!playing) {
+            endChild(pid);
+            std::filesystem::remove_all(home, ignored);
+            state.SkipWithError(failure);
+            return;
+        }
+        const double player0 = otherCpuSeconds(pid);
+        const double server0 = otherCpuSeconds(server.pid());
+        std::this_thread::sleep_for(kPlay);
+        const double player = otherCpuSeconds(pid) - player0;
+        const double serverCpu = otherCpuSeconds(server.pid()) - server0;
+        state.counters["underruns"] = server.underruns();
+        const bool playedThrough = serverPlaysStreamOf(pid);
+        endChild(pid);
+        std::filesystem::remove_all(home, ignored);
+        if (!playedThrough) {
+            state.SkipWithError("the program stopped playing before the end");
+            return;
+        }
+
+        const double perHour = 3600.0 / std::chrono::duration<double>(kPlay).count();
+        state.counters["player_cpu_s_per_h"] = player * perHour;
+        state.counters["server_cpu_s_per_h"] = serverCpu * perHour;
+        state.counters["total_cpu_s_per_h"] = (player + serverCpu) * perHour;
+        if (zaptTotalCpuSeconds > 0)
+            state.counters["zapt_over_peer"] = zaptTotalCpuSeconds / (player + serverCpu);
+    }
+}
+BENCHMARK_CAPTURE(BM_PeerPlayback, mpg123, Peer::Mpg123)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_PeerPlayback, audacious, Peer::Audacious)
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
