@@ -314,8 +314,15 @@ void frmMain::StopPlay() {
 void frmMain::TogglePause() {
     // Between two songs nothing plays: there is nothing to pause, and the selection already
     // shows the song that comes next.
-    if (blankWait_->isActive())
-        return;
+    if (blankWait_->isActive()) {
+        // With no blank time a joined song is already heard: its step is due now, and the
+        // pause is for it.
+        if (Options.BlankSec() > 0 || Player->queuedPath().isEmpty())
+            return;
+        blankWait_->stop();
+        if (auto next = std::exchange(afterBlank_, nullptr))
+            next();
+    }
     switch (Player->getState()) {
     case 1:
         Player->pause();
