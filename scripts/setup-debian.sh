@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-translations-l10n libsdl2-dev libmpg123-dev libsndfile1-dev
+  qt6-base-dev qt6-translations-l10n libsdl2-dev libpulse-dev libmpg123-dev libsndfile1-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libfluidsynth-dev timgm6mb-soundfont
   libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev

@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -128,7 +130,11 @@ struct AudioOutput::Impl final : AudioRenderer {
     int heard() const { return int(heardAt.load(std::memory_order_acquire) & 1); }
     const Song& heardSong() const { return songs[heard()]; }
 
-    void render(float* out, size_t samples) override;
+    // Frames the device took past the current mark that it has not played yet (decode thread).
+    int64_t unheardPastMark = 0;
+
+    size_t render(float* out, size_t samples, bool withVolume) override;
+    void volume(float& left, float& right) const override;
     void workerLoop();
     bool step();
     bool reportHeard();
@@ -144,16 +150,27 @@ struct AudioOutput::Impl final : AudioRenderer {
     }
 };
 
-void AudioOutput::Impl::render(float* out, size_t samples) {
-    const size_t got = ring.read(out, samples);
-    const float gainLeft = float(softLeft.load(std::memory_order_relaxed) *
-                                 deviceLeft.load(std::memory_order_relaxed)) /
-                           10000.0f;
-    const float gainRight = float(softRight.load(std::memory_order_relaxed) *
-                                  deviceRight.load(std::memory_order_relaxed)) /
-                            10000.0f;
+void AudioOutput::Impl::volume(float& left, float& right) const {
+    left = float(softLeft.load(std::memory_order_relaxed) *
+                 deviceLeft.load(std::memory_order_relaxed)) /
+           10000.0f;
+    right = float(softRight.load(std::memory_order_relaxed) *
+                  deviceRight.load(std::memory_order_relaxed)) /
+            10000.0f;
+}
+
+size_t AudioOutput::Impl::render(float* out, size_t samples, bool withVolume) {
+    // Read before the ring: once the last sample is in it, what the ring lacks is silence.
+    const bool finished = allWritten.load(std::memory_order_acquire);
+    size_t got = ring.read(out, samples);
+    float gainLeft = 1.0f, gainRight = 1.0f;
+    if (withVolume)
+        volume(gainLeft, gainRight);
     GainStage::apply(out, got, gainLeft, gainRight);
-    std::memset(out + got, 0, (samples - got) * sizeof(float));
+    if (finished && got < samples) {
+        std::memset(out + got, 0, (samples - got) * sizeof(float));
+        got = samples;
+    }
     const uint64_t played = playedSamples.fetch_add(got, std::memory_order_release) + got;
 
     const uint64_t mark = endMark.load(std::memory_order_acquire);
@@ -164,14 +181,26 @@ void AudioOutput::Impl::render(float* out, size_t samples) {
                !allWritten.load(std::memory_order_relaxed)) {
         kick();
     }
+    return got;
 }
 
 // Reports the end of the song whose mark the device has reached. The next song, if one joined,
 // is heard from that frame on; otherwise the run has ended.
 bool AudioOutput::Impl::reportHeard() {
     const uint64_t mark = endMark.load(std::memory_order_relaxed);
-    if (mark == kNoMark || playedSamples.load(std::memory_order_acquire) / 2 < mark)
+    if (mark == kNoMark)
         return false;
+    const uint64_t taken = playedSamples.load(std::memory_order_acquire) / 2;
+    if (taken < mark)
+        return false;
+    // Taken is not yet heard when a sound server holds it; the report waits for that. (Not
+    // while a detach has thrown it away: the song starts over from what was heard first.)
+    const int64_t unheard = SdlAudioSystem::unheardFrames(this);
+    if (int64_t(taken - mark) < unheard) {
+        if (droppedFrames.load(std::memory_order_relaxed) == 0)
+            unheardPastMark = unheard - int64_t(taken - mark);
+        return false;
+    }
     endMark.store(kNoMark, std::memory_order_relaxed);
     if (heard() != decoding) {
         // The joined song begins after its lead silence, so its position stays 0 through it.
@@ -220,7 +249,7 @@ bool AudioOutput::Impl::step() {
             sourceEnded = false;
             silenceLeft = songs[decoding].leadFrames * 2;
         } else {
-            allWritten.store(true, std::memory_order_relaxed);
+            allWritten.store(true, std::memory_order_release);
             phase.store(Phase::Draining, std::memory_order_release);
         }
         endMark.store(mark, std::memory_order_release);
@@ -262,14 +291,26 @@ void AudioOutput::Impl::workerLoop() {
     for (;;) {
         const uint32_t seen = wake.load(std::memory_order_acquire);
         bool progressed = false;
+        int64_t untilHeard = 0;
         {
             std::lock_guard lock(mutex);
             if (quit)
                 return;
             progressed = step();
+            untilHeard = std::exchange(unheardPastMark, 0);
         }
-        if (!progressed)
-            wake.wait(seen, std::memory_order_acquire);
+        if (progressed)
+            continue;
+        if (untilHeard > 0) {
+            // The song's last sample is in the server: look again about when it is heard, and
+            // at least every 50 ms, when a joined song may need the ring refilled.
+            const int rate = std::max(deviceRate.load(std::memory_order_relaxed), 1);
+            std::this_thread::sleep_for(std::clamp<std::chrono::microseconds>(
+                std::chrono::microseconds(untilHeard * 1000000 / rate),
+                std::chrono::milliseconds(1), std::chrono::milliseconds(50)));
+            continue;
+        }
+        wake.wait(seen, std::memory_order_acquire);
     }
 }
 
@@ -295,6 +336,7 @@ void AudioOutput::Impl::restartAtLocked(int64_t frame) {
     endMark.store(kNoMark, std::memory_order_relaxed);
     kickedMark.store(kNoMark, std::memory_order_relaxed);
     allWritten.store(false, std::memory_order_relaxed);
+    droppedFrames.store(0, std::memory_order_relaxed);
     baseFrame.store(frame, std::memory_order_relaxed);
     playedSamples.store(0, std::memory_order_relaxed);
     heardAt.store(uint64_t(decoding), std::memory_order_release);
@@ -327,7 +369,9 @@ int64_t AudioOutput::Impl::currentFrame() const {
     const uint64_t at = heardAt.load(std::memory_order_acquire);
     const Song& song = songs[at & 1];
     const int rate = outRate > 0 ? outRate : song.format.sampleRate;
-    const uint64_t played = playedSamples.load(std::memory_order_relaxed) / 2;
+    const uint64_t taken = playedSamples.load(std::memory_order_relaxed) / 2;
+    const uint64_t unheard = uint64_t(std::max<int64_t>(SdlAudioSystem::unheardFrames(this), 0));
+    const uint64_t played = taken > unheard ? taken - unheard : 0;
     const uint64_t began = at >> 2;
     const int64_t start = (at & 2) ? 0 : baseFrame.load(std::memory_order_relaxed);
     int64_t frame =
@@ -348,7 +392,9 @@ bool AudioOutput::Impl::connect(int rate, int64_t restartFrame) {
     }
     Song& song = songs[heard()];
     const bool reconfigure = !song.converterReady || rate != song.converter.outRate();
-    if (reconfigure || restartFrame >= 0) {
+    // Sound a server threw away at the last detach is played again from the frame heard.
+    const bool dropped = droppedFrames.load(std::memory_order_relaxed) > 0;
+    if (reconfigure || restartFrame >= 0 || dropped) {
         const int64_t frame = restartFrame >= 0 ? restartFrame : currentFrame();
         std::lock_guard lock(mutex);
         if (reconfigure) {
@@ -602,6 +648,7 @@ void AudioOutput::setEndHandler(std::function<void()> handler) {
 void AudioOutput::setSoftVolume(int32_t left, int32_t right) {
     d->softLeft.store(clampVolume(left), std::memory_order_relaxed);
     d->softRight.store(clampVolume(right), std::memory_order_relaxed);
+    SdlAudioSystem::volumeChanged(d.get());
 }
 
 void AudioOutput::softVolume(int32_t& left, int32_t& right) const {
@@ -612,6 +659,7 @@ void AudioOutput::softVolume(int32_t& left, int32_t& right) const {
 void AudioOutput::setDeviceVolume(int32_t left, int32_t right) {
     d->deviceLeft.store(clampVolume(left), std::memory_order_relaxed);
     d->deviceRight.store(clampVolume(right), std::memory_order_relaxed);
+    SdlAudioSystem::volumeChanged(d.get());
 }
 
 void AudioOutput::deviceVolume(int32_t& left, int32_t& right) const {

@@ -18,6 +18,9 @@
 //  - The end handler runs on an audio thread, exactly once for a loaded or queued source that
 //    has been played out to its end, when the device plays its last sample; never after
 //    stop() or a new load(), never twice.
+//  - Position and end reports follow what has been heard: what a sound server still holds is
+//    not counted (SdlAudioSystem::unheardFrames), and what it threw away at a pause or a
+//    takeover is played again from the frame heard.
 //  - Any source rate from 1 kHz to 1.536 MHz and any channel count plays at the right pitch
 //    on both device channels; load() refuses other rates. The device runs at 8 to 384 kHz.
 //  - Samples that are not numbers play as silence; everything above -1 dBFS is bent by a soft

@@ -1,6 +1,7 @@
 #include "SdlAudioSystem.h"
 
 #include "AudioRenderer.h"
+#include "PulseDevice.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,10 +25,15 @@ using namespace std::chrono_literals;
 // (bench_audio, test_audio_pulse). Longer buffers would pass 100 ms.
 constexpr auto kDefaultBufferDuration = 40ms;
 
+// The silent driver's buffer: time and end reports still run at this granularity.
+constexpr auto kSilentBufferDuration = 200ms;
+
 // A lost device is reopened on its own driver for this long (a restarting server is back
 // within a second or two); after that the other drivers are tried, the silent one last.
 constexpr auto kLostRetryTime = 3s;
 constexpr auto kLostRetryInterval = 200ms;
+// A PulseAudio server that does not answer within this is taken as absent.
+constexpr auto kPulseConnectTimeout = 500ms;
 
 struct System {
     // Serialises acquire() and release(), which start and join the housekeeping thread.
@@ -54,6 +60,14 @@ struct System {
     std::thread housekeeper;
     std::atomic<bool> warned{false};
 
+    // PulseAudio spoken to directly (see PulseDevice), when a server answers; SDL otherwise.
+    // Created at the first try and kept until the last release.
+    std::unique_ptr<PulseDevice> pulseDevice;
+    std::atomic<PulseDevice*> pulse{nullptr};
+    std::atomic<bool> onPulse{false};
+    std::atomic<uint32_t> pulseEvents{0};
+    bool sdlStarted = false;
+
     // Shared with the device callback.
     std::atomic<AudioRenderer*> attached{nullptr};
     std::atomic<bool> rendering{false};
@@ -70,6 +84,33 @@ System& shared() {
 bool userChoseDriver() {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
     return driver && *driver;
+}
+
+// Our own PulseAudio output unless the user chose another of SDL's drivers, or SDL itself
+// (ZAPT_AUDIO=sdl).
+bool pulseWanted() {
+    const char* backEnd = std::getenv("ZAPT_AUDIO");
+    if (backEnd && std::strcmp(backEnd, "sdl") == 0)
+        return false;
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    return !driver || !*driver || std::strcmp(driver, "pulseaudio") == 0;
+}
+
+// Under the lock. True when the PulseAudio output is in use from now on.
+bool tryPulse(System& s) {
+    if (!pulseWanted())
+        return false;
+    if (!s.pulseDevice) {
+        s.pulseDevice = std::make_unique<PulseDevice>([&s] {
+            s.pulseEvents.fetch_add(1, std::memory_order_release);
+            s.wake.notify_all();
+        });
+        s.pulse.store(s.pulseDevice.get());
+    }
+    if (!s.pulseDevice->connect(kPulseConnectTimeout))
+        return false;
+    s.onPulse.store(true);
+    return true;
 }
 
 bool onDummy() {
@@ -91,6 +132,16 @@ bool startDummy(System& s) {
     return true;
 }
 
+// Under the lock: SDL's audio subsystem for the SDL device, started when first needed.
+bool startSdl(System& s) {
+    if (s.sdlStarted)
+        return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 && (userChoseDriver() || !startDummy(s)))
+        return false;
+    s.sdlStarted = true;
+    return true;
+}
+
 int framesFor(int rate, std::chrono::microseconds duration) {
     // In 64-bit: the rate comes from a file. Whole multiples of 64 frames, 64 to 32,768.
     const int64_t frames = int64_t(rate) * duration.count() / 1000000;
@@ -102,6 +153,16 @@ SDL_AudioStatus statusOf(SDL_AudioDeviceID device) {
 }
 
 SdlAudioSystem::Status statusLocked(const System& s) {
+    if (s.onPulse.load()) {
+        switch (s.pulse.load()->state()) {
+        case PulseDevice::State::Ready:
+            return SdlAudioSystem::Status::Sound;
+        case PulseDevice::State::Lost:
+            return SdlAudioSystem::Status::Lost;
+        case PulseDevice::State::Down:
+            return SdlAudioSystem::Status::Closed;
+        }
+    }
     if (s.lost)
         return SdlAudioSystem::Status::Lost;
     if (s.silent)
@@ -132,13 +193,13 @@ void SDLCALL deviceCallback(void* user, Uint8* stream, int len) {
     // reopened one rather than play into nothing. (Device 0 is never asked: SDL would record
     // an error, which allocates.)
     const SDL_AudioDeviceID device = s.callbackDevice.load(std::memory_order_relaxed);
+    size_t rendered = 0;
     if (renderer && device != 0 &&
         renderer->deviceRate.load(std::memory_order_relaxed) ==
             s.callbackRate.load(std::memory_order_relaxed) &&
         statusOf(device) == SDL_AUDIO_PLAYING)
-        renderer->render(out, samples);
-    else
-        std::memset(out, 0, samples * sizeof(float));
+        rendered = renderer->render(out, samples, true);
+    std::memset(out + rendered, 0, (samples - rendered) * sizeof(float));
     s.rendering.store(false, std::memory_order_seq_cst);
 }
 
@@ -152,7 +213,9 @@ SDL_AudioDeviceID openOnCurrentDriver(System& s, int rate, int frames) {
     want.freq = rate;
     want.format = AUDIO_F32SYS;
     want.channels = 2;
-    want.samples = Uint16(frames);
+    // Nobody hears the silent driver: it wakes only to keep time, so its buffers are long.
+    want.samples =
+        Uint16(onDummy() ? std::max(frames, framesFor(rate, kSilentBufferDuration)) : frames);
     want.callback = &deviceCallback;
     want.userdata = &s;
     return SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
@@ -211,6 +274,43 @@ void closeLocked(System& s) {
     s.started = false;
 }
 
+// Housekeeping while PulseAudio plays: closes an idle stream, reports state changes, and
+// after a server has been gone for kLostRetryTime goes over to SDL's drivers (the silent one
+// last), so time still runs. True when the loop should start over on PulseAudio.
+bool pulseHousekeeping(System& s, std::unique_lock<std::mutex>& lock, bool attached,
+                       Clock::time_point idleSince) {
+    PulseDevice& pulse = *s.pulse.load();
+    const bool lost = pulse.state() == PulseDevice::State::Lost;
+    if (!attached && Clock::now() - idleSince >= s.idleDelay)
+        pulse.closeStreamIfIdle();
+    if (!(attached && lost)) {
+        s.lostSince = {};
+    } else if (s.lostSince == Clock::time_point{}) {
+        s.lostSince = Clock::now();
+    } else if (Clock::now() - s.lostSince >= kLostRetryTime) {
+        AudioRenderer* renderer = s.attached.load(std::memory_order_seq_cst);
+        if (renderer) {
+            pulse.detach(renderer);
+            renderer->droppedFrames.store(0, std::memory_order_relaxed);  // skipped, not replayed
+        }
+        s.onPulse.store(false);
+        s.lostSince = {};
+        if (startSdl(s))
+            return false;  // the SDL part opens a device for the attached renderer
+    }
+    if (auto handler = takeStatusChange(s)) {
+        lock.unlock();
+        handler();
+        lock.lock();
+        return true;
+    }
+    const uint32_t seen = s.pulseEvents.load(std::memory_order_acquire);
+    s.wake.wait_for(lock, attached && lost ? kLostRetryInterval : 1000ms, [&] {
+        return s.quit || s.pulseEvents.load(std::memory_order_acquire) != seen;
+    });
+    return true;
+}
+
 // Reopens the device at the attached renderer's rate (or on a real driver, or after it went
 // away), and closes it once nothing has been attached for the idle delay. Both happen with the
 // lock released, so attach() and detach() never wait for SDL here.
@@ -223,6 +323,10 @@ void housekeeping(System& s) {
         if (attached || s.attaches != seenAttaches) {
             seenAttaches = s.attaches;
             idleSince = Clock::now();
+        }
+        if (s.onPulse.load()) {
+            if (pulseHousekeeping(s, lock, attached, idleSince))
+                continue;
         }
         if (s.device != 0 && !s.lost && statusOf(s.device) == SDL_AUDIO_STOPPED) {
             s.lost = true;
@@ -247,8 +351,10 @@ void housekeeping(System& s) {
                 lock.lock();
                 continue;
             }
-            const auto poll = std::clamp(s.idleDelay / 4, std::chrono::milliseconds(10),
-                                         std::chrono::milliseconds(250));
+            // The silent driver's device is never lost: only the idle close is watched for.
+            const auto poll =
+                std::clamp(s.idleDelay / 4, std::chrono::milliseconds(10),
+                           std::chrono::milliseconds(s.silent || onDummy() ? 1000 : 250));
             if (s.device == 0)
                 s.wake.wait(lock);
             else
@@ -287,6 +393,31 @@ void housekeeping(System& s) {
     }
 }
 
+// Under the lock: plays `renderer` on SDL's device, opening one when none is open.
+bool attachSdlLocked(System& s, AudioRenderer* renderer, int rate) {
+    if (!startSdl(s))
+        return false;
+    if (s.device == 0 && !s.switching && !s.lost) {
+        const Opened opened = openPaused(s, rate, framesFor(rate, s.bufferDuration), true);
+        if (opened.device == 0)
+            return false;
+        installLocked(s, opened, rate);
+    } else if (s.device != 0 && s.silent && !userChoseDriver()) {
+        s.retryReal = true;  // a sound server may have come up since
+    }
+    renderer->deviceRate.store(rate, std::memory_order_relaxed);
+    s.attached.store(renderer, std::memory_order_seq_cst);
+    if (s.device != 0 && s.rate == rate && !s.retryReal && !s.lost) {
+        if (!s.started) {
+            SDL_PauseAudioDevice(s.device, 0);
+            s.started = true;
+        }
+    } else {
+        s.wake.notify_all();
+    }
+    return true;
+}
+
 }  // namespace
 
 bool SdlAudioSystem::acquire() {
@@ -297,7 +428,7 @@ bool SdlAudioSystem::acquire() {
         ++s.users;
         return true;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 && (userChoseDriver() || !startDummy(s)))
+    if (!tryPulse(s) && !startSdl(s))
         return false;
     ++s.users;
     s.quit = false;
@@ -321,7 +452,12 @@ void SdlAudioSystem::release() {
         std::lock_guard lock(s.mutex);
         closeLocked(s);
         s.attached.store(nullptr, std::memory_order_seq_cst);
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (s.sdlStarted)
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        s.sdlStarted = false;
+        s.pulse.store(nullptr);
+        s.onPulse.store(false);
+        s.pulseDevice.reset();
         s.silent = s.lost = s.retryReal = false;
         handler = takeStatusChange(s);
     }
@@ -336,25 +472,19 @@ bool SdlAudioSystem::attach(AudioRenderer* renderer, int rate) {
         std::lock_guard lock(s.mutex);
         if (s.users == 0 || rate < 8000 || rate > 384000)
             return false;
-        if (s.device == 0 && !s.switching && !s.lost) {
-            const Opened opened = openPaused(s, rate, framesFor(rate, s.bufferDuration), true);
-            if (opened.device == 0)
-                return false;
-            installLocked(s, opened, rate);
-        } else if (s.device != 0 && s.silent && !userChoseDriver()) {
-            s.retryReal = true;  // a sound server may have come up since
+        // A server that came up since the last play (the player may start before it) is
+        // preferred to SDL's silent or own drivers.
+        if (!s.onPulse.load() && !s.switching && (s.device == 0 || s.silent) && tryPulse(s)) {
+            closeLocked(s);
+            s.silent = s.lost = s.retryReal = false;
         }
+        if (!s.onPulse.load() && !attachSdlLocked(s, renderer, rate))
+            return false;
         ++s.attaches;
         s.attachedRate = rate;
-        renderer->deviceRate.store(rate, std::memory_order_relaxed);
-        s.attached.store(renderer, std::memory_order_seq_cst);
-        if (s.device != 0 && s.rate == rate && !s.retryReal && !s.lost) {
-            if (!s.started) {
-                SDL_PauseAudioDevice(s.device, 0);
-                s.started = true;
-            }
-        } else {
-            s.wake.notify_all();
+        if (s.onPulse.load()) {
+            s.attached.store(renderer, std::memory_order_seq_cst);
+            s.pulse.load()->attach(renderer, rate);
         }
         handler = takeStatusChange(s);
     }
@@ -371,6 +501,29 @@ void SdlAudioSystem::detach(AudioRenderer* renderer) {
     // it before that still has `rendering` raised.
     while (s.rendering.load(std::memory_order_seq_cst))
         std::this_thread::yield();
+    if (PulseDevice* pulse = s.pulse.load()) {
+        pulse->detach(renderer);
+        s.wake.notify_all();  // the idle stream is closed after a while
+    }
+}
+
+int64_t SdlAudioSystem::unheardFrames(const AudioRenderer* renderer) {
+    System& s = shared();
+    PulseDevice* pulse = s.pulse.load();
+    if (pulse && s.onPulse.load())
+        return pulse->unheardFrames(renderer);
+    return renderer->droppedFrames.load(std::memory_order_relaxed);
+}
+
+void SdlAudioSystem::volumeChanged(const AudioRenderer* renderer) {
+    System& s = shared();
+    PulseDevice* pulse = s.pulse.load();
+    if (pulse && s.onPulse.load())
+        pulse->volumeChanged(renderer);
+}
+
+bool SdlAudioSystem::usingPulse() {
+    return shared().onPulse.load();
 }
 
 SdlAudioSystem::Status SdlAudioSystem::status() {
@@ -414,6 +567,8 @@ bool SdlAudioSystem::closeDeviceIfIdle() {
     System& s = shared();
     std::unique_lock lock(s.mutex);
     s.wake.wait(lock, [&] { return !s.switching; });
+    if (s.onPulse.load())
+        return s.pulse.load()->closeStreamIfIdle();
     if (s.attached.load(std::memory_order_seq_cst) == nullptr)
         closeLocked(s);
     return s.device == 0;
@@ -422,11 +577,15 @@ bool SdlAudioSystem::closeDeviceIfIdle() {
 bool SdlAudioSystem::deviceOpen() {
     System& s = shared();
     std::lock_guard lock(s.mutex);
+    if (s.onPulse.load())
+        return s.pulse.load()->streamOpen();
     return s.device != 0;
 }
 
 int SdlAudioSystem::deviceRate() {
     System& s = shared();
     std::lock_guard lock(s.mutex);
+    if (s.onPulse.load())
+        return s.pulse.load()->streamRate();
     return s.rate;
 }

@@ -2,12 +2,19 @@
 
 #include <SDL.h>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 class AudioRenderer;
 
-// SDL's audio subsystem and the one playback device of the process, shared by both outputs of
-// the player. The device plays from one renderer at a time, and silence when none is attached;
+// The one playback device of the process, shared by both outputs of the player: a stream of
+// our own on a PulseAudio server when one answers (PulseDevice: a long server buffer that is
+// flushed on every detach, volume applied by the server), otherwise SDL's audio subsystem.
+// A server that vanishes is reconnected for a few seconds, then SDL takes over; while SDL plays
+// on its silent driver, every attach looks for a server again. ZAPT_AUDIO=sdl, or a driver
+// other than "pulseaudio" in SDL_AUDIODRIVER, keeps to SDL.
+//
+// SDL's device plays from one renderer at a time, and silence when none is attached;
 // attaching and detaching never wait for SDL, so changing songs neither closes the device nor
 // leaves it paused. It runs at the rate of the renderer attached to it: opened at the first
 // attach, reopened by a housekeeping thread when a renderer at another rate is attached (the
@@ -45,6 +52,14 @@ public:
     // render() and will not enter it again until it is attached again. Waits at most for one
     // render() already running, never for SDL.
     static void detach(AudioRenderer* renderer);
+
+    // Frames `renderer` has given out that have not been heard yet: on their way through a
+    // sound server, or thrown away with its buffer at a detach (droppedFrames). 0 on SDL,
+    // whose buffers are short enough to count as heard.
+    static int64_t unheardFrames(const AudioRenderer* renderer);
+    // The attached renderer's volume() changed (PulseAudio applies it in the server).
+    static void volumeChanged(const AudioRenderer* renderer);
+    static bool usingPulse();
 
     static Status status();
     static bool usingSilentDriver() { return status() == Status::Silent; }
