@@ -277,10 +277,12 @@ std::vector<long> silences(const std::vector<float>& samples) {
 }
 
 // Argument: 0 WAV, 1 MP3, 2 WAV alternating between 44.1 and 48 kHz (each change reopens the
-// device; the file's gaps are then counted at 44.1 kHz, and the reopen is timed on its own).
+// device; the file's gaps are then counted at 44.1 kHz, and the reopen is timed on its own),
+// each song opened after the last one ended; 3 WAV, each song joined behind the last (gapless).
 void BM_GapBetweenSongs(benchmark::State& state) {
     const bool mp3 = state.range(0) == 1;
     const bool mixedRates = state.range(0) == 2;
+    const bool joined = state.range(0) == 3;
     constexpr int kSongs = 12;
     // Lengths 47 frames apart: where a song ends inside the device's last buffer, and so the
     // silence left in that buffer, differs from song to song.
@@ -306,7 +308,23 @@ void BM_GapBetweenSongs(benchmark::State& state) {
         OpenFileInfo info{};
         double switchMs = 0;
         double reopenMs = 0;
-        for (int i = 0; i < kSongs; ++i) {
+        if (joined) {
+            // Each song joined behind the one playing, as the player does before a song ends.
+            vbmp3_open(songs[0].c_str(), &info);
+            vbmp3_play();
+            for (int i = 0; i < kSongs; ++i) {
+                if (i + 1 < kSongs) {
+                    const char* next = songs[size_t(i + 1)].c_str();
+                    if (!vbmp3_queueSource(next, PcmSourceFactory::open(next), 0, &info))
+                        std::abort();
+                }
+                std::unique_lock lock(wait.mutex);
+                wait.cv.wait_for(lock, std::chrono::seconds(5), [&] { return wait.ends > i; });
+                lock.unlock();
+                vbmp3_takeJoined(&info);
+            }
+        }
+        for (int i = 0; i < kSongs && !joined; ++i) {
             const auto start = std::chrono::steady_clock::now();
             vbmp3_stop();
             vbmp3_close();
@@ -352,6 +370,7 @@ BENCHMARK(BM_GapBetweenSongs)
     ->Arg(0)
     ->Arg(1)
     ->Arg(2)
+    ->Arg(3)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
@@ -404,6 +423,9 @@ double otherCpuSeconds(pid_t pid) {
 }
 
 constexpr auto kPlay = std::chrono::seconds(20);
+// Playback runs this long before it is measured, as the other players are measured once their
+// stream plays: opening the device and the first buffer are not the cost of an hour.
+constexpr auto kSettle = std::chrono::seconds(1);
 
 // An MP3 a little longer than the real-time runs.
 const std::string& realTimeFile() {
@@ -427,8 +449,9 @@ void BM_SilentDriverPlayback(benchmark::State& state) {
     for (auto _ : state) {
         AudioOutput output;
         output.load(PcmSourceFactory::open(file));
-        const double start = processCpuSeconds();
         output.play();
+        std::this_thread::sleep_for(kSettle);
+        const double start = processCpuSeconds();
         std::this_thread::sleep_for(kPlay);
         const double used = processCpuSeconds() - start;
         output.stop();
@@ -467,9 +490,10 @@ void BM_PulsePlayback(benchmark::State& state) {
         {
             AudioOutput output;
             output.load(PcmSourceFactory::open(file));
+            output.play();
+            std::this_thread::sleep_for(kSettle);
             const double player0 = processCpuSeconds();
             const double server0 = otherCpuSeconds(server.pid());
-            output.play();
             std::this_thread::sleep_for(kPlay);
             player = processCpuSeconds() - player0;
             serverCpu = otherCpuSeconds(server.pid()) - server0;
