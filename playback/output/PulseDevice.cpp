@@ -450,6 +450,12 @@ bool PulseDevice::connect(std::chrono::milliseconds timeout) {
         Locked lock(d->loop);
         if (d->state.load() == State::Ready)
             return true;
+        // A reconnection still pending from before would reopen the stream under the new
+        // connection's feet.
+        if (d->reconnect) {
+            pa_threaded_mainloop_get_api(d->loop)->time_free(d->reconnect);
+            d->reconnect = nullptr;
+        }
         d->state.store(State::Down);
         d->makeContext();
     }
