@@ -52,6 +52,19 @@ void unref(pa_operation* operation) {
         pa_operation_unref(operation);
 }
 
+// The renderer's per-channel volume as the server takes it; full volume without one.
+pa_cvolume volumeOf(const AudioRenderer* renderer) {
+    float left = 1.0f, right = 1.0f;
+    if (renderer)
+        renderer->volume(left, right);
+    pa_cvolume volume;
+    pa_cvolume_init(&volume);
+    volume.channels = 2;
+    volume.values[0] = pa_sw_volume_from_linear(double(left));
+    volume.values[1] = pa_sw_volume_from_linear(double(right));
+    return volume;
+}
+
 }  // namespace
 
 // Everything below is touched with the connection locked, on its thread or another.
@@ -158,14 +171,7 @@ void PulseDevice::Impl::openStream() {
         pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING |
                           PA_STREAM_AUTO_TIMING_UPDATE | (corked ? PA_STREAM_START_CORKED : 0));
     // Always our own volume: the server would otherwise restore what it saved for the player.
-    float left = 1.0f, right = 1.0f;
-    if (attached)
-        attached->volume(left, right);
-    pa_cvolume volume;
-    pa_cvolume_init(&volume);
-    volume.channels = 2;
-    volume.values[0] = pa_sw_volume_from_linear(double(left));
-    volume.values[1] = pa_sw_volume_from_linear(double(right));
+    const pa_cvolume volume = volumeOf(attached);
     if (pa_stream_connect_playback(stream, nullptr, &attr, flags, &volume, nullptr) < 0) {
         closeStream();
         return;
@@ -305,13 +311,7 @@ void PulseDevice::Impl::scheduleReconnect() {
 void PulseDevice::Impl::applyVolume() {
     if (!attached || !stream || pa_stream_get_state(stream) != PA_STREAM_READY)
         return;
-    float left = 1.0f, right = 1.0f;
-    attached->volume(left, right);
-    pa_cvolume volume;
-    pa_cvolume_init(&volume);
-    volume.channels = 2;
-    volume.values[0] = pa_sw_volume_from_linear(double(left));
-    volume.values[1] = pa_sw_volume_from_linear(double(right));
+    const pa_cvolume volume = volumeOf(attached);
     unref(pa_context_set_sink_input_volume(context, pa_stream_get_index(stream), &volume, nullptr,
                                            nullptr));
 }
