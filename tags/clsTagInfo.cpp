@@ -219,8 +219,20 @@ clsTagInfo::Field clsTagInfo::FieldOfFrame(const char* id, int majorVersion) {
     return Field::None;
 }
 
+QString clsTagInfo::OneLine(QString text) {
+    for (QChar& c : text) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
+            c = u' ';
+    }
+    return text;
+}
+
 void clsTagInfo::StoreFrame(Field field, const QByteArray& body) {
     QString text = DecodeFrameText(body);
+    if (text.size() > kMaxFieldChars)
+        text.truncate(kMaxFieldChars - (text[kMaxFieldChars - 1].isHighSurrogate() ? 1 : 0));
     switch (field) {
     case Field::Title:
         Title = std::move(text);

@@ -20,6 +20,12 @@ public:
     void GetTagInfo(const QString& agePath);
     void Clear();
 
+    // A field keeps at most this many characters: no window, label or desktop notice shows
+    // more, and a tag of tens of thousands of characters must not reach them.
+    static constexpr qsizetype kMaxFieldChars = 1024;
+    // `text` for one line of a label: line breaks and other control characters as spaces.
+    static QString OneLine(QString text);
+
 private:
     enum class Field { None, Title, ArtistName, Album, Track, Year, RecordingTime };
 

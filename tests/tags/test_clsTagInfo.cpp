@@ -165,6 +165,29 @@ TEST_F(TagFileTest, ExtendedHeadersAreSkipped) {
     ExpectEmpty(broken);
 }
 
+// Fields of tens of thousands of characters keep their first kMaxFieldChars, never half a
+// UTF-16 pair.
+TEST_F(TagFileTest, LongFieldsAreCut) {
+    const QString pairs = u"a"_qs + QString(u"😀"_qs).repeated(20000);
+    struct Case {
+        const char* id;
+        int encoding;
+        QString value;
+        qsizetype kept;
+    };
+    const Case cases[] = {{"TIT2", 0, QString(30000, u'\n'), clsTagInfo::kMaxFieldChars},
+                          {"TPE1", 3, QString(65000, u'x'), clsTagInfo::kMaxFieldChars},
+                          {"TALB", 1, pairs, clsTagInfo::kMaxFieldChars - 1}};
+    for (const Case& c : cases) {
+        const clsTagInfo tag = Read(Tag(4, Frame(4, c.id, TextBody(c.encoding, c.value))));
+        const QString& field = c.encoding == 0   ? tag.Title
+                               : c.encoding == 3 ? tag.ArtistName
+                                                 : tag.Album;
+        EXPECT_EQ(field.size(), c.kept) << c.id;
+        EXPECT_TRUE(c.value.startsWith(field)) << c.id;
+    }
+}
+
 TEST_F(TagFileTest, TextIsCutAtItsFirstTerminator) {
     const auto title = [&](int version, const QByteArray& body) {
         return Read(Tag(version, Frame(version, "TIT2", body))).Title;
