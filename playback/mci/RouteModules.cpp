@@ -1,11 +1,13 @@
 #include "RouteModules.h"
 
+#include "ModuleImage.h"
 #include "RouteModule.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -25,6 +27,30 @@ Module& moduleFor(RouteModules::Route route) {
     return route == RouteModules::Route::Ffmpeg ? ffmpeg : midi;
 }
 
+struct BeforeFirstLoad {
+    std::mutex mutex;
+    std::function<void()> hook;
+    std::once_flag called;
+};
+
+BeforeFirstLoad& beforeFirstLoad() {
+    static BeforeFirstLoad before;
+    return before;
+}
+
+void callBeforeFirstLoad() {
+    BeforeFirstLoad& before = beforeFirstLoad();
+    std::call_once(before.called, [&before] {
+        std::function<void()> hook;
+        {
+            const std::lock_guard lock(before.mutex);
+            hook = std::move(before.hook);
+        }
+        if (hook)
+            hook();
+    });
+}
+
 Module& loaded(RouteModules::Route route) {
     Module& module = moduleFor(route);
     std::call_once(module.loaded, [&module] {
@@ -33,17 +59,31 @@ Module& loaded(RouteModules::Route route) {
             const QString file = QDir(folder).filePath(name);
             if (!QFileInfo(file).isFile())
                 continue;
+            // The first copy found decides: a damaged one leaves its files unplayable rather
+            // than letting a copy from elsewhere stand in for it unnoticed.
+            const ModuleImage::Fault fault = ModuleImage::check(file);
+            if (fault != ModuleImage::Fault::None) {
+                std::fprintf(stderr, "ZAPT: %s is damaged (%s); its files cannot be played\n",
+                             qPrintable(file), ModuleImage::describe(fault));
+                return;
+            }
+            callBeforeFirstLoad();
             QLibrary library(file);
             if (!library.load()) {
-                std::fprintf(stderr, "ZAPT: %s\n", qPrintable(library.errorString()));
-                continue;
+                std::fprintf(stderr, "ZAPT: %s; its files cannot be played\n",
+                             qPrintable(library.errorString()));
+                return;
             }
             module.open = reinterpret_cast<ZaptRouteOpen>(library.resolve(kZaptRouteOpen));
             module.version = reinterpret_cast<ZaptRouteVersion>(library.resolve(kZaptRouteVersion));
-            if (module.open && module.version)
-                return;
-            module.open = nullptr;
-            module.version = nullptr;
+            if (!module.open || !module.version) {
+                module.open = nullptr;
+                module.version = nullptr;
+                std::fprintf(stderr,
+                             "ZAPT: %s is not a decoder module; its files cannot be played\n",
+                             qPrintable(file));
+            }
+            return;
         }
         std::fprintf(stderr, "ZAPT: %s was not found; its files cannot be played\n",
                      module.fileName);
@@ -74,4 +114,10 @@ std::unique_ptr<PcmSource> RouteModules::open(Route route, const QString& path) 
 QString RouteModules::version(Route route) {
     const Module& module = loaded(route);
     return module.version ? QString::fromUtf8(module.version()) : QString();
+}
+
+void RouteModules::setBeforeFirstLoad(std::function<void()> hook) {
+    BeforeFirstLoad& before = beforeFirstLoad();
+    const std::lock_guard lock(before.mutex);
+    before.hook = std::move(hook);
 }

@@ -4,10 +4,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // Loads the decoder modules on first use and opens files through them. A module that is
-// missing or broken makes its files fail like any unplayable file; it is looked for once per run.
+// missing, damaged (ModuleImage) or will not load makes its files fail like any unplayable file;
+// it is looked for once per run, and the first copy found decides. Any thread.
 class RouteModules {
 public:
     enum class Route { Ffmpeg, Midi };
@@ -18,4 +20,11 @@ public:
     // Where modules are looked for, in order: $ZAPT_MODULE_DIR, the installed folder beside the
     // executable's, the build tree's.
     static QStringList folders();
+
+    // Called once per run just before the first module is handed to the loader, so a module that
+    // brings the process down inside the loader finds the caller's state already saved. It runs
+    // on the thread that opens that first file (the file opener's, as a rule) while every load
+    // waits for it, so it must not open files through the modules. Set it before any file opens;
+    // one set after the first load is never called.
+    static void setBeforeFirstLoad(std::function<void()> hook);
 };
