@@ -419,7 +419,10 @@ public:
     // Minimised with the tray option on: hides the window behind the icon; false when it
     // stays minimised (option off, icon shown already, or no tray on this desktop).
     bool MinimizeToTray();
-    std::function<bool()> TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    std::function<bool()> TrayAvailable = &frmMain::TrayHostAvailable;
+    // Both ask the session bus's StatusNotifierWatcher once per run, with a short limit: Qt's
+    // own questions to it wait 25 s each for a watcher that never answers.
+    static bool TrayHostAvailable();
     static bool TrayIsNotifierItem();
     std::function<bool()> TrayClickRestores = &frmMain::TrayIsNotifierItem;
     QSystemTrayIcon* TrayIcon = nullptr;

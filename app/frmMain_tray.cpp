@@ -2,8 +2,50 @@
 #include "app/frmMain.h"
 
 #include <QCursor>
-#include <QDBusInterface>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QWindow>
+#include <chrono>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// What the StatusNotifierWatcher of the session bus said when first asked.
+enum class NotifierWatcher { HostRegistered, NoHost, Silent };
+
+// Long enough for any watcher that answers at all; short enough not to be felt on minimising.
+constexpr std::chrono::milliseconds kWatcherAnswerTime = 300ms;
+
+// Asked once per run on the UI thread. "NoHost" also covers no watcher and no session bus: then
+// Qt's own check asks nothing that could hang, and an XEmbed tray may still be there.
+NotifierWatcher AskNotifierWatcher() {
+    static const NotifierWatcher answer = [] {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            return NotifierWatcher::NoHost;
+        const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            watcher, QStringLiteral("/StatusNotifierWatcher"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+        const QDBusMessage reply =
+            bus.call(get, QDBus::Block, static_cast<int>(kWatcherAnswerTime.count()));
+        if (reply.type() == QDBusMessage::ReplyMessage)
+            return reply.arguments().value(0).value<QDBusVariant>().variant().toBool()
+                       ? NotifierWatcher::HostRegistered
+                       : NotifierWatcher::NoHost;
+        const QDBusError::ErrorType error = QDBusError(reply).type();
+        return error == QDBusError::NoReply || error == QDBusError::Timeout
+                   ? NotifierWatcher::Silent
+                   : NotifierWatcher::NoHost;
+    }();
+    return answer;
+}
+
+}  // namespace
 
 void frmMain::SetTrayIcon(const QString& mode) {
     const bool add = mode == QStringLiteral("ADD");
@@ -25,13 +67,17 @@ void frmMain::SetTrayIcon(const QString& mode) {
         TrayIcon->show();
 }
 
+bool frmMain::TrayHostAvailable() {
+    // Without an answer Qt's check, and even building a QSystemTrayIcon, would wait for the
+    // watcher in its turn: no tray then, and no icon is ever made.
+    return AskNotifierWatcher() != NotifierWatcher::Silent &&
+           QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 bool frmMain::TrayIsNotifierItem() {
     // Qt shows the icon as a StatusNotifierItem exactly when a host has registered with the
     // watcher; otherwise it docks into an XEmbed tray.
-    QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
-                           QStringLiteral("/StatusNotifierWatcher"),
-                           QStringLiteral("org.kde.StatusNotifierWatcher"));
-    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+    return AskNotifierWatcher() == NotifierWatcher::HostRegistered;
 }
 
 void frmMain::TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason) {
