@@ -178,6 +178,19 @@ QByteArray tempNameBeside(const QByteArray& target) {
     return target + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
 }
 
+// A link we did not make, in a folder anybody may write to, may lead anywhere another user
+// chose: it is not followed (as the kernel's protected_symlinks rule has it for sticky folders).
+bool trustedLink(const QByteArray& link, const struct stat& linkStat) {
+    if (linkStat.st_uid == ::geteuid())
+        return true;
+    const qsizetype slash = link.lastIndexOf('/');
+    const QByteArray folder =
+        slash < 0 ? QByteArray(".") : link.left(std::max<qsizetype>(slash, 1));
+    struct stat st {};
+    return ::stat(folder.constData(), &st) == 0 && !(st.st_mode & S_IWOTH) &&
+           (st.st_uid == linkStat.st_uid || st.st_uid == ::geteuid());
+}
+
 // The file to replace: `path` itself, or the regular file a link leads to. Empty when the
 // target exists and is not a regular file, or a link leads nowhere.
 QByteArray replaceableTarget(const QByteArray& path, struct stat& st, bool& existing) {
@@ -186,6 +199,8 @@ QByteArray replaceableTarget(const QByteArray& path, struct stat& st, bool& exis
         return errno == ENOENT ? path : QByteArray();
     QByteArray target = path;
     if (S_ISLNK(st.st_mode)) {
+        if (!trustedLink(path, st))
+            return {};
         char* real = ::realpath(path.constData(), nullptr);
         if (!real)
             return {};

@@ -32,8 +32,9 @@ bool CreateEmptyFile(const QString& path);
 
 // Replaces the file at `path` by `bytes`: written to a temporary file beside it, flushed to the
 // disk and renamed over it, so the old file stays whole until the new one is complete. A link
-// to a regular file is written through to its target; a link to anything else, or a target
-// that is not a regular file, is refused. Returns false on any failure, old file untouched.
+// to a regular file is written through to its target; a link to anything else, a link that
+// another user owns in a folder anybody may write to, or a target that is not a regular file,
+// is refused. Returns false on any failure, old file untouched.
 bool WriteFileAtomically(const QString& path, QByteArrayView bytes);
 
 }  // namespace modZAUtil

@@ -7,11 +7,16 @@
 // tag or of a FLAC file's picture block, saved as a file; else a cover.jpg, folder.jpg or
 // front.jpg (or .png) beside the song. One saved picture at a time: saving the next one, or
 // the end of this object, removes the last.
+//
+// The pictures are written only into a folder of this object's own, made with mode 0700 under
+// `parent` when the first picture is saved and removed with the object: the parent may be a
+// shared folder such as /tmp, where another user could plant a link under a name we chose.
+// UI thread only.
 class CoverArt {
 public:
-    // `folder` receives the pictures; by default $XDG_RUNTIME_DIR (private to the user and
+    // `parent` holds the private folder; by default $XDG_RUNTIME_DIR (private to the user and
     // gone at log-out), else the system's temporary folder.
-    explicit CoverArt(QString folder = QString());
+    explicit CoverArt(QString parent = QString());
     ~CoverArt();
     CoverArt(const CoverArt&) = delete;
     CoverArt& operator=(const CoverArt&) = delete;
@@ -24,8 +29,10 @@ public:
 
 private:
     void removeLast();
+    bool makeFolder();
 
-    QString folder_;
-    QString saved_;  // the picture this object wrote
+    QString parent_;
+    QString folder_;  // the private folder, once made
+    QString saved_;   // the picture this object wrote
     quint64 count_ = 0;
 };

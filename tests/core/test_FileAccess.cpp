@@ -104,6 +104,33 @@ TEST(StateFiles, SavingReplacesOnlyRegularFilesAndWritesThroughLinksToThem) {
               QStringList{u"ZAhis.m3u"_s});
 }
 
+// A link another user planted in a folder anybody may write to is never written through; our
+// own link there, and a link in a folder of ours, still are.
+TEST(StateFiles, AStrangersLinkInASharedFolderIsNotFollowed) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making a link of another user needs root";
+    TempDir d;
+    const QString victim = d.write(u"victim"_s, "precious");
+    const QString shared = d.mkdir(u"shared"_s);
+    ASSERT_EQ(::chmod(bytesOf(shared).constData(), 01777), 0);
+    const struct {
+        QString link;
+        uid_t owner;
+        bool followed;
+    } cases[] = {{shared + u"/theirs"_s, 65534, false},
+                 {shared + u"/ours"_s, ::geteuid(), true},
+                 {d.file(u"theirs-in-ours"_s), 65534, true}};
+    for (const auto& c : cases) {
+        d.write(u"victim"_s, "precious");
+        ASSERT_TRUE(QFile::link(victim, c.link));
+        ASSERT_EQ(::lchown(bytesOf(c.link).constData(), c.owner, c.owner), 0);
+        EXPECT_EQ(WriteFileAtomically(c.link, "attacker"), c.followed) << c.link.toStdString();
+        EXPECT_EQ(d.read(u"victim"_s), c.followed ? "attacker" : "precious")
+            << c.link.toStdString();
+        EXPECT_TRUE(QFileInfo(c.link).isSymLink());
+    }
+}
+
 TEST(StateFiles, ReadingRefusesWhatIsNotARegularFileWithoutWaiting) {
     TempDir d;
     ASSERT_EQ(::mkfifo(bytesOf(d.file(u"ZAlog.m3u"_s)).constData(), 0600), 0);  // no writer ever

@@ -3,7 +3,10 @@
 #include "support/Id3TagBuilder.h"
 #include "support/TempDir.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 using namespace Id3TagBuilder;
@@ -70,11 +73,43 @@ TEST(CoverArt, SavesOnePictureAtATimeAndFallsBackToTheFolder) {
         CoverArt art(run.path());
         const QString saved = art.SaveFor(tagged);
         ASSERT_TRUE(saved.startsWith(run.path()));
-        EXPECT_EQ(run.read(QFileInfo(saved).fileName()), kJpeg);
+        QFile file(saved);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), kJpeg);
         EXPECT_EQ(art.SaveFor(bare), beside);
         EXPECT_FALSE(QFileInfo::exists(saved));
         EXPECT_TRUE(art.SaveFor(tagged).endsWith(u".jpg"_qs));
     }
     EXPECT_TRUE(QFileInfo::exists(beside));
     EXPECT_TRUE(QDir(run.path()).isEmpty());  // the last saved picture goes with the object
+}
+
+// Another user may plant links in a shared temporary folder under any name we could choose:
+// the pictures go only into a folder made for them, which nobody else can enter.
+TEST(CoverArt, NeverWritesThroughALinkPlantedInTheSharedFolder) {
+    TempDir d, shared;
+    const QString song = d.write(u"1.mp3"_qs, Tag(3, apic(3, 3, kJpeg)));
+    const QString victim = d.write(u"victim"_qs, "precious");
+    ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    for (int n = 1; n <= 4; ++n)
+        for (const QString& name : {u"zapt-cover-%1-%2.jpg"_qs.arg(pid).arg(n), QString::number(n)})
+            QFile::link(victim, shared.file(name));
+    const QStringList planted = QDir(shared.path()).entryList(QDir::System | QDir::Files);
+
+    CoverArt art(shared.path());
+    for (int i = 0; i < 4; ++i) {
+        const QString saved = art.SaveFor(song);
+        ASSERT_FALSE(saved.isEmpty());
+        const QString folder = QFileInfo(saved).path();
+        EXPECT_NE(QFileInfo(folder).absoluteFilePath(),
+                  QFileInfo(shared.path()).absoluteFilePath());
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode) && (st.st_mode & 07777) == 0700 &&
+                    st.st_uid == ::geteuid());
+        EXPECT_FALSE(QFileInfo(saved).isSymLink());
+    }
+    EXPECT_EQ(d.read(u"victim"_qs), "precious");
+    EXPECT_EQ(QDir(shared.path()).entryList(QDir::System | QDir::Files), planted);
 }
