@@ -62,6 +62,25 @@ UserDialogs::Answer QtUserDialogs::message(const QString& text, const QString& t
     return buttons == OkOnly ? Ok : Cancel;
 }
 
+void QtUserDialogs::notify(const QString& text, const QString& title) {
+    const bool open = notice_ && notice_->isVisible();
+    if (!open) {  // a closed box deletes itself
+        notice_ = new QMessageBox(owner_);
+        notice_->setAttribute(Qt::WA_DeleteOnClose);
+        notice_->setWindowModality(Qt::NonModal);
+        notice_->setTextFormat(Qt::PlainText);
+        notice_->setIcon(QMessageBox::NoIcon);
+        notice_->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    }
+    notice_->setWindowTitle(title);
+    notice_->setText(text);
+    notice_->adjustSize();
+    if (!open) {
+        place(*notice_);
+        notice_->show();
+    }
+}
+
 bool QtUserDialogs::input(const QString& prompt, const QString& title, const QString& defaultText,
                           QString& answer) {
     QInputDialog dialog(owner_);

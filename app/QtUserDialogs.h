@@ -2,6 +2,7 @@
 
 #include "core/UserDialogs.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <optional>
 
@@ -20,6 +21,7 @@ public:
                QString& answer) override;
     QString chooseFolder(const QString& prompt, const QString& initialFolder) override;
     int32_t chooseColor() override;
+    void notify(const QString& text, const QString& title) override;
     void placeNext(QPoint topLeft) override { next_ = topLeft; }
 
 private:
@@ -27,4 +29,5 @@ private:
 
     QPointer<QWidget> owner_;
     std::optional<QPoint> next_;
+    QPointer<QMessageBox> notice_;  // the box notify shows, while it is open
 };

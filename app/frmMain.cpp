@@ -3,6 +3,7 @@
 #include "LayoutMath.h"
 #include "QtUserDialogs.h"
 #include "StartPath.h"
+#include "core/Logging.h"
 #include "core/modZAUtil.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/mci/MciControl.h"
@@ -19,6 +20,8 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QUrl>
+#include <cerrno>
+#include <sys/stat.h>
 
 using namespace modZAUtil;
 
@@ -408,17 +411,28 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 bool frmMain::Form_Load() {
     // 1. One player per application folder.
-    lock_ = std::make_unique<QLockFile>(AppFile(QStringLiteral(".zapt.lock")));
-    lock_->setStaleLockTime(0);
-    if (!lock_->tryLock(0)) {
+    // A lock path that is not a regular file (a FIFO, a device, a folder, any link) is never
+    // handed to QLockFile, which would wait on it for ever or read it without end.
+    const QString lockPath = AppFile(QStringLiteral(".zapt.lock"));
+    bool locked = false;
+    if (lockPathUsable(lockPath)) {
+        lock_ = std::make_unique<QLockFile>(lockPath);
+        lock_->setStaleLockTime(0);
+        locked = lock_->tryLock(0);
+    }
+    if (!locked) {
         // Only a lock held by a live player means one runs; a lock that cannot be written (no
-        // such folder, no permission, a full disk) is reported as what it is.
-        const QString text =
-            lock_->error() == QLockFile::LockFailedError
-                ? QStringLiteral("既に起動しています。")
-                : QStringLiteral("ロックファイルを作成できません。\n") + appFolder_;
+        // such folder, no permission, a full disk, not a file) is reported as what it is.
+        const bool running = lock_ && lock_->error() == QLockFile::LockFailedError;
         lock_.reset();
-        Dialogs().message(text, QStringLiteral("ZAPT"));
+        // The running player may still be starting: it takes the path as soon as it can.
+        const QString startPath = StartPath::Absolute(startPath_, QDir::currentPath());
+        if (running && !startPath.isEmpty() && HandOver && HandOver(startPath))
+            return false;
+        Dialogs().message(running
+                              ? QStringLiteral("既に起動しています。")
+                              : QStringLiteral("ロックファイルを作成できません。\n") + appFolder_,
+                          QStringLiteral("ZAPT"));
         return false;
     }
 
@@ -429,6 +443,9 @@ bool frmMain::Form_Load() {
     callbackRegistered_ = true;
     const Vbmp3Option option{{30, 1, 5, 0}};
     vbmp3_setVbmp3Option(&option);
+    // On the bus from here on: a second start finds this player even while it starts.
+    if (mediaControlsWanted_)
+        StartMediaControls();
 
     // 4. The start path: the shell has already removed any quotes. Made absolute, so what is
     // saved still works when the player is next started from another folder.
@@ -589,6 +606,7 @@ bool frmMain::Form_Load() {
         return false;
     }
     started_ = true;
+    MediaControlsReady();
     return true;
 }
 
@@ -620,30 +638,39 @@ void frmMain::ZAPT_End() {
     if (ended_ || !loaded_)
         return;
     ended_ = true;
+    SetTrayIcon(QStringLiteral("DELETE"));
+    // The files first: releasing the sound system may wait on a server that no longer answers.
+    SaveStateFiles();
 
-    // 1–3. Release the decoder, then stop what plays.
+    // Release the decoder, then stop what plays.
     vbmp3_stop();
     vbmp3_stopCallback();
     callbackRegistered_ = false;
     vbmp3_free();
-    SetTrayIcon(QStringLiteral("DELETE"));
     StopPlay();
 
-    // 4. The lyric window's place and text-mode size.
+    tmrTimer->stop();
+    hide();
+    lock_.reset();
+    QCoreApplication::quit();
+}
+
+bool frmMain::SaveStateFiles() {
+    // The lyric window's place and text-mode size.
     SaveLyricWindow();
 
-    // 5. The soft volume, to come back at the next start.
+    // The soft volume, to come back at the next start.
     int32_t left = 100;
     int32_t right = 100;
     vbmp3_getSoftVolume(&left, &right);
     Options.setSoftVolumeLeft(left);
     Options.setSoftVolumeRight(right);
 
-    // 6. Live state into the store.
+    // Live state into the store.
     Options.setLastCurrentFolder(FolderViewPath);
     Options.setLastPlayIndex(static_cast<int16_t>(lstPlayList->listIndex()));
 
-    // 7. Position: a minimised or maximised window is not where it will come back.
+    // Position: a minimised or maximised window is not where it will come back.
     if (isMinimized() || isMaximized()) {
         Options.setPositionX(1200);
         Options.setPositionY(1000);
@@ -652,24 +679,41 @@ void frmMain::ZAPT_End() {
         Options.setPositionY(LayoutMath::Clamp16(static_cast<double>(y()) * TwipsPerPixelY));
     }
 
-    // 8. The timer times as the boxes hold them.
+    // The timer times as the boxes hold them.
     Options.setStartHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StartHour, txtStartH->text()));
     Options.setStartMinute(
         PlayTimer::StoredValue(PlayTimer::TimeBox::StartMinute, txtStartM->text()));
     Options.setStopHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StopHour, txtEndH->text()));
     Options.setStopMinute(PlayTimer::StoredValue(PlayTimer::TimeBox::StopMinute, txtEndM->text()));
 
-    // 9–10. Files.
-    WriteListToFile(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList, &Dialogs());
-    WriteListToFile(AppFile(QStringLiteral("ZAlog.m3u")), PlayList, &Dialogs());
-    if (!Options.WriteOption(AppFile(QStringLiteral("ZAopt.inf")), QStringLiteral(",")))
+    QStringList failed;
+    for (const auto& [name, list] : {std::pair{QStringLiteral("ZAhis.m3u"), &HistoryList},
+                                     std::pair{QStringLiteral("ZAlog.m3u"), &PlayList}})
+        if (!WriteListToFile(AppFile(name), *list, &Dialogs()))
+            failed << name;
+    if (!Options.WriteOption(AppFile(QStringLiteral("ZAopt.inf")), QStringLiteral(","))) {
+        failed << QStringLiteral("ZAopt.inf");
         Dialogs().message(kWriteErrorText, QStringLiteral("ERROR"));
+    }
+    // An end by a signal or by the desktop shows no box: a session log still tells.
+    if (!failed.isEmpty())
+        qCWarning(lcState).noquote()
+            << "could not save" << failed.join(QStringLiteral(", ")) << "in" << appFolder_;
+    return failed.isEmpty();
+}
 
-    // 11.
-    tmrTimer->stop();
-    hide();
-    lock_.reset();
-    QCoreApplication::quit();
+void frmMain::SaveBeforeFirstRisk() {
+    if (savedBeforeRisk_ || !loaded_ || ended_)
+        return;
+    savedBeforeRisk_ = true;
+    RunUnattended([this] { SaveStateFiles(); });
+}
+
+bool frmMain::lockPathUsable(const QString& path) {
+    struct stat st {};
+    if (::lstat(modZAUtil::NativePath(path).constData(), &st) != 0)
+        return errno == ENOENT;
+    return S_ISREG(st.st_mode);
 }
 
 bool frmMain::AnyDialogVisible() const {
@@ -726,8 +770,8 @@ void frmMain::SetToolTips() {
 void frmMain::cmdHelp_Click() {
     const QString exeHelp =
         QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
-    const QString installedHelp = QCoreApplication::applicationDirPath() +
-                                  QStringLiteral("/../share/zapt/help/index.html");
+    const QString installedHelp =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/zapt/help/index.html");
     const QString appHelp = AppFile(QStringLiteral("help/index.html"));
     const QString help = FileExists(exeHelp)         ? exeHelp
                          : FileExists(installedHelp) ? QDir::cleanPath(installedHelp)

@@ -9,9 +9,9 @@
 #include "library/PlaylistShuffler.h"
 #include "lyrics/LyricLookup.h"
 #include "lyrics/frmLyric.h"
+#include "playback/FileOpener.h"
 #include "playback/NextSongRule.h"
 #include "playback/PlayTimer.h"
-#include "playback/FileOpener.h"
 #include "playback/clsZAPT_MMC.h"
 #include "playback/output/SdlAudioSystem.h"
 #include "settings/clsOption.h"
@@ -370,7 +370,24 @@ public:
 
     // desktop: media controls on the session bus (desktop/frmMain_mpris.cpp)
     // Puts the player on the session bus; false, with one line on stderr, when it cannot.
+    // Called before Form_Load, the bus name is taken as soon as the player holds its lock, so
+    // a second start can hand its path over while this one is still starting; what arrives
+    // then waits until start-up has finished.
     bool StartMediaControls();
+    void WantMediaControls() { mediaControlsWanted_ = true; }
+    // Start-up has finished: what the desktop asked meanwhile runs now.
+    void MediaControlsReady();
+    // Writes the settings, the playlist and the history as an end writes them; false, with a
+    // line in the session log, when a file could not be written.
+    bool SaveStateFiles();
+    // Once a run, before the first thing that could take the process down (the first song
+    // opened, the decoder modules looked at): the state files are saved first.
+    void SaveBeforeFirstRisk();
+    // Runs a command that came from outside the window: no box waits for an answer.
+    void RunUnattended(const std::function<void()>& command) { boxes_->RunUnattended(command); }
+    // Asked when the lock is held by another player: hands the start path over to it. Set by
+    // main; tests leave it empty.
+    std::function<bool(const QString& absolutePath)> HandOver;
     // Tell the desktop at once: a song started (the same one again too), the play state or
     // the modes changed, the position jumped.
     void NotifySongStarted();
@@ -380,6 +397,9 @@ public:
     // the first added row played. False when it names nothing the player can use.
     bool OpenHandedPath(const QString& path);
     MprisService* mediaControls_ = nullptr;
+    bool mediaControlsWanted_ = false;
+    bool savedBeforeRisk_ = false;
+    static bool lockPathUsable(const QString& path);
 
     // lyrics: the lyric index, the lookup and the lyric window (lyrics/frmMain_lyrics.cpp)
     void wireLyrics();
@@ -472,9 +492,9 @@ private:
     NextSongRule nextSongRule_;
     PlayTimer playTimer_;
     DecoderCallbackTarget decoderTarget_;
-    FileOpener* opener_ = nullptr;  // files are opened off this thread
-    uint64_t openSerial_ = 0;       // moves with every start and stop: a late open is dropped
-    QString joinOpening_;           // the song being opened to join behind the playing one
+    FileOpener* opener_ = nullptr;      // files are opened off this thread
+    uint64_t openSerial_ = 0;           // moves with every start and stop: a late open is dropped
+    QString joinOpening_;               // the song being opened to join behind the playing one
     QTimer* blankWait_ = nullptr;       // the blank time between two songs
     std::function<void()> afterBlank_;  // what the blank time ends in
     int32_t failedInARow_ = 0;          // files that would not play, one after another

@@ -67,6 +67,11 @@ int main(int argc, char** argv) {
         RunningPlayer::Open(StartPath::Absolute(startPath, QDir::currentPath())))
         return 0;
     frmMain window(AppFolder::Resolve(QApplication::applicationDirPath()), startPath);
+    window.WantMediaControls();
+    // The lock is held, but the name not yet on the bus: that player is still starting.
+    window.HandOver = [](const QString& path) {
+        return RunningPlayer::Open(path, std::chrono::seconds(5));
+    };
 
     if (signalsCaught) {
         auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
@@ -81,6 +86,5 @@ int main(int argc, char** argv) {
     // then saved what there was to save). The event loop is never started after that.
     if (!window.Form_Load())
         return 0;
-    window.StartMediaControls();
     return QApplication::exec();
 }

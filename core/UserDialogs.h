@@ -23,6 +23,10 @@ public:
     virtual QString chooseFolder(const QString& prompt, const QString& initialFolder) = 0;
     // Returns the chosen colour as 0x00BBGGRR, or -1 when cancelled.
     virtual int32_t chooseColor() = 0;
+    // Tells the user something without waiting: the box stays up while the program goes on,
+    // and no event loop runs inside the call. One such box at a time: while it is open, a
+    // newer text replaces the text it shows instead of opening another box.
+    virtual void notify(const QString& text, const QString& title) = 0;
     // The next box shown is placed with its top-left corner here (screen pixels); one-shot.
     virtual void placeNext(QPoint topLeft) = 0;
 };

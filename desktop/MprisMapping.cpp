@@ -1,5 +1,7 @@
 #include "MprisMapping.h"
 
+#include "core/FileAccess.h"
+
 #include <QDBusObjectPath>
 #include <QFileInfo>
 #include <QUrl>
@@ -89,12 +91,30 @@ QVariantMap MprisMapping::Metadata(const Song& song, quint64 serial) {
     const int track = song.track.section(QLatin1Char('/'), 0, 0).trimmed().toInt(&isNumber);
     if (isNumber && track > 0)
         m.insert(QStringLiteral("xesam:trackNumber"), track);
-    m.insert(QStringLiteral("xesam:url"),
-             QUrl::fromLocalFile(song.path).toString(QUrl::FullyEncoded));
+    m.insert(QStringLiteral("xesam:url"), FileUrl(song.path));
     if (!song.artPath.isEmpty())
-        m.insert(QStringLiteral("mpris:artUrl"),
-                 QUrl::fromLocalFile(song.artPath).toString(QUrl::FullyEncoded));
+        m.insert(QStringLiteral("mpris:artUrl"), FileUrl(song.artPath));
     return m;
+}
+
+QString MprisMapping::FileUrl(const QString& path) {
+    // The characters QUrl leaves as they are in a path stay so too; every other byte is encoded.
+    return QStringLiteral("file://") +
+           QString::fromLatin1(modZAUtil::NativePath(path).toPercentEncoding("/!$&'()*+,;=:@"));
+}
+
+std::optional<QString> MprisMapping::LocalPath(const QString& url) {
+    const QUrl parsed(url);
+    if (!parsed.isValid() || !parsed.isLocalFile() ||
+        !(parsed.host().isEmpty() || parsed.host() == QLatin1String("localhost")))
+        return std::nullopt;
+    // A percent-encoded byte that is no UTF-8 stays encoded in the fully encoded path, so the
+    // bytes come back exactly as the sender encoded them.
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(parsed.path(QUrl::FullyEncoded).toLatin1());
+    if (bytes.isEmpty() || bytes.contains('\0'))
+        return std::nullopt;
+    return modZAUtil::DecodePath(bytes);
 }
 
 QVariantMap MprisMapping::Changed(const QVariantMap& before, const QVariantMap& now) {

@@ -62,6 +62,13 @@ public:
     // mpris:artUrl; fields the song lacks are left out.
     static QVariantMap Metadata(const Song& song, quint64 serial);
 
+    // A file: URL that names the file by its bytes, so a name that is not UTF-8 (Shift_JIS
+    // from a Japanese archive) is written as GIO writes it: each byte percent-encoded.
+    static QString FileUrl(const QString& path);
+    // The path a file: URL names, its percent-encoded bytes taken as the file system's bytes;
+    // nothing for another scheme, a remote host or a name with a zero byte.
+    static std::optional<QString> LocalPath(const QString& url);
+
     // The entries of `now` whose values differ from `before` (or are new).
     static QVariantMap Changed(const QVariantMap& before, const QVariantMap& now);
 };

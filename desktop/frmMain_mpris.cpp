@@ -8,13 +8,16 @@
 #include "desktop/MprisMapping.h"
 #include "playback/Vbmp3VolumeControl.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
+#include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -29,6 +32,8 @@ MprisMapping::Modes modesOf(const clsOption& o) {
 // --- the window's side ----------------------------------------------------------------------
 
 bool frmMain::StartMediaControls() {
+    if (mediaControls_)
+        return true;
     const QDBusConnection bus = QDBusConnection::sessionBus();
     auto* service = new MprisService(*this);
     QString problem;
@@ -38,7 +43,14 @@ bool frmMain::StartMediaControls() {
         return false;
     }
     mediaControls_ = service;
+    if (started_)
+        service->SetReady();
     return true;
+}
+
+void frmMain::MediaControlsReady() {
+    if (mediaControls_)
+        mediaControls_->SetReady();
 }
 
 void frmMain::NotifyPlayState() {
@@ -129,6 +141,48 @@ bool MprisService::Register(const QDBusConnection& bus, QString& problem) {
     told_ = playerProperties();
     watch_->start();
     return true;
+}
+
+void MprisService::Queue(std::function<void()> command) {
+    commands_.push_back(std::move(command));
+    if (ready_ && !scheduled_) {
+        scheduled_ = true;
+        QTimer::singleShot(0, this, &MprisService::runNext);
+    }
+}
+
+void MprisService::SetReady() {
+    ready_ = true;
+    if (!commands_.empty() && !scheduled_) {
+        scheduled_ = true;
+        QTimer::singleShot(0, this, &MprisService::runNext);
+    }
+}
+
+void MprisService::runNext() {
+    scheduled_ = false;
+    if (window.Ended()) {
+        commands_.clear();
+        return;
+    }
+    if (commands_.empty())
+        return;
+    // A box of the player's own waits for the user (the sequence may show one after a failed
+    // song): the commands wait with it rather than run, and open boxes, inside its loop.
+    if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        scheduled_ = true;
+        QTimer::singleShot(std::chrono::milliseconds(200), this, &MprisService::runNext);
+        return;
+    }
+    const std::function<void()> command = std::move(commands_.front());
+    commands_.pop_front();
+    // One command a turn: calls that arrive meanwhile are answered between two commands.
+    if (!commands_.empty()) {
+        scheduled_ = true;
+        QTimer::singleShot(0, this, &MprisService::runNext);
+    }
+    window.RunUnattended(command);
+    Refresh();
 }
 
 void MprisService::SongStarted() {
@@ -274,6 +328,7 @@ QStringList MprisRootAdaptor::SupportedMimeTypes() const {
             QStringLiteral("audio/mp4"),          QStringLiteral("audio/x-mpegurl")};
 }
 
+// Raise and the property writes run at once: they show no box.
 void MprisRootAdaptor::Raise() {
     frmMain& w = service_->window;
     if (w.TrayIconShown) {  // as the double-click on the tray icon brings it back
@@ -297,85 +352,92 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService* service)
     : QDBusAbstractAdaptor(service), service_(service) {}
 
 void MprisPlayerAdaptor::Next() {
-    service_->window.cmdListIndexDown_Click();
-    service_->Refresh();
+    service_->Queue([&w = service_->window] { w.cmdListIndexDown_Click(); });
 }
 
 void MprisPlayerAdaptor::Previous() {
-    service_->window.cmdListIndexUp_Click();
-    service_->Refresh();
+    service_->Queue([&w = service_->window] { w.cmdListIndexUp_Click(); });
 }
 
 void MprisPlayerAdaptor::Pause() {
-    if (service_->window.Player->getState() == 1)
-        service_->window.TogglePause();
-    service_->Refresh();
+    service_->Queue([&w = service_->window] {
+        if (w.Player->getState() == 1)
+            w.TogglePause();
+    });
 }
 
 void MprisPlayerAdaptor::PlayPause() {
-    if (service_->window.Player->getState() == 0)
-        service_->window.cmdPlay_Click();
-    else
-        service_->window.TogglePause();
-    service_->Refresh();
+    service_->Queue([&w = service_->window] {
+        if (w.Player->getState() == 0)
+            w.cmdPlay_Click();
+        else
+            w.TogglePause();
+    });
 }
 
 void MprisPlayerAdaptor::Stop() {
-    service_->window.StopPlay();
-    service_->Refresh();
+    service_->Queue([&w = service_->window] { w.StopPlay(); });
 }
 
 void MprisPlayerAdaptor::Play() {
-    switch (service_->window.Player->getState()) {
-    case 0:
-        service_->window.cmdPlay_Click();
-        break;
-    case 2:
-        service_->window.TogglePause();
-        break;
-    default:
-        break;
-    }
-    service_->Refresh();
+    service_->Queue([&w = service_->window] {
+        if (w.Player->getState() == 0)
+            w.cmdPlay_Click();
+        else if (w.Player->getState() == 2)
+            w.TogglePause();
+    });
 }
 
 void MprisPlayerAdaptor::Seek(qlonglong offset) {
-    frmMain& w = service_->window;
-    if (!service_->CanSeek())
-        return;
-    const auto target =
-        MprisMapping::SeekTarget(w.Player->playSecond(), offset, w.Player->getTotalSecond());
-    if (!target) {
-        Next();
-        return;
-    }
-    if (w.Player->seek_(*target)) {
-        w.ElapsedSeconds = *target;
-        w.UpdatePlayTime();
-        service_->Seeked();
-    }
+    service_->Queue([service = service_, offset] {
+        frmMain& w = service->window;
+        if (!service->CanSeek())
+            return;
+        const auto target =
+            MprisMapping::SeekTarget(w.Player->playSecond(), offset, w.Player->getTotalSecond());
+        if (!target)
+            w.cmdListIndexDown_Click();
+        else
+            seekTo(*service, *target);
+    });
 }
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong position) {
-    frmMain& w = service_->window;
-    // A request for a song that has gone meanwhile is dropped, as the MPRIS interface says.
-    if (!service_->CanSeek() || trackId.path() != service_->CurrentTrackId())
-        return;
-    const auto target = MprisMapping::PositionTarget(position, w.Player->getTotalSecond());
-    if (target && w.Player->seek_(*target)) {
-        w.ElapsedSeconds = *target;
+    service_->Queue([service = service_, track = trackId.path(), position] {
+        // A request for a song that has gone meanwhile is dropped, as the MPRIS interface says.
+        if (!service->CanSeek() || track != service->CurrentTrackId())
+            return;
+        const auto target =
+            MprisMapping::PositionTarget(position, service->window.Player->getTotalSecond());
+        if (target)
+            seekTo(*service, *target);
+    });
+}
+
+void MprisPlayerAdaptor::seekTo(MprisService& service, int32_t second) {
+    frmMain& w = service.window;
+    if (w.Player->seek_(second)) {
+        w.ElapsedSeconds = second;
         w.UpdatePlayTime();
-        service_->Seeked();
+        service.Seeked();
     }
 }
 
 void MprisPlayerAdaptor::OpenUri(const QString& uri, const QDBusMessage& call) {
-    const QUrl url(uri);
-    if (!url.isLocalFile())
+    // Refused at once when it names nothing the player could take; otherwise taken later, so
+    // the caller is answered before any folder is read or any box shown.
+    const std::optional<QString> path = MprisMapping::LocalPath(uri);
+    if (!path) {
         service_->Refuse(call, QDBusError::NotSupported, QStringLiteral("only file: URIs play"));
-    else if (!service_->window.OpenHandedPath(url.toLocalFile()))
+        return;
+    }
+    const StartPath::Kind kind = StartPath::Classify(*path);
+    if (kind == StartPath::Kind::Missing || kind == StartPath::Kind::NotPlayable) {
         service_->Refuse(call, QDBusError::InvalidArgs,
                          QStringLiteral("not a playable file, playlist or folder: ") + uri);
+        return;
+    }
+    service_->Queue([&w = service_->window, p = *path] { w.OpenHandedPath(p); });
 }
 
 void MprisPlayerAdaptor::setLoopStatus(const QString& status) {

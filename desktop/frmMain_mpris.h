@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
+#include <deque>
+#include <functional>
 
 class frmMain;
 class QTimer;
@@ -17,6 +19,11 @@ class QTimer;
 // The player on the session bus as org.mpris.MediaPlayer2.zapt (MPRIS 2), so the desktop's
 // media keys, sound menu and tools such as playerctl control it. Every request goes through
 // the main window's own commands; what the desktop sees is read from the window's state.
+//
+// A call is answered at once: its command is queued and run later from the event loop, one
+// command a turn, with nobody waiting at the window (a message is shown without waiting, a
+// question answered as if cancelled), so no call waits on a box and none opens a box inside
+// another. Commands wait in the queue until the window has finished starting. UI thread only.
 class MprisService : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +36,13 @@ public:
     // Claims the bus name (or, when another player of this name runs, a name of this process
     // beside it) and the object; false with the reason when the bus refuses.
     bool Register(const QDBusConnection& bus, QString& problem);
+
+    // Runs `command` after the call that asked for it has been answered.
+    void Queue(std::function<void()> command);
+    // The window has started: queued commands run from now on.
+    void SetReady();
+    // Commands queued and not yet run.
+    size_t Pending() const { return commands_.size(); }
 
     // Sends PropertiesChanged for whatever differs from what the desktop was last told.
     void Refresh();
@@ -56,6 +70,7 @@ public:
     QString CurrentTrackId() const;
 
 private:
+    void runNext();
     QVariantMap playerProperties() const;
     void emitChanged(const QString& interface, const QVariantMap& changed);
 
@@ -67,6 +82,9 @@ private:
     quint64 serial_ = 0;  // counts the songs started in this run
     CoverArt art_;
     QString artPath_;  // the picture of the current song, saved for the desktop
+    std::deque<std::function<void()>> commands_;
+    bool ready_ = false;
+    bool scheduled_ = false;  // a turn of the event loop will run the next command
 };
 
 class MprisRootAdaptor : public QDBusAbstractAdaptor {
@@ -155,5 +173,7 @@ Q_SIGNALS:
     void Seeked(qlonglong Position);
 
 private:
+    static void seekTo(MprisService& service, int32_t second);
+
     MprisService* service_;
 };

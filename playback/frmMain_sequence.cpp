@@ -64,6 +64,7 @@ void frmMain::PlayFile(const QString& path) {
         return;
     }
     decoderTarget_.stopAndForget([this] { Player->stop_(); });
+    SaveBeforeFirstRisk();
     opener_->open(FileOpener::Kind::Play, path,
                   [this, serial, path](clsZAPT_MMC::Prepared prepared) {
                       if (serial != openSerial_ || !Player)

@@ -33,7 +33,8 @@ void frmMain::cmdOption_Click() {
 }
 
 void frmMain::ShowVersionWindow() {
-    if (!versionWindow_)  // closed with OK, or never opened: made afresh
+    SaveBeforeFirstRisk();  // the window loads the decoder modules to name their versions
+    if (!versionWindow_)    // closed with OK, or never opened: made afresh
         versionWindow_ = new frmVersion(this);
     auto* window = static_cast<frmVersion*>(versionWindow_.data());
     window->version = frmVersion::BuildVersion();

@@ -167,6 +167,31 @@ TEST(MainWindowLayout, ControlsHaveJapaneseAccessibleNames) {
 
 // A name that looks like markup is shown as it is: in message boxes (which show no icon), in
 // the labels that show names, and in their tool tips.
+// What the player tells without asking (a command from the desktop failed) is one box that
+// does not wait: more failures update it instead of opening box after box.
+TEST(MainWindowLayout, NoticesShareOneBoxThatDoesNotWait) {
+    QWidget owner;
+    QtUserDialogs dialogs(&owner);
+    for (int i = 1; i <= 50; ++i)
+        dialogs.notify(u"/gone/%1.mp3にアクセスできません。"_qs.arg(i), u"ZAPT"_qs);
+    QList<QMessageBox*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            boxes << box;
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_FALSE(boxes[0]->isModal());
+    EXPECT_EQ(boxes[0]->text(), u"/gone/50.mp3にアクセスできません。"_qs);
+    EXPECT_EQ(boxes[0]->textFormat(), Qt::PlainText);
+    boxes[0]->buttons().first()->click();
+    QApplication::processEvents();
+    dialogs.notify(u"again"_qs, u"ZAPT"_qs);  // closed, the next notice opens a box again
+    int visible = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            visible += box->text() == u"again"_qs;
+    EXPECT_EQ(visible, 1);
+}
+
 TEST(MainWindowLayout, NamesShowAsPlainText) {
     const QString html = u"<a href=x>y</a>"_qs;
     QWidget owner;

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -99,6 +100,47 @@ TEST(Startup, SecondInstanceIsRefused) {
     Window third = open(d.path());
     EXPECT_TRUE(third.form->Form_Load());  // the lock went with the first window
     third.form->ZAPT_End();
+}
+
+// A lock path that is no regular file is refused before anything waits on it or reads it.
+TEST(Startup, ALockThatIsNoFileIsReportedAtOnce) {
+    const std::function<void(const QString&)> plants[] = {
+        [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); },
+        [](const QString& p) { QFile::link(u"/dev/zero"_qs, p); },
+        [](const QString& p) { QDir().mkpath(p); },
+        [](const QString& p) { QFile::link(p, p); },  // a link to itself
+    };
+    for (const auto& plant : plants) {
+        TempDir d;
+        plant(d.file(u".zapt.lock"_qs));
+        Window w = open(d.path());
+        EXPECT_FALSE(w.form->Form_Load());
+        ASSERT_EQ(w.dialogs->shown.size(), 1u);
+        EXPECT_EQ(w.dialogs->shown[0].text, u"ロックファイルを作成できません。\n"_qs + d.path());
+    }
+}
+
+// Ended by a signal or by the desktop, no box can say that a file was not saved: the session
+// log (stderr) does, in one line.
+TEST(Startup, AFailedSaveAtAnEndWithoutBoxesIsLogged) {
+    static QStringList logged;
+    logged.clear();
+    TempDir d;
+    Window w = open(d.path());
+    ASSERT_TRUE(w.form->Form_Load());
+    ASSERT_TRUE(QFile::remove(d.file(u"ZAlog.m3u"_qs)) || !QFile::exists(d.file(u"ZAlog.m3u"_qs)));
+    d.mkdir(u"ZAlog.m3u"_qs);  // can no longer be written
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            logged << QString::fromLatin1(context.category) + u": "_qs + text;
+        });
+    w.form->RequestEnd();
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(w.form->Ended());
+    EXPECT_TRUE(w.dialogs->shown.empty());
+    ASSERT_EQ(logged.size(), 1);
+    EXPECT_TRUE(logged[0].startsWith(u"zapt.state: could not save ZAlog.m3u in "_qs))
+        << logged[0].toStdString();
 }
 
 TEST(Startup, StartPathChoosesThePlaylist) {

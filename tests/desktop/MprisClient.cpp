@@ -28,7 +28,7 @@ QDBusMessage MprisClient::call(const QString& interface, const QString& method,
         QDBusMessage::createMethodCall(MprisService::BusName(), kPath, interface, method);
     m.setArguments(args);
     QDBusPendingCall pending = bus.asyncCall(m);
-    pump_([&] { return pending.isFinished(); });
+    pump_([&] { return pending.isFinished() && (!settled || settled()); });
     return pending.reply();
 }
 

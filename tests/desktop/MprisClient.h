@@ -36,6 +36,9 @@ public:
     bool playerOnBus() const;
 
     QDBusConnection bus;
+    // When set, a call returns once this holds too (the player in this process has run the
+    // command the call queued).
+    std::function<bool()> settled;
     QList<QVariantMap> changes;  // PropertiesChanged of the player interface, in order
     QList<qlonglong> seeks;      // Seeked
 

@@ -5,8 +5,10 @@
 #include "support/ToneFiles.h"
 
 #include <QDBusObjectPath>
+#include <QElapsedTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,6 +32,9 @@ struct BusPlayer {
               return MainWindowFixture::waitUntil(done);
           }) {
         onBus = f.form->StartMediaControls() && client.playerOnBus();
+        client.settled = [this] {
+            return !w().mediaControls_ || w().mediaControls_->Pending() == 0;
+        };
     }
     frmMain& w() { return *f.form; }
     QString status() { return client.get(QStringLiteral("PlaybackStatus")).toString(); }
@@ -219,4 +224,66 @@ TEST(Mpris, OpenUriAddsAndPlaysAsAStartPathWould) {
                   QDBusMessage::ErrorMessage)
             << refused.toStdString();
     EXPECT_EQ(p.w().PlayList.Count(), 3);
+}
+
+// Calls onto songs that are gone: each is answered at once, nothing waits on a box or opens one
+// inside another, the user is told without being asked, and the player still answers and ends
+// with its files saved.
+TEST(Mpris, AFloodOfFailingCallsIsAnsweredAtOnceWithoutStackingBoxes) {
+    BusPlayer p;
+    ASSERT_TRUE(p.onBus);
+    const QStringList gone = {p.media.file(u"gone1.mp3"_qs), p.media.file(u"gone2.mp3"_qs)};
+    p.f.setPlayList(gone);
+    p.w().lstPlayList->setListIndex(0);
+    std::vector<QDBusPendingCall> calls;
+    for (int i = 0; i < 3000; ++i)
+        calls.push_back(p.client.bus.asyncCall(
+            QDBusMessage::createMethodCall(MprisService::BusName(), u"/org/mpris/MediaPlayer2"_qs,
+                                           MprisClient::kPlayer, u"Next"_qs)));
+    ASSERT_TRUE(MainWindowFixture::waitUntil(
+        [&] {
+            return std::all_of(calls.begin(), calls.end(), [](auto& c) { return c.isFinished(); });
+        },
+        60000));
+    for (const QDBusPendingCall& c : calls)
+        ASSERT_FALSE(c.isError()) << c.error().message().toStdString();
+    EXPECT_TRUE(p.f.dialogs->shown.empty());  // no box waited for an answer
+    ASSERT_FALSE(p.f.dialogs->notices.empty());
+    EXPECT_TRUE(p.f.dialogs->notices.front().text.endsWith(u"にアクセスできません。"_qs));
+
+    QElapsedTimer answered;
+    answered.start();
+    EXPECT_EQ(p.status(), u"Stopped"_qs);
+    EXPECT_LT(answered.elapsed(), 1000);
+    p.client.call(MprisClient::kRoot, u"Quit"_qs);
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return p.w().Ended(); }));
+    EXPECT_EQ(p.f.app.read(u"ZAlog.m3u"_qs), (gone.join(u"\r\n"_qs) + u"\r\n"_qs).toUtf8());
+}
+
+// A hand-over that arrives while the player is still starting waits for the start to finish.
+TEST(Mpris, CallsDuringStartUpRunOnceTheWindowHasStarted) {
+    TempDir app, media;
+    const QString song = tone(media, u"handed.wav"_qs);
+    auto fake = std::make_unique<FakeDialogs>();
+    FakeDialogs& dialogs = *fake;
+    frmMain w(app.path(), media.file(u"missing.mp3"_qs), std::move(fake));
+    w.Opener().setWait(std::chrono::seconds(20));
+    w.WantMediaControls();
+    MprisClient client(
+        [](const std::function<bool()>& done) { return MainWindowFixture::waitUntil(done); });
+    QDBusMessage::MessageType reply = QDBusMessage::InvalidMessage;
+    QStringList playListDuringStart;
+    // The start path is missing: start-up stops at its box, with the player already on the bus.
+    dialogs.onShow = [&] {
+        if (reply != QDBusMessage::InvalidMessage || !client.playerOnBus())
+            return;
+        reply = client.invoke(u"OpenUri"_qs, {urlOf(song)}).type();
+        playListDuringStart = w.PlayList.items();
+    };
+    ASSERT_TRUE(w.Form_Load());
+    EXPECT_EQ(reply, QDBusMessage::ReplyMessage);
+    EXPECT_FALSE(playListDuringStart.contains(song));
+    EXPECT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getPath() == song; }));
+    EXPECT_TRUE(w.PlayList.items().contains(song));
+    w.ZAPT_End();
 }

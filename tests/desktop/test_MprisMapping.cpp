@@ -1,9 +1,13 @@
 // How the desktop's loop, shuffle, volume, seek and track requests land on the player's
 // settings, and what it is shown of a song.
+#include "core/FileAccess.h"
 #include "desktop/MprisMapping.h"
+#include "support/TempDir.h"
 
 #include <QDBusObjectPath>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using Modes = MprisMapping::Modes;
 
@@ -124,4 +128,38 @@ TEST(MprisMapping, MetadataCarriesTheSongInTheTypesClientsRead) {
     for (const char* key : {"xesam:artist", "xesam:album", "xesam:trackNumber", "mpris:artUrl"})
         EXPECT_FALSE(bare.contains(QLatin1String(key))) << key;
     EXPECT_TRUE(MprisMapping::Metadata({}, 9).isEmpty());
+}
+
+// Names are handed over and published by their bytes: a Shift_JIS name from a Japanese archive
+// goes out byte by byte, as GIO writes it, and comes back as the same file.
+TEST(MprisMapping, FileUrlsCarryThePathsBytes) {
+    TempDir d;
+    const QByteArray sjis("\x8b\xc8\x96\xbc\x83\x65\x83\x58\x83\x67.mp3");  // 曲名テスト.mp3
+    const QByteArray folder = QFile::encodeName(d.path());
+    const QByteArray file = folder + '/' + sjis;
+    ASSERT_TRUE(::close(::open(file.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
+    const QString shown = modZAUtil::DecodePath(file);
+    ASSERT_TRUE(shown.endsWith(u"曲名テスト.mp3"_qs));
+
+    const QString url = MprisMapping::FileUrl(shown);
+    EXPECT_TRUE(url.endsWith(u"/%8B%C8%96%BC%83e%83X%83g.mp3"_qs)) << url.toStdString();
+    EXPECT_EQ(MprisMapping::LocalPath(url), shown);
+    EXPECT_EQ(MprisMapping::FileUrl(u"/a b/曲 #1.mp3"_qs),
+              u"file:///a%20b/%E6%9B%B2%20%231.mp3"_qs);
+
+    const struct {
+        const char* url;
+        std::optional<QString> path;
+    } cases[] = {
+        {"file:///a%20b/%E6%9B%B2%20%231.mp3", u"/a b/曲 #1.mp3"_qs},
+        {"file:///music/曲.mp3", u"/music/曲.mp3"_qs},
+        {"file://localhost/music/a.mp3", u"/music/a.mp3"_qs},
+        {"file:///tmp/%8B%C8.mp3", modZAUtil::DecodePath(QByteArray("/tmp/\x8b\xc8.mp3"))},
+        {"file:///tmp/a%00b.mp3", std::nullopt},
+        {"file://elsewhere/a.mp3", std::nullopt},
+        {"https://example.org/a.mp3", std::nullopt},
+        {"/not/a/url.mp3", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MprisMapping::LocalPath(QString::fromUtf8(c.url)), c.path) << c.url;
 }

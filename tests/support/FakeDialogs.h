@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 // Answers every box from queued answers (Ok / the default when none is queued) and records
 // what was shown, so tests can check the texts and titles.
@@ -20,11 +21,15 @@ public:
     std::deque<QString> folders;  // answers to the folder chooser; "" when empty
     std::deque<int32_t> colors;   // answers to the colour chooser; -1 when empty
     std::vector<Shown> shown;
+    std::vector<Shown> notices;    // shown without waiting for an answer
+    std::function<void()> onShow;  // runs while a message box would wait for its answer
     std::vector<QPoint> placed;
 
     Answer message(const QString& text, const QString& title, Buttons buttons,
                    Answer defaultButton) override {
         shown.push_back({text, title, buttons});
+        if (onShow)
+            onShow();
         if (answers.empty())
             return defaultButton;
         Answer a = answers.front();
@@ -56,6 +61,9 @@ public:
         int32_t c = colors.front();
         colors.pop_front();
         return c;
+    }
+    void notify(const QString& text, const QString& title) override {
+        notices.push_back({text, title, OkOnly});
     }
     void placeNext(QPoint topLeft) override { placed.push_back(topLeft); }
 
