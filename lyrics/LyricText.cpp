@@ -13,12 +13,17 @@ QStringList LyricText::Lines(const QByteArray& bytes, int maxLines) {
     const QString text = modZAUtil::DecodeText(bytes);
     QStringList lines;
     const qsizetype n = text.size();
+    if (maxLines < 0 || maxLines > kMaxLines)
+        maxLines = kMaxLines;
     qsizetype start = 0;
-    while (start < n && (maxLines < 0 || lines.size() < maxLines)) {
+    while (start < n && lines.size() < maxLines) {
         qsizetype end = start;
         while (end < n && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        lines.append(text.sliced(start, end - start));
+        qsizetype kept = std::min(end - start, kMaxLineChars);
+        if (kept < end - start && text[start + kept - 1].isHighSurrogate())
+            --kept;  // never half a character
+        lines.append(text.sliced(start, kept));
         if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
             ++end;
         start = end + 1;

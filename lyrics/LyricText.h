@@ -11,12 +11,12 @@
 // Japanese Windows). Lines end in CR LF, LF or CR; empty lines are kept, they part the verses.
 class LyricText {
 public:
-    // Every line of `bytes`, at most `maxLines` of them (all when negative). A final line break
-    // does not start another line.
-    static QStringList Lines(const QByteArray& bytes, int maxLines = -1);
+    // The lines of `bytes`, at most `maxLines` of them (at most kMaxLines), each cut after
+    // kMaxLineChars characters. A final line break does not start another line.
+    static QStringList Lines(const QByteArray& bytes, int maxLines = kMaxLines);
 
-    // Reads the whole file (a regular file of at most kMaxBytes). False when it is missing,
-    // unreadable, too large or not a file; `lines` is then empty.
+    // Reads the file (a regular file of at most kMaxBytes) as Lines does. False when it is
+    // missing, unreadable, too large or not a file; `lines` is then empty.
     static bool ReadFile(const QString& path, QStringList& lines);
     // The first `maxLines` lines, from at most the first kHeadBytes of the file.
     static bool ReadHead(const QString& path, int maxLines, QStringList& lines);
@@ -33,5 +33,9 @@ public:
     static int32_t ShiftJisBytes(QStringView line);
 
     static constexpr qint64 kMaxBytes = qint64(4) << 20;
+    // What a lyric window can sensibly show: a file of nothing but line breaks, or one endless
+    // line, must not become millions of lines or a line millions of pixels wide.
+    static constexpr int kMaxLines = 5000;
+    static constexpr qsizetype kMaxLineChars = 1024;
     static constexpr qint64 kHeadBytes = qint64(64) << 10;
 };

@@ -252,6 +252,9 @@ void frmLyric::AjdustFormSize() {
         QSize outer = client.grownBy(m);
         const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
         if (s) {  // cut at the screen's right and bottom edges, when the window starts on it
+            // A text never needs more than the screen's free area, wherever the window is.
+            if (!IsImageMode_)
+                outer = outer.boundedTo(s->availableGeometry().size());
             const QRect area = s->geometry();
             if (const int room = area.right() + 1 - x(); room > 0)
                 outer.setWidth(std::min(outer.width(), room));

@@ -10,7 +10,8 @@
 namespace {
 
 // The lines as the reader defines them, written independently of it: CR LF, LF and CR end a
-// line, empty lines count, and a final line break starts no further line.
+// line, empty lines count, and a final line break starts no further line. At most kMaxLines
+// lines, each cut to kMaxLineChars characters or one fewer where that would split a pair.
 QStringList ExpectedLines(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
@@ -19,6 +20,12 @@ QStringList ExpectedLines(QString text) {
     QStringList lines = text.split(u'\n');
     if (text.endsWith(u'\n'))
         lines.removeLast();
+    lines = lines.mid(0, LyricText::kMaxLines);
+    for (QString& line : lines) {
+        if (line.size() > LyricText::kMaxLineChars)
+            line.truncate(LyricText::kMaxLineChars -
+                          (line[LyricText::kMaxLineChars - 1].isHighSurrogate() ? 1 : 0));
+    }
     return lines;
 }
 

@@ -1,4 +1,5 @@
 #include "app/MainWindowFixture.h"
+#include "lyrics/LyricText.h"
 #include "lyrics/frmLyric.h"
 #include "support/Id3TagBuilder.h"
 #include "support/TempDir.h"
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QStringEncoder>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -61,6 +63,39 @@ TEST(frmLyric, TextSizeFollowsTheLongestLineInShiftJisBytes) {
             EXPECT_EQ(w.height(), w.hscLyric->height() + 10 + w.txtLyric->y() + (c.lines + 1) * 12);
             EXPECT_EQ(w.windowTitle(), u"song.TXT"_qs);
         }
+    }
+}
+
+// Files of the largest size read that are all line breaks or one endless line: the window
+// holds at most the lines and the line length the reader keeps, and stays on the screen.
+TEST(frmLyric, HugeTextsAreCutToWhatTheWindowCanHold) {
+    TempDir dir;
+    const qsizetype size = LyricText::kMaxBytes;
+    const QByteArray cases[] = {
+        QByteArray("\r\n").repeated(size / 2),
+        QByteArray(size, '\n'),
+        "T\r\n" + QByteArray(size - 3, 'x'),
+        QByteArray(size, 'x'),
+    };
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QByteArray& bytes : cases) {
+        const QString path = dir.write(u"huge.txt"_qs, bytes);
+        frmLyric w;
+        w.SetSize(4500, 8000);
+        w.move(area.topLeft());
+        w.show();
+        w.setLyricFile(listOf({path}));
+        w.DispLyric(0);
+        const QTextDocument* doc = w.txtLyric->document();
+        EXPECT_LT(w.LineCount(), LyricText::kMaxLines);
+        EXPECT_LT(doc->blockCount(), LyricText::kMaxLines);
+        EXPECT_FALSE(w.lblTitle->text().isEmpty() && doc->characterCount() <= 1);  // read
+        qsizetype longest = w.lblTitle->text().size();
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            longest = std::max<qsizetype>(longest, b.length() - 1);
+        EXPECT_LE(longest, LyricText::kMaxLineChars);
+        EXPECT_LE(w.MaxLineBytes(), 2 * LyricText::kMaxLineChars);
+        EXPECT_TRUE(area.contains(w.frameGeometry())) << w.frameGeometry().height();
     }
 }
 
