@@ -28,6 +28,7 @@ void frmMain::ShowTagInfoLabel() {
         return;
     }
     // The label shows plain text, so an "&" needs no doubling to stay visible.
+    value = clsTagInfo::OneLine(value);
     lblTagInfo->setFullText(value);
     lblTagInfo->setToolTip(PlainToolTip(value));
 }

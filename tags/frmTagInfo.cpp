@@ -7,10 +7,14 @@
 #include "tags/clsTagInfo.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +24,11 @@ QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
     label->setAccessibleName(name);
     return label;
 }
+
+// The path wraps; a longer one is elided in its middle.
+constexpr int kPathLines = 3;
+// Room for the spacing between the columns and for the window's frame.
+constexpr int kFrameSlackPx = 48;
 
 QColor toColor(int32_t value, const QPalette& system) {
     if (value < 0)
@@ -104,8 +113,35 @@ QList<QLabel*> frmTagInfo::valueLabels() const {
 }
 
 void frmTagInfo::ClearTagLabels() {
-    for (QLabel* l : valueLabels())
+    for (QLabel* l : valueLabels()) {
         l->clear();
+        l->setToolTip(QString());
+    }
+}
+
+int frmTagInfo::valueWidthLimit() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return QWIDGETSIZE_MAX;
+    int captions = 0;
+    for (QLabel* l :
+         {lblFileNameTitle, lblPathTitle, lblTitleTitle, Label3, Label5, Label7, Label9})
+        captions = std::max(captions, l->sizeHint().width());
+    const QMargins m = layout()->contentsMargins();
+    return std::max(lblTitle->minimumWidth(), s->availableGeometry().width() - captions - m.left() -
+                                                  m.right() - kFrameSlackPx);
+}
+
+void frmTagInfo::showValue(QLabel* label, const QString& value, int widthLimit) {
+    const QString line = clsTagInfo::OneLine(value);
+    const bool wraps = label->wordWrap();
+    const QString shown =
+        label->fontMetrics().elidedText(line, wraps ? Qt::ElideMiddle : Qt::ElideRight,
+                                        wraps ? kPathLines * widthLimit : widthLimit);
+    label->setMaximumWidth(widthLimit);
+    label->setText(shown);
+    label->setToolTip(shown == line ? QString()
+                                    : Qt::convertFromPlainText(line, Qt::WhiteSpaceNormal));
 }
 
 void frmTagInfo::DispTagInfo() {
@@ -121,13 +157,14 @@ void frmTagInfo::DispTagInfo() {
     clsTagInfo tag;
     tag.GetTagInfo(path);
     const QString space = QStringLiteral(" ");
-    lblFileName->setText(path.mid(path.lastIndexOf(u'/') + 1) + space);
-    lblPath->setText(path + space);
-    lblTitle->setText(tag.Title + space);
-    lblArtist->setText(tag.ArtistName + space);
-    lblAlbum->setText(tag.Album + space);
-    lblTrack->setText(tag.Track + space);
-    lblYear->setText(tag.Year + space);
+    const int widthLimit = valueWidthLimit();
+    showValue(lblFileName, path.mid(path.lastIndexOf(u'/') + 1) + space, widthLimit);
+    showValue(lblPath, path + space, widthLimit);
+    showValue(lblTitle, tag.Title + space, widthLimit);
+    showValue(lblArtist, tag.ArtistName + space, widthLimit);
+    showValue(lblAlbum, tag.Album + space, widthLimit);
+    showValue(lblTrack, tag.Track + space, widthLimit);
+    showValue(lblYear, tag.Year + space, widthLimit);
     lblAudio->setText(AudioFileInfo::Read(path).Summary());
 }
 

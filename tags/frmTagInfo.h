@@ -10,7 +10,9 @@ class clsArrayList;
 
 // The file information window: name, path and the tag fields of one file of a list, with the
 // audio format on a line of small text, and steps to the list's other files. Run modally by
-// the main window, which gives it the list and the position.
+// the main window, which gives it the list and the position. Values are laid out to keep the
+// window within the screen: on one line (the path on a few), elided, whole in the tool tip.
+// GUI thread only.
 class frmTagInfo : public QDialog {
     Q_OBJECT
 public:
@@ -54,6 +56,8 @@ protected:
 private:
     void ClearTagLabels();
     QList<QLabel*> valueLabels() const;
+    int valueWidthLimit() const;
+    void showValue(QLabel* label, const QString& value, int widthLimit);
 
     int32_t dispIndex_ = 0;
 };

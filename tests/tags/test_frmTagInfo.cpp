@@ -5,8 +5,10 @@
 #include "tags/frmTagInfo.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -107,6 +109,39 @@ TEST_F(TagWindow, EscapeEnterAndTheCloseImageCloseIt) {
         else
             QTest::keyClick(&window, way == 0 ? Qt::Key_Escape : Qt::Key_Return);
         EXPECT_FALSE(window.isVisible()) << way;
+    }
+}
+
+// A title of 30,000 line breaks or an artist of 65,000 characters: the window, sized as the
+// main window sizes it, fits the screen's free area with its close button, and the value is
+// elided with what was read in the tool tip.
+TEST_F(TagWindow, HugeTagValuesKeepTheWindowOnTheScreen) {
+    struct Case {
+        const char* id;
+        QString value;
+        QLabel* frmTagInfo::*label;
+    };
+    const Case cases[] = {{"TIT2", QString(30000, u'\n'), &frmTagInfo::lblTitle},
+                          {"TPE1", QString(65000, u'x'), &frmTagInfo::lblArtist}};
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const Case& c : cases) {
+        const QString path = dir.write(
+            u"huge.mp3"_qs, Tag(3, Frame(3, c.id, TextBody(0, c.value))) + QByteArray(64, 0));
+        clsArrayList one;
+        one.assign({path});
+        frmTagInfo w;
+        w.FileList = &one;
+        w.DispTagInfo();
+        w.adjustSize();
+        w.move(area.topLeft());
+        w.show();
+        EXPECT_TRUE(area.contains(w.frameGeometry()))
+            << c.id << " " << w.frameGeometry().width() << "x" << w.frameGeometry().height();
+        const QRect close(w.imgClose->mapToGlobal(QPoint(0, 0)), w.imgClose->size());
+        EXPECT_TRUE(area.contains(close)) << c.id;
+        const QLabel* value = w.*c.label;
+        EXPECT_TRUE(value->text().endsWith(u"…"_qs)) << c.id;
+        EXPECT_FALSE(value->toolTip().isEmpty()) << c.id;
     }
 }
 
