@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <cstdio>
-#include <functional>
 #include <mutex>
 
 namespace {
@@ -27,30 +26,6 @@ Module& moduleFor(RouteModules::Route route) {
     return route == RouteModules::Route::Ffmpeg ? ffmpeg : midi;
 }
 
-struct BeforeFirstLoad {
-    std::mutex mutex;
-    std::function<void()> hook;
-    std::once_flag called;
-};
-
-BeforeFirstLoad& beforeFirstLoad() {
-    static BeforeFirstLoad before;
-    return before;
-}
-
-void callBeforeFirstLoad() {
-    BeforeFirstLoad& before = beforeFirstLoad();
-    std::call_once(before.called, [&before] {
-        std::function<void()> hook;
-        {
-            const std::lock_guard lock(before.mutex);
-            hook = std::move(before.hook);
-        }
-        if (hook)
-            hook();
-    });
-}
-
 Module& loaded(RouteModules::Route route) {
     Module& module = moduleFor(route);
     std::call_once(module.loaded, [&module] {
@@ -67,7 +42,6 @@ Module& loaded(RouteModules::Route route) {
                              qPrintable(file), ModuleImage::describe(fault));
                 return;
             }
-            callBeforeFirstLoad();
             QLibrary library(file);
             if (!library.load()) {
                 std::fprintf(stderr, "ZAPT: %s; its files cannot be played\n",
@@ -114,10 +88,4 @@ std::unique_ptr<PcmSource> RouteModules::open(Route route, const QString& path) 
 QString RouteModules::version(Route route) {
     const Module& module = loaded(route);
     return module.version ? QString::fromUtf8(module.version()) : QString();
-}
-
-void RouteModules::setBeforeFirstLoad(std::function<void()> hook) {
-    BeforeFirstLoad& before = beforeFirstLoad();
-    const std::lock_guard lock(before.mutex);
-    before.hook = std::move(hook);
 }

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 // Loads the decoder modules on first use and opens files through them. A module that is
@@ -20,11 +19,4 @@ public:
     // Where modules are looked for, in order: $ZAPT_MODULE_DIR, the installed folder beside the
     // executable's, the build tree's.
     static QStringList folders();
-
-    // Called once per run just before the first module is handed to the loader, so a module that
-    // brings the process down inside the loader finds the caller's state already saved. It runs
-    // on the thread that opens that first file (the file opener's, as a rule) while every load
-    // waits for it, so it must not open files through the modules. Set it before any file opens;
-    // one set after the first load is never called.
-    static void setBeforeFirstLoad(std::function<void()> hook);
 };

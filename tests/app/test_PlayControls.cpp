@@ -282,3 +282,20 @@ TEST(PlayControls, SoundDeviceStateShowsInTheStripAndSilenceIsToldOnce) {
         EXPECT_EQ(f.dialogs->shown.size() - boxesBefore, s.boxes) << int(s.status);
     }
 }
+
+// Opening a song may load a decoder module, which a damaged library could bring down with the
+// process: the first song of a run is opened only once the state files hold what the run has
+// changed so far. Later songs do not write them again.
+TEST(PlayControls, TheFirstSongOfARunOpensOnlyAfterTheStateIsSaved) {
+    MainWindowFixture f;
+    TempDir d;
+    const QString a = tone(d, u"a.wav"_qs, 2), b = tone(d, u"b.wav"_qs, 2);
+    f.setPlayList({a, b});
+    f.form->lstPlayList->setListIndex(0);
+    ASSERT_NE(f.app.read(u"ZAlog.m3u"_qs), (a + u"\r\n"_qs + b + u"\r\n"_qs).toUtf8());
+    f.form->cmdPlay->click();
+    EXPECT_EQ(f.app.read(u"ZAlog.m3u"_qs), (a + u"\r\n"_qs + b + u"\r\n"_qs).toUtf8());
+    f.form->PlayList.Add(a);
+    f.form->cmdListIndexDown->click();
+    EXPECT_EQ(f.app.read(u"ZAlog.m3u"_qs), (a + u"\r\n"_qs + b + u"\r\n"_qs).toUtf8());
+}

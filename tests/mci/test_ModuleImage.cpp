@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <cstdlib>
-#include <dlfcn.h>
 #include <elf.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -104,35 +103,6 @@ TEST(ModuleImage, FilesOfADamagedModuleFailWithoutBringingTheProcessDown) {
             ::testing::ExitedWithCode(intact ? 10 : 20), intact ? "" : "cannot be played")
             << damage.name;
     }
-}
-
-TEST(RouteModules, TheHookRunsOnceBeforeTheFirstModuleIsLoaded) {
-    TempDir dir;
-    const QString folder = moduleFolder(dir, builtModule());
-    const QByteArray modulePath = QFile::encodeName(folder + QStringLiteral("/zapt_ffmpeg.so"));
-    qputenv("ZAPT_MODULE_DIR", QFile::encodeName(folder));
-    const QString song = dir.file(QStringLiteral("song.wma"));
-    ASSERT_TRUE(MciMedia::writeTone(song, "wmav2"));
-
-    const auto isLoaded = [&modulePath] {
-        void* handle = dlopen(modulePath.constData(), RTLD_LAZY | RTLD_NOLOAD);
-        if (handle)
-            dlclose(handle);
-        return handle != nullptr;
-    };
-    int calls = 0;
-    bool loadedAtCall = true;
-    RouteModules::setBeforeFirstLoad([&] {
-        ++calls;
-        loadedAtCall = isLoaded();
-    });
-    EXPECT_TRUE(RouteModules::open(RouteModules::Route::Ffmpeg, song));
-    EXPECT_TRUE(RouteModules::open(RouteModules::Route::Ffmpeg, song));
-    EXPECT_FALSE(RouteModules::version(RouteModules::Route::Midi).isEmpty());
-    EXPECT_EQ(calls, 1);
-    EXPECT_FALSE(loadedAtCall);
-    EXPECT_TRUE(isLoaded());
-    qunsetenv("ZAPT_MODULE_DIR");
 }
 
 }  // namespace
