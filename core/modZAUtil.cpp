@@ -515,10 +515,18 @@ QString FormatSeconds(int32_t seconds) {
     return twoDigits(seconds / 60) + u':' + twoDigits(seconds % 60);
 }
 
+QStringView WithoutExtension(QStringView fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot <= 0 || dot + 1 == fileName.size())
+        return fileName;
+    for (QChar c : fileName.sliced(dot + 1))
+        if (c.isSpace())
+            return fileName;
+    return fileName.first(dot);
+}
+
 QString ListRowText(const QString& path) {
-    QStringView name(path);
-    name = name.sliced(path.lastIndexOf(u'/') + 1);
-    return (name.size() < 4 ? name : name.chopped(4)).toString();
+    return WithoutExtension(QStringView(path).sliced(path.lastIndexOf(u'/') + 1)).toString();
 }
 
 void ShowListInListBox(ListBox& box, const clsArrayList& list) {

@@ -82,8 +82,12 @@ int16_t NotNegative(int16_t value);
 QString GetFileName(const QString& path);
 QString FormatSeconds(int32_t seconds);
 
-// One row per entry: the file name without its last four characters (the whole name when it is
-// shorter than that, so rows and entries stay in step).
+// A file name without its extension, whatever the extension's length: "春の風.flac" and
+// "春の風.mp3" both give "春の風". A name without one stays whole: no dot, only a leading dot
+// (".hidden"), or a last dot followed by nothing or a space ("Vol. 2").
+QStringView WithoutExtension(QStringView fileName);
+
+// One row per entry: the file name without its extension.
 QString ListRowText(const QString& path);
 void ShowListInListBox(ListBox& box, const clsArrayList& list);
 

@@ -1,7 +1,7 @@
 #include "lyrics/LyricLookup.h"
 
 #include "core/WildcardMatcher.h"
-#include "lyrics/LyricIndex.h"
+#include "core/modZAUtil.h"
 #include "lyrics/LyricText.h"
 
 #include <QHash>
@@ -55,10 +55,7 @@ clsArrayList toList(QStringList paths) {
 }  // namespace
 
 QString LyricLookup::BaseName(const QString& path) {
-    const QStringView name = QStringView(path).sliced(nameStart(path));
-    return name.size() <= LyricIndex::ExtensionLength(name)
-               ? QString()
-               : name.first(name.size() - LyricIndex::ExtensionLength(name)).toString();
+    return modZAUtil::WithoutExtension(QStringView(path).sliced(nameStart(path))).toString();
 }
 
 void LyricLookup::refresh(const clsArrayList& index) {
@@ -72,7 +69,7 @@ void LyricLookup::refresh(const clsArrayList& index) {
         Entry e;
         e.nameStart = nameStart(path);
         const QStringView name = QStringView(path).sliced(e.nameStart);
-        e.baseLength = std::max<qsizetype>(0, name.size() - LyricIndex::ExtensionLength(name));
+        e.baseLength = modZAUtil::WithoutExtension(name).size();
         e.folded = name.first(e.baseLength).toString().toCaseFolded();
         e.first = firstFolded(name.first(e.baseLength));
         while (e.simpleHead < e.baseLength && e.simpleHead < kMaxSimpleHead &&

@@ -13,8 +13,8 @@
 // fraction of a millisecond.
 class LyricLookup {
 public:
-    // A file name without its extension: the last four characters, or five when they follow a
-    // dot and hold none (".jpeg", ".flac"), so "Song.flac" and "Song.txt" share "Song".
+    // A file name without its extension (modZAUtil::WithoutExtension), so "Song.flac",
+    // "Song.wv" and "Song.txt" share "Song".
     static QString BaseName(const QString& path);
 
     // The candidates for `songPath` in `index`: the exact names; else the names the song's
