@@ -20,6 +20,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -67,6 +68,85 @@ void splitLines(const Char* data, qsizetype n, QStringList& lines, Make make) {
     }
 }
 
+// What one character of Shift_JIS bytes is, as far as telling Japanese text from Western
+// text read as Shift_JIS goes.
+enum class SjisKind { Ascii, Letter, HalfKana, Kana, CommonKanji, RareKanji, Invalid };
+
+// The kind of the character at `bytes[i]`, and how many bytes it takes. Accented Western
+// letters land on half-width kana (capitals), on JIS level-2 kanji or the user-defined area
+// (small letters), or on no character at all; Japanese text uses kana and level-1 kanji.
+SjisKind sjisKind(QByteArrayView bytes, qsizetype i, int& length) {
+    const auto isLetter = [](unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    length = 1;
+    if (b < 0x80)
+        return isLetter(b) ? SjisKind::Letter : SjisKind::Ascii;
+    if (b >= 0xA1 && b <= 0xDF)
+        return SjisKind::HalfKana;
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    if (!lead || i + 1 >= bytes.size())
+        return SjisKind::Invalid;
+    const auto t = static_cast<unsigned char>(bytes[i + 1]);
+    if (t < 0x40 || t == 0x7F || t > 0xFC)
+        return SjisKind::Invalid;
+    length = 2;
+    if (b <= 0x87)
+        return b == 0x85 || b == 0x86 ? SjisKind::Invalid : SjisKind::Kana;  // symbols, kana
+    // An accented letter and the letter after it make one kanji: not a word's only kanji.
+    if ((b <= 0x97 || (b == 0x98 && t <= 0x72)) && !isLetter(t))
+        return SjisKind::CommonKanji;
+    if (b >= 0xF0 && b <= 0xF9)
+        return SjisKind::Invalid;  // user-defined: never in a tag or a list
+    return SjisKind::RareKanji;
+}
+
+// True when bytes that are not UTF-8 read best as Japanese: kana, runs of kanji or of
+// half-width kana outweigh what an accented letter read as Shift_JIS makes, a lone kana or
+// rare kanji against a Latin letter ("Myl鈩e" for Mylène, "ﾑu" for Ñu).
+bool LooksJapanese(QByteArrayView bytes) {
+    std::vector<SjisKind> kinds;
+    kinds.reserve(size_t(bytes.size()));
+    for (qsizetype i = 0; i < bytes.size();) {
+        int length = 1;
+        const SjisKind kind = sjisKind(bytes, i, length);
+        if (kind == SjisKind::Invalid)
+            return false;
+        kinds.push_back(kind);
+        i += length;
+    }
+    const auto isWide = [](SjisKind k) { return k >= SjisKind::HalfKana; };
+    qsizetype evidence = 0;
+    qsizetype doubt = 0;
+    for (size_t i = 0; i < kinds.size();) {
+        if (!isWide(kinds[i])) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < kinds.size() && isWide(kinds[end]))
+            ++end;
+        const bool letterBefore = i > 0 && kinds[i - 1] == SjisKind::Letter;
+        const bool letterAfter = end < kinds.size() && kinds[end] == SjisKind::Letter;
+        if (end - i >= 2) {
+            ++evidence;
+        } else {
+            switch (kinds[i]) {
+            case SjisKind::Kana:
+                ++evidence;
+                break;
+            case SjisKind::CommonKanji:
+                ++(letterBefore && letterAfter ? doubt : evidence);
+                break;
+            default:  // a lone half-width kana or rare kanji
+                ++(letterBefore || letterAfter ? doubt : evidence);
+                break;
+            }
+        }
+        i = end;
+    }
+    return evidence > doubt;
+}
+
 }  // namespace
 
 QString DecodeText(const QByteArray& bytes) {
@@ -77,10 +157,15 @@ QString DecodeText(const QByteArray& bytes) {
         view = view.sliced(3);
     if (view.isValidUtf8())
         return fromUtf8KeepingBom(view);
-    QStringDecoder sjis("windows-31j");
-    if (!sjis.isValid())
-        sjis = QStringDecoder("Shift_JIS");
-    return sjis.isValid() ? sjis(view) : QString::fromLatin1(view);
+    if (LooksJapanese(view)) {
+        QStringDecoder sjis("windows-31j");
+        if (!sjis.isValid())
+            sjis = QStringDecoder("Shift_JIS");
+        if (sjis.isValid())
+            return sjis(view);
+    }
+    QStringDecoder western("windows-1252");
+    return western.isValid() ? western(view) : QString::fromLatin1(view);
 }
 
 bool ReadLinesToList(const QString& path, clsArrayList& list, UserDialogs* dialogs,

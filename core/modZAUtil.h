@@ -25,8 +25,10 @@ inline const QString kPathAccessErrorText = QStringLiteral("指定されたパ�
 inline constexpr qsizetype kMaxListLines = qsizetype(1) << 20;
 inline const QString kTooLargeText = QStringLiteral("ファイルが大きすぎるため読み込めません。");
 
-// Decodes file bytes: UTF-16 when they start with its byte-order mark, UTF-8 when they are
-// valid UTF-8 (a BOM is dropped), otherwise Shift_JIS.
+// Decodes text bytes of tags and text files: UTF-16 when they start with its byte-order mark,
+// UTF-8 when they are valid UTF-8 (a BOM is dropped), otherwise Shift_JIS when they look
+// Japanese read so (kana, runs of kanji or half-width kana), else Windows-1252, so a Western
+// tag such as Björk or Mylène is not turned into kanji. File names follow DecodePath instead.
 QString DecodeText(const QByteArray& bytes);
 
 // What a text file that is not there means: the program's own files start out empty, a file

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 // Reading lyric text files. Their encoding is found from the bytes: a UTF-16 or UTF-8
-// byte-order mark, else UTF-8 when the bytes are valid UTF-8, else Shift_JIS (old files from
-// Japanese Windows). Lines end in CR LF, LF or CR; empty lines are kept, they part the verses.
+// byte-order mark, else UTF-8 when the bytes are valid UTF-8, else Shift_JIS when they read as
+// Japanese (old files from Japanese Windows) or Windows-1252 (modZAUtil::DecodeText). Lines end in CR LF, LF or CR; empty lines are kept, they part the verses.
 class LyricText {
 public:
     // The lines of `bytes`, at most `maxLines` of them (at most kMaxLines), each cut after

@@ -299,3 +299,30 @@ TEST(NameOrder, EveryNameSortsInTheJapaneseNumericCollatorsOrder) {
     for (qsizetype i = 1; i < paths.size(); ++i)
         ASSERT_LE(CompareNames(GetFileName(paths[i - 1]), GetFileName(paths[i])), 0) << i;
 }
+
+// Text without a byte-order mark that is not UTF-8 is Shift_JIS when it reads as Japanese and
+// Windows-1252 otherwise, in tags as in every text file.
+TEST(TextFiles, WesternAndJapaneseBytesAreEachReadAsWhatTheyAre) {
+    const char16_t* const western[] = {u"Björk",     u"Café del Mar", u"Mylène Farmer",
+                                       u"Motörhead", u"Sigur Rós",    u"Françoise Hardy",
+                                       u"Ñu",        u"naïve",        u"Déjà vu",
+                                       u"Ålesund",   u"Don’t Stop",   u"Ça va",
+                                       u"Zoë"};
+    const char16_t* const japanese[] = {
+        u"情熱大陸", u"葉加瀬太郎", u"春の風",     u"ｶﾀｶﾅ",          u"宇多田ヒカル",
+        u"東京事変", u"椎名林檎",   u"あいみょん", u"Ｘ ＪＡＰＡＮ", u"「夜明け」",
+        u"B'z ﾍﾞｽﾄ", u"Love 愛",    u"ｱ"};
+    QStringEncoder cp1252("windows-1252");
+    QStringEncoder cp932("windows-31j");
+    ASSERT_TRUE(cp1252.isValid() && cp932.isValid());
+    TempDir d;
+    const auto check = [&](const QString& text, const QByteArray& bytes) {
+        ASSERT_FALSE(bytes.isValidUtf8()) << text.toStdString();
+        EXPECT_EQ(DecodeText(bytes), text);
+        EXPECT_EQ(readAll(d.write(u"list.m3u"_qs, bytes + "\r\n")), QStringList{text});
+    };
+    for (const char16_t* w : western)
+        check(QString::fromUtf16(w), cp1252(QString::fromUtf16(w)));
+    for (const char16_t* j : japanese)
+        check(QString::fromUtf16(j), cp932(QString::fromUtf16(j)));
+}

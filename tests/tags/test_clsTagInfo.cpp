@@ -323,6 +323,20 @@ TEST_F(TagFileTest, Version1TagsAtTheEnd) {
         QStringLiteral("V1"));
 }
 
+TEST_F(TagFileTest, TextInTheLocalCodePageIsReadAsWesternOrJapanese) {
+    QStringEncoder cp1252("windows-1252");
+    const QString texts[] = {QStringLiteral("Björk"), QStringLiteral("Mylène Farmer"),
+                             QStringLiteral("情熱大陸"), QStringLiteral("葉加瀬太郎"),
+                             QStringLiteral("ﾊﾝｶｸ")};
+    for (const QString& text : texts) {
+        const QByteArray bytes =
+            text[0].unicode() < 0x100 ? QByteArray(cp1252(text)) : ShiftJis(text);
+        const QByteArray audio = AudioBytes(400);
+        EXPECT_EQ(Read(audio + V1Tag(bytes, bytes, "", "")).ArtistName, text);
+        EXPECT_EQ(Read(Tag(3, Frame(3, "TIT2", RawTextBody(0, bytes))) + audio).Title, text);
+    }
+}
+
 TEST_F(TagFileTest, FilesWithoutTagsAndPathsThatAreNotFiles) {
     const QByteArray wav =
         QByteArray("RIFF\x24\x10\x00\x00WAVEfmt ", 16) + QByteArray(4000, '\x01');
