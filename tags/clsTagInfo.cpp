@@ -1,6 +1,7 @@
 #include "clsTagInfo.h"
 
 #include "Id3Bytes.h"
+#include "TagLibReader.h"
 #include "clsTagStream.h"
 #include "core/modZAUtil.h"
 
@@ -67,6 +68,11 @@ QByteArrayView FirstValue(QByteArrayView data) {
     return nul < 0 ? data : data.first(nul);
 }
 
+// The player routes a name ending in "mp3" to its MP3 decoder, and reads its tags itself.
+bool IsMp3Name(const QString& path) {
+    return path.endsWith(QLatin1String("mp3"), Qt::CaseInsensitive);
+}
+
 QString TrimTrailing(QString text) {
     qsizetype end = text.size();
     while (end > 0 && (text[end - 1] == u' ' || text[end - 1] == u'\0'))
@@ -100,7 +106,8 @@ void clsTagInfo::GetTagInfo(const QString& agePath) {
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         const qint64 size = info.st_size;
-        IsValid = ReadId3v2(fd, size) || ReadId3v1(fd, size);
+        IsValid = (!IsMp3Name(agePath) && ReadWithTagLib(agePath)) || ReadId3v2(fd, size) ||
+                  ReadId3v1(fd, size);
     }
     ::close(fd);
 }
@@ -229,10 +236,26 @@ QString clsTagInfo::OneLine(QString text) {
     return text;
 }
 
-void clsTagInfo::StoreFrame(Field field, const QByteArray& body) {
-    QString text = DecodeFrameText(body);
+QString clsTagInfo::Capped(QString text) {
     if (text.size() > kMaxFieldChars)
         text.truncate(kMaxFieldChars - (text[kMaxFieldChars - 1].isHighSurrogate() ? 1 : 0));
+    return text;
+}
+
+bool clsTagInfo::ReadWithTagLib(const QString& path) {
+    TagLibReader::Fields fields;
+    if (!TagLibReader::Read(modZAUtil::NativePath(path), fields))
+        return false;
+    Title = Capped(std::move(fields.title));
+    ArtistName = Capped(std::move(fields.artist));
+    Album = Capped(std::move(fields.album));
+    Track = Capped(std::move(fields.track));
+    Year = Capped(std::move(fields.year));
+    return true;
+}
+
+void clsTagInfo::StoreFrame(Field field, const QByteArray& body) {
+    QString text = Capped(DecodeFrameText(body));
     switch (field) {
     case Field::Title:
         Title = std::move(text);

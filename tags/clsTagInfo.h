@@ -5,8 +5,9 @@
 
 class clsTagStream;
 
-// Reads title, artist, album, track and year of one file: the ID3v2 tag at its start
-// (versions 2.2, 2.3 and 2.4), otherwise an ID3v1/v1.1 tag at its end. It only reads; a
+// Reads title, artist, album, track and year of one file: for an MP3 the ID3v2 tag at its start
+// (versions 2.2, 2.3 and 2.4), otherwise an ID3v1/v1.1 tag at its end; for other files their own
+// tags through TagLib (TagLibReader), else the same ID3 tags. It only reads; a
 // missing or unreadable file gives no tag. Damaged tags give what was read before the damage.
 class clsTagInfo {
 public:
@@ -29,6 +30,8 @@ public:
 private:
     enum class Field { None, Title, ArtistName, Album, Track, Year, RecordingTime };
 
+    static QString Capped(QString text);  // at most kMaxFieldChars, never half a character
+    bool ReadWithTagLib(const QString& path);
     bool ReadId3v2(int fd, qint64 fileSize);
     bool ReadId3v1(int fd, qint64 fileSize);
     void ReadFrames(clsTagStream& stream, int majorVersion, bool unsynchronised);

@@ -1,0 +1,78 @@
+#include "TagLibReader.h"
+
+#include "core/modZAUtil.h"
+
+#include <fileref.h>
+#include <id3v1tag.h>
+#include <id3v2tag.h>
+#include <infotag.h>
+#include <mutex>
+#include <tag.h>
+#include <wavfile.h>
+
+namespace {
+
+TagLib::String FromQString(const QString& text) {
+    return TagLib::String(text.toStdString(), TagLib::String::UTF8);
+}
+
+QString ToQString(const TagLib::String& text) {
+    return QString::fromStdString(text.to8Bit(true));
+}
+
+QString DecodeBytes(const TagLib::ByteVector& data) {
+    // The first value ends at the first zero byte, as in the player's own ID3 reader.
+    const QByteArray bytes(data.data(), int(data.size()));
+    const qsizetype nul = bytes.indexOf('\0');
+    return modZAUtil::DecodeText(nul < 0 ? bytes : bytes.first(nul));
+}
+
+struct Id3v1Text : TagLib::ID3v1::StringHandler {
+    TagLib::String parse(const TagLib::ByteVector& data) const override {
+        return FromQString(DecodeBytes(data).trimmed());
+    }
+};
+struct Id3v2Text : TagLib::ID3v2::Latin1StringHandler {
+    TagLib::String parse(const TagLib::ByteVector& data) const override {
+        return FromQString(DecodeBytes(data));
+    }
+};
+struct RiffInfoText : TagLib::RIFF::Info::StringHandler {
+    TagLib::String parse(const TagLib::ByteVector& data) const override {
+        return FromQString(DecodeBytes(data));
+    }
+};
+
+// TagLib keeps these handlers for the whole process; they hold no state.
+void InstallTextHandlers() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        static const Id3v1Text id3v1;
+        static const Id3v2Text id3v2;
+        static const RiffInfoText info;
+        TagLib::ID3v1::Tag::setStringHandler(&id3v1);
+        TagLib::ID3v2::Tag::setLatin1StringHandler(&id3v2);
+        TagLib::RIFF::Info::Tag::setStringHandler(&info);
+    });
+}
+
+}  // namespace
+
+bool TagLibReader::Read(const QByteArray& nativePath, Fields& fields) {
+    InstallTextHandlers();
+    // No audio properties: only the tag is wanted, and reading them may scan the whole file.
+    const TagLib::FileRef file(nativePath.constData(), false);
+    const TagLib::Tag* tag = file.isNull() ? nullptr : file.tag();
+    // A WAV file's tag is its ID3 chunk; its RIFF INFO list is a tag of its own.
+    if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(file.file());
+        wav && (!tag || tag->isEmpty()))
+        tag = wav->InfoTag();
+    if (!tag || tag->isEmpty())
+        return false;
+    fields.title = ToQString(tag->title());
+    fields.artist = ToQString(tag->artist());
+    fields.album = ToQString(tag->album());
+    fields.track = tag->track() ? QString::number(tag->track()) : QString();
+    fields.year = tag->year() ? QString::number(tag->year()) : QString();
+    return true;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Title, artist, album, track and year of a file that is not MP3, through TagLib: Vorbis
+// comments (FLAC, Ogg Vorbis, Opus), MP4 atoms, ASF attributes, RIFF INFO and a WAV's ID3
+// chunk, APE tags. Text without its own encoding (RIFF INFO, ID3 encoding 0, ID3v1) goes
+// through modZAUtil::DecodeText like every other such text. Any thread may call it.
+namespace TagLibReader {
+
+struct Fields {
+    QString title, artist, album, track, year;
+};
+
+// False when TagLib knows no tag in the file (an unknown or damaged file: never a crash).
+bool Read(const QByteArray& nativePath, Fields& fields);
+
+}  // namespace TagLibReader
