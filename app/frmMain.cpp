@@ -8,6 +8,7 @@
 #include "playback/decoder/vbmp3.h"
 #include "playback/mci/MciControl.h"
 #include "playback/output/SdlAudioSystem.h"
+#include "settings/SchemeColor.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -28,6 +29,7 @@ using namespace modZAUtil;
 void ClickLabel::mousePressEvent(QMouseEvent* event) {
     Q_EMIT mouseDown(event->button(), event->position().toPoint());
     QLabel::mousePressEvent(event);
+    event->accept();  // the click was the label's: the strip behind must not take it too
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
@@ -776,7 +778,9 @@ void frmMain::cmdHelp_Click() {
     const QString help = FileExists(exeHelp)         ? exeHelp
                          : FileExists(installedHelp) ? QDir::cleanPath(installedHelp)
                                                      : appHelp;
-    if (!OpenUrl(QUrl::fromLocalFile(help)))
+    if (!FileExists(help))  // a launcher would open nothing, or a page saying it is missing
+        Dialogs().message(help + QStringLiteral("にアクセスできません。"), QStringLiteral("ZAPT"));
+    else if (!OpenUrl(QUrl::fromLocalFile(help)))
         ShowNoOpenerMessage(QStringLiteral("ヘルプ"));
 }
 
@@ -798,9 +802,7 @@ void frmMain::ApplyDisplayOptions() {
 
 namespace {
 QColor toColor(int32_t value, const QPalette& system) {
-    if (value < 0)  // a system colour: the button face of the palette
-        return system.color(QPalette::Button);
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+    return SchemeColor::ToQColor(value, system);
 }
 
 void paint(QWidget* w, const QColor& back, const QColor& fore) {
@@ -820,6 +822,7 @@ void frmMain::RefreshColor() {
     auto P = [&](int i) { return toColor(Options.PlayerColor(static_cast<int16_t>(i)), sys); };
     const QColor fore = sys.color(QPalette::WindowText);
     paint(centralWidget(), P(0), fore);
+    centralWidget()->setAutoFillBackground(true);  // the margins and the gap between columns
     paint(picButton, P(0), fore);
     paint(lstPlayList, P(3), P(4));
     for (QToolButton* b : picButton->findChildren<QToolButton*>())

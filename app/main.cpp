@@ -1,4 +1,5 @@
 #include "AppFolder.h"
+#include "CommandLine.h"
 #include "QtTranslations.h"
 #include "StartPath.h"
 #include "core/FileAccess.h"
@@ -11,6 +12,8 @@
 #include <QFontDatabase>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -40,8 +43,51 @@ void useJapaneseFont(QApplication& app) {
 
 }  // namespace
 
+namespace {
+
+// Printing, refusing and remote commands need no window: they are done before the toolkit
+// looks for a display. Returns the exit status, or nothing when the player is to start.
+std::optional<int> actWithoutWindow(const CommandLine& line, int argc, char** argv) {
+    switch (line.action) {
+    case CommandLine::Action::Run:
+        return std::nullopt;
+    case CommandLine::Action::PrintHelp:
+    case CommandLine::Action::PrintVersion:
+        std::fputs(qUtf8Printable(line.text), stdout);
+        return 0;
+    case CommandLine::Action::Refuse:
+        std::fputs(qUtf8Printable(line.text), stderr);
+        return 2;
+    case CommandLine::Action::Remote: {
+        QCoreApplication core(argc, argv);
+        if (RunningPlayer::Command(line.remoteMethod))
+            return 0;
+        std::fputs("zapt: ZAPT は起動していません。\n", stderr);
+        return 1;
+    }
+    }
+    return std::nullopt;
+}
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // The toolkit's own options (-platform, -style …) are not known yet: they pass for now.
+    if (const auto status = actWithoutWindow(
+            CommandLine::Parse(argumentsOf(argc, argv), /*strict=*/false), argc, argv))
+        return *status;
     QApplication app(argc, argv);
+    // Now that the toolkit has taken its options out of argv, anything unknown is refused.
+    const CommandLine line = CommandLine::Parse(argumentsOf(argc, argv), /*strict=*/true);
+    if (const auto status = actWithoutWindow(line, argc, argv))
+        return *status;
     QApplication::setApplicationName(QStringLiteral("ZAPT"));
     QApplication::setQuitOnLastWindowClosed(false);
     useJapaneseFont(app);
@@ -61,7 +107,8 @@ int main(int argc, char** argv) {
 
     // From argv's own bytes (Qt has taken its options out of it): arguments() would decode a
     // file name that is not UTF-8 lossily, and the file could no longer be found.
-    const QString startPath = argc > 1 ? modZAUtil::DecodePath(argv[1]) : QString();
+    const QString startPath =
+        line.startPathIndex > 0 ? modZAUtil::DecodePath(argv[line.startPathIndex]) : QString();
     // "Open with" while the player runs: the running player takes the path and plays it.
     if (!startPath.isEmpty() &&
         RunningPlayer::Open(StartPath::Absolute(startPath, QDir::currentPath())))

@@ -10,6 +10,26 @@
 #include <QThread>
 #include <sys/stat.h>
 
+namespace {
+
+const QString kName = QStringLiteral("org.mpris.MediaPlayer2.zapt");
+
+bool call(const QDBusConnection& bus, const QString& method, const QVariantList& arguments) {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kName, QStringLiteral("/org/mpris/MediaPlayer2"),
+                                       QStringLiteral("org.mpris.MediaPlayer2.Player"), method);
+    message.setArguments(arguments);
+    return bus.call(message, QDBus::Block, 10000).type() == QDBusMessage::ReplyMessage;
+}
+
+}  // namespace
+
+bool RunningPlayer::Command(const QString& method) {
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface()->isServiceRegistered(kName).value() &&
+           call(bus, method, {});
+}
+
 bool RunningPlayer::Open(const QString& absolutePath, std::chrono::milliseconds wait) {
     // A name that does not exist goes the usual way, so the start reports it as always. By the
     // path's bytes: the text of a name that is not UTF-8 names no file.
@@ -17,20 +37,14 @@ bool RunningPlayer::Open(const QString& absolutePath, std::chrono::milliseconds 
     if (::stat(modZAUtil::NativePath(absolutePath).constData(), &st) != 0)
         return false;
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString name = QStringLiteral("org.mpris.MediaPlayer2.zapt");
     if (!bus.isConnected())
         return false;
     QElapsedTimer waited;
     waited.start();
-    while (!bus.interface()->isServiceRegistered(name).value()) {
+    while (!bus.interface()->isServiceRegistered(kName).value()) {
         if (waited.elapsed() >= wait.count())
             return false;
         QThread::msleep(100);
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        name, QStringLiteral("/org/mpris/MediaPlayer2"),
-        QStringLiteral("org.mpris.MediaPlayer2.Player"), QStringLiteral("OpenUri"));
-    call << MprisMapping::FileUrl(absolutePath);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    return call(bus, QStringLiteral("OpenUri"), {MprisMapping::FileUrl(absolutePath)});
 }

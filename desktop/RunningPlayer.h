@@ -12,4 +12,7 @@ public:
     // nothing, or the player refused it; the caller then starts as usual.
     static bool Open(const QString& absolutePath,
                      std::chrono::milliseconds wait = std::chrono::milliseconds(0));
+    // Calls `method` of the running player's media-control interface ("PlayPause", "Next", …).
+    // False when no player answers.
+    static bool Command(const QString& method);
 };

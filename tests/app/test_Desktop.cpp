@@ -18,6 +18,7 @@ const QString kNoMixer = QStringLiteral("サウンド設定を開くプログラ
 TEST(Desktop, NoProgramToOpenHelpOrAListIsSaid) {
     for (const bool opens : {false, true}) {
         MainWindowFixture w;
+        w.app.write(u"help/index.html"_qs, "<html></html>");
         QList<QUrl> asked;
         w.form->OpenUrl = [&](const QUrl& url) {
             asked << url;
@@ -40,6 +41,21 @@ TEST(Desktop, NoProgramToOpenHelpOrAListIsSaid) {
             opens ? QStringList() : QStringList{kNoHelpProgram, kNoListProgram};
         EXPECT_EQ(w.dialogs->texts(), expected) << "opens: " << opens;
     }
+}
+
+// Without its page a launcher would open nothing (or a browser's own error): the player says
+// which file it looked for and asks no program to open it.
+TEST(Desktop, AMissingHelpPageIsSaid) {
+    MainWindowFixture w;
+    QList<QUrl> asked;
+    w.form->OpenUrl = [&](const QUrl& url) {
+        asked << url;
+        return true;
+    };
+    w.form->cmdHelp->click();
+    EXPECT_TRUE(asked.isEmpty());
+    ASSERT_EQ(w.dialogs->texts().size(), 1);
+    EXPECT_TRUE(w.dialogs->texts()[0].endsWith(u"/help/index.htmlにアクセスできません。"_qs));
 }
 
 TEST(Desktop, NoEditorAndNoOpenerForAListIsSaid) {

@@ -394,3 +394,38 @@ TEST(StartupProcess, SigtermDuringAStartupBoxEndsThePlayer) {
         EXPECT_EQ(QFile::exists(d.file(u".zapt.lock"_qs)), c.holdLock) << c.name;
     }
 }
+
+// Printing and remote commands end at once, with no display needed, and leave the folder as it
+// was: no lock, no state file.
+TEST(StartupProcess, CommandLineOptionsActWithoutAWindow) {
+    const struct {
+        QStringList args;
+        int status;
+        QString out;  // what stdout starts with
+        QString err;  // what stderr contains
+    } cases[] = {
+        {{u"--version"_qs}, 0, u"zapt "_qs, {}},
+        {{u"--help"_qs}, 0, u"Usage: "_qs, {}},
+        {{u"--bogus"_qs}, 2, {}, u"bogus"_qs},
+        {{u"--next"_qs}, 1, {}, u"ZAPT は起動していません。"_qs},
+    };
+    for (const auto& c : cases) {
+        TempDir d;
+        const QString exe = d.file(u"zapt"_qs);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ZAPT_EXECUTABLE), exe));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* display :
+             {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS"})
+            env.remove(QString::fromLatin1(display));
+        QProcess player;
+        player.setProcessEnvironment(env);
+        player.start(exe, c.args);
+        const std::string name = c.args.join(u' ').toStdString();
+        ASSERT_TRUE(player.waitForFinished(10000)) << name;
+        EXPECT_EQ(player.exitStatus(), QProcess::NormalExit) << name;
+        EXPECT_EQ(player.exitCode(), c.status) << name;
+        EXPECT_TRUE(QString::fromUtf8(player.readAllStandardOutput()).startsWith(c.out)) << name;
+        EXPECT_TRUE(QString::fromUtf8(player.readAllStandardError()).contains(c.err)) << name;
+        EXPECT_EQ(folderEntries(d.path()), QStringList{u"zapt"_qs}) << name;
+    }
+}

@@ -85,6 +85,20 @@ TEST(DesktopProcess, SecondStartWithAPathHandsItToTheRunningPlayer) {
         })) << desktop.metadata().value(u"xesam:url"_qs).toString().toStdString();
         EXPECT_EQ(desktop.get(u"PlaybackStatus"_qs).toString(), u"Playing"_qs);
     }
+
+    // The remote commands of the command line act on the running player.
+    for (const auto& [option, status] :
+         {std::pair{"--play-pause", "Paused"}, std::pair{"--play-pause", "Playing"},
+          std::pair{"--stop", "Stopped"}}) {
+        QProcess remote;
+        remote.setProcessEnvironment(playerEnvironment());
+        remote.start(exe, {QString::fromLatin1(option)});
+        ASSERT_TRUE(remote.waitForFinished(20000)) << option;
+        EXPECT_EQ(remote.exitCode(), 0) << option;
+        EXPECT_TRUE(waitFor([&] {
+            return desktop.get(u"PlaybackStatus"_qs).toString() == QLatin1String(status);
+        })) << option;
+    }
     endPlayer(first);
     EXPECT_EQ(first.exitCode(), 0);
 }
