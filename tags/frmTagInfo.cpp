@@ -223,6 +223,8 @@ void frmTagInfo::keyPressEvent(QKeyEvent* event) {
 }
 
 void frmTagInfo::mousePressEvent(QMouseEvent* event) {
-    accept();  // a click on the background closes the window
+    // Labels pass their presses on to the window: only its own background closes it.
+    if (!childAt(event->position().toPoint()))
+        accept();
     event->accept();
 }

@@ -69,3 +69,20 @@ TEST(MainWindowInput, ClickedRowIsTheRowCommandsActOn) {
     w.cmdGetList->click();
     EXPECT_EQ(w.PlayList.items(), (QStringList{u"/m/b1.mp3"_qs, u"/m/b2.mp3"_qs}));
 }
+
+// A click on the tag label or its caption steps the field and leaves the focus, and so the
+// list the commands act on, where it was.
+TEST(MainWindowInput, TagLabelClicksKeepTheFocusAndTheActiveList) {
+    MainWindowFixture f([](clsOption& o) { o.setFormStatus(1); });
+    ASSERT_TRUE(f.activate());
+    frmMain& w = *f.form;
+    w.lstFavoriteList->setFocus();
+    ASSERT_EQ(w.ActiveListName, u"lstFavoriteList"_qs);
+    for (ClickLabel* label : {w.lblTagInfo, w.lblTagInfoTitle}) {
+        const auto field = w.TagFieldIndex;
+        QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2));
+        EXPECT_EQ(w.TagFieldIndex, (field + 1) % 5);
+        EXPECT_EQ(QApplication::focusWidget(), w.lstFavoriteList);
+        EXPECT_EQ(w.ActiveListName, u"lstFavoriteList"_qs);
+    }
+}

@@ -1,3 +1,4 @@
+#include "app/frmMain.h"
 #include "core/clsArrayList.h"
 #include "support/Id3TagBuilder.h"
 #include "support/MciMedia.h"
@@ -110,6 +111,28 @@ TEST_F(TagWindow, EscapeEnterAndTheCloseImageCloseIt) {
             QTest::keyClick(&window, way == 0 ? Qt::Key_Escape : Qt::Key_Return);
         EXPECT_FALSE(window.isVisible()) << way;
     }
+}
+
+// A label passes a press on to the window beneath: the steps step and the captions and values
+// do nothing, only the window's own background closes it.
+TEST_F(TagWindow, ClicksOnLabelsStepOrDoNothingAndOnlyTheBackgroundCloses) {
+    window.setDispIndex(0);
+    window.DispTagInfo();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const struct {
+        QLabel* label;
+        int index;
+    } clicks[] = {{window.lblNext, 1},         {window.lblBack, 0}, {window.lblTitleTitle, 0},
+                  {window.lblArtist, 0},       {window.Label9, 0},  {window.lblAudio, 0},
+                  {window.lblFileNameTitle, 0}};
+    for (const auto& c : clicks) {
+        QTest::mouseClick(c.label, Qt::LeftButton, {}, QPoint(2, 2));
+        EXPECT_TRUE(window.isVisible()) << c.label->text().toStdString();
+        EXPECT_EQ(window.dispIndex(), c.index) << c.label->text().toStdString();
+    }
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_FALSE(window.isVisible());
 }
 
 // A title of 30,000 line breaks or an artist of 65,000 characters: the window, sized as the
