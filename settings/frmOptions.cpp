@@ -5,6 +5,7 @@
 #include "core/ListBox.h"
 #include "core/modZAUtil.h"
 #include "settings/OptionRules.h"
+#include "settings/SchemeColor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -465,9 +466,7 @@ void frmOptions::cmdOK_Click() {
 
 void frmOptions::setButtonColor(int index, int32_t color) {
     buttonColors_.at(index) = color;
-    const QColor shown = color < 0
-                             ? QApplication::palette().color(QPalette::Button)
-                             : QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+    const QColor shown = SchemeColor::ToQColor(color, QApplication::palette());
     cmdSetColor[index]->setStyleSheet(
         QStringLiteral("background-color: %1; border: 1px solid gray;").arg(shown.name()));
 }

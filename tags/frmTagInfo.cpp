@@ -4,8 +4,10 @@
 #include "core/clsArrayList.h"
 #include "core/modZAUtil.h"
 #include "playback/AudioFileInfo.h"
+#include "settings/SchemeColor.h"
 #include "tags/clsTagInfo.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -29,12 +31,6 @@ QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
 constexpr int kPathLines = 3;
 // Room for the spacing between the columns and for the window's frame.
 constexpr int kFrameSlackPx = 48;
-
-QColor toColor(int32_t value, const QPalette& system) {
-    if (value < 0)
-        return system.color(QPalette::Button);
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 }  // namespace
 
@@ -181,9 +177,9 @@ void frmTagInfo::Step(int32_t step) {
 }
 
 void frmTagInfo::setColor(int32_t setBack, int32_t setFore) {
-    const QPalette system = palette();
-    const QColor back = toColor(setBack, system);
-    const QColor fore = toColor(setFore, system);
+    const QPalette system = QApplication::palette();
+    const QColor back = SchemeColor::ToQColor(setBack, system);
+    const QColor fore = SchemeColor::ToQColor(setFore, system);
     QPalette p = palette();
     p.setColor(QPalette::Window, back);
     setPalette(p);

@@ -354,3 +354,26 @@ TEST(MainWindowLayout, AbsurdStoredSizesAndPositionsComeBackOnTheScreen) {
         EXPECT_TRUE(area.contains(QPoint(back.PositionX() / 15, back.PositionY() / 15)));
     }
 }
+
+// Colour 0 fills the margins and the gap between the columns; a system colour from the older
+// program's files takes the role it names, not the button face.
+TEST(MainWindowLayout, SchemePaintsTheBackgroundAndSystemColoursTheirRoles) {
+    TempDir d;
+    clsOption o;
+    o.setFormStatus(1);
+    o.setPlayerColor(0, 10 | (200 << 8) | (30 << 16));
+    o.setPlayerColor(3, int32_t(0x80000005));  // window
+    o.setPlayerColor(4, int32_t(0x80000008));  // window text
+    o.WriteOption(d.file(u"ZAopt.inf"_qs));
+    frmMain f(d.path(), QString(), std::make_unique<FakeDialogs>());
+    ASSERT_TRUE(f.Form_Load());
+    const QImage shot = f.grab().toImage();
+    const QRect list(f.lstPlayList->mapTo(&f, QPoint()), f.lstPlayList->size());
+    for (QPoint at :
+         {QPoint(1, list.center().y()), QPoint(list.right() + 3, list.center().y()), QPoint(1, 1)})
+        EXPECT_EQ(shot.pixelColor(at), QColor(10, 200, 30)) << at.x() << ' ' << at.y();
+    const QPalette sys = QApplication::palette();
+    EXPECT_EQ(f.lstPlayList->palette().color(QPalette::Base), sys.color(QPalette::Base));
+    EXPECT_EQ(f.lstPlayList->palette().color(QPalette::Text), sys.color(QPalette::Text));
+    f.ZAPT_End();
+}

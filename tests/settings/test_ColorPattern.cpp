@@ -1,4 +1,5 @@
 #include "settings/ColorPattern.h"
+#include "settings/SchemeColor.h"
 #include "settings/clsOption.h"
 #include "support/TempDir.h"
 
@@ -88,4 +89,36 @@ TEST(ColorPattern, DeletingKeepsASensibleSelection) {
     EXPECT_EQ(ColorPattern::SelectionAfterDelete(0, p.ColorPatternFiles.Count()), 0);
     EXPECT_EQ(ColorPattern::SelectionAfterDelete(0, 0), -1);
     EXPECT_FALSE(p.DeleteEntry(1));
+}
+
+// A system colour from the older program's files takes the palette role it names, each role
+// told apart here by a colour of its own.
+TEST(SchemeColor, SystemColoursTakeTheRoleTheyName) {
+    const struct {
+        int32_t stored;
+        QPalette::ColorGroup group;
+        QPalette::ColorRole role;
+    } cases[] = {{int32_t(0x80000005), QPalette::Active, QPalette::Base},
+                 {int32_t(0x80000008), QPalette::Active, QPalette::Text},
+                 {int32_t(0x8000000F), QPalette::Active, QPalette::Button},
+                 {int32_t(0x80000012), QPalette::Active, QPalette::ButtonText},
+                 {int32_t(0x8000000D), QPalette::Active, QPalette::Highlight},
+                 {int32_t(0x8000000E), QPalette::Active, QPalette::HighlightedText},
+                 {int32_t(0x80000010), QPalette::Active, QPalette::Dark},
+                 {int32_t(0x80000011), QPalette::Disabled, QPalette::Text},
+                 {int32_t(0x80000018), QPalette::Active, QPalette::ToolTipBase},
+                 {int32_t(0x80000017), QPalette::Active, QPalette::ToolTipText},
+                 {int32_t(0x80000004), QPalette::Active, QPalette::Window},
+                 {int32_t(0x80000007), QPalette::Active, QPalette::WindowText},
+                 {int32_t(0x80000001), QPalette::Active, QPalette::Window},
+                 {int32_t(0x8000000C), QPalette::Active, QPalette::Window}};
+    QPalette palette;
+    int n = 0;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (int role = 0; role < QPalette::NColorRoles; ++role)
+            palette.setColor(group, QPalette::ColorRole(role), QColor::fromRgb(0x102030 + 7 * ++n));
+    for (const auto& c : cases)
+        EXPECT_EQ(SchemeColor::ToQColor(c.stored, palette), palette.color(c.group, c.role))
+            << std::hex << c.stored;
+    EXPECT_EQ(SchemeColor::ToQColor(1315860, palette), QColor(20, 20, 20));
 }
