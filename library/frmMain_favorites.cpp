@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
 
 void frmMain::LoadFavoriteLists() {
     const FavoriteListStore store(appFolder_);
@@ -94,8 +96,18 @@ void frmMain::DeleteSelectedFavoriteList() {
                           QStringLiteral("リストの削除"), UserDialogs::OkCancel,
                           UserDialogs::Ok) != UserDialogs::Ok)
         return;
-    if (!FavoriteListStore::DeleteEntry(FavoriteLists, k))
-        return;  // a file that cannot be deleted stays listed
+    if (!FavoriteListStore::DeleteEntry(FavoriteLists, k)) {
+        const int error = errno;
+        if (error != ENOENT) {  // the file stays, and so does its row
+            const QString name = modZAUtil::GetFileName(FavoriteLists.Value(k)).chopped(4);
+            CenterNextWindow(250, 67);
+            Dialogs().message(name + QStringLiteral("を削除できません。\n") +
+                                  QString::fromLocal8Bit(std::strerror(error)),
+                              QStringLiteral("リストの削除"));
+            return;
+        }
+        FavoriteLists.Delete(k);  // already gone: only its row is left
+    }
     ShowFavoriteLists();
     lstFavoriteList->setListIndex(
         FavoriteListStore::SelectionAfterDelete(k, FavoriteLists.Count()));

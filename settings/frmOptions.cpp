@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 using namespace modZAUtil;
 
@@ -546,8 +548,17 @@ void frmOptions::lstColorPatternList_KeyDown(int key) {
             QStringLiteral("選択されたカラー設定ファイルを削除します。よろしいですか？"),
             QStringLiteral("カラー設定ファイルの削除"), UserDialogs::OkCancel) != UserDialogs::Ok)
         return;
-    if (!Patterns.DeleteEntry(row))
-        return;
+    if (!Patterns.DeleteEntry(row)) {
+        const int error = errno;
+        if (error != ENOENT) {  // the file stays, and so does its row
+            dialogs_.message(GetFileName(Patterns.ColorPatternFiles.Value(row)).chopped(4) +
+                                 QStringLiteral("を削除できません。\n") +
+                                 QString::fromLocal8Bit(std::strerror(error)),
+                             QStringLiteral("カラー設定ファイルの削除"));
+            return;
+        }
+        Patterns.ColorPatternFiles.Delete(row);  // already gone: only its row is left
+    }
     ShowColorPatternNames();
     lstColorPatternList->setListIndex(
         ColorPattern::SelectionAfterDelete(row, Patterns.ColorPatternFiles.Count()));

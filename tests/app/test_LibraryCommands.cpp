@@ -288,3 +288,30 @@ TEST(ReserveAndHistory, QueueOfTwentyAndTheHistoryMenu) {
     EXPECT_EQ(w.lstPlayList->rowText(0), u"newest"_qs);
     EXPECT_EQ(w.HistoryList.Count(), 2);
 }
+
+// A list whose file cannot be deleted says so and stays; one already gone loses its row quietly.
+TEST(FavoriteLists, AListThatCannotBeDeletedSaysWhyAndOneAlreadyGoneGoes) {
+    MainWindowFixture f;
+    frmMain& w = *f.form;
+    f.app.write(u"list/stuck.m3u/inside"_qs, "x");  // a folder: unlink refuses it
+    w.FavoriteLists.assign({f.app.file(u"list/gone.m3u"_qs), f.app.file(u"list/stuck.m3u"_qs)});
+    w.ShowFavoriteLists();
+    const struct {
+        int row;
+        QString text;
+        int rowsAfter;
+    } cases[] = {{1, u"stuck"_qs, 2}, {0, {}, 1}};
+    for (const auto& c : cases) {
+        f.dialogs->shown.clear();
+        f.dialogs->answers = {UserDialogs::Ok};
+        w.lstFavoriteList->setListIndex(c.row);
+        w.DeleteSelectedFavoriteList();
+        ASSERT_EQ(f.dialogs->shown.size(), c.text.isEmpty() ? 1u : 2u);
+        if (!c.text.isEmpty()) {
+            EXPECT_TRUE(f.dialogs->shown.back().text.startsWith(c.text + u"を削除できません。"_qs))
+                << f.dialogs->shown.back().text.toStdString();
+        }
+        EXPECT_EQ(w.lstFavoriteList->count(), c.rowsAfter);
+    }
+    EXPECT_EQ(w.FavoriteLists.items(), QStringList{f.app.file(u"list/stuck.m3u"_qs)});
+}

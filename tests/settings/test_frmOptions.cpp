@@ -242,3 +242,31 @@ TEST(frmOptions, ColourPatternsSaveLoadAndDelete) {
     d.form.cmdCancel->click();
     EXPECT_EQ(d.options.PlayerColor(20), 16744448);
 }
+
+// A pattern whose file cannot be deleted says so and stays; one already gone loses its row.
+TEST(frmOptions, APatternThatCannotBeDeletedSaysWhyAndOneAlreadyGoneGoes) {
+    Dialog d;
+    d.app.write(u"color/stuck.col/inside"_s, "x");  // a folder: unlink refuses it
+    d.form.Patterns.ColorPatternFiles.assign(
+        {d.app.file(u"color/gone.col"_s), d.app.file(u"color/stuck.col"_s)});
+    d.form.ShowColorPatternNames();
+    const struct {
+        int row;
+        QString text;
+        int rowsAfter;
+    } cases[] = {{1, u"stuck"_s, 2}, {0, {}, 1}};
+    for (const auto& c : cases) {
+        d.dialogs.shown.clear();
+        d.dialogs.answers = {UserDialogs::Ok};
+        d.form.lstColorPatternList->setListIndex(c.row);
+        QTest::keyClick(d.form.lstColorPatternList, Qt::Key_Delete);
+        ASSERT_EQ(d.dialogs.shown.size(), c.text.isEmpty() ? 1u : 2u);
+        if (!c.text.isEmpty()) {
+            EXPECT_TRUE(d.dialogs.shown.back().text.startsWith(c.text + u"を削除できません。"_s))
+                << d.dialogs.shown.back().text.toStdString();
+        }
+        EXPECT_EQ(d.form.lstColorPatternList->count(), c.rowsAfter);
+    }
+    EXPECT_EQ(d.form.Patterns.ColorPatternFiles.items(),
+              QStringList{d.app.file(u"color/stuck.col"_s)});
+}
