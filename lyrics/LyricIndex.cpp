@@ -12,11 +12,6 @@ const QStringList& LyricIndex::Extensions() {
     return extensions;
 }
 
-int LyricIndex::ExtensionLength(QStringView fileName) {
-    const qsizetype n = fileName.size();
-    return n >= 5 && fileName[n - 5] == u'.' && !fileName.last(4).contains(u'.') ? 5 : 4;
-}
-
 QString LyricIndex::ScanLyricFolder(clsArrayList& list, const QString& folder) {
     return ScanFolder(list, folder, Extensions(), true);
 }

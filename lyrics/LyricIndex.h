@@ -14,9 +14,6 @@ class LyricIndex {
 public:
     // The lyric file types in the order they are known: texts first, then pictures.
     static const QStringList& Extensions();
-    // The length of a file name's extension, dot included: 5 when the last five characters are
-    // a dot and four others (".jpeg", ".flac"), else 4.
-    static int ExtensionLength(QStringView fileName);
 
     // Appends every lyric file under `folder` and its sub-folders to `list`, in the order of a
     // folder scan. Returns "" or the access message when the folder cannot be read.

@@ -68,8 +68,10 @@ void startFloor(const QString& folder) {
         std::abort();
     QStringList rows =
         QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    for (QString& r : rows)
-        r = r.mid(r.lastIndexOf(u'/') + 1).chopped(4);
+    for (QString& r : rows) {
+        const QString name = r.mid(r.lastIndexOf(u'/') + 1);
+        r = modZAUtil::WithoutExtension(name).toString();
+    }
     QWidget window;
     auto* view = new QListView(&window);
     view->setUniformItemSizes(true);
