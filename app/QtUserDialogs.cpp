@@ -1,16 +1,53 @@
 #include "QtUserDialogs.h"
 
+#include "LayoutMath.h"
+
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
+// A placement request names where a box of an assumed size would sit centred over a window:
+// the box is centred over that window by its own size instead, and kept on the screen.
 void QtUserDialogs::place(QDialog& dialog) {
     if (!next_)
         return;
-    dialog.move(*next_);  // one-shot: the next box after a placement request
-    next_.reset();
+    const QPoint requested = *next_;
+    next_.reset();  // one-shot: the next box after a placement request
+    QWidget* over = nullptr;
+    for (QWidget* w : {QApplication::activeModalWidget(), QApplication::activeWindow(),
+                       owner_ ? owner_->window() : nullptr}) {
+        if (w && w != &dialog && w->isVisible() && w->frameGeometry().contains(requested)) {
+            over = w;
+            break;
+        }
+    }
+    if (!over && owner_ && owner_->window()->isVisible())
+        over = owner_->window();
+    if (!over) {
+        dialog.move(requested);
+        return;
+    }
+    dialog.ensurePolished();
+    if (dialog.layout())
+        dialog.layout()->activate();
+    // Not shown yet, the box has no frame: it gets one like the window it is centred over.
+    const QSize frameExtra = over->frameGeometry().size() - over->size();
+    const QSize box = dialog.size() + frameExtra;
+    QPoint at = LayoutMath::CenterOver(over->frameGeometry(), box);
+    if (const QScreen* screen = over->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.setX(
+            std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - box.width())));
+        at.setY(
+            std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - box.height())));
+    }
+    dialog.move(at);
 }
 
 UserDialogs::Answer QtUserDialogs::message(const QString& text, const QString& title,

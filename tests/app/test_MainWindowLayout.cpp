@@ -1,3 +1,4 @@
+#include "app/LayoutMath.h"
 #include "app/QtUserDialogs.h"
 #include "app/frmMain.h"
 #include "support/FakeDialogs.h"
@@ -376,4 +377,28 @@ TEST(MainWindowLayout, SchemePaintsTheBackgroundAndSystemColoursTheirRoles) {
     EXPECT_EQ(f.lstPlayList->palette().color(QPalette::Base), sys.color(QPalette::Base));
     EXPECT_EQ(f.lstPlayList->palette().color(QPalette::Text), sys.color(QPalette::Text));
     f.ZAPT_End();
+}
+
+// Whatever size the caller assumed, a box is centred on the main window by its real size.
+TEST(MainWindowLayout, BoxesAreCentredOnTheMainWindowByTheirOwnSize) {
+    QWidget owner;
+    owner.setGeometry(120, 90, 700, 500);
+    owner.show();
+    QtUserDialogs dialogs(&owner);
+    for (QSize assumed : {QSize(150, 67), QSize(700, 67), QSize(411, 109)}) {
+        SCOPED_TRACE(assumed.width());
+        std::optional<QRect> shown;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->frameGeometry();
+                box->buttons().first()->click();
+            }
+        });
+        dialogs.placeNext(LayoutMath::CenterOver(owner.frameGeometry(), assumed));
+        dialogs.message(u"選択されたリストを削除します。よろしいですか？"_qs, u"ZAPT"_qs,
+                        UserDialogs::OkCancel, UserDialogs::Ok);
+        ASSERT_TRUE(shown.has_value());
+        const QPoint offset = shown->center() - owner.frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << ' ' << offset.y();
+    }
 }
