@@ -20,10 +20,11 @@
 
 namespace {
 
-QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
+// A label's accessible name is the text it shows; a value carries its heading as description.
+QLabel* makeLabel(const QString& text, const QString& heading, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);  // names and tags are shown as they are, "&" too
-    label->setAccessibleName(name);
+    label->setAccessibleDescription(heading);
     return label;
 }
 
@@ -47,7 +48,7 @@ frmTagInfo::frmTagInfo(QWidget* parent) : QDialog(parent) {
     const auto addRow = [&](QLabel*& caption, QLabel*& value, const QString& captionText,
                             const QString& name, const QString& designText) {
         const int row = grid->rowCount();
-        caption = makeLabel(captionText, name + QStringLiteral("の見出し"), this);
+        caption = makeLabel(captionText, QString(), this);
         value = makeLabel(designText, name, this);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         value->setMinimumWidth(320);
@@ -71,14 +72,15 @@ frmTagInfo::frmTagInfo(QWidget* parent) : QDialog(parent) {
 
     lblAudio = makeLabel(QString(), QStringLiteral("音声の形式"), this);
     QFont small = lblAudio->font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
+    if (small.pointSizeF() > 0)
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+    else  // a font sized in pixels
+        small.setPixelSize(std::max(1, qRound(small.pixelSize() * 0.85)));
     lblAudio->setFont(small);
     grid->addWidget(lblAudio, grid->rowCount(), 1);
 
     lblBack = new ClickLabel(QStringLiteral("<< 前の曲"), this);
-    lblBack->setAccessibleName(QStringLiteral("前の曲"));
     lblNext = new ClickLabel(QStringLiteral("次の曲 >>"), this);
-    lblNext->setAccessibleName(QStringLiteral("次の曲"));
     for (QLabel* l : {static_cast<QLabel*>(lblBack), static_cast<QLabel*>(lblNext)})
         l->setCursor(Qt::PointingHandCursor);
     imgClose = new QToolButton(this);

@@ -5,7 +5,10 @@
 #include "support/TempDir.h"
 #include "tags/frmTagInfo.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFile>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QRegularExpression>
@@ -169,3 +172,38 @@ TEST_F(TagWindow, HugeTagValuesKeepTheWindowOnTheScreen) {
 }
 
 }  // namespace
+
+// Under a font sized in pixels the format line is still smaller, with no warning; assistive
+// technology reads each label's shown text, a value with its heading as description.
+TEST_F(TagWindow, PixelSizedFontAndLabelsReadAsShown) {
+    static QStringList warnings;
+    warnings.clear();
+    const QFont before = QApplication::font();
+    QFont pixels = before;
+    pixels.setPixelSize(14);
+    QApplication::setFont(pixels);
+    const QtMessageHandler old = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { warnings << m; });
+    frmTagInfo sized;
+    qInstallMessageHandler(old);
+    QApplication::setFont(before);
+    EXPECT_EQ(warnings, QStringList());
+    EXPECT_LT(QFontInfo(sized.lblAudio->font()).pixelSize(),
+              QFontInfo(sized.lblTitle->font()).pixelSize());
+
+    window.setDispIndex(0);
+    window.DispTagInfo();
+    const auto read = [](QWidget* w, QAccessible::Text t) {
+        return QAccessible::queryAccessibleInterface(w)->text(t);
+    };
+    for (auto [caption, value] : {std::pair{window.lblTitleTitle, window.lblTitle},
+                                  {window.Label3, window.lblArtist},
+                                  {window.Label9, window.lblYear}}) {
+        EXPECT_EQ(read(caption, QAccessible::Name), caption->text());
+        EXPECT_EQ(read(value, QAccessible::Name), value->text());
+        EXPECT_FALSE(read(value, QAccessible::Description).isEmpty());
+        EXPECT_TRUE(caption->text().startsWith(read(value, QAccessible::Description)))
+            << read(value, QAccessible::Description).toStdString();
+    }
+    EXPECT_EQ(read(window.lblNext, QAccessible::Name), window.lblNext->text());
+}
