@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 // The library's one playback state, from vbmp3_init to vbmp3_free.
@@ -31,6 +32,14 @@ std::unique_ptr<Library> library;
 struct Volumes {
     int32_t softLeft = 100, softRight = 100, deviceLeft = 100, deviceRight = 100;
 } volumes;
+
+// Outputs of the other routes, which play at the library's volumes too.
+std::vector<AudioOutput*> followers;
+
+void applyVolumes(AudioOutput& output) {
+    output.setSoftVolume(volumes.softLeft, volumes.softRight);
+    output.setDeviceVolume(volumes.deviceLeft, volumes.deviceRight);
+}
 
 void reportEnd(Library* lib) {
     std::lock_guard lock(lib->callbackMutex);
@@ -163,6 +172,8 @@ int16_t vbmp3_setVolume(int32_t left, int32_t right) {
         return 0;
     library->output.setDeviceVolume(left, right);
     library->output.deviceVolume(volumes.deviceLeft, volumes.deviceRight);
+    for (AudioOutput* follower : followers)
+        applyVolumes(*follower);
     return 1;
 }
 
@@ -178,6 +189,8 @@ int16_t vbmp3_setSoftVolume(int32_t left, int32_t right) {
         return 0;
     library->output.setSoftVolume(left, right);
     library->output.softVolume(volumes.softLeft, volumes.softRight);
+    for (AudioOutput* follower : followers)
+        applyVolumes(*follower);
     return 1;
 }
 
@@ -234,4 +247,13 @@ int16_t vbmp3_queueSource(const char* utf8Path, std::unique_ptr<PcmSource> sourc
         info->totalSec = frames >= 0 && rate > 0 ? int32_t(frames / rate) : 0;
     }
     return 1;
+}
+
+void Vbmp3Volumes::Follow(AudioOutput& output) {
+    followers.push_back(&output);
+    applyVolumes(output);
+}
+
+void Vbmp3Volumes::StopFollowing(AudioOutput& output) {
+    std::erase(followers, &output);
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+class AudioOutput;
 class PcmSource;
 
 extern "C" {
@@ -71,3 +72,11 @@ int16_t vbmp3_openSource(const char* utf8Path, std::unique_ptr<PcmSource> source
                          OpenFileInfo* info);
 int16_t vbmp3_queueSource(const char* utf8Path, std::unique_ptr<PcmSource> source,
                           int32_t blankMillis, OpenFileInfo* info);
+
+// Every route plays through the same device, so the library's two volumes are the player's: an
+// output of another route follows them, set now and at every change, until it stops following
+// (before it goes away). UI thread, as the volume calls.
+namespace Vbmp3Volumes {
+void Follow(AudioOutput& output);
+void StopFollowing(AudioOutput& output);
+}  // namespace Vbmp3Volumes

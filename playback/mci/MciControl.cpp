@@ -6,6 +6,7 @@
 #include "playback/decoder/Mp3Source.h"
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/WavSource.h"
+#include "playback/decoder/vbmp3.h"
 
 #include <memory>
 
@@ -27,6 +28,8 @@ MciControl::MciControl(QObject* parent) : QObject(parent) {
         endWake_.wake();
     });
     connect(&endWake_, &ThreadWake::woken, this, &MciControl::deliverEnds);
+    // It plays through the same device as the MP3/WAV library, so at the same volumes.
+    Vbmp3Volumes::Follow(output_);
 }
 
 void MciControl::deliverEnds() {
@@ -40,6 +43,7 @@ void MciControl::deliverEnds() {
 }
 
 MciControl::~MciControl() {
+    Vbmp3Volumes::StopFollowing(output_);
     output_.stop();
 }
 

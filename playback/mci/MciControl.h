@@ -16,7 +16,7 @@
 // `Command` to "open", "play", "pause", "stop" or "close". The file's content chooses the
 // decoder (WAV, MP3, MIDI through FluidSynth, FFmpeg for the rest) whatever the device type;
 // "CDAudio" fails where there is no CD drive (always, here). Lives on the UI thread; its sound runs
-// through an AudioOutput of its own.
+// through an AudioOutput of its own, at the MP3/WAV library's soft and device volumes.
 class MciControl : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString DeviceType READ DeviceType WRITE setDeviceType)
