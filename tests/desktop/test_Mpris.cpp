@@ -2,6 +2,7 @@
 #include "MprisClient.h"
 #include "app/MainWindowFixture.h"
 #include "playback/decoder/vbmp3.h"
+#include "support/MciMedia.h"
 #include "support/ToneFiles.h"
 
 #include <QDBusObjectPath>
@@ -286,4 +287,22 @@ TEST(Mpris, CallsDuringStartUpRunOnceTheWindowHasStarted) {
     EXPECT_TRUE(MainWindowFixture::waitUntil([&] { return w.Player->getPath() == song; }));
     EXPECT_TRUE(w.PlayList.items().contains(song));
     w.ZAPT_End();
+}
+
+// A FLAC song's own tag reaches the desktop and the tag label, as an MP3's does.
+TEST(Mpris, AFlacSongsTagIsShown) {
+    BusPlayer p;
+    ASSERT_TRUE(p.onBus);
+    MciMedia::Tone t;
+    t.seconds = 3;
+    t.trackGainTag = "TITLE";
+    t.trackGain = "春の風";
+    const QString song = p.media.file(u"01.flac"_qs);
+    ASSERT_TRUE(MciMedia::writeTone(song, "flac", t));
+    p.f.setPlayList({song});
+    p.w().lstPlayList->setListIndex(0);
+    p.client.invoke(u"Play"_qs);
+    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return p.status() == u"Playing"_qs; }));
+    EXPECT_EQ(p.client.metadata().value(u"xesam:title"_qs).toString(), u"春の風"_qs);
+    EXPECT_EQ(p.w().PlayingTagInfo.Title, u"春の風"_qs);
 }
