@@ -46,6 +46,21 @@ bool foldsSimply(QChar c, QHash<char16_t, bool>* cache = nullptr) {
     return simple;
 }
 
+// Where a name's letters (kana, kanji, any script's) begin: a track number, spaces and
+// punctuation in front say nothing about which song it is. The name's size when it has none.
+qsizetype lettersStart(QStringView name) {
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(name[i], name[i + 1]);
+        if (QChar::isLetter(c))
+            return i;
+        if (QChar::requiresSurrogates(c))
+            ++i;
+    }
+    return name.size();
+}
+
 clsArrayList toList(QStringList paths) {
     clsArrayList list;
     list.assign(std::move(paths));
@@ -71,9 +86,11 @@ void LyricLookup::refresh(const clsArrayList& index) {
         const QStringView name = QStringView(path).sliced(e.nameStart);
         e.baseLength = modZAUtil::WithoutExtension(name).size();
         e.folded = name.first(e.baseLength).toString().toCaseFolded();
-        e.first = firstFolded(name.first(e.baseLength));
-        while (e.simpleHead < e.baseLength && e.simpleHead < kMaxSimpleHead &&
-               foldsSimply(name[e.simpleHead], &cache))
+        e.lettersStart = lettersStart(name.first(e.baseLength));
+        const QStringView letters = name.sliced(e.lettersStart, e.baseLength - e.lettersStart);
+        e.first = firstFolded(letters);
+        while (e.simpleHead < letters.size() && e.simpleHead < kMaxSimpleHead &&
+               foldsSimply(letters[e.simpleHead], &cache))
             ++e.simpleHead;
         entries_.push_back(std::move(e));
     }
@@ -104,11 +121,17 @@ clsArrayList LyricLookup::FindLyricFiles(const clsArrayList& index, const QStrin
             found.append(paths_.at(qsizetype(i)));
         }
     }
-    if (!found.isEmpty() || vagueSearch != 1)
+    // Any value but 0 turns the vague pass on, as the stored default 100 means it to.
+    if (!found.isEmpty() || vagueSearch == 0)
         return toList(std::move(found));
 
-    const qsizetype keep = song.size() > 9 ? 2 : song.size() > 5 ? 3 : song.size();
-    const QString prefix = song.left(keep);
+    // Names are compared from their first letter on, so that a shared track number alone
+    // ("01 ...") never makes a match; a song without letters has no vague match.
+    const QStringView letters = QStringView(song).sliced(lettersStart(song));
+    if (letters.isEmpty())
+        return toList(std::move(found));
+    const qsizetype keep = letters.size() > 9 ? 2 : letters.size() > 5 ? 3 : letters.size();
+    const QString prefix = letters.first(keep).toString();
     const WildcardMatcher pattern(QString(prefix + u'*'));
     // Plain characters at the start let most names be passed over without the matcher: those
     // whose first character folds to another, and, when every character of the prefix folds
@@ -126,10 +149,13 @@ clsArrayList LyricLookup::FindLyricFiles(const clsArrayList& index, const QStrin
         if (plain && e.first != first)
             continue;
         const QString& path = paths_.at(qsizetype(i));
+        // What comes before a name's letters is made of characters that fold to themselves,
+        // so the folded name's letters start at the same place.
         const bool match =
             simple && e.simpleHead >= keep
-                ? e.folded.startsWith(prefixFolded)
-                : pattern.matches(QStringView(path).sliced(e.nameStart, e.baseLength));
+                ? QStringView(e.folded).sliced(e.lettersStart).startsWith(prefixFolded)
+                : pattern.matches(QStringView(path).sliced(e.nameStart + e.lettersStart,
+                                                           e.baseLength - e.lettersStart));
         if (match && !seen.contains(path)) {
             seen.insert(path);
             found.append(path);

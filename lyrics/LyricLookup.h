@@ -18,9 +18,11 @@ public:
     static QString BaseName(const QString& path);
 
     // The candidates for `songPath` in `index`: the exact names; else the names the song's
-    // name begins with, the longest seen so far first; else, with `vagueSearch` 1, the names
-    // that begin as the song's does (its first 2 characters past 9, its first 3 past 5, else
-    // all of it), wildcard characters in the song's name acting as such.
+    // name begins with, the longest seen so far first; else, with `vagueSearch` not 0, the
+    // names whose letters begin as the song's do (its first 2 letters past 9, its first 3 past
+    // 5, else all of them, counted from its first letter; track numbers, spaces and
+    // punctuation in front of either name are passed over), wildcard characters in the song's
+    // name acting as such.
     clsArrayList FindLyricFiles(const clsArrayList& index, const QString& songPath,
                                 int32_t vagueSearch);
 
@@ -47,8 +49,9 @@ private:
         QString folded;  // the base name, case-folded
         qsizetype nameStart = 0;
         qsizetype baseLength = 0;
-        char32_t first = 0;        // see firstFolded
-        qsizetype simpleHead = 0;  // how many of its first characters fold simply (see .cpp)
+        qsizetype lettersStart = 0;  // where the base name's letters begin
+        char32_t first = 0;          // see firstFolded, from lettersStart
+        qsizetype simpleHead = 0;    // how many of its first letters fold simply (see .cpp)
     };
     void refresh(const clsArrayList& index);
     static constexpr qsizetype kMaxSimpleHead = 8;

@@ -108,6 +108,36 @@ TEST(LyricLookup, PassesFindTheNamesInTheirOrder) {
     }
 }
 
+// A vague match needs letters in common: track numbers, spaces and punctuation (wildcard
+// characters among them) shared alone never make one, nor do they stand in the way of one.
+TEST(LyricLookup, VagueMatchesNeedSharedLetters) {
+    const struct {
+        QString song;
+        QString lyric;
+        bool match;
+    } cases[] = {
+        {u"01 星降る夜"_qs, u"01 はじまりの歌"_qs, false},
+        {u"01 Rain"_qs, u"01 Snow"_qs, false},
+        {u"1-2-3 Go"_qs, u"1-2-3 Hop"_qs, false},
+        {u"(01) ABCDEFGHIJ"_qs, u"(01) xyz"_qs, false},
+        {u"０１　夜空"_qs, u"０１　朝焼け"_qs, false},
+        {u"#1 Hits"_qs, u"11 Misses"_qs, false},
+        {u"*** Remix"_qs, u"Other"_qs, false},
+        {u"2001"_qs, u"2001 宇宙の旅"_qs, false},
+        {u"01 星降る夜"_qs, u"01 星降る夜空"_qs, true},
+        {u"01 星降る夜"_qs, u"星降る夜のうた"_qs, true},
+        {u"Rain"_qs, u"02 - Rainbow"_qs, true},
+        {u"03. ABCDEFGHIJ"_qs, u"ab"_qs, true},
+    };
+    for (const auto& c : cases) {
+        LyricLookup lookup;
+        const clsArrayList found = lookup.FindLyricFiles(listOf({u"/l/"_qs + c.lyric + u".txt"_qs}),
+                                                         u"/m/"_qs + c.song + u".mp3"_qs, 1);
+        EXPECT_EQ(found.Count() == 1, c.match)
+            << c.song.toStdString() << " / " << c.lyric.toStdString();
+    }
+}
+
 // The folded names follow the index: a lookup after the index was rebuilt sees the new files.
 TEST(LyricLookup, FollowsAChangedIndex) {
     LyricLookup lookup;

@@ -1,18 +1,22 @@
 #include "app/MainWindowFixture.h"
 #include "lyrics/LyricText.h"
 #include "lyrics/frmLyric.h"
+#include "settings/frmOptions.h"
 #include "support/Id3TagBuilder.h"
 #include "support/TempDir.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStringEncoder>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -223,6 +227,27 @@ TEST(frmLyric, KeepsTheTextModeSize) {
     w.resize(333, 222);
     EXPECT_EQ(w.WidthTextMode(), width);
     EXPECT_EQ(w.HeightTextMode(), height);
+}
+
+// A new settings file stores the vague search as 100: the dialog shows it ticked, and the
+// lookup does it without the dialog ever being confirmed.
+TEST(frmMainLyrics, VagueSearchIsOnForANewSettingsFile) {
+    TempDir lyr;
+    const QString rainbow = lyr.write(u"Rainbow.txt"_qs, "Rainbow\r\nla\r\n");
+    MainWindowFixture f([&lyr](clsOption& o) { o.setLyricFolder(lyr.path()); });
+    ASSERT_TRUE(f.loaded);
+    f.form->ShowLyrics(f.app.file(u"Rain.mp3"_qs));
+    EXPECT_TRUE(f.form->LyricWindow->isVisible());
+    EXPECT_EQ(f.form->LyricWindow->LyricFile().items(), QStringList{rainbow});
+    bool ticked = false;
+    QTimer::singleShot(0, f.form.get(), [&f, &ticked] {
+        auto* d = f.form->findChild<frmOptions*>();
+        ASSERT_NE(d, nullptr);
+        ticked = d->chkVagueSearch->isChecked();
+        d->cmdCancel->click();
+    });
+    f.form->cmdOption->click();
+    EXPECT_TRUE(ticked);
 }
 
 // A lyric folder with two candidates for "Song": the second names the artist's katakana form
