@@ -95,12 +95,15 @@ int LyricText::LineOfWord(const QStringList& lines, const QString& word) {
 }
 
 int32_t LyricText::ShiftJisBytes(QStringView line) {
+    // Code page 932 spends one byte on ASCII and half-width katakana and two on everything
+    // else it encodes, Latin-1 signs such as × and ° included. A character it cannot encode
+    // counts two as well: the window errs wide rather than cutting the line.
     int32_t bytes = 0;
     for (qsizetype i = 0; i < line.size(); ++i) {
         const char16_t c = line[i].unicode();
         if (QChar::isLowSurrogate(c) && i > 0 && QChar::isHighSurrogate(line[i - 1].unicode()))
             continue;  // a pair is one character
-        bytes += (c < 0x100 || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
+        bytes += (c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
     }
     return bytes;
 }

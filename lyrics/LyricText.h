@@ -28,8 +28,8 @@ public:
     // The same over lines already read.
     static int LineOfWord(const QStringList& lines, const QString& word);
 
-    // The width of `line` in Shift_JIS bytes: one for ASCII, Latin-1 and half-width katakana,
-    // two for everything else (a full-width character), whatever the file's own encoding.
+    // The width of `line` in the bytes code page 932 gives it: one for ASCII and half-width
+    // katakana, two for everything else, whatever the file's own encoding.
     static int32_t ShiftJisBytes(QStringView line);
 
     static constexpr qint64 kMaxBytes = qint64(4) << 20;

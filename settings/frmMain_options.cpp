@@ -1,6 +1,8 @@
 // Settings: the options dialog as the main window runs it, and the about window.
+#include "app/BusyCursor.h"
 #include "app/frmMain.h"
 #include "app/frmVersion.h"
+#include "library/FileCollector.h"
 #include "lyrics/LyricIndex.h"
 #include "settings/frmOptions.h"
 
@@ -11,6 +13,14 @@ void frmMain::cmdOption_Click() {
     optionsWindow_ = &dialog;
     dialog.wkZaoption = &Options;
     dialog.MakeLyricList = [this](const QString& folder) {
+        // A scan of a whole drive is asked first, as the main window's own scan does.
+        if (FileCollector::NeedsRootQuestion(folder, true)) {
+            CenterNextWindow(299, 67);
+            if (Dialogs().message(FileCollector::RootQuestionText(folder), QStringLiteral("ZAPT"),
+                                  UserDialogs::YesNo, UserDialogs::Yes) != UserDialogs::Yes)
+                return;
+        }
+        const BusyCursor busy;
         LyricIndex::WriteLyricList(folder, appFolder_, &Dialogs());
     };
     dialog.Initialize();

@@ -593,8 +593,7 @@ void frmOptions::cmdSetLyricFolder_Click() {
 }
 
 void frmOptions::cmdMakeLyricList_Click() {
-    if (!txtLyricFolder->text().isEmpty() && MakeLyricList) {
-        const BusyCursor busy;
+    // The caller asks before a long scan and shows the busy cursor while it runs.
+    if (!txtLyricFolder->text().isEmpty() && MakeLyricList)
         MakeLyricList(txtLyricFolder->text());
-    }
 }

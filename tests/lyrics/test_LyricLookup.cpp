@@ -216,8 +216,32 @@ TEST(LyricText, HeadOfALongFileKeepsItsEncoding) {
     EXPECT_EQ(LyricText::InStrFile(path, u"歌手"_qs), 2);
 }
 
+// Widths are the bytes code page 932 spends on each character; one it cannot encode counts two.
 TEST(LyricText, ShiftJisWidth) {
-    EXPECT_EQ(LyricText::ShiftJisBytes(u"abc 123"), 7);
-    EXPECT_EQ(LyricText::ShiftJisBytes(u"あいうえおかきくけこ"), 20);
-    EXPECT_EQ(LyricText::ShiftJisBytes(u"ｱｲｳ漢字"), 7);
+    const struct {
+        const char16_t* line;
+        int bytes;
+    } cases[] = {
+        {u"abc 123~\\", 9},
+        {u"ｶﾅｱｲｳ", 5},
+        {u"×°±§¨´¶÷", 16},
+        {u"漢字", 4},
+        {u"あいうえおかきくけこ", 20},
+        {u"é", 2},
+        {u"ｱ漢×a", 6},
+        {u"𠮷", 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LyricText::ShiftJisBytes(c.line), c.bytes)
+            << QStringView(c.line).toString().toStdString();
+    // Every character of the basic plane as the code page's own encoder counts it.
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        if (QChar::isSurrogate(c))
+            continue;
+        QStringEncoder sjis("windows-31j", QStringEncoder::Flag::Stateless);
+        const QString text = QString::fromUcs4(&c, 1);
+        const QByteArray bytes = sjis.encode(text);
+        ASSERT_EQ(LyricText::ShiftJisBytes(text), sjis.hasError() ? 2 : bytes.size())
+            << std::hex << uint32_t(c);
+    }
 }

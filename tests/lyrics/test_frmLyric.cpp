@@ -38,18 +38,21 @@ clsArrayList listOf(const QStringList& paths) {
 }  // namespace
 
 // Lines of 10, 30 and 20 single-byte characters give 30 bytes, ten full-width characters 20,
-// whether the file is Shift_JIS or UTF-8; the window's client area follows the size rule.
+// ten "×" (two bytes each in Shift_JIS) 20 too, whether the file is Shift_JIS or UTF-8; the
+// window's client area follows the size rule.
 TEST(frmLyric, TextSizeFollowsTheLongestLineInShiftJisBytes) {
     TempDir dir;
     struct Case {
         QString body;
         int lines;
         int bytes;
+        bool mustFit = false;  // shown whole, with nothing to scroll sideways
     };
     const Case cases[] = {
         {u"aaaaaaaaaa\r\n"_qs + QString(30, u'b') + u"\r\n"_qs + QString(20, u'c') + u"\r\n"_qs, 3,
          30},
         {u"あいうえおかきくけこ\r\nxyz\r\n"_qs, 2, 20},
+        {u"××××××××××\r\n°±§¨´¶÷\r\n"_qs, 2, 20, true},
     };
     QStringEncoder sjis("windows-31j");
     for (const Case& c : cases) {
@@ -66,6 +69,11 @@ TEST(frmLyric, TextSizeFollowsTheLongestLineInShiftJisBytes) {
             EXPECT_EQ(w.width(), w.vscLyric->width() + 4 + c.bytes * 6);
             EXPECT_EQ(w.height(), w.hscLyric->height() + 10 + w.txtLyric->y() + (c.lines + 1) * 12);
             EXPECT_EQ(w.windowTitle(), u"song.TXT"_qs);
+            if (c.mustFit) {
+                w.show();
+                QCoreApplication::processEvents();
+                EXPECT_EQ(w.txtLyric->horizontalScrollBar()->maximum(), 0);
+            }
         }
     }
 }

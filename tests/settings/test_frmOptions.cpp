@@ -1,4 +1,6 @@
+#include "app/MainWindowFixture.h"
 #include "core/ListBox.h"
+#include "library/FileCollector.h"
 #include "settings/frmOptions.h"
 #include "support/FakeDialogs.h"
 #include "support/TempDir.h"
@@ -10,6 +12,8 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -269,4 +273,28 @@ TEST(frmOptions, APatternThatCannotBeDeletedSaysWhyAndOneAlreadyGoneGoes) {
     }
     EXPECT_EQ(d.form.Patterns.ColorPatternFiles.items(),
               QStringList{d.app.file(u"color/stuck.col"_s)});
+}
+
+// The lyric-list button asks before scanning a whole drive, as the main window's scan does, and
+// not under the busy cursor; "No" writes no list.
+TEST(frmOptions, LyricListOfTheRootAsksFirst) {
+    MainWindowFixture f;
+    ASSERT_TRUE(f.loaded);
+    f.dialogs->folders = {u"/"_s};
+    f.dialogs->answers = {UserDialogs::No};
+    bool busyWhileAsked = false;
+    f.dialogs->onShow = [&] { busyWhileAsked = QApplication::overrideCursor() != nullptr; };
+    QTimer::singleShot(0, f.form.get(), [&f] {
+        auto* d = f.form->findChild<frmOptions*>();
+        ASSERT_NE(d, nullptr);
+        d->cmdSetLyricFolder->click();
+        d->cmdMakeLyricList->click();
+        d->cmdCancel->click();
+    });
+    f.form->cmdOption->click();
+    ASSERT_FALSE(f.dialogs->shown.empty());
+    EXPECT_EQ(f.dialogs->shown.back().text, FileCollector::RootQuestionText(u"/"_s));
+    EXPECT_EQ(f.dialogs->shown.back().buttons, UserDialogs::YesNo);
+    EXPECT_FALSE(busyWhileAsked);
+    EXPECT_FALSE(QFile::exists(f.app.file(u"ZAlyric.lst"_s)));
 }
