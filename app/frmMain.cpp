@@ -15,12 +15,14 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -57,18 +59,30 @@ ClickLabel* makeClickLabel(QWidget* parent, const QString& text, QRect geometry)
     return l;
 }
 
+// As wide as two digits in its font, plus the line edit's own margins (2 pixels a side) and the
+// cursor: a wider text would be scrolled against the colon instead of centred like "--".
 QLineEdit* makeTimeBox(QWidget* parent, int x, const QString& accessibleName) {
     auto* t = new QLineEdit(QStringLiteral("--"), parent);
     t->setAccessibleName(accessibleName);
     t->setMaxLength(2);
     t->setFrame(false);
     t->setAlignment(Qt::AlignCenter);
-    t->setGeometry(x, 0, 17, 14);  // two digits plus the line edit's own side margins
     t->setTextMargins(0, 0, 0, 0);
     QFont f = t->font();
     f.setPixelSize(11);
     t->setFont(f);
+    const QFontMetrics m(f);
+    const int text = std::max(m.horizontalAdvance(QStringLiteral("00")),
+                              m.horizontalAdvance(QStringLiteral("--")));
+    t->setGeometry(x, 0, text + 2 * 2 + 1, 14);
     return t;
+}
+
+// Hour box, colon and minute box side by side, the box around them as wide as they are.
+void placeTimeBoxes(QWidget* box, QLineEdit* hour, QLabel* colon, QLineEdit* minute) {
+    colon->move(hour->geometry().right() + 1, 0);
+    minute->move(colon->geometry().right() + 1, 0);
+    box->resize(minute->geometry().right() + 1, box->height());
 }
 
 // The buttons' tool tips, shown only when the setting asks for them; a screen reader always
@@ -78,6 +92,8 @@ struct ButtonTip {
     const char16_t* tip;
 };
 constexpr ButtonTip kButtonTips[] = {
+    {&frmMain::cmdPlay, u"選択中の曲を再生します。"},
+    {&frmMain::cmdStop, u"曲の再生を停止します。"},
     {&frmMain::cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
     {&frmMain::cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
     {&frmMain::cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
@@ -185,14 +201,16 @@ void frmMain::buildControls() {
     picStartTime->setAutoFillBackground(true);
     txtStartH = makeTimeBox(picStartTime, 0, QStringLiteral("開始時"));
     txtColon[0] = makeLabel(picStartTime, QStringLiteral(":"), {17, 0, 4, 14});
-    txtStartM = makeTimeBox(picStartTime, 21, QStringLiteral("開始分"));
+    txtStartM = makeTimeBox(picStartTime, 0, QStringLiteral("開始分"));
+    placeTimeBoxes(picStartTime, txtStartH, txtColon[0], txtStartM);
     txtStartH->setEnabled(false);  // enabled once the saved times are shown
     picEndTime = new QWidget(picStatus);
     picEndTime->setGeometry(0, 17, 38, 14);
     picEndTime->setAutoFillBackground(true);
     txtEndH = makeTimeBox(picEndTime, 0, QStringLiteral("停止時"));
     txtColon[1] = makeLabel(picEndTime, QStringLiteral(":"), {17, 0, 4, 14});
-    txtEndM = makeTimeBox(picEndTime, 21, QStringLiteral("停止分"));
+    txtEndM = makeTimeBox(picEndTime, 0, QStringLiteral("停止分"));
+    placeTimeBoxes(picEndTime, txtEndH, txtColon[1], txtEndM);
     shpSeekBar = new QFrame(picStatus);
     shpSeekBar->setGeometry(4, 34, 100, 7);
     shpSeekBar->setFrameShape(QFrame::Box);

@@ -5,6 +5,7 @@
 #include "library/ReserveQueue.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/mci/MciControl.h"
+#include "settings/SchemeColor.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -405,36 +406,35 @@ void frmMain::picRepeatMode_Click() {
     DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
 }
 
+// The icons show their mode only as a picture: a screen reader reads it as the description.
 void frmMain::DrawPlayNumber(uint8_t mode) {
+    picPlayNumber->setAccessibleDescription(mode == 1 ? QStringLiteral("全曲")
+                                                      : QStringLiteral("1曲"));
     PaintMaskedIcon(picPlayNumber, mode == 1 ? QStringLiteral(":/icons/playnumber_all.png")
                                              : QStringLiteral(":/icons/playnumber_single.png"));
 }
 
 void frmMain::DrawRepeatMode(uint8_t mode) {
+    picRepeatMode->setAccessibleDescription(mode == 0   ? QStringLiteral("オン")
+                                            : mode == 1 ? QStringLiteral("オフ")
+                                                        : QStringLiteral("ランダム"));
     PaintMaskedIcon(picRepeatMode, mode == 0   ? QStringLiteral(":/icons/repeat_on.png")
                                    : mode == 1 ? QStringLiteral(":/icons/repeat_off.png")
                                                : QStringLiteral(":/icons/repeat_random.png"));
 }
-
-namespace {
-QColor schemeColor(int32_t value) {
-    if (value < 0)
-        return QApplication::palette().color(QPalette::Button);
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-}  // namespace
 
 // The mode pictures are monochrome masks (glyph black on white); the glyph is drawn in the
 // status text colour on the status background, as the three raster passes always did.
 void frmMain::PaintMaskedIcon(QLabel* target, const QString& maskResource) {
     const QImage mask(maskResource);
     QPixmap out(target->size());
-    out.fill(schemeColor(Options.PlayerColor(5)));
+    const QPalette system = QApplication::palette();
+    out.fill(SchemeColor::ToQColor(Options.PlayerColor(5), system));
     if (!mask.isNull()) {
         const QBitmap glyph = QBitmap::fromImage(
             mask.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither), Qt::ThresholdDither);
         QPixmap fore(mask.size());
-        fore.fill(schemeColor(Options.PlayerColor(6)));
+        fore.fill(SchemeColor::ToQColor(Options.PlayerColor(6), system));
         fore.setMask(glyph);
         QPainter p(&out);
         p.drawPixmap(0, 0, fore);

@@ -66,6 +66,8 @@ void frmMain::picTimerMode_Click() {
 }
 
 void frmMain::DrawTimerMode(uint8_t mode) {
+    picTimerMode->setAccessibleDescription(mode != 0 ? QStringLiteral("オン")
+                                                     : QStringLiteral("オフ"));
     PaintMaskedIcon(picTimerMode, mode != 0 ? QStringLiteral(":/icons/timer_on.png")
                                             : QStringLiteral(":/icons/timer_off.png"));
 }

@@ -56,6 +56,9 @@ void frmVolume::buildControls() {
         rightLabel = new QLabel(QStringLiteral("R"), frame);
         left = makeSlider(frame);
         right = makeSlider(frame);
+        // Four sliders under two frames: each name says which volume and channel it sets.
+        left->setAccessibleName(title + QStringLiteral(" 左"));
+        right->setAccessibleName(title + QStringLiteral(" 右"));
         both = new QCheckBox(QStringLiteral("左右同時に調整"), frame);
         auto* grid = new QGridLayout(frame);
         grid->addWidget(leftLabel, 0, 0);

@@ -177,7 +177,9 @@ QWidget* frmOptions::buildBehaviourPage() {
     for (const QCheckBox* box : boxes)
         grid->addWidget(const_cast<QCheckBox*>(box), row++, 0, 1, 2);
 
-    connect(chkBlank, &QCheckBox::clicked, this, [this](bool ticked) {
+    // Ticked by a click, a key or a screen reader alike; loading the settings sets the
+    // box's text after its tick.
+    connect(chkBlank, &QCheckBox::toggled, this, [this](bool ticked) {
         enableBlankControls(ticked);
         if (ticked)
             txtBlank->setText(QStringLiteral("2"));

@@ -3,9 +3,12 @@
 #include "app/frmVersion.h"
 #include "settings/frmOptions.h"
 
+#include <QAccessible>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -65,6 +68,46 @@ TEST(OptionsWindow, CancelChangesNothingAndKeepsTheLyricIndex) {
     });
     EXPECT_EQ(f.form->Options.EntryPathName(0), u"1Folder"_qs);
     EXPECT_EQ(f.form->LyricList.items(), QStringList{u"/kept.txt"_qs});
+}
+
+// Ticking the blank box through a screen reader offers two seconds, as a click does.
+TEST(OptionsWindow, BlankBoxTickedByScreenReaderOffersTwoSeconds) {
+    MainWindowFixture f([](clsOption& o) { o.setBlankSec(0); });
+    ASSERT_TRUE(f.loaded);
+    whileOptionsOpen(f, [](frmOptions& d) {
+        QAccessibleActionInterface* act =
+            QAccessible::queryAccessibleInterface(d.chkBlank)->actionInterface();
+        ASSERT_NE(act, nullptr);
+        act->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(MainWindowFixture::waitUntil([&d] { return d.chkBlank->isChecked(); }));
+        EXPECT_TRUE(d.txtBlank->isEnabled());
+        d.cmdOK->click();
+    });
+    EXPECT_EQ(f.form->Options.BlankSec(), 2000);
+}
+
+// System colours in the status strip's colours take the roles they name in the mode icons too:
+// background "highlight" (13), glyph "highlight text" (14), not the button face for both.
+TEST(OptionsWindow, ModeIconsTakeTheRolesOfSystemColours) {
+    MainWindowFixture f([](clsOption& o) {
+        o.setPlayerColor(5, static_cast<int32_t>(0x8000000Du));
+        o.setPlayerColor(6, static_cast<int32_t>(0x8000000Eu));
+    });
+    ASSERT_TRUE(f.loaded);
+    const QPalette system = QApplication::palette();
+    const QColor back = system.color(QPalette::Active, QPalette::Highlight);
+    const QColor glyph = system.color(QPalette::Active, QPalette::HighlightedText);
+    ASSERT_NE(back, system.color(QPalette::Active, QPalette::Button));
+    for (QLabel* icon : {f.form->picPlayNumber, f.form->picRepeatMode, f.form->picTimerMode}) {
+        SCOPED_TRACE(icon->accessibleName().toStdString());
+        const QImage image = icon->pixmap().toImage();
+        EXPECT_EQ(image.pixelColor(0, 0), back);
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                colours.insert(image.pixel(x, y));
+        EXPECT_EQ(colours, (QSet<QRgb>{back.rgb(), glyph.rgb()}));
+    }
 }
 
 TEST(AboutWindow, F12ShowsTheBuildVersionEscapeHidesAndOkUnloads) {

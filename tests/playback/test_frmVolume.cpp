@@ -1,6 +1,7 @@
 #include "playback/decoder/vbmp3.h"
 #include "playback/frmVolume.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -46,6 +47,18 @@ TEST(frmVolume, OpensWithTheLibraryVolumesAndSendsNothing) {
     EXPECT_TRUE(dialog.chkSoftBoth->isChecked());
     EXPECT_TRUE(dialog.chkDeviceBoth->isChecked());
     EXPECT_TRUE(volumes.calls.empty());
+}
+
+// Two frames of "L" and "R": a screen reader tells the four sliders apart by their names.
+TEST(frmVolume, SlidersHaveDistinctNames) {
+    RecordingVolumes volumes;
+    frmVolume dialog(volumes, nullptr);
+    const std::pair<QSlider*, QString> rows[] = {{dialog.sliSoftLeft, u"ソフト 左"_qs},
+                                                 {dialog.sliSoftRight, u"ソフト 右"_qs},
+                                                 {dialog.sliDeviceLeft, u"デバイス 左"_qs},
+                                                 {dialog.sliDeviceRight, u"デバイス 右"_qs}};
+    for (const auto& [slider, name] : rows)
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(slider)->text(QAccessible::Name), name);
 }
 
 TEST(frmVolume, TickedBoxMovesBothSlidersOfThePair) {
