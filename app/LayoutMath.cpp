@@ -110,4 +110,16 @@ QPoint CenterOver(QRect main, QSize box) {
             RoundEven(main.top() + (main.height() - box.height()) / 2.0)};
 }
 
+QPoint BesideWindow(QRect mainFrame, QSize frame, QRect area) {
+    const int right = mainFrame.right() + 1;
+    const int left = mainFrame.left() - frame.width();
+    int x = right;
+    if (right + frame.width() > area.right() + 1)
+        x = left >= area.left() ? left : area.right() + 1 - frame.width();
+    x = std::max(x, area.left());
+    const int y =
+        std::max(std::min(mainFrame.top(), area.bottom() + 1 - frame.height()), area.top());
+    return {x, y};
+}
+
 }  // namespace LayoutMath

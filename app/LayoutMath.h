@@ -72,6 +72,11 @@ StatusBarPlacement ArrangeStatusBar(const StatusBarInput& in);
 // Moves a window (twips) so it lies on the screen; sizes in twips too.
 QPoint KeepWindowOnScreen(QPoint topLeftTwips, QSize sizeTwips, QSize screenTwips);
 
+// Top-left corner (pixels) of a window of `frame` outer size beside the main window's frame:
+// to its right when it fits the screen's free area, else to its left, else as near its right
+// as the area allows. Top edges aligned, kept inside the area.
+QPoint BesideWindow(QRect mainFrame, QSize frame, QRect area);
+
 // Top-left corner (pixels) that centres a box of `box` pixels over the main window.
 QPoint CenterOver(QRect mainWindowPixels, QSize box);
 

@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QWindow>
+#include <functional>
 
 using namespace LayoutMath;
 
@@ -191,11 +193,49 @@ void frmMain::cmdChangeFormSize_Click() {
     lstPlayList->setFocus();
 }
 
+namespace {
+// Fits a window once more when the window system first reports its frame (title bar and
+// borders), which it learns only after the window is shown. UI thread.
+class FitWhenFramed : public QObject {
+public:
+    FitWhenFramed(QWidget* window, std::function<void()> fit)
+        : QObject(window), fit_(std::move(fit)) {
+        setObjectName(QStringLiteral("fitWhenFramed"));
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Move && event->type() != QEvent::Resize)
+            return false;
+        const QWindow* handle = static_cast<QWidget*>(watched)->windowHandle();
+        if (!handle || handle->frameMargins().isNull())
+            return false;
+        watched->removeEventFilter(this);
+        // Not inside the window system's own move: once it is done.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                fit_();
+                deleteLater();
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    std::function<void()> fit_;
+};
+}  // namespace
+
 // A window larger than the screen's free area (a settings file may ask for anything) is made to
-// fit it first; then it is moved onto the screen it mostly lies on, or the primary one.
+// fit it first; then it is moved onto the screen it mostly lies on, or the primary one. Before
+// the window system knows its frame, the window is fitted again when it does.
 void frmMain::KeepWindowOnScreen(QWidget* window) {
     if (!window)
         return;
+    if (const QWindow* handle = window->windowHandle();
+        window->isWindow() && (!handle || handle->frameMargins().isNull()) &&
+        !window->findChild<QObject*>(QStringLiteral("fitWhenFramed"), Qt::FindDirectChildrenOnly))
+        new FitWhenFramed(window, [this, window] { KeepWindowOnScreen(window); });
     const QScreen* screen = QGuiApplication::screenAt(window->frameGeometry().center());
     if (!screen)
         screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();

@@ -1,26 +1,62 @@
 // Lyrics: the lyric index, the lookup of a song's lyric files and the lyric window.
+#include "app/LayoutMath.h"
 #include "app/frmMain.h"
 #include "library/FileCollector.h"
 #include "lyrics/LyricIndex.h"
 #include "lyrics/LyricText.h"
 #include "tags/clsTagInfo.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QToolButton>
+#include <functional>
 
 void frmMain::wireLyrics() {
     LyricWindow = std::make_unique<frmLyric>();
     connect(cmdLyric, &QToolButton::clicked, this, &frmMain::cmdLyric_Click);
 }
 
+namespace {
+// Runs `act` once, when the watched window is first shown. UI thread.
+class OnFirstShow : public QObject {
+public:
+    OnFirstShow(QWidget* window, std::function<void()> act)
+        : QObject(window), act_(std::move(act)) {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            act_();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> act_;
+};
+}  // namespace
+
 void frmMain::LoadLyricWindow() {
     if (Options.LyricFormWidth() != 0) {
         LyricWindow->SetSize(Options.LyricFormWidth(), Options.LyricFormHeight());
         LyricWindow->SetLocate(Options.LyricFormPositionX(), Options.LyricFormPositionY());
-    } else {
-        LyricWindow->SetSize(4500, 8000);
-        LyricWindow->SetLocate(x() * TwipsPerPixelX, y() * TwipsPerPixelY);
+        KeepWindowOnScreen(LyricWindow.get());  // a place saved on a screen that is gone
+        return;
     }
-    KeepWindowOnScreen(LyricWindow.get());  // a place saved on a screen that is gone
+    LyricWindow->SetSize(4500, 8000);
+    // Without a saved place it goes beside the main window, placed when it first shows: by
+    // then the main window has its final size, place and frame.
+    new OnFirstShow(LyricWindow.get(), [this] {
+        frmLyric& w = *LyricWindow;
+        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        const QSize frameExtra = frameGeometry().size() - size();  // the lyric window's is alike
+        w.move(LayoutMath::BesideWindow(frameGeometry(), w.size() + frameExtra,
+                                        screen->availableGeometry()));
+    });
 }
 
 void frmMain::SaveLyricWindow() {

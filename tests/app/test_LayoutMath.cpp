@@ -113,3 +113,23 @@ TEST(LayoutMath, WindowsAreKeptOnTheScreen) {
     EXPECT_EQ(KeepWindowOnScreen({1500, 1500}, size, screen), QPoint(1500, 1500));
     EXPECT_EQ(CenterOver(QRect(100, 50, 400, 300), QSize(150, 67)), QPoint(225, 166));
 }
+
+// A window beside the main window: right when it fits the free area, else left, else as far
+// right as the area allows; its top stays inside the area (here below a 30-pixel panel).
+TEST(LayoutMath, BesideTheMainWindow) {
+    const QRect area(0, 30, 1024, 738);
+    const QSize lyric(300, 500);
+    struct Case {
+        QRect main;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {QRect(0, 30, 500, 400), QPoint(500, 30)},      // room on the right
+        {QRect(600, 100, 400, 400), QPoint(300, 100)},  // only on the left
+        {QRect(100, 30, 800, 400), QPoint(724, 30)},    // neither: on the screen, overlapping
+        {QRect(0, 500, 300, 200), QPoint(300, 268)},    // its bottom would pass the area's
+        {QRect(0, 0, 300, 200), QPoint(300, 30)},       // above the area's top
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BesideWindow(c.main, lyric, area), c.expected) << c.main.x() << "," << c.main.y();
+}

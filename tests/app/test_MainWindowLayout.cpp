@@ -1,3 +1,4 @@
+#include "MainWindowFixture.h"
 #include "app/LayoutMath.h"
 #include "app/QtUserDialogs.h"
 #include "app/frmMain.h"
@@ -10,6 +11,9 @@
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSet>
+#include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
@@ -114,9 +118,9 @@ TEST(MainWindowLayout, ControlsHaveJapaneseAccessibleNames) {
         const char16_t* description;
     };
     const Row rows[] = {
-        {u"再生", f->cmdPlay, u""},
+        {u"再生", f->cmdPlay, u"選択中の曲を再生します。"},
         {u"一時停止", f->cmdPause, u"曲の再生を一時停止します。"},
-        {u"停止", f->cmdStop, u""},
+        {u"停止", f->cmdStop, u"曲の再生を停止します。"},
         {u"前の曲", f->cmdListIndexUp, u"前の曲を再生します。"},
         {u"次の曲", f->cmdListIndexDown, u"次の曲を再生します。"},
         {u"シャッフル", f->cmdShuffle, u"プレイリストの並びをシャッフルします。"},
@@ -145,9 +149,9 @@ TEST(MainWindowLayout, ControlsHaveJapaneseAccessibleNames) {
         {u"開始分", f->txtStartM, u""},
         {u"停止時", f->txtEndH, u""},
         {u"停止分", f->txtEndM, u""},
-        {u"再生曲数", f->picPlayNumber, u""},
-        {u"リピート", f->picRepeatMode, u""},
-        {u"タイマー", f->picTimerMode, u""},
+        {u"再生曲数", f->picPlayNumber, u"全曲"},
+        {u"リピート", f->picRepeatMode, u"オフ"},
+        {u"タイマー", f->picTimerMode, u"オン"},
     };
     const QList<QWidget*> all = f->findChildren<QWidget*>();
     for (const Row& row : rows) {
@@ -164,6 +168,115 @@ TEST(MainWindowLayout, ControlsHaveJapaneseAccessibleNames) {
                   QString::fromUtf16(row.description));
     }
     f->ZAPT_End();
+}
+
+// The mode icons are pictures only: each click tells a screen reader the new mode.
+TEST(MainWindowLayout, ModeIconsTellTheirModeAfterEachClick) {
+    TempDir d;
+    auto f = loaded(d, 1, 0);
+    struct Row {
+        QLabel* icon;
+        std::function<int()> mode;
+        std::vector<const char16_t*> names;  // by mode
+    };
+    const Row rows[] = {
+        {f->picPlayNumber, [&f] { return f->Options.PlayNumber(); }, {u"1曲", u"全曲"}},
+        {f->picRepeatMode,
+         [&f] { return f->Options.RepeatMode(); },
+         {u"オン", u"オフ", u"ランダム"}},
+        {f->picTimerMode, [&f] { return f->Options.TimerMode(); }, {u"オフ", u"オン"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.icon->accessibleName().toStdString());
+        QSet<int> seen;
+        for (size_t i = 0; i < row.names.size(); ++i) {
+            QTest::mouseClick(row.icon, Qt::LeftButton);
+            seen.insert(row.mode());
+            EXPECT_EQ(
+                QAccessible::queryAccessibleInterface(row.icon)->text(QAccessible::Description),
+                QString::fromUtf16(row.names.at(row.mode())));
+        }
+        EXPECT_EQ(seen.size(), static_cast<qsizetype>(row.names.size()));
+    }
+    f->ZAPT_End();
+}
+
+// A typed time shows centred in its box, as "--" does, not scrolled against the colon.
+// A wide desktop font (here: spaced letters) too.
+TEST(MainWindowLayout, TimeBoxesCentreTwoDigitsLikeTheDashes) {
+    const QFont before = QApplication::font();
+    QFont wide = before;
+    wide.setLetterSpacing(QFont::AbsoluteSpacing, 3);
+    QApplication::setFont(wide);
+    TempDir d;
+    auto f = loaded(d, 1, 0);
+    QApplication::setFont(before);
+    f->show();
+    // Middle of the drawn text, in pixels from the box's centre, twice over.
+    auto inkOffset = [](QLineEdit* box, const QString& text) {
+        box->setText(text);
+        const QImage image = box->grab().toImage();
+        const QRgb back = image.pixel(0, 0);
+        int left = image.width(), right = -1;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                if (image.pixel(x, y) != back) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        EXPECT_GE(right, left) << "nothing drawn";
+        return left + right + 1 - image.width();
+    };
+    for (QLineEdit* box : {f->txtStartH, f->txtStartM, f->txtEndH, f->txtEndM}) {
+        SCOPED_TRACE(box->accessibleName().toStdString());
+        EXPECT_LE(std::abs(inkOffset(box, u"07"_qs)), 4);  // 2 pixels: the spacing after a letter
+        EXPECT_LE(std::abs(inkOffset(box, u"--"_qs)), 4);
+        EXPECT_LE(box->geometry().right(), box->parentWidget()->width() - 1);
+    }
+    f->ZAPT_End();
+}
+
+// Without a saved place the lyric window first shows beside the main window where the screen
+// has room (right, else left), never over it, and whole on the screen.
+TEST(MainWindowLayout, LyricWindowFirstShowsBesideTheMainWindow) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const bool mainAtRight : {false, true}) {
+        SCOPED_TRACE(mainAtRight ? "main window at the right" : "main window at the left");
+        TempDir lyr;
+        lyr.write(u"Song.txt"_qs, "Song\r\nla la\r\n");
+        MainWindowFixture f([&lyr](clsOption& o) {
+            o.setFormStatus(0);
+            o.setLyricFolder(lyr.path());
+        });
+        ASSERT_TRUE(f.loaded);
+        ASSERT_EQ(f.form->Options.LyricFormWidth(), 0);
+        const int width = f.form->frameGeometry().width();
+        f.form->move(mainAtRight ? area.right() + 1 - width : area.left(), area.top() + 20);
+        f.form->ShowLyrics(f.app.file(u"Song.mp3"_qs));
+        const frmLyric& lyric = *f.form->LyricWindow;
+        ASSERT_TRUE(lyric.isVisible());
+        EXPECT_FALSE(lyric.frameGeometry().intersects(f.form->frameGeometry()));
+        EXPECT_TRUE(area.contains(lyric.frameGeometry()));
+        EXPECT_EQ(lyric.frameGeometry().left() < f.form->frameGeometry().left(), mainAtRight);
+    }
+}
+
+// A window placed before it is shown is fitted again, frame included, once the window system
+// reports the frame: its client area alone filled the corner of the screen.
+TEST(MainWindowLayout, AWindowIsFittedAgainWhenItsFrameIsKnown) {
+    MainWindowFixture f;
+    ASSERT_TRUE(f.loaded);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget w;
+    w.resize(200, 100);
+    w.move(area.right() + 1 - 200, area.bottom() + 1 - 100);
+    f.form->KeepWindowOnScreen(&w);
+    w.show();
+    ASSERT_TRUE(
+        MainWindowFixture::waitUntil([&w] { return w.frameGeometry().size() != w.size(); }, 2000))
+        << "the platform reports no frame";
+    EXPECT_TRUE(
+        MainWindowFixture::waitUntil([&] { return area.contains(w.frameGeometry()); }, 2000));
 }
 
 // A name that looks like markup is shown as it is: in message boxes (which show no icon), in
