@@ -139,7 +139,10 @@ QWidget* frmOptions::buildBehaviourPage() {
         optSetDirAction[i] =
             named(new QRadioButton(dirCaptions[i], fraSetDirAction), dirCaptions[i]);
         dir->addWidget(optSetDirAction[i], 0, i);
-        connect(optSetDirAction[i], &QRadioButton::clicked, this, [this, i] {
+        // Toggled, not clicked: a screen reader turns a button on without clicking it.
+        connect(optSetDirAction[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (!on)
+                return;
             chkSetDirActionP->setEnabled(i != 0);
             chkSetDirActionS->setEnabled(i != 0);
         });

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -70,7 +71,8 @@ TEST(OptionsWindow, CancelChangesNothingAndKeepsTheLyricIndex) {
     EXPECT_EQ(f.form->LyricList.items(), QStringList{u"/kept.txt"_qs});
 }
 
-// Ticking the blank box through a screen reader offers two seconds, as a click does.
+// Ticking the blank box through a screen reader offers two seconds, as a click does, and a
+// folder action chosen that way enables what goes with it.
 TEST(OptionsWindow, BlankBoxTickedByScreenReaderOffersTwoSeconds) {
     MainWindowFixture f([](clsOption& o) { o.setBlankSec(0); });
     ASSERT_TRUE(f.loaded);
@@ -81,6 +83,12 @@ TEST(OptionsWindow, BlankBoxTickedByScreenReaderOffersTwoSeconds) {
         act->doAction(QAccessibleActionInterface::toggleAction());
         EXPECT_TRUE(MainWindowFixture::waitUntil([&d] { return d.chkBlank->isChecked(); }));
         EXPECT_TRUE(d.txtBlank->isEnabled());
+        // The folder action chosen without a click enables the follow-up boxes as a click does.
+        for (int i : {1, 0, 2}) {
+            d.optSetDirAction[i]->setChecked(true);
+            EXPECT_EQ(d.chkSetDirActionP->isEnabled(), i != 0) << i;
+            EXPECT_EQ(d.chkSetDirActionS->isEnabled(), i != 0) << i;
+        }
         d.cmdOK->click();
     });
     EXPECT_EQ(f.form->Options.BlankSec(), 2000);
