@@ -43,6 +43,12 @@ void startWithArgumentBytes(QProcess& process, const QString& program, const QBy
     process.start(u"sh"_qs, {u"-c"_qs, u"exec \"$0\" \"$(printf '%1')\""_qs.arg(octal), program});
 }
 
+void startPlayer(QProcess& player, const QString& exe, const QStringList& args) {
+    player.setProcessEnvironment(playerEnvironment());
+    player.setProcessChannelMode(QProcess::ForwardedChannels);
+    player.start(exe, args);
+}
+
 void endPlayer(QProcess& player) {
     ::kill(static_cast<pid_t>(player.processId()), SIGTERM);
     if (!player.waitForFinished(20000)) {
@@ -60,9 +66,7 @@ TEST(DesktopProcess, SecondStartWithAPathHandsItToTheRunningPlayer) {
     const QString exe = d.file(u"zapt"_qs);
     ASSERT_TRUE(QFile::copy(QStringLiteral(ZAPT_EXECUTABLE), exe));
     QProcess first;
-    first.setProcessEnvironment(playerEnvironment());
-    first.setProcessChannelMode(QProcess::ForwardedChannels);
-    first.start(exe, {});
+    startPlayer(first, exe, {});
     MprisClient desktop(waitFor);
     ASSERT_TRUE(waitFor([&] { return desktop.playerOnBus(); }));
 
@@ -110,17 +114,14 @@ TEST(DesktopProcess, SecondStartDuringTheFirstsStartUpHandsItsPathOver) {
     const QString exe = d.file(u"zapt"_qs);
     ASSERT_TRUE(QFile::copy(QStringLiteral(ZAPT_EXECUTABLE), exe));
     QProcess first;
-    first.setProcessEnvironment(playerEnvironment());
-    first.setProcessChannelMode(QProcess::ForwardedChannels);
-    first.start(exe, {d.file(u"missing.mp3"_qs)});  // its box waits for a click that never comes
+    startPlayer(first, exe,
+                {d.file(u"missing.mp3"_qs)});  // its box waits for a click that never comes
     MprisClient desktop(waitFor);
     ASSERT_TRUE(waitFor([&] { return desktop.playerOnBus(); }));
     const QByteArray song = QFile::encodeName(d.file(u"song.wav"_qs));
     ASSERT_TRUE(writeToneAt(song));
     QProcess second;
-    second.setProcessEnvironment(playerEnvironment());
-    second.setProcessChannelMode(QProcess::ForwardedChannels);
-    second.start(exe, {QFile::decodeName(song)});
+    startPlayer(second, exe, {QFile::decodeName(song)});
     const bool finished = second.waitForFinished(20000);
     if (!finished)
         second.kill();
