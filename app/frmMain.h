@@ -406,6 +406,8 @@ public:
     void LoadLyricWindow();  // start-up: the saved size and place, the window still hidden
     void SaveLyricWindow();  // shutdown: its place and last text-mode size into the options
     void LoadLyricList(const QString& folder);
+    // A scan of a drive's root is asked first (Yes/No); true when the scan may go on.
+    bool LyricFolderScanAllowed(const QString& folder);
     clsArrayList FindLyricFiles(const QString& songPath);
     void ShowLyrics(const QString& songPath);
     QString InStrFile(const QString& path, const QString& word);

@@ -68,13 +68,17 @@ void frmMain::SaveLyricWindow() {
     LyricWindow->close();
 }
 
+bool frmMain::LyricFolderScanAllowed(const QString& folder) {
+    if (!FileCollector::NeedsRootQuestion(folder, true))
+        return true;
+    CenterNextWindow(299, 67);
+    return Dialogs().message(FileCollector::RootQuestionText(folder), QStringLiteral("ZAPT"),
+                             UserDialogs::YesNo, UserDialogs::Yes) == UserDialogs::Yes;
+}
+
 void frmMain::LoadLyricList(const QString& folder) {
-    if (Options.MakeLyricListAuto() == 1 && FileCollector::NeedsRootQuestion(folder, true)) {
-        CenterNextWindow(299, 67);
-        if (Dialogs().message(FileCollector::RootQuestionText(folder), QStringLiteral("ZAPT"),
-                              UserDialogs::YesNo, UserDialogs::Yes) != UserDialogs::Yes)
-            return;
-    }
+    if (Options.MakeLyricListAuto() == 1 && !LyricFolderScanAllowed(folder))
+        return;
     const QString error = LyricIndex::LoadLyricList(LyricList, folder, Options.MakeLyricListAuto(),
                                                     AppFolder(), &Dialogs());
     if (!error.isEmpty()) {

@@ -2,7 +2,6 @@
 #include "app/BusyCursor.h"
 #include "app/frmMain.h"
 #include "app/frmVersion.h"
-#include "library/FileCollector.h"
 #include "lyrics/LyricIndex.h"
 #include "settings/frmOptions.h"
 
@@ -14,12 +13,8 @@ void frmMain::cmdOption_Click() {
     dialog.wkZaoption = &Options;
     dialog.MakeLyricList = [this](const QString& folder) {
         // A scan of a whole drive is asked first, as the main window's own scan does.
-        if (FileCollector::NeedsRootQuestion(folder, true)) {
-            CenterNextWindow(299, 67);
-            if (Dialogs().message(FileCollector::RootQuestionText(folder), QStringLiteral("ZAPT"),
-                                  UserDialogs::YesNo, UserDialogs::Yes) != UserDialogs::Yes)
-                return;
-        }
+        if (!LyricFolderScanAllowed(folder))
+            return;
         const BusyCursor busy;
         LyricIndex::WriteLyricList(folder, appFolder_, &Dialogs());
     };
