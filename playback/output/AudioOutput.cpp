@@ -101,6 +101,8 @@ struct AudioOutput::Impl final : AudioRenderer {
     std::vector<float> pending;
     size_t pendingPos = 0;
     bool sourceEnded = false;     // the decoding song gave its last frame; `pending` has the rest
+    bool probeJoined = false;     // a song has just joined: its first read is still to come
+    bool joinGivenUp = false;     // the queued song gave nothing at its start and was let go
     int64_t silenceLeft = 0;      // samples of a joined song's lead silence still to write
     uint64_t writtenSamples = 0;  // into the ring since the run began
     bool quit = false;
@@ -137,6 +139,8 @@ struct AudioOutput::Impl final : AudioRenderer {
     void volume(float& left, float& right) const override;
     void workerLoop();
     bool step();
+    void readChunk(Song& song);
+    int64_t readFirstChunk(Song& song);
     bool reportHeard();
     void applySourceGain(float gain);
     void restartAt(int64_t frame);
@@ -220,21 +224,44 @@ bool AudioOutput::Impl::step() {
     const Phase now = phase.load(std::memory_order_relaxed);
     if (now == Phase::Idle || now == Phase::Ended)
         return false;
+    if (probeJoined) {
+        // A song has just joined: its first chunk is read before anything of it goes into the
+        // ring (its lead silence goes first all the same). One that ends within it, short of
+        // half what it claimed at its open (cut to nothing since, unreadable), is let go: the
+        // heard song is the last again, and its end is reported when its last sample is heard.
+        probeJoined = false;
+        Song& joined = songs[decoding];
+        const int64_t frames = decoding != heard() ? readFirstChunk(joined) : -1;
+        if (frames >= 0 && sourceEnded &&
+            (frames == 0 || (joined.lengthFrames > 0 && 2 * frames < joined.lengthFrames))) {
+            pending.clear();
+            joined.clear();
+            decoding = heard();
+            joinGivenUp = true;
+            silenceLeft = 0;
+            pendingPos = 0;
+            sourceEnded = true;
+            allWritten.store(true, std::memory_order_release);
+            phase.store(Phase::Draining, std::memory_order_release);
+        }
+        return true;
+    }
     if (reportHeard())
         return phase.load(std::memory_order_relaxed) == Phase::Decoding;
     if (now == Phase::Draining)
         return false;
-    if (pendingPos < pending.size()) {
-        const size_t written = ring.write(pending.data() + pendingPos, pending.size() - pendingPos);
-        pendingPos += written;
-        writtenSamples += written;
-        return written > 0;
-    }
+    // A joined song's lead silence comes before its first samples, which were read at the join.
     if (silenceLeft > 0) {
         static constexpr float kZeros[2 * kChunkFrames] = {};
         const size_t written =
             ring.write(kZeros, size_t(std::min<int64_t>(silenceLeft, int64_t(std::size(kZeros)))));
         silenceLeft -= int64_t(written);
+        writtenSamples += written;
+        return written > 0;
+    }
+    if (pendingPos < pending.size()) {
+        const size_t written = ring.write(pending.data() + pendingPos, pending.size() - pendingPos);
+        pendingPos += written;
         writtenSamples += written;
         return written > 0;
     }
@@ -248,6 +275,7 @@ bool AudioOutput::Impl::step() {
             decoding ^= 1;
             sourceEnded = false;
             silenceLeft = songs[decoding].leadFrames * 2;
+            probeJoined = true;
         } else {
             allWritten.store(true, std::memory_order_release);
             phase.store(Phase::Draining, std::memory_order_release);
@@ -255,7 +283,48 @@ bool AudioOutput::Impl::step() {
         endMark.store(mark, std::memory_order_release);
         return true;
     }
-    Song& song = songs[decoding];
+    readChunk(songs[decoding]);
+    return true;
+}
+
+// Reads a whole chunk of a song that has just joined into `pending` (a short read may still be
+// followed by more), converted and with its gain; sets sourceEnded when the song ended within
+// it. Returns the source frames read.
+int64_t AudioOutput::Impl::readFirstChunk(Song& song) {
+    song.started = true;
+    pending.clear();
+    pendingPos = 0;
+    const auto channels = size_t(song.format.channels);
+    long total = 0;
+    bool ended = false;
+    while (total < kChunkFrames) {
+        const long got =
+            song.source->read(sourceBuffer.data() + size_t(total) * channels, kChunkFrames - total);
+        if (got <= 0) {
+            ended = true;
+            break;
+        }
+        total += got;
+    }
+    if (song.converter.passthrough()) {
+        pending.assign(sourceBuffer.begin(), sourceBuffer.begin() + total * 2);
+    } else {
+        if (total > 0)
+            song.converter.convert(sourceBuffer.data(), total, pending);
+        if (ended) {
+            std::vector<float> rest;
+            song.converter.flush(rest);
+            pending.insert(pending.end(), rest.begin(), rest.end());
+        }
+    }
+    sourceEnded = ended;
+    applySourceGain(song.gain);
+    return total;
+}
+
+// Reads the next chunk of `song` into `pending`, converted and with its gain; at the song's
+// end, what the converter still holds.
+void AudioOutput::Impl::readChunk(Song& song) {
     song.started = true;
     pendingPos = 0;
     if (song.converter.passthrough()) {
@@ -264,7 +333,7 @@ bool AudioOutput::Impl::step() {
         pending.resize(frames > 0 ? size_t(frames) * 2 : 0);
         sourceEnded = frames <= 0;
         applySourceGain(song.gain);
-        return true;
+        return;
     }
     const long frames = song.source->read(sourceBuffer.data(), kChunkFrames);
     if (frames > 0) {
@@ -274,7 +343,6 @@ bool AudioOutput::Impl::step() {
         sourceEnded = true;
     }
     applySourceGain(song.gain);
-    return true;
 }
 
 // On the decode side, so the gain belongs to the samples of its own song whatever the ring
@@ -355,6 +423,8 @@ bool AudioOutput::Impl::dropQueueLocked() {
     const int h = heard();
     const bool joined = decoding != h;
     queued = false;
+    probeJoined = false;
+    joinGivenUp = false;
     if (joined) {
         decoding = h;
         silenceLeft = 0;
@@ -469,6 +539,7 @@ bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source, int32_t leadMilli
     if ((now != Phase::Decoding && now != Phase::Draining) || d->queued ||
         d->decoding != d->heard())
         return false;
+    d->joinGivenUp = false;
     Impl::Song& next = d->songs[d->decoding ^ 1];
     next.clear();
     next.converterReady = next.converter.configure(format, d->outRate);
@@ -487,6 +558,7 @@ bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source, int32_t leadMilli
         d->decoding ^= 1;
         d->sourceEnded = false;
         d->silenceLeft = next.leadFrames * 2;
+        d->probeJoined = true;
         d->allWritten.store(false, std::memory_order_relaxed);
         d->phase.store(Phase::Decoding, std::memory_order_release);
         d->kick();
@@ -498,12 +570,13 @@ bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source, int32_t leadMilli
 
 bool AudioOutput::hasQueued() const {
     std::lock_guard lock(d->mutex);
-    return d->queued || d->decoding != d->heard();
+    return d->queued || d->decoding != d->heard() || d->joinGivenUp;
 }
 
 void AudioOutput::dropQueued() {
     {
         std::lock_guard lock(d->mutex);
+        d->joinGivenUp = false;
         if (!d->queued && d->decoding == d->heard())
             return;
         if (d->queued && d->decoding == d->heard()) {
@@ -575,6 +648,8 @@ void AudioOutput::stop() {
     d->phase.store(Phase::Idle, std::memory_order_release);
     d->endMark.store(Impl::kNoMark, std::memory_order_relaxed);
     d->queued = false;
+    d->probeJoined = false;
+    d->joinGivenUp = false;
     d->decoding = 0;
     d->heardAt.store(0, std::memory_order_release);
     d->songs[0].clear();

@@ -17,7 +17,8 @@
 //    over from any other output, which then stands still until it is stopped or played again.
 //  - The end handler runs on an audio thread, exactly once for a loaded or queued source that
 //    has been played out to its end, when the device plays its last sample; never after
-//    stop() or a new load(), never twice.
+//    stop() or a new load(), never twice; never for a queued source let go at its start (see
+//    queueNext), whatever the playing one's end.
 //  - Position and end reports follow what has been heard: what a sound server still holds is
 //    not counted (SdlAudioSystem::unheardFrames), and what it threw away at a pause or a
 //    takeover is played again from the frame heard.
@@ -53,8 +54,12 @@ public:
     // plays it as usual. play(), pause(), a seek, stop() and load() drop a queued song.
     // `leadMillis` of silence go before it in the stream, so a pause between songs is exact;
     // the song's position counts from its first sample, after the silence.
+    // A queued song that gives no sample at all when its turn comes (cut to nothing since it
+    // was opened, unreadable) is let go: the current song's end is reported when heard as if
+    // nothing had been queued, and the queued song is never heard (hasQueued() stays true
+    // until it is dropped, so nobody takes it over as playing).
     bool queueNext(std::unique_ptr<PcmSource> source, int32_t leadMillis = 0);
-    // True while a queued song has not yet been heard.
+    // True while a queued song has not yet been heard (or was let go, see queueNext).
     bool hasQueued() const;
     // Forgets a queued song that has not yet been heard; the playing song plays on (when the
     // next song's first samples are already behind it, the decode side starts over from the

@@ -25,6 +25,16 @@ constexpr int64_t kHistoryMillis = 2 * kServerBufferMillis + 100;
 // The decoder has not caught up (just after a start): the rest is written this much later.
 constexpr pa_usec_t kRetryUsec = 20 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kReconnectUsec = 200 * PA_USEC_PER_MSEC;
+// While a renderer is attached the server is watched this often: asked for the stream's
+// timing, which a working server answers within milliseconds.
+constexpr pa_usec_t kWatchUsec = 250 * PA_USEC_PER_MSEC;
+// A playing stream whose server has not answered for this long, or a stream it has not set up
+// in this time, has stalled (the server hangs or was stopped): it is dropped as if the server
+// had gone.
+constexpr std::chrono::milliseconds kStallTime{1000};
+// A connection (other than connect()'s, which has a limit of its own) that the server has not
+// set up within this was taken by a server that does not answer, as at connect().
+constexpr std::chrono::milliseconds kAnswerTime{500};
 
 uint32_t bytesFor(int rate, int64_t millis) {
     return uint32_t(int64_t(rate) * 2 * int64_t(sizeof(float)) * millis / 1000);
@@ -78,8 +88,18 @@ struct PulseDevice::Impl {
     bool corked = false;
     AudioRenderer* attached = nullptr;
     std::atomic<State> state{State::Down};
+    std::atomic<bool> hung{false};
     pa_time_event* retry = nullptr;
     pa_time_event* reconnect = nullptr;
+
+    // The watch on the server (see kWatchUsec), armed while it has something to watch.
+    pa_time_event* watch = nullptr;
+    bool watchArmed = false;
+    Clock::time_point contextMadeAt;
+    Clock::time_point streamMadeAt;  // opened, or uncorked: the server is to play from then
+    Clock::time_point answeredAt;    // the server's last sign of life
+    bool asking = false;             // a request for timing is on its way
+    Clock::time_point askedAt;
 
     // The sound written last, in a circle, and how much of its end a lost server had not
     // played: written first to the next one.
@@ -89,6 +109,12 @@ struct PulseDevice::Impl {
     // The server's latency as of the last write, to tell how much a lost server still held.
     int64_t latencyAtWrite = 0;
     Clock::time_point writtenAt;
+    // The server's latency as of the last write that gave it sound, and when. Once the stream
+    // has run dry, the server's own figure stays at its sink's delay and never falls, though
+    // that delay passes in real time: then the latency is at most this, less the time since.
+    int64_t latencyAtData = 0;
+    Clock::time_point dataAt;
+    bool ranDry = false;  // the server said it has played all it was given
     // Written since the stream last started empty, and when: the latency until the server
     // has timing to tell (just after a start or a flush).
     int64_t framesSinceStart = 0;
@@ -106,8 +132,14 @@ struct PulseDevice::Impl {
     void write(size_t bytes);
     size_t writeReplay(size_t bytes);
     void remember(const float* samples, size_t count);
+    int64_t serverLatencyFrames();
     int64_t latencyFrames();
-    void noteLoss();
+    void noteLoss(Clock::time_point playedUntil = Clock::now());
+    void answered() { answeredAt = Clock::now(); }
+    bool needsWatch() const;
+    void armWatch();
+    void checkServer();
+    void noAnswer();
     void scheduleReconnect();
     void applyVolume();
     void dropFrom(AudioRenderer* renderer);
@@ -115,6 +147,9 @@ struct PulseDevice::Impl {
     static void onContextState(pa_context* context, void* user);
     static void onStreamState(pa_stream* stream, void* user);
     static void onWrite(pa_stream* stream, size_t bytes, void* user);
+    static void onUnderflow(pa_stream* stream, void* user);
+    static void onTiming(pa_stream* stream, int success, void* user);
+    static void onWatch(pa_mainloop_api* api, pa_time_event* event, const timeval*, void* user);
     static void onRetry(pa_mainloop_api* api, pa_time_event* event, const timeval*, void* user);
     static void onReconnect(pa_mainloop_api* api, pa_time_event* event, const timeval*, void* user);
 };
@@ -122,6 +157,8 @@ struct PulseDevice::Impl {
 void PulseDevice::Impl::makeContext() {
     dropContext();
     contextState.store(PA_CONTEXT_CONNECTING);
+    contextMadeAt = Clock::now();
+    armWatch();
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "ZAPT");
     pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "zapt");
@@ -159,6 +196,10 @@ void PulseDevice::Impl::openStream() {
         return;
     pa_stream_set_state_callback(stream, &onStreamState, this);
     pa_stream_set_write_callback(stream, &onWrite, this);
+    pa_stream_set_underflow_callback(stream, &onUnderflow, this);
+    streamMadeAt = Clock::now();
+    asking = false;
+    ranDry = false;
     pa_buffer_attr attr{};
     attr.maxlength = uint32_t(-1);
     attr.tlength = bytesFor(rate, kServerBufferMillis);
@@ -189,6 +230,8 @@ void PulseDevice::Impl::closeStream() {
         return;
     pa_stream_set_state_callback(stream, nullptr, nullptr);
     pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+    asking = false;
     if (pa_stream_get_state(stream) == PA_STREAM_READY ||
         pa_stream_get_state(stream) == PA_STREAM_CREATING)
         pa_stream_disconnect(stream);
@@ -196,7 +239,7 @@ void PulseDevice::Impl::closeStream() {
     stream = nullptr;
 }
 
-int64_t PulseDevice::Impl::latencyFrames() {
+int64_t PulseDevice::Impl::serverLatencyFrames() {
     if (!stream || pa_stream_get_state(stream) != PA_STREAM_READY)
         return 0;
     // What was written since the stream started cannot have played faster than real time.
@@ -210,6 +253,16 @@ int64_t PulseDevice::Impl::latencyFrames() {
     if (pa_stream_get_latency(stream, &usec, &negative) < 0 || negative)
         return atLeast;
     return std::max(atLeast, int64_t(usec) * rate / int64_t(PA_USEC_PER_SEC));
+}
+
+int64_t PulseDevice::Impl::latencyFrames() {
+    const int64_t latency = serverLatencyFrames();
+    if (!ranDry)
+        return latency;
+    const auto since =
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - dataAt);
+    const int64_t atMost = std::max<int64_t>(latencyAtData - since.count() * rate / 1000000, 0);
+    return std::min(latency, atMost);
 }
 
 void PulseDevice::Impl::remember(const float* samples, size_t count) {
@@ -261,6 +314,7 @@ void PulseDevice::Impl::write(size_t bytes) {
     if (!renderer || !stream || corked || pa_stream_get_state(stream) != PA_STREAM_READY ||
         renderer->deviceRate.load(std::memory_order_relaxed) != rate)
         return;
+    const size_t asked = bytes;
     bytes -= writeReplay(bytes);
     bool ranShort = false;
     while (bytes >= 2 * sizeof(float)) {
@@ -286,20 +340,87 @@ void PulseDevice::Impl::write(size_t bytes) {
     }
     latencyAtWrite = latencyFrames();
     writtenAt = Clock::now();
+    if (bytes < asked) {
+        ranDry = false;
+        latencyAtData = latencyAtWrite;
+        dataAt = writtenAt;
+    }
     if (ranShort && !retry)
         retry = pa_context_rttime_new(context, pa_rtclock_now() + kRetryUsec, &onRetry, this);
 }
 
-// The server went away: what it had not played yet is written again to the next one.
-void PulseDevice::Impl::noteLoss() {
+// The server went away, or stopped playing at `playedUntil`: what it had not played yet is
+// written again to the next one.
+void PulseDevice::Impl::noteLoss(Clock::time_point playedUntil) {
     if (stream && attached) {
-        const auto since =
-            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - writtenAt);
+        const auto since = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::max(playedUntil - writtenAt, Clock::duration::zero()));
         const int64_t played = since.count() * rate / 1000000;
         const int64_t kept = int64_t(std::min<uint64_t>(historyEnd, history.size()) / 2);
         replayFrames = std::clamp<int64_t>(latencyAtWrite - played, 0, kept);
     }
     closeStream();
+}
+
+// Watched while a renderer is attached, and while a connection made for one is set up.
+bool PulseDevice::Impl::needsWatch() const {
+    const int connection = contextState.load();
+    const bool connecting = connection != PA_CONTEXT_READY && connection != PA_CONTEXT_FAILED &&
+                            connection != PA_CONTEXT_TERMINATED;
+    return watch && context && (attached || connecting);
+}
+
+void PulseDevice::Impl::armWatch() {
+    if (!watch || watchArmed)
+        return;
+    timeval at;
+    pa_gettimeofday(&at);
+    pa_timeval_add(&at, kWatchUsec);
+    pa_threaded_mainloop_get_api(loop)->time_restart(watch, &at);
+    watchArmed = true;
+}
+
+void PulseDevice::Impl::checkServer() {
+    const auto now = Clock::now();
+    const int connection = contextState.load();
+    if (!context || connection == PA_CONTEXT_FAILED || connection == PA_CONTEXT_TERMINATED)
+        return;
+    if (connection != PA_CONTEXT_READY) {
+        // connect() waits for its own connection, with its own limit (the state is Down).
+        if (state.load() != State::Down && now - contextMadeAt >= kAnswerTime)
+            noAnswer();
+        return;
+    }
+    if (!attached || !stream)
+        return;
+    const pa_stream_state_t streamState = pa_stream_get_state(stream);
+    if (streamState == PA_STREAM_CREATING) {
+        if (now - streamMadeAt >= kStallTime)
+            noAnswer();
+        return;
+    }
+    if (streamState != PA_STREAM_READY || corked)
+        return;
+    if (!asking) {
+        if (pa_operation* operation = pa_stream_update_timing_info(stream, &onTiming, this)) {
+            pa_operation_unref(operation);
+            asking = true;
+            askedAt = now;
+        }
+        return;
+    }
+    // Counted from the uncork too: a question left unanswered over a pause is asked again.
+    if (now - std::max(askedAt, streamMadeAt) >= kStallTime)
+        noAnswer();
+}
+
+// The server does not answer: the connection is dropped as a vanished server's (reconnected
+// while a renderer is attached), and what it had not played when it last answered is kept.
+void PulseDevice::Impl::noAnswer() {
+    hung.store(true);
+    noteLoss(answeredAt);
+    // Terminates the context at once; its state callback does the rest.
+    pa_context_disconnect(context);
 }
 
 void PulseDevice::Impl::scheduleReconnect() {
@@ -338,6 +459,11 @@ void PulseDevice::Impl::onContextState(pa_context* context, void* user) {
     auto& d = *static_cast<Impl*>(user);
     const pa_context_state_t now = pa_context_get_state(context);
     d.contextState.store(now);
+    if (now != PA_CONTEXT_TERMINATED)  // terminated is our own doing
+        d.answered();
+    // Refused or closed by the server: a server that answers, or none at all.
+    if (now == PA_CONTEXT_READY || now == PA_CONTEXT_FAILED)
+        d.hung.store(false);
     if (now == PA_CONTEXT_READY) {
         if (d.state.load() != State::Down || d.attached) {
             d.setState(State::Ready);
@@ -361,6 +487,7 @@ void PulseDevice::Impl::onContextState(pa_context* context, void* user) {
 
 void PulseDevice::Impl::onStreamState(pa_stream* stream, void* user) {
     auto& d = *static_cast<Impl*>(user);
+    d.answered();
     switch (pa_stream_get_state(stream)) {
     case PA_STREAM_READY:
         d.write(pa_stream_writable_size(stream));
@@ -380,7 +507,35 @@ void PulseDevice::Impl::onStreamState(pa_stream* stream, void* user) {
 }
 
 void PulseDevice::Impl::onWrite(pa_stream*, size_t bytes, void* user) {
-    static_cast<Impl*>(user)->write(bytes);
+    auto& d = *static_cast<Impl*>(user);
+    d.answered();
+    d.write(bytes);
+}
+
+void PulseDevice::Impl::onUnderflow(pa_stream* stream, void* user) {
+    auto& d = *static_cast<Impl*>(user);
+    if (stream != d.stream)
+        return;
+    d.answered();
+    d.ranDry = true;
+}
+
+void PulseDevice::Impl::onTiming(pa_stream* stream, int, void* user) {
+    auto& d = *static_cast<Impl*>(user);
+    if (stream != d.stream)
+        return;
+    d.answered();
+    d.asking = false;
+}
+
+void PulseDevice::Impl::onWatch(pa_mainloop_api* api, pa_time_event* event, const timeval*,
+                                void* user) {
+    auto& d = *static_cast<Impl*>(user);
+    d.watchArmed = false;
+    api->time_restart(event, nullptr);
+    d.checkServer();
+    if (d.needsWatch())
+        d.armWatch();
 }
 
 void PulseDevice::Impl::onRetry(pa_mainloop_api* api, pa_time_event* event, const timeval*,
@@ -425,7 +580,9 @@ PulseDevice::~PulseDevice() {
             api->time_free(d->retry);
         if (d->reconnect)
             api->time_free(d->reconnect);
-        d->retry = d->reconnect = nullptr;
+        if (d->watch)
+            api->time_free(d->watch);
+        d->retry = d->reconnect = d->watch = nullptr;
         d->attached = nullptr;
         d->changed = nullptr;
         d->dropContext();
@@ -434,22 +591,29 @@ PulseDevice::~PulseDevice() {
     pa_threaded_mainloop_free(d->loop);
 }
 
-bool PulseDevice::connect(std::chrono::milliseconds timeout) {
+PulseDevice::Connection PulseDevice::connect(std::chrono::milliseconds timeout,
+                                             std::function<bool()> giveUp) {
     if (!d->loop) {
         d->loop = pa_threaded_mainloop_new();
         if (!d->loop)
-            return false;
+            return Connection::NoServer;
         pa_threaded_mainloop_set_name(d->loop, "zapt-pulse");
+        // Disabled until there is something to watch.
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(d->loop);
+        d->watch = api->time_new(api, nullptr, &Impl::onWatch, d.get());
         if (pa_threaded_mainloop_start(d->loop) < 0) {
+            if (d->watch)
+                api->time_free(d->watch);
+            d->watch = nullptr;
             pa_threaded_mainloop_free(d->loop);
             d->loop = nullptr;
-            return false;
+            return Connection::NoServer;
         }
     }
     {
         Locked lock(d->loop);
         if (d->state.load() == State::Ready)
-            return true;
+            return Connection::Ready;
         // A reconnection still pending from before would reopen the stream under the new
         // connection's feet.
         if (d->reconnect) {
@@ -460,21 +624,31 @@ bool PulseDevice::connect(std::chrono::milliseconds timeout) {
         d->makeContext();
     }
     const auto deadline = Clock::now() + timeout;
+    bool answered = false;
     for (;;) {
         const int now = d->contextState.load();
         if (now == PA_CONTEXT_READY) {
             Locked lock(d->loop);
             d->setState(State::Ready);
-            return true;
+            return Connection::Ready;
         }
-        if (now == PA_CONTEXT_FAILED || now == PA_CONTEXT_TERMINATED || Clock::now() >= deadline)
+        if (now == PA_CONTEXT_FAILED || now == PA_CONTEXT_TERMINATED) {
+            answered = true;
+            break;
+        }
+        if (Clock::now() >= deadline || (giveUp && giveUp()))
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     Locked lock(d->loop);
     d->dropContext();
     d->state.store(State::Down);
-    return false;
+    d->hung.store(!answered);
+    return answered ? Connection::NoServer : Connection::NoAnswer;
+}
+
+bool PulseDevice::serverHung() const {
+    return d->hung.load();
 }
 
 PulseDevice::State PulseDevice::state() const {
@@ -487,6 +661,7 @@ void PulseDevice::attach(AudioRenderer* renderer, int rate) {
         d->dropFrom(d->attached);
     renderer->deviceRate.store(rate, std::memory_order_relaxed);
     d->attached = renderer;
+    d->armWatch();
     if (d->state.load() != State::Ready) {
         if (d->state.load() == State::Down) {
             d->setState(State::Lost);  // stands still until the server answers
@@ -506,6 +681,7 @@ void PulseDevice::attach(AudioRenderer* renderer, int rate) {
     if (d->corked) {
         unref(pa_stream_cork(d->stream, 0, nullptr, nullptr));
         d->corked = false;
+        d->streamMadeAt = Clock::now();
     }
     d->write(pa_stream_writable_size(d->stream));
 }

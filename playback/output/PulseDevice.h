@@ -17,11 +17,22 @@ class AudioRenderer;
 // server goes away it reconnects by itself every 200 ms; the sound that was on its way to the
 // old server is kept, so the song goes on from what was last heard.
 //
+// A server that stops answering counts as gone. While a renderer plays, the server is asked
+// for its timing every quarter of a second; no answer within a second (a server stopped or
+// hung in the middle of a song), or a connection or a stream not set up within half a second
+// (one that accepts and never answers), drops the connection as a vanished server would, and
+// serverHung() says so. Nothing here ever waits on the server but connect(), within its limit.
+//
 // Control calls may come from any thread. render() runs on the connection's own thread with
 // the connection locked; nothing called from there takes a lock of the caller's.
 class PulseDevice {
 public:
     enum class State { Down, Ready, Lost };
+    enum class Connection {
+        Ready,     // connected
+        NoServer,  // refused: no server listens
+        NoAnswer,  // a server took the connection but did not answer in time
+    };
 
     // `stateChanged` runs on the connection's thread with it locked: it may read state() and
     // nothing else of this class.
@@ -30,9 +41,16 @@ public:
     PulseDevice(const PulseDevice&) = delete;
     PulseDevice& operator=(const PulseDevice&) = delete;
 
-    // Connects when not connected. False when no server answers within `timeout`.
-    bool connect(std::chrono::milliseconds timeout);
+    // Connects when not connected, waiting at most `timeout` for the server's answer, and no
+    // longer once `giveUp` (when given) returns true (checked every few milliseconds; the
+    // result is then NoAnswer).
+    Connection connect(std::chrono::milliseconds timeout, std::function<bool()> giveUp = {});
     State state() const;
+    // True when the server was last found taking connections without answering them (a
+    // connect() that timed out, a server that stopped answering while it played); false once a
+    // server answers, or refuses or closes a connection. Clients that would wait on it without
+    // a limit (SDL's pulseaudio driver, ALSA's pulse plugin) should leave it alone meanwhile.
+    bool serverHung() const;
 
     // Plays from `renderer` at `rate` Hz from now, taking the stream from any other renderer,
     // whose sound still in the server is thrown away (and counted in its droppedFrames).

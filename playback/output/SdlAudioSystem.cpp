@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -25,8 +27,12 @@ using namespace std::chrono_literals;
 // (bench_audio, test_audio_pulse). Longer buffers would pass 100 ms.
 constexpr auto kDefaultBufferDuration = 40ms;
 
-// The silent driver's buffer: time and end reports still run at this granularity.
-constexpr auto kSilentBufferDuration = 200ms;
+// The silent driver's buffer, about: time and end reports still run at this granularity.
+// SDL's silent driver keeps time by sleeping a buffer's length per buffer, which comes out
+// right only for buffers of a power of two frames: SDL 2.26.5 ran 200 ms buffers (8,832 frames
+// at 44.1 kHz) at 0.6 of real time and took over a second to close them, 4,096 frames at
+// 1.0 (2.97 to 3.07 s of sound in 3 s, 44.1 to 96 kHz), closed in about a quarter of a second.
+constexpr auto kSilentBufferDuration = 100ms;
 
 // A lost device is reopened on its own driver for this long (a restarting server is back
 // within a second or two); after that the other drivers are tried, the silent one last.
@@ -34,15 +40,31 @@ constexpr auto kLostRetryTime = 3s;
 constexpr auto kLostRetryInterval = 200ms;
 // A PulseAudio server that does not answer within this is taken as absent.
 constexpr auto kPulseConnectTimeout = 500ms;
+// While the server takes connections without answering, attaches ask the housekeeping thread
+// to look for it again (never the caller: that would wait), at most this often.
+constexpr auto kHungProbeInterval = 1s;
+// The last release waits this long for the housekeeping thread to stop and close the device;
+// one stuck in a call to a sound server is then left behind.
+constexpr auto kReleaseLimit = 800ms;
 
 struct System {
     // Serialises acquire() and release(), which start and join the housekeeping thread.
     std::mutex lifeMutex;
 
+    // Never held across a call that can wait on a sound server (except SDL's drivers the user
+    // chose, which are not kept off a server that hangs).
     std::mutex mutex;
     std::condition_variable wake;
     int users = 0;
     bool quit = false;
+    std::atomic<bool> releasing{false};  // the last release waits: a search gives up
+    // Each first acquire starts a generation with a housekeeping thread of its own; a thread
+    // left behind by a release that could not wait for it finds its generation over and
+    // touches nothing shared any more.
+    std::atomic<uint64_t> generation{0};
+    std::mutex doneMutex;
+    std::condition_variable done;
+    uint64_t finished = 0;  // the generation whose housekeeping thread has closed everything
     SDL_AudioDeviceID device = 0;
     int rate = 0;
     bool started = false;    // unpaused since it opened
@@ -67,6 +89,10 @@ struct System {
     std::atomic<bool> onPulse{false};
     std::atomic<uint32_t> pulseEvents{0};
     bool sdlStarted = false;
+    // Looking for a server that hangs again, on the housekeeping thread.
+    bool probeWanted = false;
+    bool probing = false;
+    Clock::time_point lastProbe;
 
     // Shared with the device callback.
     std::atomic<AudioRenderer*> attached{nullptr};
@@ -81,9 +107,18 @@ System& shared() {
     return *system;
 }
 
-bool userChoseDriver() {
+const char* userDriver() {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
-    return driver && *driver;
+    return driver && *driver ? driver : nullptr;
+}
+
+bool userChoseDriver() {
+    return userDriver() != nullptr;
+}
+
+bool userChoseDummy() {
+    const char* driver = userDriver();
+    return driver && std::strcmp(driver, "dummy") == 0;
 }
 
 // Our own PulseAudio output unless the user chose another of SDL's drivers, or SDL itself
@@ -96,7 +131,8 @@ bool pulseWanted() {
     return !driver || !*driver || std::strcmp(driver, "pulseaudio") == 0;
 }
 
-// Under the lock. True when the PulseAudio output is in use from now on.
+// Under the lock. True when the PulseAudio output is in use from now on. Waits for the
+// server at most kPulseConnectTimeout.
 bool tryPulse(System& s) {
     if (!pulseWanted())
         return false;
@@ -107,10 +143,29 @@ bool tryPulse(System& s) {
         });
         s.pulse.store(s.pulseDevice.get());
     }
-    if (!s.pulseDevice->connect(kPulseConnectTimeout))
+    s.lastProbe = Clock::now();
+    if (s.pulseDevice->connect(kPulseConnectTimeout) != PulseDevice::Connection::Ready)
         return false;
     s.onPulse.store(true);
     return true;
+}
+
+// The PulseAudio server takes connections but does not answer (it hangs, or was stopped).
+bool serverHung(const System& s) {
+    const PulseDevice* pulse = s.pulse.load();
+    return pulse && pulse->serverHung();
+}
+
+// Meanwhile SDL is kept off it: SDL's pulseaudio driver and ALSA's pulse plugin (which ALSA's
+// default device may lead to, and whose configuration hook already connects when libasound
+// reads its configuration) would each wait on it for half a minute or more, with no limit we
+// could set. SDL plays on its silent driver instead, as for no server at all. A driver other
+// than pulseaudio that the user chose is left to the user.
+bool keepSdlOffServer(const System& s) {
+    if (!serverHung(s))
+        return false;
+    const char* driver = userDriver();
+    return !driver || std::strcmp(driver, "pulseaudio") == 0;
 }
 
 bool onDummy() {
@@ -136,6 +191,18 @@ bool startDummy(System& s) {
 bool startSdl(System& s) {
     if (s.sdlStarted)
         return true;
+    if (keepSdlOffServer(s)) {
+        // Started on the silent driver only; the hint goes back to what it was, so a later
+        // start (the server answering again) tries the real drivers.
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+        if (!started)
+            return false;
+        warnSilent(s);
+        s.sdlStarted = true;
+        return true;
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 && (userChoseDriver() || !startDummy(s)))
         return false;
     s.sdlStarted = true;
@@ -146,6 +213,11 @@ int framesFor(int rate, std::chrono::microseconds duration) {
     // In 64-bit: the rate comes from a file. Whole multiples of 64 frames, 64 to 32,768.
     const int64_t frames = int64_t(rate) * duration.count() / 1000000;
     return int(std::clamp<int64_t>((frames + 32) / 64 * 64, 64, 32768));
+}
+
+int silentFrames(int rate) {
+    const int64_t frames = int64_t(rate) * kSilentBufferDuration.count() / 1000;
+    return int(std::bit_floor(uint32_t(std::clamp<int64_t>(frames, 512, 32768))));
 }
 
 SDL_AudioStatus statusOf(SDL_AudioDeviceID device) {
@@ -213,9 +285,9 @@ SDL_AudioDeviceID openOnCurrentDriver(System& s, int rate, int frames) {
     want.freq = rate;
     want.format = AUDIO_F32SYS;
     want.channels = 2;
-    // Nobody hears the silent driver: it wakes only to keep time, so its buffers are long.
-    want.samples =
-        Uint16(onDummy() ? std::max(frames, framesFor(rate, kSilentBufferDuration)) : frames);
+    // Nobody hears the silent driver: it wakes only to keep time, so its buffers are long, in
+    // a power of two frames (see kSilentBufferDuration).
+    want.samples = Uint16(onDummy() ? silentFrames(rate) : frames);
     want.callback = &deviceCallback;
     want.userdata = &s;
     return SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
@@ -226,12 +298,20 @@ SDL_AudioDeviceID openOnCurrentDriver(System& s, int rate, int frames) {
 // server, no card) or the silent driver gives way to every real driver in turn, and to the
 // silent one last. Touches no member but `warned`, so it runs without the lock.
 Opened openPaused(System& s, int rate, int frames, bool fallBack) {
+    if (keepSdlOffServer(s)) {
+        // See keepSdlOffServer: the silent driver, whatever SDL ran on before.
+        if (!onDummy() && SDL_AudioInit("dummy") != 0)
+            return {};
+        warnSilent(s);
+        const SDL_AudioDeviceID device = openOnCurrentDriver(s, rate, frames);
+        return {device, device != 0 && !userChoseDummy()};
+    }
     if (!fallBack || userChoseDriver() || !onDummy()) {
         const SDL_AudioDeviceID device = openOnCurrentDriver(s, rate, frames);
         if (device != 0 || !fallBack || userChoseDriver())
             // The silent driver the user asked for (SDL_AUDIODRIVER=dummy) is no fall-back to
             // warn about.
-            return {device, device != 0 && onDummy() && !userChoseDriver()};
+            return {device, device != 0 && onDummy() && !userChoseDummy()};
     }
     for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
         const char* name = SDL_GetAudioDriver(i);
@@ -276,7 +356,8 @@ void closeLocked(System& s) {
 
 // Housekeeping while PulseAudio plays: closes an idle stream, reports state changes, and
 // after a server has been gone for kLostRetryTime goes over to SDL's drivers (the silent one
-// last), so time still runs. True when the loop should start over on PulseAudio.
+// last; only that one when the server hangs), so time still runs. True when the loop should
+// start over on PulseAudio.
 bool pulseHousekeeping(System& s, std::unique_lock<std::mutex>& lock, bool attached,
                        Clock::time_point idleSince) {
     PulseDevice& pulse = *s.pulse.load();
@@ -311,14 +392,27 @@ bool pulseHousekeeping(System& s, std::unique_lock<std::mutex>& lock, bool attac
     return true;
 }
 
+// Under the lock, on SDL: a server found answering again takes over from SDL's device.
+void switchToPulseLocked(System& s) {
+    closeLocked(s);  // SDL's device, on the silent driver
+    s.silent = s.lost = s.retryReal = false;
+    s.lostSince = {};
+    s.onPulse.store(true);
+    if (AudioRenderer* renderer = s.attached.load(std::memory_order_seq_cst))
+        s.pulse.load()->attach(renderer, s.attachedRate);
+}
+
 // Reopens the device at the attached renderer's rate (or on a real driver, or after it went
 // away), and closes it once nothing has been attached for the idle delay. Both happen with the
-// lock released, so attach() and detach() never wait for SDL here.
-void housekeeping(System& s) {
+// lock released, so attach() and detach() never wait for SDL here. Looks for a server that
+// hung again when an attach asks (probeWanted), with the lock released too. At the end of its
+// generation it closes everything and says so (System::done).
+void housekeeping(System& s, uint64_t generation) {
+    const auto over = [&] { return s.quit || s.generation.load() != generation; };
     std::unique_lock lock(s.mutex);
     uint64_t seenAttaches = s.attaches;
     Clock::time_point idleSince = Clock::now();
-    while (!s.quit) {
+    while (!over()) {
         const bool attached = s.attached.load(std::memory_order_seq_cst) != nullptr;
         if (attached || s.attaches != seenAttaches) {
             seenAttaches = s.attaches;
@@ -327,6 +421,26 @@ void housekeeping(System& s) {
         if (s.onPulse.load()) {
             if (pulseHousekeeping(s, lock, attached, idleSince))
                 continue;
+        }
+        if (s.probeWanted) {
+            s.probeWanted = false;
+            s.probing = true;
+            PulseDevice* pulse = s.pulse.load();
+            lock.unlock();
+            const bool answered =
+                pulse && pulse->connect(kPulseConnectTimeout, [&s, generation] {
+                    return s.releasing.load() || s.generation.load() != generation;
+                }) == PulseDevice::Connection::Ready;
+            lock.lock();
+            s.probing = false;
+            s.lastProbe = Clock::now();
+            if (over())
+                break;
+            if (answered && !s.onPulse.load())
+                switchToPulseLocked(s);
+            else if (!answered && !serverHung(s) && s.silent && attached && !userChoseDriver())
+                s.retryReal = true;  // no server at all now: SDL's real drivers may do
+            continue;
         }
         if (s.device != 0 && !s.lost && statusOf(s.device) == SDL_AUDIO_STOPPED) {
             s.lost = true;
@@ -374,6 +488,13 @@ void housekeeping(System& s) {
             SDL_CloseAudioDevice(old);
         const Opened opened = target > 0 ? openPaused(s, target, frames, fallBack) : Opened{};
         lock.lock();
+        if (s.generation.load() != generation) {
+            // Left behind while SDL kept this thread: what it opened is its own to close.
+            lock.unlock();
+            if (opened.device != 0)
+                SDL_CloseAudioDevice(opened.device);
+            return;
+        }
         s.switching = false;
         if (opened.device != 0)
             installLocked(s, opened, target);
@@ -388,9 +509,36 @@ void housekeeping(System& s) {
             if (s.lost)  // tried again shortly, while something is attached
                 s.wake.wait_for(lock, kLostRetryInterval);
             else  // not retried until the next attach
-                s.wake.wait(lock, [&] { return s.quit || s.attaches != seenAttaches; });
+                s.wake.wait(lock, [&] { return over() || s.attaches != seenAttaches; });
         }
     }
+    if (s.generation.load() != generation)
+        return;  // left behind: the shared state belongs to a later generation
+    // The end of the generation: everything is taken out under the lock and closed without
+    // it, so nothing waits on the lock while SDL or the server keeps this thread.
+    const SDL_AudioDeviceID device = s.device;
+    s.device = 0;
+    s.rate = 0;
+    s.started = false;
+    s.switching = false;
+    s.callbackDevice.store(0, std::memory_order_relaxed);
+    s.attached.store(nullptr, std::memory_order_seq_cst);
+    const bool sdlStarted = std::exchange(s.sdlStarted, false);
+    std::unique_ptr<PulseDevice> pulse = std::move(s.pulseDevice);
+    s.pulse.store(nullptr);
+    s.onPulse.store(false);
+    s.silent = s.lost = s.retryReal = s.probeWanted = false;
+    lock.unlock();
+    if (device != 0)
+        SDL_CloseAudioDevice(device);
+    if (sdlStarted)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    pulse.reset();
+    {
+        std::lock_guard done(s.doneMutex);
+        s.finished = generation;
+    }
+    s.done.notify_all();
 }
 
 // Under the lock: plays `renderer` on SDL's device, opening one when none is open.
@@ -402,7 +550,7 @@ bool attachSdlLocked(System& s, AudioRenderer* renderer, int rate) {
         if (opened.device == 0)
             return false;
         installLocked(s, opened, rate);
-    } else if (s.device != 0 && s.silent && !userChoseDriver()) {
+    } else if (s.device != 0 && s.silent && !userChoseDriver() && !keepSdlOffServer(s)) {
         s.retryReal = true;  // a sound server may have come up since
     }
     renderer->deviceRate.store(rate, std::memory_order_relaxed);
@@ -432,33 +580,58 @@ bool SdlAudioSystem::acquire() {
         return false;
     ++s.users;
     s.quit = false;
-    s.housekeeper = std::thread([&s] { housekeeping(s); });
+    const uint64_t generation = s.generation.fetch_add(1) + 1;
+    s.housekeeper = std::thread([&s, generation] { housekeeping(s, generation); });
     return true;
 }
 
 void SdlAudioSystem::release() {
     System& s = shared();
     std::lock_guard life(s.lifeMutex);
+    uint64_t generation = 0;
     {
         std::lock_guard lock(s.mutex);
         if (s.users == 0 || --s.users > 0)
             return;
         s.quit = true;
+        s.releasing.store(true);
+        generation = s.generation.load();
     }
     s.wake.notify_all();
+    bool finished = false;
+    {
+        std::unique_lock done(s.doneMutex);
+        finished = s.done.wait_for(done, kReleaseLimit, [&] { return s.finished == generation; });
+    }
+    s.releasing.store(false);
+    if (!finished) {
+        // Stuck in a call to SDL or a sound server: left behind rather than waited for. It
+        // finds its generation over when it comes back, and closes only what it opened itself.
+        s.generation.fetch_add(1);
+        s.housekeeper.detach();
+        std::fprintf(stderr, "ZAPT: the sound device did not close within %lld ms; left behind.\n",
+                     static_cast<long long>(kReleaseLimit.count()));
+        std::unique_lock lock(s.mutex, std::try_to_lock);
+        if (!lock.owns_lock())
+            return;
+        // What that thread held is given up; a later acquire starts afresh beside it.
+        s.device = 0;
+        s.rate = 0;
+        s.started = false;
+        s.switching = false;
+        s.callbackDevice.store(0, std::memory_order_relaxed);
+        s.attached.store(nullptr, std::memory_order_seq_cst);
+        s.silent = s.lost = s.retryReal = s.probeWanted = s.probing = false;
+        std::function<void()> handler = takeStatusChange(s);
+        lock.unlock();
+        if (handler)
+            handler();
+        return;
+    }
     s.housekeeper.join();
     std::function<void()> handler;
     {
         std::lock_guard lock(s.mutex);
-        closeLocked(s);
-        s.attached.store(nullptr, std::memory_order_seq_cst);
-        if (s.sdlStarted)
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        s.sdlStarted = false;
-        s.pulse.store(nullptr);
-        s.onPulse.store(false);
-        s.pulseDevice.reset();
-        s.silent = s.lost = s.retryReal = false;
         handler = takeStatusChange(s);
     }
     if (handler)
@@ -473,10 +646,18 @@ bool SdlAudioSystem::attach(AudioRenderer* renderer, int rate) {
         if (s.users == 0 || rate < 8000 || rate > 384000)
             return false;
         // A server that came up since the last play (the player may start before it) is
-        // preferred to SDL's silent or own drivers.
-        if (!s.onPulse.load() && !s.switching && (s.device == 0 || s.silent) && tryPulse(s)) {
-            closeLocked(s);
-            s.silent = s.lost = s.retryReal = false;
+        // preferred to SDL's silent or own drivers. One that takes connections without
+        // answering is looked for by the housekeeping thread, so this call never waits on it.
+        if (!s.onPulse.load() && !s.switching && (s.device == 0 || s.silent)) {
+            if (s.probing || serverHung(s)) {
+                if (!s.probing && Clock::now() - s.lastProbe >= kHungProbeInterval) {
+                    s.probeWanted = true;
+                    s.wake.notify_all();
+                }
+            } else if (tryPulse(s)) {
+                closeLocked(s);
+                s.silent = s.lost = s.retryReal = false;
+            }
         }
         if (!s.onPulse.load() && !attachSdlLocked(s, renderer, rate))
             return false;

@@ -14,6 +14,12 @@ class AudioRenderer;
 // on its silent driver, every attach looks for a server again. ZAPT_AUDIO=sdl, or a driver
 // other than "pulseaudio" in SDL_AUDIODRIVER, keeps to SDL.
 //
+// A server that takes connections and never answers (hung, or stopped) counts as no server
+// after half a second at the first acquire, and after about a second without an answer in the
+// middle of a song (PulseDevice). While it hangs, SDL is kept off it too (its pulseaudio driver,
+// and ALSA, whose default device may lead to it) and plays on the silent driver; attaches then
+// leave the search for the server to the housekeeping thread, so no call waits on it.
+//
 // SDL's device plays from one renderer at a time, and silence when none is attached;
 // attaching and detaching never wait for SDL, so changing songs neither closes the device nor
 // leaves it paused. It runs at the rate of the renderer attached to it: opened at the first
@@ -38,9 +44,12 @@ public:
         Lost,    // the device went away; reopening it (the renderer stands still meanwhile)
     };
 
-    // Starts the subsystem for one more user. False when no driver at all can start.
+    // Starts the subsystem for one more user. False when no driver at all can start. The first
+    // one waits at most half a second for a sound server to answer.
     static bool acquire();
-    // The last user's release closes the device and stops the subsystem (this waits for SDL).
+    // The last user's release closes the device and stops the subsystem, waiting for that less
+    // than a second: a housekeeping thread stuck in a call to SDL or a sound server is left
+    // behind (it closes what it opened when it comes back) rather than waited for.
     static void release();
 
     // Makes the device play from `renderer`, which produces `rate` (8,000 to 384,000 Hz),
