@@ -259,8 +259,7 @@ int64_t PulseDevice::Impl::latencyFrames() {
     const int64_t latency = serverLatencyFrames();
     if (!ranDry)
         return latency;
-    const auto since =
-        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - dataAt);
+    const auto since = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - dataAt);
     const int64_t atMost = std::max<int64_t>(latencyAtData - since.count() * rate / 1000000, 0);
     return std::min(latency, atMost);
 }

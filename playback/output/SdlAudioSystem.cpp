@@ -427,10 +427,9 @@ void housekeeping(System& s, uint64_t generation) {
             s.probing = true;
             PulseDevice* pulse = s.pulse.load();
             lock.unlock();
-            const bool answered =
-                pulse && pulse->connect(kPulseConnectTimeout, [&s, generation] {
-                    return s.releasing.load() || s.generation.load() != generation;
-                }) == PulseDevice::Connection::Ready;
+            const bool answered = pulse && pulse->connect(kPulseConnectTimeout, [&s, generation] {
+                return s.releasing.load() || s.generation.load() != generation;
+            }) == PulseDevice::Connection::Ready;
             lock.lock();
             s.probing = false;
             s.lastProbe = Clock::now();

@@ -10,8 +10,8 @@
 #include "playback/output/SdlAudioSystem.h"
 
 #include <cstdlib>
-#include <mutex>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <signal.h>
 #include <thread>
 #include <unistd.h>
@@ -113,8 +113,8 @@ TEST_F(HostilePulseTest, AJoinedSongCutToNothingLetsThePlayingOneEndAndFailsAsDa
         // Reported when its last sample was heard (the recorder's clock runs late, never early).
         const long last = recorder.lastSoundBefore(Clock::now());
         ASSERT_GE(last, 0);
-        const auto lag = std::chrono::duration_cast<std::chrono::milliseconds>(
-            recorder.timeOf(last) - reported);
+        const auto lag =
+            std::chrono::duration_cast<std::chrono::milliseconds>(recorder.timeOf(last) - reported);
         std::printf("%s cut to %lld: end reported %lld ms before the last sample was recorded\n",
                     c.ending, static_cast<long long>(c.cutTo), static_cast<long long>(lag.count()));
         EXPECT_LT(lag, 100ms);

@@ -194,8 +194,7 @@ TEST(HungSoundServer, ThePlayerEndsPromptlyWhateverTimeItsServerStoppedMidSong) 
         // The position twice, a second apart, and SIGTERM right after.
         std::this_thread::sleep_for(std::chrono::milliseconds(stoppedMillis - 1000));
         const auto asked = Clock::now();
-        const qlonglong before =
-            playerProperty(bus, QStringLiteral("Position"), 1000).toLongLong();
+        const qlonglong before = playerProperty(bus, QStringLiteral("Position"), 1000).toLongLong();
         const long long answerMillis = millisSince(asked);
         std::this_thread::sleep_for(1000ms);
         const qlonglong after = playerProperty(bus, QStringLiteral("Position"), 1000).toLongLong();
