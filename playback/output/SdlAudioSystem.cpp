@@ -275,6 +275,18 @@ void SDLCALL deviceCallback(void* user, Uint8* stream, int len) {
     s.rendering.store(false, std::memory_order_seq_cst);
 }
 
+// The device and what is attached to it, as no device is open: under the lock, at the end of a
+// generation or when its thread is left behind.
+void forgetDevice(System& s) {
+    s.device = 0;
+    s.rate = 0;
+    s.started = false;
+    s.switching = false;
+    s.callbackDevice.store(0, std::memory_order_relaxed);
+    s.attached.store(nullptr, std::memory_order_seq_cst);
+    s.silent = s.lost = s.retryReal = s.probeWanted = s.probing = false;
+}
+
 struct Opened {
     SDL_AudioDeviceID device = 0;
     bool silent = false;
@@ -516,17 +528,11 @@ void housekeeping(System& s, uint64_t generation) {
     // The end of the generation: everything is taken out under the lock and closed without
     // it, so nothing waits on the lock while SDL or the server keeps this thread.
     const SDL_AudioDeviceID device = s.device;
-    s.device = 0;
-    s.rate = 0;
-    s.started = false;
-    s.switching = false;
-    s.callbackDevice.store(0, std::memory_order_relaxed);
-    s.attached.store(nullptr, std::memory_order_seq_cst);
+    forgetDevice(s);
     const bool sdlStarted = std::exchange(s.sdlStarted, false);
     std::unique_ptr<PulseDevice> pulse = std::move(s.pulseDevice);
     s.pulse.store(nullptr);
     s.onPulse.store(false);
-    s.silent = s.lost = s.retryReal = s.probeWanted = false;
     lock.unlock();
     if (device != 0)
         SDL_CloseAudioDevice(device);
@@ -614,13 +620,7 @@ void SdlAudioSystem::release() {
         if (!lock.owns_lock())
             return;
         // What that thread held is given up; a later acquire starts afresh beside it.
-        s.device = 0;
-        s.rate = 0;
-        s.started = false;
-        s.switching = false;
-        s.callbackDevice.store(0, std::memory_order_relaxed);
-        s.attached.store(nullptr, std::memory_order_seq_cst);
-        s.silent = s.lost = s.retryReal = s.probeWanted = s.probing = false;
+        forgetDevice(s);
         std::function<void()> handler = takeStatusChange(s);
         lock.unlock();
         if (handler)
