@@ -4,19 +4,26 @@
 #include "playback/output/PcmSource.h"
 
 #include <QString>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <optional>
 
+class ControlRoute;
+class LibraryRoute;
 class MciControl;
+class PlaybackRoute;
+class ThreadWake;
 
-// The player engine: one small interface over the two ways a file is played. Names ending in
-// "mp3" or "wav" (exactly, case-sensitive) go to the MP3/WAV library, unless their content is
-// not MP3 or WAV; everything else goes to the media-control object, which opens every file by
-// its content. Used from the UI thread only.
+// The player engine: one small interface over the two routes a file is played on. Names ending
+// in "mp3" or "wav" (exactly, case-sensitive) go to the MP3/WAV library (LibraryRoute), unless
+// their content is not MP3 or WAV; everything else goes to the media-control object
+// (ControlRoute), which opens every file by its content. Used from the UI thread only, and
+// needs no window.
 class clsZAPT_MMC {
 public:
     clsZAPT_MMC();
+    ~clsZAPT_MMC();
     clsZAPT_MMC(const clsZAPT_MMC&) = delete;
     clsZAPT_MMC& operator=(const clsZAPT_MMC&) = delete;
 
@@ -43,6 +50,7 @@ public:
     int32_t getState();
     bool pause();
     bool restart();
+    // The library's device volume, which every route plays at.
     int16_t SetVolume(int32_t left, int32_t right);
 
     // Join of the song that is to follow, `blankMillis` of silence after the playing one, on
@@ -57,23 +65,38 @@ public:
     // and is now playing; it then becomes the open file, as if opened and played.
     bool adoptJoined(const QString& filePath);
 
+    // UI thread only. `handler` runs on the UI thread once the playing song's last sample has
+    // been heard, for the song opened, or adopted, last; never for one that a later stop_,
+    // open_ or adoptJoined has replaced.
+    void setEndHandler(std::function<void()> handler);
+
 protected:
-    bool isLibraryRoute() const;
-    void sendCommand(const char* command);
-    bool openOnControl(std::unique_ptr<PcmSource> source);
+    // Any thread, the audio thread too: stamps the end with the generation and wakes the UI
+    // thread, without allocating.
+    void reportEnd();
+    // Makes every end reported so far stale; called once the route has stopped, so an end the
+    // route reported while it stopped is stale too.
+    void forgetEnds();
 
     QString FileExtension;
     QString CurrentPath;
-    ::MciControl* MciControl = nullptr;
-    OpenFileInfo FileInfo{};
     int32_t TotalSec = 0;
-    int32_t PlaySec = 0;
     bool Opened = false;
-    // The route of the latest open_: the name's guess, or the control when the library
-    // could not play what the name promised.
-    bool LibraryRoute = false;
     QString QueuedPath;
-    // The control's source made by the latest open_, handed to the control at play().
-    std::optional<std::unique_ptr<PcmSource>> PendingSource;
     int32_t QueuedBlank = 0;
+
+private:
+    void deliverEnd();
+    PlaybackRoute& routeFor(bool library);
+
+    static constexpr uint64_t kNoEnd = ~uint64_t{0};
+    std::function<void()> endHandler_;
+    std::atomic<uint64_t> generation_{0};
+    std::atomic<uint64_t> reportedEnd_{kNoEnd};
+    std::unique_ptr<ThreadWake> endWake_;
+    // Destroyed before the wake: once they are gone no end is reported.
+    std::unique_ptr<LibraryRoute> library_;
+    std::unique_ptr<ControlRoute> control_;
+    // The route of the latest open_; the control's until the first.
+    PlaybackRoute* route_ = nullptr;
 };

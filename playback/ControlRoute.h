@@ -1,0 +1,54 @@
+#pragma once
+
+#include "playback/PlaybackRoute.h"
+
+#include <QMetaObject>
+#include <optional>
+
+class MciControl;
+
+// The media-control object's route, driven by its command strings as the player always has.
+// It reads a file only at play(), so a file it cannot play fails there, except a name the
+// MP3/WAV library claims (its content was something else), which is opened at once so that it
+// fails its open as a bad MP3 always has. Works, refusing to play, while no control is bound.
+// UI thread only: the control reports its end (Done) on the UI thread too.
+class ControlRoute final : public PlaybackRoute {
+public:
+    ControlRoute() = default;
+    ~ControlRoute() override;
+    ControlRoute(const ControlRoute&) = delete;
+    ControlRoute& operator=(const ControlRoute&) = delete;
+
+    // The control every later call drives; null unbinds it.
+    void setControl(MciControl* control);
+
+    bool open(const QString& path, std::unique_ptr<PcmSource> source) override;
+    bool play() override;
+    // The control takes every pause and resume, whatever it plays.
+    bool pause() override;
+    bool resume() override;
+    bool stop() override;
+    bool seek(std::chrono::seconds position) override;
+    // Follows the last command given, as the control's own state has always been read.
+    State state() const override;
+    std::chrono::seconds position() const override;
+    std::chrono::seconds length() const override;
+    int32_t bitrateKbps() const override { return 0; }
+    bool queueNext(const QString& path, std::unique_ptr<PcmSource> source,
+                   std::chrono::milliseconds blank) override;
+    void dropQueued() override;
+    bool takeJoined(const QString& path) override;
+    void setEndReport(std::function<void()> report) override;
+
+private:
+    void command(const char* text);
+    void connectDone();
+
+    MciControl* control_ = nullptr;
+    QString path_;
+    // The source made for the latest open, handed to the control at play(); empty once handed
+    // over, when a play opens the file by its name again.
+    std::optional<std::unique_ptr<PcmSource>> pending_;
+    std::function<void()> report_;
+    QMetaObject::Connection done_;
+};
