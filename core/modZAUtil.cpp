@@ -1,10 +1,8 @@
 #include "modZAUtil.h"
 
-#include "ListBox.h"
 #include "UserDialogs.h"
 
 #include <QCollator>
-#include <QLineEdit>
 #include <QLocale>
 #include <QMetaObject>
 #include <QStringDecoder>
@@ -612,15 +610,6 @@ QStringView WithoutExtension(QStringView fileName) {
 
 QString ListRowText(const QString& path) {
     return WithoutExtension(QStringView(path).sliced(path.lastIndexOf(u'/') + 1)).toString();
-}
-
-void ShowListInListBox(ListBox& box, const clsArrayList& list) {
-    box.setEntries(list.items(), &ListRowText);
-}
-
-void SelectAllText(QWidget* control) {
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-        edit->selectAll();
 }
 
 QString BrowseForFolder(const QString& initialFolder, UserDialogs& dialogs) {

@@ -9,9 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
-class ListBox;
 class QTimer;
-class QWidget;
 class UserDialogs;
 
 // Shared routines of every window: text files to and from lists, existence tests, the folder
@@ -91,9 +89,7 @@ QStringView WithoutExtension(QStringView fileName);
 
 // One row per entry: the file name without its extension.
 QString ListRowText(const QString& path);
-void ShowListInListBox(ListBox& box, const clsArrayList& list);
 
-void SelectAllText(QWidget* control);
 QString BrowseForFolder(const QString& initialFolder, UserDialogs& dialogs);
 int32_t PickColor(UserDialogs& dialogs);
 

@@ -1,0 +1,867 @@
+#include "frmMain.h"
+
+#include "LayoutMath.h"
+#include "QtUserDialogs.h"
+#include "StartPath.h"
+#include "core/Logging.h"
+#include "core/modZAUtil.h"
+#include "gui/widgets/WidgetHelpers.h"
+#include "playback/decoder/vbmp3.h"
+#include "playback/mci/MciControl.h"
+#include "playback/output/SdlAudioSystem.h"
+#include "settings/SchemeColor.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QToolButton>
+#include <QUrl>
+#include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
+
+using namespace modZAUtil;
+
+namespace {
+
+// Design-time heights of the fixed strips; the layout reads them and never changes them.
+constexpr int kStatusHeight = 46;
+constexpr int kButtonBarHeight = 52;
+constexpr int kFolderStatusHeight = 42;
+constexpr int kButtonSize = 24;
+
+QLabel* makeLabel(QWidget* parent, const QString& text, QRect geometry) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(geometry);
+    return l;
+}
+
+ClickLabel* makeClickLabel(QWidget* parent, const QString& text, QRect geometry) {
+    auto* l = new ClickLabel(text, parent);
+    l->setGeometry(geometry);
+    return l;
+}
+
+// As wide as two digits in its font, plus the line edit's own margins (2 pixels a side) and the
+// cursor: a wider text would be scrolled against the colon instead of centred like "--".
+QLineEdit* makeTimeBox(QWidget* parent, int x, const QString& accessibleName) {
+    auto* t = new QLineEdit(QStringLiteral("--"), parent);
+    t->setAccessibleName(accessibleName);
+    t->setMaxLength(2);
+    t->setFrame(false);
+    t->setAlignment(Qt::AlignCenter);
+    t->setTextMargins(0, 0, 0, 0);
+    QFont f = t->font();
+    f.setPixelSize(11);
+    t->setFont(f);
+    const QFontMetrics m(f);
+    const int text = std::max(m.horizontalAdvance(QStringLiteral("00")),
+                              m.horizontalAdvance(QStringLiteral("--")));
+    t->setGeometry(x, 0, text + 2 * 2 + 1, 14);
+    return t;
+}
+
+// Hour box, colon and minute box side by side, the box around them as wide as they are.
+void placeTimeBoxes(QWidget* box, QLineEdit* hour, QLabel* colon, QLineEdit* minute) {
+    colon->move(hour->geometry().right() + 1, 0);
+    minute->move(colon->geometry().right() + 1, 0);
+    box->resize(minute->geometry().right() + 1, box->height());
+}
+
+// The buttons' tool tips, shown only when the setting asks for them; a screen reader always
+// reads them as the buttons' descriptions.
+struct ButtonTip {
+    QToolButton* frmMain::*button;
+    const char16_t* tip;
+};
+constexpr ButtonTip kButtonTips[] = {
+    {&frmMain::cmdPlay, u"選択中の曲を再生します。"},
+    {&frmMain::cmdStop, u"曲の再生を停止します。"},
+    {&frmMain::cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
+    {&frmMain::cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
+    {&frmMain::cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
+    {&frmMain::cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
+    {&frmMain::cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
+    {&frmMain::cmdShuffle, u"プレイリストの並びをシャッフルします。"},
+    {&frmMain::cmdListClear, u"プレイリストをクリアします。"},
+    {&frmMain::cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
+    {&frmMain::cmdOption, u"プレイヤー設定ダイアログを開きます。"},
+    {&frmMain::cmdLyric, u"歌詞を表示します。"},
+    {&frmMain::cmdTagInfo, u"プロパティを表示します。"},
+    {&frmMain::cmdListIndexUp, u"前の曲を再生します。"},
+    {&frmMain::cmdListIndexDown, u"次の曲を再生します。"},
+    {&frmMain::cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
+    {&frmMain::cmdVolume, u"ボリュームを調整します。"},
+    {&frmMain::cmdPause, u"曲の再生を一時停止します。"},
+    {&frmMain::cmdHelp, u"ヘルプを表示します。"},
+    {&frmMain::cmdSearch, u"プレイリスト内を検索します。"},
+    {&frmMain::cmdUpItem, u"選択中の曲を1つ上に移動します。"},
+    {&frmMain::cmdDownItem, u"選択中の曲を1つ下に移動します。"},
+};
+
+// The controls that can hold the keyboard focus; the window's global keys are seen on them.
+bool takesKeys(const frmMain& f, const QObject* o) {
+    return o && (o == f.lstPlayList || o == f.lstFavoriteList || o == f.lstFolderView ||
+                 o == f.txtStartH || o == f.txtStartM || o == f.txtEndH || o == f.txtEndM);
+}
+
+}  // namespace
+
+static void initResources() {
+    Q_INIT_RESOURCE(zapt);
+}
+
+frmMain::frmMain(const QString& appFolder, const QString& startPath,
+                 std::unique_ptr<UserDialogs> dialogs)
+    : appFolder_(appFolder), startPath_(startPath), dialogs_(std::move(dialogs)) {
+    initResources();  // the icons live in a static library
+    if (!dialogs_)
+        dialogs_ = std::make_unique<QtUserDialogs>(this);
+    boxes_ = std::make_unique<DismissibleDialogs>(*dialogs_);
+    OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    setWindowTitle(QStringLiteral("ZAPT"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/zapt.png")));
+    buildControls();
+    buildMenus();
+    wireEvents();
+    wireLibrary();
+    wirePlayback();
+    wireTimeAndVolume();
+    wireTimer();
+    wireLyrics();
+}
+
+frmMain::~frmMain() {
+    SdlAudioSystem::setStatusHandler(nullptr);
+    // A window that was never closed properly still must not leave the library calling it.
+    if (callbackRegistered_)
+        vbmp3_stopCallback();
+}
+
+QString frmMain::AppFile(const QString& name) const {
+    return appFolder_ + u'/' + name;
+}
+
+QToolButton* frmMain::makeButton(const char* themeIcon, const QString& resourceIcon) {
+    auto* b = new QToolButton(picButton);
+    const QIcon fallback(QStringLiteral(":/icons/") + resourceIcon + QStringLiteral(".png"));
+    b->setIcon(QIcon::fromTheme(QString::fromLatin1(themeIcon), fallback));
+    b->setIconSize(QSize(16, 16));
+    b->setAutoRaise(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->resize(kButtonSize, kButtonSize);
+    return b;
+}
+
+void frmMain::buildControls() {
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    // Status strip: tag label and mode buttons, play time and clock with the timer boxes,
+    // the seek bar and the playlist count.
+    picStatus = new QWidget(client);
+    picStatus->setAutoFillBackground(true);
+    picStatus->resize(300, kStatusHeight);
+    lblTagInfoTitle = makeClickLabel(picStatus, QStringLiteral("Title"), {4, 2, 38, 14});
+    lblTagInfo = makeClickLabel(picStatus, QString(), {44, 2, 100, 14});
+    lblTagInfo->setElideMode(Qt::ElideRight);
+    picPlayNumber = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    picRepeatMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    picTimerMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    picPlayNumber->setAccessibleName(QStringLiteral("再生曲数"));
+    picRepeatMode->setAccessibleName(QStringLiteral("リピート"));
+    picTimerMode->setAccessibleName(QStringLiteral("タイマー"));
+    lblPlayTime = makeClickLabel(picStatus, QStringLiteral("00:00"), {4, 17, 100, 14});
+    lblVolume = makeLabel(picStatus, QStringLiteral("Vol.100"), {60, 17, 60, 14});
+    lblVolume->hide();
+    lblSoundDevice = makeLabel(picStatus, QString(), {60, 17, 100, 14});
+    lblSoundDevice->setAccessibleName(QStringLiteral("音声デバイスの状態"));
+    lblSoundDevice->hide();
+    lblTime = makeLabel(picStatus, QStringLiteral("--:--"), {0, 17, 34, 14});
+    lblTime->setAlignment(Qt::AlignCenter);
+    picStartTime = new QWidget(picStatus);
+    picStartTime->setGeometry(0, 17, 38, 14);
+    picStartTime->setAutoFillBackground(true);
+    txtStartH = makeTimeBox(picStartTime, 0, QStringLiteral("開始時"));
+    txtColon[0] = makeLabel(picStartTime, QStringLiteral(":"), {17, 0, 4, 14});
+    txtStartM = makeTimeBox(picStartTime, 0, QStringLiteral("開始分"));
+    placeTimeBoxes(picStartTime, txtStartH, txtColon[0], txtStartM);
+    txtStartH->setEnabled(false);  // enabled once the saved times are shown
+    picEndTime = new QWidget(picStatus);
+    picEndTime->setGeometry(0, 17, 38, 14);
+    picEndTime->setAutoFillBackground(true);
+    txtEndH = makeTimeBox(picEndTime, 0, QStringLiteral("停止時"));
+    txtColon[1] = makeLabel(picEndTime, QStringLiteral(":"), {17, 0, 4, 14});
+    txtEndM = makeTimeBox(picEndTime, 0, QStringLiteral("停止分"));
+    placeTimeBoxes(picEndTime, txtEndH, txtColon[1], txtEndM);
+    shpSeekBar = new QFrame(picStatus);
+    shpSeekBar->setGeometry(4, 34, 100, 7);
+    shpSeekBar->setFrameShape(QFrame::Box);
+    shpSeekPosition = new QFrame(picStatus);
+    shpSeekPosition->setGeometry(4, 34, 0, 7);
+    shpSeekPosition->setFrameShape(QFrame::Box);
+    shpSeekPosition->setAutoFillBackground(true);
+    lblSeekBar = makeClickLabel(picStatus, QString(), {4, 32, 100, 11});
+    lblPlayListCount = makeLabel(picStatus, QStringLiteral("No File"), {0, 31, 64, 13});
+    lblPlayListCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel* l : {static_cast<QLabel*>(lblTagInfoTitle), static_cast<QLabel*>(lblTagInfo),
+                      static_cast<QLabel*>(lblPlayTime), lblVolume, lblSoundDevice, lblTime,
+                      lblPlayListCount}) {
+        QFont f = l->font();
+        f.setPixelSize(11);
+        l->setFont(f);
+    }
+
+    lstPlayList = new ListBox(client);
+    lstPlayList->setObjectName(QStringLiteral("lstPlayList"));
+    lstPlayList->setAccessibleName(QStringLiteral("プレイリスト"));
+    lstPlayList->setAcceptFileDrops(true);
+
+    picButton = new QWidget(client);
+    picButton->setAutoFillBackground(true);
+    picButton->resize(300, kButtonBarHeight);
+    cmdPlay = makeButton("media-playback-start", QStringLiteral("play"));
+    cmdPause = makeButton("media-playback-pause", QStringLiteral("pause"));
+    cmdStop = makeButton("media-playback-stop", QStringLiteral("stop"));
+    cmdListIndexUp = makeButton("media-skip-backward", QStringLiteral("previous"));
+    cmdListIndexDown = makeButton("media-skip-forward", QStringLiteral("next"));
+    cmdShuffle = makeButton("media-playlist-shuffle", QStringLiteral("shuffle"));
+    cmdUpItem = makeButton("go-up", QStringLiteral("up"));
+    cmdDownItem = makeButton("go-down", QStringLiteral("down"));
+    cmdListClear = makeButton("edit-clear", QStringLiteral("clear"));
+    cmdVolume = makeButton("audio-volume-high", QStringLiteral("volume"));
+    cmdChangeFormSize = makeButton("view-restore", QStringLiteral("resize"));
+    cmdSetDir = makeButton("folder-open", QStringLiteral("folder"));
+    cmdGetFile = makeButton("document-import", QStringLiteral("getfile"));
+    cmdAddFile = makeButton("list-add", QStringLiteral("addfile"));
+    cmdSaveList = makeButton("document-save", QStringLiteral("save"));
+    cmdGetList = makeButton("document-open", QStringLiteral("getlist"));
+    cmdAddList = makeButton("document-open-recent", QStringLiteral("addlist"));
+    cmdSearch = makeButton("edit-find", QStringLiteral("search"));
+    cmdLyric = makeButton("format-justify-left", QStringLiteral("lyric"));
+    cmdTagInfo = makeButton("document-properties", QStringLiteral("taginfo"));
+    cmdOption = makeButton("preferences-system", QStringLiteral("option"));
+    cmdHelp = makeButton("help-contents", QStringLiteral("help"));
+    const std::array<QToolButton*, 22> order = {
+        cmdPlay,    cmdPause,    cmdStop,      cmdListIndexUp, cmdListIndexDown,  cmdShuffle,
+        cmdUpItem,  cmdDownItem, cmdListClear, cmdVolume,      cmdChangeFormSize, cmdSetDir,
+        cmdGetFile, cmdAddFile,  cmdSaveList,  cmdGetList,     cmdAddList,        cmdSearch,
+        cmdLyric,   cmdTagInfo,  cmdOption,    cmdHelp};
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i]->move(2 + static_cast<int>(i % 11) * kButtonSize,
+                       2 + static_cast<int>(i / 11) * kButtonSize);
+    // The buttons show only icons: screen readers and tests know them by these names.
+    const std::array<const char16_t*, 22> names = {
+        u"再生",           u"一時停止",     u"停止",           u"前の曲",         u"次の曲",
+        u"シャッフル",     u"上へ移動",     u"下へ移動",       u"クリア",         u"音量",
+        u"サイズ切り替え", u"フォルダ選択", u"ファイルの取得", u"ファイルの追加", u"リストの保存",
+        u"リストの取得",   u"リストの追加", u"検索",           u"歌詞",           u"ファイル情報",
+        u"プレイヤー設定", u"ヘルプ"};
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i]->setAccessibleName(QString::fromUtf16(names[i]));
+    for (const ButtonTip& t : kButtonTips)
+        (this->*t.button)->setAccessibleDescription(QString::fromUtf16(t.tip));
+
+    lstFavoriteList = new ListBox(client);
+    lstFavoriteList->setObjectName(QStringLiteral("lstFavoriteList"));
+    lstFavoriteList->setAccessibleName(QStringLiteral("お気に入りリスト"));
+
+    picFolderViewStatus = new QWidget(client);
+    picFolderViewStatus->setAutoFillBackground(true);
+    picFolderViewStatus->resize(200, kFolderStatusHeight);
+    lblFolderViewCurrentFolder = new ElidingLabel(QString(), picFolderViewStatus);
+    lblFolderViewCurrentFolder->setGeometry(4, 2, 100, 14);
+    // The folder's own name is the part worth keeping of a long path.
+    lblFolderViewCurrentFolder->setElideMode(Qt::ElideLeft);
+    lblFolderCount = makeLabel(picFolderViewStatus, QStringLiteral("0"), {0, 2, 28, 14});
+    lblFolder = makeLabel(picFolderViewStatus, QStringLiteral("フォルダ"), {0, 2, 46, 14});
+    lblFileCount = makeLabel(picFolderViewStatus, QStringLiteral("0"), {0, 2, 34, 14});
+    lblFile = makeLabel(picFolderViewStatus, QStringLiteral("ファイル"), {0, 2, 28, 14});
+    for (QLabel* word : {lblFolder, lblFile})  // as wide as the word in the window's font
+        word->resize(word->fontMetrics().horizontalAdvance(word->text()) + 2, word->height());
+    lblFolderCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (int i = 0; i < 3; ++i) {
+        shpEntryFolder[i] = new QFrame(picFolderViewStatus);
+        shpEntryFolder[i]->setFrameShape(QFrame::Box);
+        shpEntryFolder[i]->setAutoFillBackground(true);
+        shpEntryFolder[i]->setGeometry(0, 21, 60, 18);
+        lblEntryFolder[i] =
+            makeClickLabel(picFolderViewStatus, QString::number(i + 1) + QStringLiteral("Folder"),
+                           {0, 21, 60, 18});
+        lblEntryFolder[i]->setAlignment(Qt::AlignCenter);
+        lblEntryFolder[i]->setContentsMargins(2, 0, 2, 0);
+        lblEntryFolder[i]->setElideMode(Qt::ElideRight);  // a long name keeps its start
+        lblEntryFolder[i]->setCursor(Qt::PointingHandCursor);
+    }
+    lstFolderView = new ListBox(client);
+    lstFolderView->setObjectName(QStringLiteral("lstFolderView"));
+    lstFolderView->setAccessibleName(QStringLiteral("フォルダビュー"));
+    // The playlist has the keyboard focus from the start, as after every command; the time
+    // boxes, made first, would otherwise take it.
+    lstPlayList->setFocus();
+
+    MMC = new MciControl(this);
+
+    tmrPlaydone = new QTimer(this);
+    tmrPlaydone->setInterval(1);
+    tmrPlayTime = new QTimer(this);
+    tmrPlayTime->setInterval(500);
+    tmrTimer = new QTimer(this);
+    tmrTimer->setInterval(5000);
+    tmrVolume = new QTimer(this);
+    tmrVolume->setInterval(2000);
+}
+
+void frmMain::buildMenus() {
+    // Popup menus only: the window has no menu bar.
+    mnuZAPT = new QMenu(QStringLiteral("ZAPT_Menu"), this);
+    mnuAddReserveList = mnuZAPT->addAction(QStringLiteral("予約リストに追加"));
+    mnuReserveList = mnuZAPT->addMenu(QStringLiteral("予約リスト"));
+    for (auto& item : mnuReserve) {
+        item = mnuReserveList->addAction(QString());
+        item->setVisible(false);
+    }
+    mnuClearReserveList = mnuReserveList->addAction(QStringLiteral("(クリア)"));
+    mnuCep2 = mnuZAPT->addSeparator();
+    mnuPlay = mnuZAPT->addAction(QStringLiteral("再生"));
+    mnuPause = mnuZAPT->addAction(QStringLiteral("一時停止／再開"));
+    mnuStop = mnuZAPT->addAction(QStringLiteral("停止"));
+    mnuCep1 = mnuZAPT->addSeparator();
+    mnuGetFile = mnuZAPT->addAction(QStringLiteral("ファイルの取得"));
+    mnuAddFile = mnuZAPT->addAction(QStringLiteral("ファイルの追加"));
+    mnuShuffle = mnuZAPT->addAction(QStringLiteral("シャッフル"));
+    mnuDel = mnuZAPT->addAction(QStringLiteral("1曲削除"));
+    mnuListClear = mnuZAPT->addAction(QStringLiteral("リスト内の曲を全て削除"));
+    mnuCep3 = mnuZAPT->addSeparator();
+    mnuSort_Track = mnuZAPT->addAction(QStringLiteral("トラック順に並び替える"));
+    mnuSort_Title = mnuZAPT->addAction(QStringLiteral("タイトル順に並び替える"));
+    mnuSort_Date = mnuZAPT->addAction(QStringLiteral("日付順に並び替える"));
+    mnuCep5 = mnuZAPT->addSeparator();
+    mnuHistory = mnuZAPT->addAction(QStringLiteral("最近聞いた曲"));
+
+    mnuEditor = new QMenu(QStringLiteral("Editor"), this);
+    mnuExecList = mnuEditor->addAction(QStringLiteral("関連付けアプリで開く"));
+    mnuOpneByEditor = mnuEditor->addAction(QStringLiteral("エディタで開く"));
+}
+
+void frmMain::wireEvents() {
+    connect(cmdChangeFormSize, &QToolButton::clicked, this, &frmMain::cmdChangeFormSize_Click);
+    connect(cmdHelp, &QToolButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(cmdVolume, &QToolButton::clicked, this, &frmMain::cmdVolume_Click);
+    connect(cmdSearch, &QToolButton::clicked, this, &frmMain::SearchList);
+    connect(cmdTagInfo, &QToolButton::clicked, this, &frmMain::cmdTagInfo_Click);
+    connect(cmdOption, &QToolButton::clicked, this, &frmMain::cmdOption_Click);
+    WatchSoundDevice();
+    for (ClickLabel* l : {lblTagInfo, lblTagInfoTitle})
+        connect(l, &ClickLabel::mouseDown, this,
+                [this](Qt::MouseButton b) { lblTagInfo_MouseDown(b); });
+    connect(lstPlayList, &ListBox::gotFocus, this,
+            [this] { ActiveListName = QStringLiteral("lstPlayList"); });
+    connect(lstFolderView, &ListBox::gotFocus, this,
+            [this] { ActiveListName = QStringLiteral("lstFolderView"); });
+    connect(lstFavoriteList, &ListBox::gotFocus, this,
+            [this] { ActiveListName = QStringLiteral("lstFavoriteList"); });
+    for (QWidget* w : {picStatus, picButton, picFolderViewStatus})
+        w->installEventFilter(this);
+    // The window sees every key before its controls do: the filter sits on each control that
+    // can have the focus, and on the window itself.
+    for (QWidget* w : std::initializer_list<QWidget*>{lstPlayList, lstFavoriteList, lstFolderView,
+                                                      txtStartH, txtStartM, txtEndH, txtEndM})
+        w->installEventFilter(this);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { RequestEnd(); });
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    for (QLineEdit* box : {txtStartH, txtStartM, txtEndH, txtEndM}) {
+        if (watched != box)
+            continue;
+        switch (event->type()) {
+        case QEvent::FocusIn:
+        case QEvent::MouseButtonRelease:
+            QTimer::singleShot(0, box, [box] { modZAUtil::SelectAllText(box); });
+            break;
+        case QEvent::FocusOut:
+            if (loaded_ && !ended_)
+                timeBoxLostFocus(box);
+            break;
+        case QEvent::KeyRelease:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete)
+                box->setText(QStringLiteral("--"));
+            break;
+        default:
+            break;
+        }
+    }
+    // Only the controls that hold the focus: a key a time box leaves travels on through its
+    // parents, and the status strip under them must not run the command a second time.
+    if (event->type() == QEvent::KeyPress && !ended_ && takesKeys(*this, watched)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (Form_KeyDown(key))
+            return true;  // handled here; the focused control never sees it
+        if (auto* box = qobject_cast<QLineEdit*>(watched);
+            box && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            timeBoxKeyDown(box, key);
+            return true;  // no beep, no default button
+        }
+    }
+    if (event->type() == QEvent::MouseButtonPress &&
+        (watched == picStatus || watched == picButton || watched == picFolderViewStatus)) {
+        Form_Click();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::Form_Load() {
+    // 1. One player per application folder.
+    // A lock path that is not a regular file (a FIFO, a device, a folder, any link) is never
+    // handed to QLockFile, which would wait on it for ever or read it without end.
+    const QString lockPath = AppFile(QStringLiteral(".zapt.lock"));
+    bool locked = false;
+    if (lockPathUsable(lockPath)) {
+        lock_ = std::make_unique<QLockFile>(lockPath);
+        lock_->setStaleLockTime(0);
+        locked = lock_->tryLock(0);
+    }
+    if (!locked) {
+        // Only a lock held by a live player means one runs; a lock that cannot be written (no
+        // such folder, no permission, a full disk, not a file) is reported as what it is.
+        const bool running = lock_ && lock_->error() == QLockFile::LockFailedError;
+        lock_.reset();
+        // The running player may still be starting: it takes the path as soon as it can.
+        const QString startPath = StartPath::Absolute(startPath_, QDir::currentPath());
+        if (running && !startPath.isEmpty() && HandOver && HandOver(startPath))
+            return false;
+        Dialogs().message(running
+                              ? QStringLiteral("既に起動しています。")
+                              : QStringLiteral("ロックファイルを作成できません。\n") + appFolder_,
+                          QStringLiteral("ZAPT"));
+        return false;
+    }
+
+    // 2–3. The engine, bound to the media-control object; the decoder's end report.
+    Player = std::make_unique<clsZAPT_MMC>();
+    Player->setMMC(MMC);
+    vbmp3_callback(modZAUtil::DecoderCallback, reinterpret_cast<intptr_t>(&decoderTarget_));
+    callbackRegistered_ = true;
+    const Vbmp3Option option{{30, 1, 5, 0}};
+    vbmp3_setVbmp3Option(&option);
+    // On the bus from here on: a second start finds this player even while it starts.
+    if (mediaControlsWanted_)
+        StartMediaControls();
+
+    // 4. The start path: the shell has already removed any quotes. Made absolute, so what is
+    // saved still works when the player is next started from another folder.
+    const QString startPath = StartPath::Absolute(startPath_, QDir::currentPath());
+
+    // 5. Twips per pixel from the screen's logical resolution.
+    const double dpiX = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    const double dpiY = logicalDpiY() > 0 ? logicalDpiY() : 96;
+    TwipsPerPixelX = static_cast<int16_t>(std::max(1, LayoutMath::RoundEven(1440 / dpiX)));
+    TwipsPerPixelY = static_cast<int16_t>(std::max(1, LayoutMath::RoundEven(1440 / dpiY)));
+    NonClientWidth = 0;
+    NonClientHeight = 0;
+
+    // 7–8.
+    SetLabelsTransparent();
+    BuildReserveMenu();
+    shpSeekPosition->resize(0, shpSeekPosition->height());
+
+    // 9. The program's sub-folders.
+    QDir app(appFolder_);
+    for (const QString& sub : {QStringLiteral("list"), QStringLiteral("color")})
+        if (!FolderExists(AppFile(sub)))
+            app.mkpath(sub);
+
+    // 11. Settings, when present.
+    if (FileExists(AppFile(QStringLiteral("ZAopt.inf"))))
+        Options.ReadOption(AppFile(QStringLiteral("ZAopt.inf")), QStringLiteral(","));
+
+    // 12–13.
+    SetToolTips();
+    LastSearchMode = 2;
+    ReadLinesToList(AppFile(QStringLiteral("ZAigw.txt")), IgnoreWordList, &Dialogs());
+    ReadLinesToList(AppFile(QStringLiteral("ZAart.txt")), ArtistWordList, &Dialogs());
+    if (EndRequested())
+        return abandonStartup();
+
+    // 14. The clock and the saved timer times.
+    tmrTimer_Timer();
+    ShowTimerTimes();
+
+    // 15. The start folder.
+    QString startFolder =
+        Options.PrimaryCurrentPath() != 0 ? Options.EntryPath(0) : Options.LastCurrentFolder();
+    if (!FolderExists(startFolder))
+        startFolder = appFolder_;
+    ShowFolder(startFolder, 1);
+    if (EndRequested())
+        return abandonStartup();
+
+    // 16–17. History and favorite lists.
+    ReadLinesToList(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList, &Dialogs());
+    LoadFavoriteLists();
+    ShowFavoriteLists();
+
+    // 18–19. The playlist: the start path, or the last playlist. A start path the player
+    // cannot use is reported and the last playlist kept, so the end writes it back as it was.
+    bool savedPlayList = startPath.isEmpty();
+    if (!savedPlayList) {
+        const StartPath::Kind kind = StartPath::Classify(startPath);
+        if (kind == StartPath::Kind::Folder) {
+            CollectFiles(PlayList, startPath, true);
+        } else if (kind == StartPath::Kind::AudioFile) {
+            PlayList.Add(startPath);
+        } else if (kind == StartPath::Kind::PlaylistFile) {
+            ReadLinesToList(startPath, PlayList, &Dialogs(), modZAUtil::IfMissing::Report);
+        } else {
+            Dialogs().message(StartPath::ProblemText(kind, startPath), QStringLiteral("ZAPT"));
+            savedPlayList = true;
+        }
+        RemoveLineBreakNames(0);
+    }
+    if (savedPlayList)
+        ReadLinesToList(AppFile(QStringLiteral("ZAlog.m3u")), PlayList, &Dialogs());
+    LimitPlayList();
+    RefreshPlayList();
+    ShowPlayListCount(PlayList.Count());
+    if (savedPlayList)
+        SelectListRow(lstPlayList, Options.LastPlayIndex());
+    if (EndRequested())
+        return abandonStartup();
+
+    // 20–21. Time label, tag label.
+    lblPlayTime->setText(Options.DispTimeType() == 0 ? QStringLiteral("00:00")
+                                                     : QStringLiteral("‐00:00"));
+    InitTagFieldNames();
+    TagFieldIndex = 0;
+    lblTagInfoTitle->setText(TagFieldNames[0]);
+    ShowTagInfoLabel();
+
+    // 22. The folder view already shows the current folder: ShowFolder in step 15 listed it
+    // and nothing since has moved it, so it is not read a second time.
+
+    // 23–24. Size and position. A stored size larger than the screen's free area (the file may
+    // hold anything up to 32767 pixels) is taken as that area, for both modes; the window is
+    // then brought onto the screen.
+    if (const QScreen* screen =
+            this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QSize area = screen->availableGeometry().size();
+        auto fit = [](int16_t v, int limit) {
+            return static_cast<int16_t>(std::min<int>(v, limit));
+        };
+        Options.setFormWidthNormal(fit(Options.FormWidthNormal(), area.width()));
+        Options.setFormHeightNormal(fit(Options.FormHeightNormal(), area.height()));
+        Options.setFormWidthMini(fit(Options.FormWidthMini(), area.width()));
+        Options.setFormHeightMini(fit(Options.FormHeightMini(), area.height()));
+    }
+    SizingByCode = true;
+    if (Options.FormStatus() == 1)
+        SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthNormal(),
+                          TwipsPerPixelY * Options.FormHeightNormal());
+    else
+        SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthMini(),
+                          TwipsPerPixelY * Options.FormHeightMini());
+    SizingByCode = false;
+    move(Options.PositionX() / TwipsPerPixelX, Options.PositionY() / TwipsPerPixelY);
+    KeepWindowOnScreen(this);
+
+    // 25.
+    LayoutMainWindow();
+    ApplyDisplayOptions();
+
+    DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
+    DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+    DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
+
+    // 26–27. The lyric window, hidden, and the lyric index.
+    LoadLyricWindow();
+    LoadLyricList(Options.LyricFolder());
+
+    // 28–29.
+    if (EndRequested())
+        return abandonStartup();
+    loaded_ = true;
+    show();
+    // Shown, the window may have learnt its frame: fit once more with it.
+    KeepWindowOnScreen(this);
+    LayoutMainWindow();
+    repaint();
+    tmrTimer->start();
+    vbmp3_setSoftVolume(Options.SoftVolumeLeft(), Options.SoftVolumeRight());
+
+    // 30. The last action.
+    if (!startPath.isEmpty()) {
+        if (!savedPlayList && PlayList.Count() > 0)
+            PlaySelectedRow();
+    } else {
+        if ((Options.FirstAction() & 1) && !EndRequested())
+            cmdGetFile_Click();
+        if ((Options.FirstAction() & 2) && !EndRequested())
+            cmdShuffle_Click();
+        if ((Options.FirstAction() & 4) && !EndRequested())
+            cmdPlay_Click();
+    }
+    // Ending asked while a box of the last action was open: the window was shown, so the
+    // state is saved as at any end; the caller then does not start the event loop.
+    if (EndRequested()) {
+        ZAPT_End();
+        return false;
+    }
+    started_ = true;
+    MediaControlsReady();
+    return true;
+}
+
+bool frmMain::abandonStartup() {
+    // Nothing has changed yet that the files do not hold already: nothing is written.
+    ended_ = true;
+    if (callbackRegistered_) {
+        vbmp3_stopCallback();
+        callbackRegistered_ = false;
+    }
+    vbmp3_free();
+    hide();
+    lock_.reset();
+    return false;
+}
+
+void frmMain::RequestEnd() {
+    boxes_->DismissAll();
+    // A box open now returns as if cancelled; the code that showed it carries on and reaches
+    // the end (during start-up, Form_Load's next check).
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QDialog*>(w); box && box->isVisible() && box->isModal())
+            box->reject();
+    if (started_)
+        ZAPT_End();
+}
+
+void frmMain::ZAPT_End() {
+    if (ended_ || !loaded_)
+        return;
+    ended_ = true;
+    SetTrayIcon(QStringLiteral("DELETE"));
+    // The files first: releasing the sound system may wait on a server that no longer answers.
+    SaveStateFiles();
+
+    // Release the decoder, then stop what plays.
+    vbmp3_stop();
+    vbmp3_stopCallback();
+    callbackRegistered_ = false;
+    vbmp3_free();
+    StopPlay();
+
+    tmrTimer->stop();
+    hide();
+    lock_.reset();
+    QCoreApplication::quit();
+}
+
+bool frmMain::SaveStateFiles() {
+    // The lyric window's place and text-mode size.
+    SaveLyricWindow();
+
+    // The soft volume, to come back at the next start.
+    int32_t left = 100;
+    int32_t right = 100;
+    vbmp3_getSoftVolume(&left, &right);
+    Options.setSoftVolumeLeft(left);
+    Options.setSoftVolumeRight(right);
+
+    // Live state into the store.
+    Options.setLastCurrentFolder(FolderViewPath);
+    Options.setLastPlayIndex(static_cast<int16_t>(lstPlayList->listIndex()));
+
+    // Position: a minimised or maximised window is not where it will come back.
+    if (isMinimized() || isMaximized()) {
+        Options.setPositionX(1200);
+        Options.setPositionY(1000);
+    } else {
+        Options.setPositionX(LayoutMath::Clamp16(static_cast<double>(x()) * TwipsPerPixelX));
+        Options.setPositionY(LayoutMath::Clamp16(static_cast<double>(y()) * TwipsPerPixelY));
+    }
+
+    // The timer times as the boxes hold them.
+    Options.setStartHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StartHour, txtStartH->text()));
+    Options.setStartMinute(
+        PlayTimer::StoredValue(PlayTimer::TimeBox::StartMinute, txtStartM->text()));
+    Options.setStopHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StopHour, txtEndH->text()));
+    Options.setStopMinute(PlayTimer::StoredValue(PlayTimer::TimeBox::StopMinute, txtEndM->text()));
+
+    QStringList failed;
+    for (const auto& [name, list] : {std::pair{QStringLiteral("ZAhis.m3u"), &HistoryList},
+                                     std::pair{QStringLiteral("ZAlog.m3u"), &PlayList}})
+        if (!WriteListToFile(AppFile(name), *list, &Dialogs()))
+            failed << name;
+    if (!Options.WriteOption(AppFile(QStringLiteral("ZAopt.inf")), QStringLiteral(","))) {
+        failed << QStringLiteral("ZAopt.inf");
+        Dialogs().message(kWriteErrorText, QStringLiteral("ERROR"));
+    }
+    // An end by a signal or by the desktop shows no box: a session log still tells.
+    if (!failed.isEmpty())
+        qCWarning(lcState).noquote()
+            << "could not save" << failed.join(QStringLiteral(", ")) << "in" << appFolder_;
+    return failed.isEmpty();
+}
+
+void frmMain::SaveBeforeFirstRisk() {
+    if (savedBeforeRisk_ || !loaded_ || ended_)
+        return;
+    savedBeforeRisk_ = true;
+    RunUnattended([this] { SaveStateFiles(); });
+}
+
+bool frmMain::lockPathUsable(const QString& path) {
+    struct stat st {};
+    if (::lstat(modZAUtil::NativePath(path).constData(), &st) != 0)
+        return errno == ENOENT;
+    return S_ISREG(st.st_mode);
+}
+
+bool frmMain::AnyDialogVisible() const {
+    return (optionsWindow_ && optionsWindow_->isVisible()) ||
+           (versionWindow_ && versionWindow_->isVisible()) ||
+           (modalWindow_ && modalWindow_->isVisible());
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    // Keys pressed while no control has the focus; a key the focused control saw and left
+    // comes here too, and its filter has run the command already.
+    if (!takesKeys(*this, focusWidget()) && !ended_ && Form_KeyDown(event))
+        return;
+    QMainWindow::keyPressEvent(event);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    ZAPT_End();
+    event->accept();
+}
+
+void frmMain::mousePressEvent(QMouseEvent* event) {
+    Form_Click();
+    QMainWindow::mousePressEvent(event);
+}
+
+void frmMain::Form_Click() {
+    if (ActiveListName == QStringLiteral("lstFolderView"))
+        lstFolderView->setFocus();
+    else
+        lstPlayList->setFocus();
+}
+
+void frmMain::SetLabelsTransparent() {
+    // The coloured strips behind these labels show through.
+    for (QLabel* l :
+         {static_cast<QLabel*>(lblTagInfo), static_cast<QLabel*>(lblTagInfoTitle),
+          static_cast<QLabel*>(lblPlayTime), lblPlayListCount,
+          static_cast<QLabel*>(lblFolderViewCurrentFolder), lblFolderCount, lblFileCount, lblFolder,
+          lblFile, static_cast<QLabel*>(lblEntryFolder[0]), static_cast<QLabel*>(lblEntryFolder[1]),
+          static_cast<QLabel*>(lblEntryFolder[2]), static_cast<QLabel*>(lblSeekBar)}) {
+        l->setAutoFillBackground(false);
+        l->setAttribute(Qt::WA_TranslucentBackground);
+    }
+}
+
+void frmMain::SetToolTips() {
+    if (Options.ToolTipText() != 1)
+        return;
+    for (const ButtonTip& t : kButtonTips)
+        (this->*t.button)->setToolTip(QString::fromUtf16(t.tip));
+}
+
+void frmMain::cmdHelp_Click() {
+    const QString exeHelp =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+    const QString installedHelp =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/zapt/help/index.html");
+    const QString appHelp = AppFile(QStringLiteral("help/index.html"));
+    const QString help = FileExists(exeHelp)         ? exeHelp
+                         : FileExists(installedHelp) ? QDir::cleanPath(installedHelp)
+                                                     : appHelp;
+    if (!FileExists(help))  // a launcher would open nothing, or a page saying it is missing
+        Dialogs().message(help + QStringLiteral("にアクセスできません。"), QStringLiteral("ZAPT"));
+    else if (!OpenUrl(QUrl::fromLocalFile(help)))
+        ShowNoOpenerMessage(QStringLiteral("ヘルプ"));
+}
+
+void frmMain::ShowNoOpenerMessage(const QString& what) {
+    Dialogs().message(what + QStringLiteral("を開くプログラムが見つかりません。"),
+                      QStringLiteral("ZAPT"));
+}
+
+void frmMain::ApplyDisplayOptions() {
+    RefreshColor();
+    for (int i = 0; i < Options.EntryPathNameCount() && i < 3; ++i) {
+        const QString name = Options.EntryPathName(static_cast<int16_t>(i));
+        lblEntryFolder[i]->setFullText(name);
+        lblEntryFolder[i]->setToolTip(PlainToolTip(name));
+        lblEntryFolder[i]->setVisible(!name.isEmpty());
+        shpEntryFolder[i]->setVisible(!name.isEmpty());
+    }
+}
+
+namespace {
+QColor toColor(int32_t value, const QPalette& system) {
+    return SchemeColor::ToQColor(value, system);
+}
+
+void paint(QWidget* w, const QColor& back, const QColor& fore) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, back);
+    p.setColor(QPalette::Base, back);
+    p.setColor(QPalette::Button, back);
+    p.setColor(QPalette::WindowText, fore);
+    p.setColor(QPalette::Text, fore);
+    p.setColor(QPalette::ButtonText, fore);
+    w->setPalette(p);
+}
+}  // namespace
+
+void frmMain::RefreshColor() {
+    const QPalette sys = QApplication::palette();
+    auto P = [&](int i) { return toColor(Options.PlayerColor(static_cast<int16_t>(i)), sys); };
+    const QColor fore = sys.color(QPalette::WindowText);
+    paint(centralWidget(), P(0), fore);
+    centralWidget()->setAutoFillBackground(true);  // the margins and the gap between columns
+    paint(picButton, P(0), fore);
+    paint(lstPlayList, P(3), P(4));
+    for (QToolButton* b : picButton->findChildren<QToolButton*>())
+        paint(b, P(1), sys.color(QPalette::ButtonText));
+    paint(picStatus, P(5), P(6));
+    // The mode icons are pictures painted in the status colours: drawn again in the new ones.
+    DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
+    DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+    DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
+    for (QLabel* l :
+         {static_cast<QLabel*>(lblPlayTime), static_cast<QLabel*>(lblTagInfoTitle), lblVolume,
+          lblSoundDevice, static_cast<QLabel*>(lblTagInfo), lblPlayListCount})
+        paint(l, P(5), P(6));
+    paint(lblTime, P(5), P(10));
+    for (QWidget* w : {picStartTime, static_cast<QWidget*>(txtStartH),
+                       static_cast<QWidget*>(txtStartM), static_cast<QWidget*>(txtColon[0])})
+        paint(w, P(5), P(12));
+    for (QWidget* w : {picEndTime, static_cast<QWidget*>(txtEndH), static_cast<QWidget*>(txtEndM),
+                       static_cast<QWidget*>(txtColon[1])})
+        paint(w, P(5), P(14));
+    paint(lstFavoriteList, P(15), P(16));
+    paint(lstFolderView, P(17), P(18));
+    paint(picFolderViewStatus, P(13), P(11));
+    for (QLabel* l : {static_cast<QLabel*>(lblFolderViewCurrentFolder), lblFolderCount, lblFolder,
+                      lblFileCount, lblFile})
+        paint(l, P(13), P(11));
+    for (int i = 0; i < 3; ++i) {
+        paint(lblEntryFolder[i], P(11), P(13));
+        paint(shpEntryFolder[i], P(11), P(13));
+    }
+    paint(shpSeekPosition, P(19), P(20));
+    paint(shpSeekBar, P(5), P(20));
+    LyricWindow->setColor(P(2), P(9));
+}

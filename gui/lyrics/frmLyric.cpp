@@ -1,0 +1,410 @@
+#include "gui/lyrics/frmLyric.h"
+
+#include "core/modZAUtil.h"
+#include "gui/LayoutMath.h"
+#include "lyrics/LyricText.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCloseEvent>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
+
+namespace {
+
+constexpr int kTitleHeight = 18;  // the title row above the body
+constexpr int kBodyTop = 2 + kTitleHeight;
+
+void paint(QWidget* w, const QColor& back, const QColor* fore) {
+    QPalette p = w->palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        p.setColor(role, back);
+    if (fore)
+        for (QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            p.setColor(role, *fore);
+    w->setAutoFillBackground(true);
+    w->setPalette(p);
+}
+
+bool isPicture(const QString& path) {
+    for (const char16_t* ext : {u".bmp", u".gif", u".jpg", u".jpeg", u".png"})
+        if (path.endsWith(QStringView(ext), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+frmLyric::frmLyric() : QWidget(nullptr, Qt::Window) {
+    // Shown by a song change while the user works in the player: it must not take the focus.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAccessibleName(QStringLiteral("歌詞"));
+    const double dpiX = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    const double dpiY = logicalDpiY() > 0 ? logicalDpiY() : 96;
+    TwipsPerPixelX_ = std::max(1, LayoutMath::RoundEven(1440 / dpiX));
+    TwipsPerPixelY_ = std::max(1, LayoutMath::RoundEven(1440 / dpiY));
+    buildControls();
+}
+
+frmLyric::~frmLyric() = default;
+
+void frmLyric::buildControls() {
+    lblTitle = new QLabel(this);
+    lblTitle->setTextFormat(Qt::PlainText);
+    lblTitle->setGeometry(2, 2, 100, kTitleHeight);
+    lblTitle->setAccessibleName(QStringLiteral("歌詞のタイトル"));
+
+    txtLyric = new QPlainTextEdit(this);
+    txtLyric->setReadOnly(true);
+    txtLyric->setFocusPolicy(Qt::NoFocus);
+    txtLyric->setTextInteractionFlags(Qt::NoTextInteraction);
+    txtLyric->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtLyric->setGeometry(2, kBodyTop, 100, 100);
+    txtLyric->setAccessibleName(QStringLiteral("歌詞の本文"));
+
+    txtActive = new QLineEdit(this);
+    txtActive->setReadOnly(true);
+    txtActive->setFrame(false);
+    txtActive->setGeometry(0, 0, 0, 0);
+    txtActive->setAccessibleName(QStringLiteral("歌詞ウィンドウ"));
+
+    picGuide = new QWidget(this);
+    picGuide->setGeometry(0, 3, 30, 14);
+    picGuide->setAccessibleName(QStringLiteral("歌詞の切り替え"));
+    lblGuide2 = new QLabel(QStringLiteral("←"), picGuide);
+    lblGuide2->setGeometry(1, 0, 14, 14);
+    lblGuide2->setAccessibleName(QStringLiteral("前の歌詞"));
+    lblGuide1 = new QLabel(QStringLiteral("→"), picGuide);
+    lblGuide1->setGeometry(15, 0, 14, 14);
+    lblGuide1->setAccessibleName(QStringLiteral("次の歌詞"));
+    for (QLabel* l : {lblGuide1, lblGuide2}) {
+        l->setAlignment(Qt::AlignCenter);
+        l->setCursor(Qt::PointingHandCursor);
+    }
+
+    picLyricPanel = new QWidget(this);
+    picLyricPanel->move(2, 2);
+    picLyricPanel->setAccessibleName(QStringLiteral("歌詞の画像"));
+    picLyric = new QLabel(picLyricPanel);
+    picLyric->setGeometry(0, 0, 0, 0);
+    picLyric->setAccessibleName(QStringLiteral("画像"));
+
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    hscLyric = new QScrollBar(Qt::Horizontal, this);
+    hscLyric->setGeometry(2, 0, 100, extent);
+    hscLyric->setAccessibleName(QStringLiteral("横スクロール"));
+    vscLyric = new QScrollBar(Qt::Vertical, this);
+    vscLyric->setGeometry(0, 2, extent, 100);
+    vscLyric->setAccessibleName(QStringLiteral("縦スクロール"));
+    for (QScrollBar* bar : {hscLyric, vscLyric}) {
+        bar->setPageStep(10);
+        bar->setRange(0, 0);
+        bar->setEnabled(false);
+        bar->setFocusPolicy(Qt::NoFocus);
+        connect(bar, &QScrollBar::valueChanged, this, &frmLyric::ScrollPicture);
+    }
+
+    for (QObject* o : {static_cast<QObject*>(lblTitle), static_cast<QObject*>(lblGuide1),
+                       static_cast<QObject*>(lblGuide2), static_cast<QObject*>(txtActive),
+                       static_cast<QObject*>(txtLyric->viewport())})
+        o->installEventFilter(this);
+    SetVisible_Image(false);
+    SetVisible_Text(true);
+    txtActive->setFocus();
+}
+
+QMargins frmLyric::FrameMargins() {
+    if (isVisible()) {
+        const QRect f = frameGeometry();
+        const QRect g = geometry();
+        frame_ = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                          f.bottom() - g.bottom());
+    } else if (frame_.isNull()) {
+        // Not shown yet: another window of the player has the same kind of frame.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != this && w->isVisible() && w->frameGeometry() != w->geometry()) {
+                const QRect f = w->frameGeometry();
+                const QRect g = w->geometry();
+                return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                                f.bottom() - g.bottom());
+            }
+    }
+    return frame_;
+}
+
+QSize frmLyric::outerSize() {
+    const QMargins m = FrameMargins();
+    return size().grownBy(m);
+}
+
+void frmLyric::SetSize(int32_t width, int32_t height) {
+    const QMargins m = FrameMargins();
+    resize(std::max(1, width / TwipsPerPixelX_ - m.left() - m.right()),
+           std::max(1, height / TwipsPerPixelY_ - m.top() - m.bottom()));
+    if (!isVisible())
+        Form_Resize();  // a hidden window hears of its size only when shown
+    // Kept as given, so a size nobody changed is saved as it was read.
+    if (!IsImageMode_) {
+        WidthTextMode_ = width;
+        HeightTextMode_ = height;
+    }
+}
+
+void frmLyric::SetLocate(int32_t left, int32_t top) {
+    move(left / TwipsPerPixelX_, top / TwipsPerPixelY_);
+}
+
+void frmLyric::DispLyric(int32_t Index) {
+    const QString path = LyricFile_.Value(Index);
+    CurrentIndex_ = Index;
+    setWindowTitle(modZAUtil::GetFileName(path));
+
+    if (path.endsWith(u".txt", Qt::CaseInsensitive)) {
+        const bool wasImage = IsImageMode_;
+        IsImageMode_ = false;
+        QStringList lines;
+        if (!modZAUtil::FileExists(path) || !LyricText::ReadFile(path, lines)) {
+            lblTitle->clear();
+            txtLyric->clear();
+            if (wasImage) {  // the last picture is not this file's
+                SetVisible_Image(false);
+                SetVisible_Text(true);
+            }
+            return;
+        }
+        lblTitle->setText(lines.value(0));
+        LineCount_ = 0;
+        MaxLineBytes_ = 0;
+        QString body;
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            MaxLineBytes_ = std::max(MaxLineBytes_, LyricText::ShiftJisBytes(lines[i]));
+            body += lines[i];
+            body += u'\n';
+            ++LineCount_;
+        }
+        body.chop(1);
+        txtLyric->setPlainText(body);
+        SetVisible_Image(false);
+        SetVisible_Text(true);
+        AjdustFormSize();
+        ArrangeControls();
+        return;
+    }
+    if (!isPicture(path))
+        return;
+
+    // The text-mode size is the user's, not a picture's: kept only when leaving text.
+    if (!IsImageMode_ && !isMinimized()) {
+        const QSize outer = outerSize();
+        WidthTextMode_ = outer.width() * TwipsPerPixelX_;
+        HeightTextMode_ = outer.height() * TwipsPerPixelY_;
+    }
+    IsImageMode_ = true;
+    picLyric->move(0, 0);
+    hscLyric->setValue(0);
+    vscLyric->setValue(0);
+    // Read as bytes, so a name that is not UTF-8 opens too; the reader goes by the content.
+    QImage image;
+    QByteArray bytes;
+    if (modZAUtil::ReadFileBytes(path, bytes) == modZAUtil::ReadStatus::Ok) {
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(true);
+        image = reader.read();
+    }
+    if (!image.isNull()) {
+        picLyric->setPixmap(QPixmap::fromImage(image));
+        picLyric->resize(image.size());
+        AjdustFormSize();
+    } else {
+        picLyric->clear();
+        picLyric->resize(0, 0);
+    }
+    fitScrollBars();
+    SetVisible_Text(false);
+    SetVisible_Image(true);
+}
+
+void frmLyric::AjdustFormSize() {
+    if (isMinimized())
+        return;
+    IsAdjusting_ = true;
+    QSize client;
+    if (IsImageMode_) {
+        picLyricPanel->resize(picLyric->size());
+        client = QSize(picLyricPanel->width() + vscLyric->width() + 4,
+                       hscLyric->height() + picLyricPanel->height() + 4);
+    } else if (WidthTextMode_ > 0 && HeightTextMode_ > 0) {
+        client = QSize(vscLyric->width() + 4 + MaxLineBytes_ * 6,
+                       hscLyric->height() + 10 + txtLyric->y() + (LineCount_ + 1) * 12);
+    }
+    if (client.isValid()) {
+        const QMargins m = FrameMargins();
+        QSize outer = client.grownBy(m);
+        const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+        if (s) {  // cut at the screen's right and bottom edges, when the window starts on it
+            // A text never needs more than the screen's free area, wherever the window is.
+            if (!IsImageMode_)
+                outer = outer.boundedTo(s->availableGeometry().size());
+            const QRect area = s->geometry();
+            if (const int room = area.right() + 1 - x(); room > 0)
+                outer.setWidth(std::min(outer.width(), room));
+            if (const int room = area.bottom() + 1 - y(); room > 0)
+                outer.setHeight(std::min(outer.height(), room));
+        }
+        const QSize fitted = outer.shrunkBy(m).expandedTo(QSize(1, 1));
+        resize(fitted);
+        handledSize_ = fitted;
+    }
+    IsAdjusting_ = false;
+}
+
+void frmLyric::ArrangeControls() {
+    const int w = std::max(0, width() - 4);
+    const int h = std::max(0, height() - 4 - kTitleHeight);
+    const int bar = hscLyric->height();
+    txtLyric->resize(w, h);
+    lblTitle->resize(w, lblTitle->height());
+    picLyricPanel->resize(std::max(0, w - bar), std::max(0, h - bar + kTitleHeight));
+    picGuide->move(lblTitle->x() + lblTitle->width() - picGuide->width() - 2, picGuide->y());
+    fitScrollBars();
+}
+
+// The bars count up from 0 to how far the picture reaches past the panel; the picture moves
+// left and up by their values.
+void frmLyric::fitScrollBars() {
+    const QRect panel = picLyricPanel->geometry();
+    vscLyric->setGeometry(panel.x() + panel.width(), panel.y(), vscLyric->width(), panel.height());
+    hscLyric->setGeometry(panel.x(), panel.y() + panel.height(), panel.width(), hscLyric->height());
+    const int overX = picLyric->width() - panel.width();
+    const int overY = picLyric->height() - panel.height();
+    hscLyric->setRange(0, std::max(0, overX));
+    hscLyric->setEnabled(overX > 0);
+    vscLyric->setRange(0, std::max(0, overY));
+    vscLyric->setEnabled(overY > 0);
+}
+
+void frmLyric::ScrollPicture() {
+    picLyric->move(-hscLyric->value(), -vscLyric->value());
+}
+
+void frmLyric::SetVisible_Text(bool value) {
+    picGuide->setVisible(LyricFile_.Count() > 1);
+    lblTitle->setVisible(value);
+    txtLyric->setVisible(value);
+}
+
+void frmLyric::SetVisible_Image(bool value) {
+    picGuide->setVisible(false);
+    for (QWidget* w : {picLyricPanel, static_cast<QWidget*>(picLyric),
+                       static_cast<QWidget*>(hscLyric), static_cast<QWidget*>(vscLyric)})
+        w->setVisible(value);
+}
+
+void frmLyric::ChangeLyric(int32_t chengeNumber) {
+    const int32_t last = LyricFile_.Count() - 1;
+    int32_t index = CurrentIndex_ + chengeNumber;
+    if (index > last)
+        index = 0;
+    if (index < 0)
+        index = std::max(0, last);
+    DispLyric(index);
+}
+
+void frmLyric::setColor(const QColor& setBack, const QColor& setFore) {
+    for (QWidget* w : {static_cast<QWidget*>(txtLyric), static_cast<QWidget*>(lblTitle),
+                       static_cast<QWidget*>(lblGuide1), static_cast<QWidget*>(lblGuide2)})
+        paint(w, setBack, &setFore);
+    for (QWidget* w : {picGuide, static_cast<QWidget*>(picLyric), picLyricPanel})
+        paint(w, setBack, nullptr);
+}
+
+void frmLyric::Form_Resize() {
+    if (IsAdjusting_)
+        return;
+    handledSize_ = size();
+    const bool minimized = isMinimized();
+    if (!minimized && WasMinimized_)
+        AjdustFormSize();
+    if (!minimized && !IsImageMode_) {
+        const QSize outer = outerSize();
+        WidthTextMode_ = outer.width() * TwipsPerPixelX_;
+        HeightTextMode_ = outer.height() * TwipsPerPixelY_;
+    }
+    WasMinimized_ = minimized;
+    ArrangeControls();
+}
+
+void frmLyric::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // A hidden window's size arrives again when it is shown: that is not the user's resize.
+    if (size() != handledSize_)
+        Form_Resize();
+}
+
+void frmLyric::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() != WasMinimized_)
+        Form_Resize();
+}
+
+void frmLyric::Form_KeyDown(int key) {
+    if (key == Qt::Key_Right)
+        ChangeLyric(1);
+    else if (key == Qt::Key_Left)
+        ChangeLyric(-1);
+    else if (key == Qt::Key_Escape)
+        hide();
+}
+
+void frmLyric::keyPressEvent(QKeyEvent* event) {
+    Form_KeyDown(event->key());
+    event->accept();  // nothing can be typed
+}
+
+bool frmLyric::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == txtActive) {
+        if (type == QEvent::KeyPress) {
+            Form_KeyDown(static_cast<QKeyEvent*>(event)->key());
+            return true;
+        }
+        return type == QEvent::InputMethod;
+    }
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
+        return false;
+    const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+    if (watched == txtLyric->viewport()) {
+        txtActive->setFocus();
+        return true;
+    }
+    if (type != QEvent::MouseButtonPress)
+        return false;
+    if (watched == lblTitle)
+        ChangeLyric(button == Qt::RightButton ? -1 : 1);
+    else if (watched == lblGuide1)
+        ChangeLyric(1);
+    else if (watched == lblGuide2)
+        ChangeLyric(-1);
+    else
+        return false;
+    return true;
+}
+
+void frmLyric::closeEvent(QCloseEvent* event) {
+    if (UnloadFlg) {
+        event->accept();
+        return;
+    }
+    hide();
+    event->ignore();
+}

@@ -1,0 +1,144 @@
+// Lyrics: the lyric index, the lookup of a song's lyric files and the lyric window.
+#include "gui/LayoutMath.h"
+#include "gui/frmMain.h"
+#include "library/FileCollector.h"
+#include "lyrics/LyricIndex.h"
+#include "lyrics/LyricText.h"
+#include "tags/clsTagInfo.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QToolButton>
+#include <functional>
+
+void frmMain::wireLyrics() {
+    LyricWindow = std::make_unique<frmLyric>();
+    connect(cmdLyric, &QToolButton::clicked, this, &frmMain::cmdLyric_Click);
+}
+
+namespace {
+// Runs `act` once, when the watched window is first shown. UI thread.
+class OnFirstShow : public QObject {
+public:
+    OnFirstShow(QWidget* window, std::function<void()> act)
+        : QObject(window), act_(std::move(act)) {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            act_();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> act_;
+};
+}  // namespace
+
+void frmMain::LoadLyricWindow() {
+    if (Options.LyricFormWidth() != 0) {
+        LyricWindow->SetSize(Options.LyricFormWidth(), Options.LyricFormHeight());
+        LyricWindow->SetLocate(Options.LyricFormPositionX(), Options.LyricFormPositionY());
+        KeepWindowOnScreen(LyricWindow.get());  // a place saved on a screen that is gone
+        return;
+    }
+    LyricWindow->SetSize(4500, 8000);
+    // Without a saved place it goes beside the main window, placed when it first shows: by
+    // then the main window has its final size, place and frame.
+    new OnFirstShow(LyricWindow.get(), [this] {
+        frmLyric& w = *LyricWindow;
+        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        const QSize frameExtra = frameGeometry().size() - size();  // the lyric window's is alike
+        w.move(LayoutMath::BesideWindow(frameGeometry(), w.size() + frameExtra,
+                                        screen->availableGeometry()));
+    });
+}
+
+void frmMain::SaveLyricWindow() {
+    Options.setLyricFormPositionX(LyricWindow->x() * TwipsPerPixelX);
+    Options.setLyricFormPositionY(LyricWindow->y() * TwipsPerPixelY);
+    Options.setLyricFormWidth(LyricWindow->WidthTextMode());
+    Options.setLyricFormHeight(LyricWindow->HeightTextMode());
+    LyricWindow->UnloadFlg = true;
+    LyricWindow->close();
+}
+
+bool frmMain::LyricFolderScanAllowed(const QString& folder) {
+    if (!FileCollector::NeedsRootQuestion(folder, true))
+        return true;
+    CenterNextWindow(299, 67);
+    return Dialogs().message(FileCollector::RootQuestionText(folder), QStringLiteral("ZAPT"),
+                             UserDialogs::YesNo, UserDialogs::Yes) == UserDialogs::Yes;
+}
+
+void frmMain::LoadLyricList(const QString& folder) {
+    if (Options.MakeLyricListAuto() == 1 && !LyricFolderScanAllowed(folder))
+        return;
+    const QString error = LyricIndex::LoadLyricList(LyricList, folder, Options.MakeLyricListAuto(),
+                                                    AppFolder(), &Dialogs());
+    if (!error.isEmpty()) {
+        CenterNextWindow(194, 67);
+        Dialogs().message(error, QStringLiteral("ZAPT"));
+    }
+    lyricLookup_.Prepare(LyricList);
+}
+
+clsArrayList frmMain::FindLyricFiles(const QString& songPath) {
+    return lyricLookup_.FindLyricFiles(LyricList, songPath, Options.VagueSearch());
+}
+
+QString frmMain::InStrFile(const QString& path, const QString& word) {
+    return QString::number(LyricText::InStrFile(path, word));
+}
+
+void frmMain::ShowLyrics(const QString& songPath) {
+    if (AnyDialogVisible())
+        return;
+    clsArrayList found = FindLyricFiles(songPath);
+    if (found.Count() == 0) {
+        LyricWindow->hide();
+        return;
+    }
+    clsTagInfo tag;
+    tag.GetTagInfo(songPath);
+    const QStringList words = LyricLookup::ArtistWords(tag.ArtistName, ArtistWordList);
+    LyricLookup::OrderByArtistInFiles(found, words);
+    LyricWindow->setLyricFile(found);
+    LyricWindow->DispLyric(0);
+    LyricWindow->show();
+}
+
+void frmMain::cmdLyric_Click() {
+    if (Options.LyricFolder().isEmpty()) {
+        CenterNextWindow(220, 67);
+        Dialogs().message(QStringLiteral("歌詞ファイル検索対象フォルダが設定されていません。\n"
+                                         "プレイヤー設定画面で設定してください。"),
+                          QStringLiteral("ZAPT"));
+        return;
+    }
+    auto askForFile = [this] {
+        CenterNextWindow(149, 67);
+        Dialogs().message(QStringLiteral("ファイルを選択してください。"), QStringLiteral("ZAPT"));
+    };
+    if (ActiveListName == QStringLiteral("lstPlayList")) {
+        lstPlayList->setFocus();
+        const int row = lstPlayList->listIndex();
+        if (row < 0 || row >= PlayList.Count())
+            askForFile();
+        else
+            ShowLyrics(PlayList.Value(row));
+    } else if (ActiveListName == QStringLiteral("lstFolderView")) {
+        lstFolderView->setFocus();
+        const int row = lstFolderView->listIndex();
+        const int32_t folders = FolderViewFolders.Count();
+        if (row < 0 || row <= folders || row - folders - 1 >= FolderViewFiles.Count())
+            askForFile();
+        else
+            ShowLyrics(FolderViewFiles.Value(row - folders - 1));
+    }
+}

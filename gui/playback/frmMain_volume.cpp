@@ -1,0 +1,82 @@
+// Volume: the volume window and the quick soft-volume steps of the keyboard.
+#include "gui/frmMain.h"
+#include "gui/playback/frmVolume.h"
+#include "playback/Vbmp3VolumeControl.h"
+#include "playback/VolumeStep.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QToolButton>
+
+void frmMain::cmdVolume_Click() {
+    if (volumeWindow_) {  // one volume window at a time: a second click brings it forward
+        volumeWindow_->raise();
+        volumeWindow_->activateWindow();
+        return;
+    }
+    auto* dialog = new frmVolume(this);
+    volumeWindow_ = dialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &frmVolume::soundSettingsUnavailable, this,
+            [this] { ShowNoOpenerMessage(QStringLiteral("サウンド設定")); });
+    dialog->adjustSize();
+    const QRect main = frameGeometry();
+    dialog->move((main.width() - dialog->width()) / 2 + main.left(),
+                 (main.height() - dialog->height()) / 2 + main.top());
+    KeepWindowOnScreen(dialog);
+    dialog->show();  // modeless: the player stays usable
+}
+
+void frmMain::ChangeSoftVolume(int32_t step) {
+    Vbmp3VolumeControl control;
+    VolumeStep::ChangeSoftVolume(control, step);
+}
+
+void frmMain::ShowVolumeLabel() {
+    Vbmp3VolumeControl control;
+    lblVolume->setText(VolumeStep::LabelText(control.SoftVolume()));
+    lblVolume->show();
+    lblVolume->raise();
+    tmrVolume->stop();  // two seconds from the last change
+    tmrVolume->start();
+}
+
+void frmMain::WatchSoundDevice() {
+    // The device reports from its own threads, possibly while the window goes away: the report
+    // goes through the application object, and the window is looked for on the UI thread.
+    QPointer<frmMain> window(this);
+    SdlAudioSystem::setStatusHandler([window] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [window] {
+                if (window)
+                    window->ShowSoundDeviceState(SdlAudioSystem::status());
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void frmMain::ShowSoundDeviceState(SdlAudioSystem::Status status) {
+    switch (status) {
+    case SdlAudioSystem::Status::Silent:
+        lblSoundDevice->setText(QStringLiteral("音声デバイスなし"));
+        break;
+    case SdlAudioSystem::Status::Lost:
+        lblSoundDevice->setText(QStringLiteral("音声デバイス再接続中"));
+        break;
+    case SdlAudioSystem::Status::Sound:
+    case SdlAudioSystem::Status::Closed:
+        lblSoundDevice->hide();
+        return;
+    }
+    lblSoundDevice->show();
+    // The quick volume label shows over it for its two seconds.
+    lblSoundDevice->stackUnder(lblVolume);
+    if (status == SdlAudioSystem::Status::Silent && !toldSilentDevice_) {
+        toldSilentDevice_ = true;  // once a run: the strip keeps saying it
+        CenterNextWindow(frameGeometry().width(), 67);
+        Dialogs().message(
+            QStringLiteral("音声デバイスが見つからないため、音を出さずに再生します。"),
+            QStringLiteral("ZAPT"));
+    }
+}
