@@ -1,7 +1,7 @@
 #include "CoverArt.h"
 
 #include "core/FileAccess.h"
-#include "tags/Id3Bytes.h"
+#include "core/Id3Bytes.h"
 
 #include <QDir>
 #include <QFile>

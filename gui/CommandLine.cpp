@@ -20,19 +20,11 @@ constexpr RemoteOption kRemoteOptions[] = {
 };
 
 // Options the toolkit takes out of the arguments itself once it starts.
-constexpr const char* kToolkitOptions[] = {"platform",      "platformpluginpath",
-                                           "platformtheme", "plugin",
-                                           "qmljsdebugger", "qwindowgeometry",
-                                           "qwindowicon",   "qwindowtitle",
-                                           "reverse",       "session",
-                                           "display",       "geometry",
-                                           "title",         "name",
-                                           "visual",        "ncols",
-                                           "cmap",          "nograb",
-                                           "dograb",        "sync",
-                                           "style",         "stylesheet",
-                                           "widgetcount",   "graphicssystem",
-                                           "fontengine"};
+constexpr const char* kToolkitOptions[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qmljsdebugger",
+    "qwindowgeometry", "qwindowicon", "qwindowtitle", "reverse", "session", "display",
+    "geometry", "title", "name", "visual", "ncols", "cmap", "nograb", "dograb", "sync", "style",
+    "stylesheet", "widgetcount", "graphicssystem", "fontengine"};
 
 bool isToolkitOption(const QString& name) {
     for (const char* option : kToolkitOptions)
@@ -79,8 +71,8 @@ CommandLine CommandLine::Parse(const QStringList& arguments, bool strict) {
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         result.action = Action::PrintHelp;
         // Printed before the toolkit starts, when it cannot name the program yet.
-        result.text =
-            parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("zapt"));
+        result.text = parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                QStringLiteral("zapt"));
         return result;
     }
     if (parser.isSet(version)) {

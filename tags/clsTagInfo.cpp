@@ -1,6 +1,6 @@
 #include "clsTagInfo.h"
 
-#include "Id3Bytes.h"
+#include "core/Id3Bytes.h"
 #include "TagLibReader.h"
 #include "clsTagStream.h"
 #include "core/modZAUtil.h"

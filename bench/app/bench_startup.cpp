@@ -1,7 +1,7 @@
 // Start-up to the first paint of the main window with a 32,767-entry last playlist, beside the
 // toolkit's floor: an empty window showing the same rows in a list view of uniform rows.
 // Peak memory of each is measured in a child process of its own (--peak zapt|floor).
-#include "app/frmMain.h"
+#include "gui/frmMain.h"
 #include "support/FakeDialogs.h"
 
 #include <QApplication>

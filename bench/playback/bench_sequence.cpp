@@ -1,7 +1,7 @@
 // The silence between two songs when the playlist goes on by itself (PlayNextSong with a blank
 // time of 0), and how close a set blank time comes to its length, both read from the samples
 // SDL's disk driver wrote.
-#include "app/frmMain.h"
+#include "gui/frmMain.h"
 #include "support/FakeDialogs.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "ReplayGain.h"
 
-#include "tags/Id3Bytes.h"
+#include "core/Id3Bytes.h"
 
 #include <algorithm>
 #include <cctype>

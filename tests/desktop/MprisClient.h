@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop/frmMain_mpris.h"
+#include "gui/desktop/frmMain_mpris.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

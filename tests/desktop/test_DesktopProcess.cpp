@@ -1,7 +1,7 @@
 // The built and the installed player as processes: a second start hands its path over the
 // session bus, and an installed player keeps its files out of the prefix.
 #include "MprisClient.h"
-#include "app/MainWindowFixture.h"
+#include "gui/MainWindowFixture.h"
 #include "support/ToneFiles.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // The player on a private session bus, driven as the desktop drives it.
 #include "MprisClient.h"
-#include "app/MainWindowFixture.h"
+#include "gui/MainWindowFixture.h"
 #include "playback/decoder/vbmp3.h"
 #include "support/MciMedia.h"
 #include "support/ToneFiles.h"

@@ -3,8 +3,8 @@
 // at the end a song plays through and the next one follows.
 #include "TestSongs.h"
 #include "Watchdog.h"
-#include "app/MainWindowFixture.h"
 #include "audio/PulseServer.h"
+#include "gui/MainWindowFixture.h"
 
 #include <gtest/gtest.h>
 #include <random>

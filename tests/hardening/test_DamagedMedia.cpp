@@ -3,7 +3,7 @@
 // the next good song plays; what is no file at all is reported as missing.
 #include "TestSongs.h"
 #include "Watchdog.h"
-#include "app/MainWindowFixture.h"
+#include "gui/MainWindowFixture.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

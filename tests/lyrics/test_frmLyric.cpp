@@ -1,7 +1,7 @@
-#include "app/MainWindowFixture.h"
+#include "gui/MainWindowFixture.h"
+#include "gui/lyrics/frmLyric.h"
+#include "gui/settings/frmOptions.h"
 #include "lyrics/LyricText.h"
-#include "lyrics/frmLyric.h"
-#include "settings/frmOptions.h"
 #include "support/Id3TagBuilder.h"
 #include "support/TempDir.h"
 

@@ -1,5 +1,5 @@
+#include "gui/playback/frmVolume.h"
 #include "playback/decoder/vbmp3.h"
-#include "playback/frmVolume.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The playlist rows of the main window and the search over them, for names with extensions of
 // any length.
-#include "app/MainWindowFixture.h"
-#include "search/frmSearch.h"
+#include "gui/MainWindowFixture.h"
+#include "gui/search/frmSearch.h"
 
 #include <QLineEdit>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "app/MainWindowFixture.h"
-#include "core/ListBox.h"
+#include "gui/MainWindowFixture.h"
+#include "gui/settings/frmOptions.h"
+#include "gui/widgets/ListBox.h"
 #include "library/FileCollector.h"
-#include "settings/frmOptions.h"
 #include "support/FakeDialogs.h"
 #include "support/TempDir.h"
 

@@ -1,9 +1,9 @@
-#include "app/frmMain.h"
 #include "core/clsArrayList.h"
+#include "gui/frmMain.h"
+#include "gui/tags/frmTagInfo.h"
 #include "support/Id3TagBuilder.h"
 #include "support/MciMedia.h"
 #include "support/TempDir.h"
-#include "tags/frmTagInfo.h"
 
 #include <QAccessible>
 #include <QApplication>
