@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playback/PlayerEngine.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/output/PcmSource.h"
 
@@ -20,36 +21,32 @@ class ThreadWake;
 // their content is not MP3 or WAV; everything else goes to the media-control object
 // (ControlRoute), which opens every file by its content. Used from the UI thread only, and
 // needs no window.
-class clsZAPT_MMC {
+class clsZAPT_MMC : public PlayerEngine {
 public:
     clsZAPT_MMC();
-    ~clsZAPT_MMC();
+    ~clsZAPT_MMC() override;
     clsZAPT_MMC(const clsZAPT_MMC&) = delete;
     clsZAPT_MMC& operator=(const clsZAPT_MMC&) = delete;
 
-    QString getPath() const;
-    int32_t getTotalSecond() const;
-    int32_t playSecond();
+    QString getPath() const override;
+    int32_t getTotalSecond() const override;
+    int32_t playSecond() override;
     int32_t bitrate() const;
     void setMMC(MciControl* age_mmc);
 
     // What opening a file reads from the disk (its headers; for MIDI, the sound font), done on
     // any thread by Prepare(), so that the UI thread never waits on a slow disk; open_ and
     // queueNext then finish with it at once.
-    struct Prepared {
-        QString path;
-        std::unique_ptr<PcmSource> source;  // null when nothing can play the file
-        bool library = false;               // made for the MP3/WAV library, not the control
-    };
+    using Prepared = PreparedSong;
     static Prepared Prepare(const QString& filePath);
-    bool open_(Prepared prepared);
+    bool open_(Prepared prepared) override;
     bool open_(const QString& filePath) { return open_(Prepare(filePath)); }
-    bool play();
-    bool stop_();
-    bool seek_(int32_t Value);
-    int32_t getState();
-    bool pause();
-    bool restart();
+    bool play() override;
+    bool stop_() override;
+    bool seek_(int32_t Value) override;
+    int32_t getState() override;
+    bool pause() override;
+    bool restart() override;
     // The library's device volume, which every route plays at.
     int16_t SetVolume(int32_t left, int32_t right);
 
@@ -58,17 +55,17 @@ public:
     // control's): false when it cannot join (then it is played as usual when its turn comes).
     // queuedPath() is the song joined behind the playing one, empty when none.
     bool queueNext(const QString& filePath, int32_t blankMillis);
-    bool queueNext(Prepared prepared, int32_t blankMillis);
-    QString queuedPath() const { return QueuedPath; }
-    void dropQueued();
+    bool queueNext(Prepared prepared, int32_t blankMillis) override;
+    QString queuedPath() const override { return QueuedPath; }
+    void dropQueued() override;
     // Once the playing song's end has been heard: true when `filePath` is the song that joined
     // and is now playing; it then becomes the open file, as if opened and played.
-    bool adoptJoined(const QString& filePath);
+    bool adoptJoined(const QString& filePath) override;
 
     // UI thread only. `handler` runs on the UI thread once the playing song's last sample has
     // been heard, for the song opened, or adopted, last; never for one that a later stop_,
     // open_ or adoptJoined has replaced.
-    void setEndHandler(std::function<void()> handler);
+    void setEndHandler(std::function<void()> handler) override;
 
 protected:
     // Any thread, the audio thread too: stamps the end with the generation and wakes the UI
