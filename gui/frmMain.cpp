@@ -140,9 +140,6 @@ frmMain::frmMain(const QString& appFolder, const QString& startPath,
 
 frmMain::~frmMain() {
     SdlAudioSystem::setStatusHandler(nullptr);
-    // A window that was never closed properly still must not leave the library calling it.
-    if (callbackRegistered_)
-        vbmp3_stopCallback();
 }
 
 QString frmMain::AppFile(const QString& name) const {
@@ -446,11 +443,10 @@ bool frmMain::Form_Load() {
         return false;
     }
 
-    // 2–3. The engine, bound to the media-control object; the decoder's end report.
+    // 2–3. The engine, bound to the media-control object; the end of every song.
     Player = std::make_unique<clsZAPT_MMC>();
     Player->setMMC(MMC);
-    vbmp3_callback(modZAUtil::DecoderCallback, reinterpret_cast<intptr_t>(&decoderTarget_));
-    callbackRegistered_ = true;
+    Player->setEndHandler([this] { tmrPlaydone->start(); });
     const Vbmp3Option option{{30, 1, 5, 0}};
     vbmp3_setVbmp3Option(&option);
     // On the bus from here on: a second start finds this player even while it starts.
@@ -623,10 +619,6 @@ bool frmMain::Form_Load() {
 bool frmMain::abandonStartup() {
     // Nothing has changed yet that the files do not hold already: nothing is written.
     ended_ = true;
-    if (callbackRegistered_) {
-        vbmp3_stopCallback();
-        callbackRegistered_ = false;
-    }
     vbmp3_free();
     hide();
     lock_.reset();
@@ -655,7 +647,6 @@ void frmMain::ZAPT_End() {
     // Release the decoder, then stop what plays.
     vbmp3_stop();
     vbmp3_stopCallback();
-    callbackRegistered_ = false;
     vbmp3_free();
     StopPlay();
 

@@ -304,7 +304,6 @@ public:
     void DrawPlayNumber(uint8_t mode);
     void DrawRepeatMode(uint8_t mode);
     void PaintMaskedIcon(QLabel* target, const QString& maskResource);
-    void MMC_Done(int notifyCode);
     void tmrPlaydone_Timer();
     int32_t GetPlayIndex() const;
     // Selects the row GetPlayIndex gives, then plays it: every start of a playlist row.
@@ -478,14 +477,12 @@ private:
     PlaylistShuffler shuffler_;
     NextSongRule nextSongRule_;
     PlayTimer playTimer_;
-    DecoderCallbackTarget decoderTarget_;
     FileOpener* opener_ = nullptr;      // files are opened off this thread
     uint64_t openSerial_ = 0;           // moves with every start and stop: a late open is dropped
     QString joinOpening_;               // the song being opened to join behind the playing one
     QTimer* blankWait_ = nullptr;       // the blank time between two songs
     std::function<void()> afterBlank_;  // what the blank time ends in
     int32_t failedInARow_ = 0;          // files that would not play, one after another
-    bool callbackRegistered_ = false;
     QPointer<QWidget> volumeWindow_;
     bool abandonStartup();  // ends during start-up without writing anything; returns false
     bool loaded_ = false;

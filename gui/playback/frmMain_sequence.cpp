@@ -31,9 +31,7 @@ void frmMain::wirePlayback() {
         if (next)
             next();
     });
-    decoderTarget_.timer = tmrPlaydone;
     connect(tmrPlaydone, &QTimer::timeout, this, &frmMain::tmrPlaydone_Timer);
-    connect(MMC, &MciControl::Done, this, &frmMain::MMC_Done);
     connect(cmdPlay, &QToolButton::clicked, this, &frmMain::cmdPlay_Click);
     connect(cmdPause, &QToolButton::clicked, this, &frmMain::cmdPause_Click);
     connect(cmdStop, &QToolButton::clicked, this, &frmMain::cmdStop_Click);
@@ -64,7 +62,7 @@ void frmMain::PlayFile(const QString& path) {
         songStarted(path);
         return;
     }
-    decoderTarget_.stopAndForget([this] { Player->stop_(); });
+    Player->stop_();
     SaveBeforeFirstRisk();
     opener_->open(FileOpener::Kind::Play, path,
                   [this, serial, path](clsZAPT_MMC::Prepared prepared) {
@@ -121,13 +119,6 @@ void frmMain::playFailed(const QString& path) {
 void frmMain::tmrPlaydone_Timer() {
     tmrPlaydone->stop();
     PlayNextSong();
-}
-
-void frmMain::MMC_Done(int notifyCode) {
-    tmrPlayTime->stop();
-    ElapsedSeconds = 0;
-    if (PlayList.Count() > 0 && notifyCode == 1)
-        PlayNextSong();
 }
 
 void frmMain::PlayNextSong() {
@@ -296,10 +287,8 @@ void frmMain::StopPlay() {
     blankWait_->stop();
     afterBlank_ = nullptr;
     ++openSerial_;
-    decoderTarget_.stopAndForget([this] {
-        if (Player)
-            Player->stop_();
-    });
+    if (Player)
+        Player->stop_();
     tmrPlaydone->stop();
     if (LyricWindow && !AnyDialogVisible())
         LyricWindow->hide();
