@@ -352,3 +352,58 @@ TEST_F(EngineTest, AJoinStaysOnItsRouteAndIsTakenAfterTheEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// The UI thread hears of an end a turn after the control reported it; a stop, an open or a
+// take-over of the joined song made in between replaces the song that ended, and its report
+// must not reach the end handler (the sequence would skip a song or play one after a stop).
+TEST_F(EngineTest, AnEndOvertakenBeforeTheUiThreadHandlesItIsDropped) {
+    enum class Then { Nothing, Stop, Open, TakeOver };
+    struct Case {
+        Then then;
+        QStringList heard;  // the open song each time the handler ran
+    };
+    MciMedia::Tone tone;
+    tone.seconds = 0.4;
+    const QString a = dir.file(QStringLiteral("a.flac"));
+    const QString b = dir.file(QStringLiteral("b.flac"));
+    ASSERT_TRUE(MciMedia::writeTone(a, "flac", tone));
+    ASSERT_TRUE(MciMedia::writeTone(b, "flac", tone));
+    const Case cases[] = {
+        {Then::Nothing, {a}},
+        {Then::Stop, {}},
+        {Then::Open, {}},
+        {Then::TakeOver, {b}},  // then b's own end
+    };
+    QStringList heard;
+    player.setEndHandler([&] { heard.append(player.getPath()); });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.then));
+        heard.clear();
+        done.clear();
+        ASSERT_TRUE(player.open_(a));
+        ASSERT_TRUE(player.play());
+        ASSERT_TRUE(c.then != Then::TakeOver || player.queueNext(b, 0));
+        // Connected after the engine, so it runs once the end has been reported to it.
+        const auto connection = QObject::connect(&mmc, &MciControl::Done, &mmc, [&] {
+            if (done.size() != 1)
+                return;
+            if (c.then == Then::Stop) {
+                player.stop_();
+            } else if (c.then == Then::Open) {
+                player.open_(b);
+            } else if (c.then == Then::TakeOver) {
+                EXPECT_TRUE(player.adoptJoined(b));
+            }
+        });
+        const size_t ends = c.then == Then::TakeOver ? 2 : 1;
+        ASSERT_TRUE(waitUntil([&] { return done.size() >= ends; }));
+        settle(200);
+        QObject::disconnect(connection);
+        EXPECT_EQ(heard, c.heard);
+        player.stop_();
+    }
+}
+
+}  // namespace
