@@ -8,7 +8,7 @@
 #include "gui/widgets/WidgetHelpers.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/mci/MciControl.h"
-#include "playback/output/SdlAudioSystem.h"
+#include "playback/output/SoundSystem.h"
 #include "settings/SchemeColor.h"
 
 #include <QApplication>
@@ -139,7 +139,7 @@ frmMain::frmMain(const QString& appFolder, const QString& startPath,
 }
 
 frmMain::~frmMain() {
-    SdlAudioSystem::setStatusHandler(nullptr);
+    SoundSystem::setStatusHandler(nullptr);
 }
 
 QString frmMain::AppFile(const QString& name) const {

@@ -13,7 +13,7 @@
 #include "playback/NextSongRule.h"
 #include "playback/PlayTimer.h"
 #include "playback/clsZAPT_MMC.h"
-#include "playback/output/SdlAudioSystem.h"
+#include "playback/output/SoundSystem.h"
 #include "settings/clsOption.h"
 #include "tags/clsTagInfo.h"
 
@@ -334,7 +334,7 @@ public:
     void ShowVolumeLabel();
     // The sound device's state in the status strip, and one message when nothing is heard.
     void WatchSoundDevice();
-    void ShowSoundDeviceState(SdlAudioSystem::Status status);
+    void ShowSoundDeviceState(SoundSystem::Status status);
     bool toldSilentDevice_ = false;
 
     // Keyboard (app/frmMain_keys.cpp)

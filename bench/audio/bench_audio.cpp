@@ -20,7 +20,7 @@
 #include "playback/output/AudioOutput.h"
 #include "playback/output/GainStage.h"
 #include "playback/output/PcmConverter.h"
-#include "playback/output/SdlAudioSystem.h"
+#include "playback/output/SoundSystem.h"
 #include "playback/output/SpscRingBuffer.h"
 #include "support/ToneFiles.h"
 
@@ -338,7 +338,7 @@ void BM_GapBetweenSongs(benchmark::State& state) {
                 // The device is reopened at the song's rate without the caller waiting; until
                 // then it is silent, which its file cannot show.
                 const int rate = i % 2 ? 48000 : 44100;
-                while (SdlAudioSystem::deviceRate() != rate)
+                while (SoundSystem::deviceRate() != rate)
                     std::this_thread::sleep_for(std::chrono::microseconds(200));
                 reopenMs += std::chrono::duration<double, std::milli>(
                                 std::chrono::steady_clock::now() - start)
@@ -485,7 +485,7 @@ void BM_PulsePlayback(benchmark::State& state) {
         const bool sdl = state.range(0) > 0;
         sdl ? setenv("ZAPT_AUDIO", "sdl", 1) : unsetenv("ZAPT_AUDIO");
         if (sdl)
-            SdlAudioSystem::setBufferDuration(std::chrono::microseconds(state.range(0)));
+            SoundSystem::setBufferDuration(std::chrono::microseconds(state.range(0)));
         double player = 0, serverCpu = 0;
         {
             AudioOutput output;
@@ -497,7 +497,7 @@ void BM_PulsePlayback(benchmark::State& state) {
             std::this_thread::sleep_for(kPlay);
             player = processCpuSeconds() - player0;
             serverCpu = otherCpuSeconds(server.pid()) - server0;
-            state.counters["pulse_stream"] = SdlAudioSystem::usingPulse();
+            state.counters["pulse_stream"] = SoundSystem::usingPulse();
             output.stop();
             // Counted before the device closes: while SDL closes it, nothing feeds the stream.
             state.counters["underruns"] = server.underruns();

@@ -45,34 +45,34 @@ void frmMain::WatchSoundDevice() {
     // The device reports from its own threads, possibly while the window goes away: the report
     // goes through the application object, and the window is looked for on the UI thread.
     QPointer<frmMain> window(this);
-    SdlAudioSystem::setStatusHandler([window] {
+    SoundSystem::setStatusHandler([window] {
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [window] {
                 if (window)
-                    window->ShowSoundDeviceState(SdlAudioSystem::status());
+                    window->ShowSoundDeviceState(SoundSystem::status());
             },
             Qt::QueuedConnection);
     });
 }
 
-void frmMain::ShowSoundDeviceState(SdlAudioSystem::Status status) {
+void frmMain::ShowSoundDeviceState(SoundSystem::Status status) {
     switch (status) {
-    case SdlAudioSystem::Status::Silent:
+    case SoundSystem::Status::Silent:
         lblSoundDevice->setText(QStringLiteral("音声デバイスなし"));
         break;
-    case SdlAudioSystem::Status::Lost:
+    case SoundSystem::Status::Lost:
         lblSoundDevice->setText(QStringLiteral("音声デバイス再接続中"));
         break;
-    case SdlAudioSystem::Status::Sound:
-    case SdlAudioSystem::Status::Closed:
+    case SoundSystem::Status::Sound:
+    case SoundSystem::Status::Closed:
         lblSoundDevice->hide();
         return;
     }
     lblSoundDevice->show();
     // The quick volume label shows over it for its two seconds.
     lblSoundDevice->stackUnder(lblVolume);
-    if (status == SdlAudioSystem::Status::Silent && !toldSilentDevice_) {
+    if (status == SoundSystem::Status::Silent && !toldSilentDevice_) {
         toldSilentDevice_ = true;  // once a run: the strip keeps saying it
         CenterNextWindow(frameGeometry().width(), 67);
         Dialogs().message(

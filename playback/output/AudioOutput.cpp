@@ -4,7 +4,7 @@
 #include "GainStage.h"
 #include "PcmConverter.h"
 #include "ReplayGain.h"
-#include "SdlAudioSystem.h"
+#include "SoundSystem.h"
 #include "SpscRingBuffer.h"
 
 #include <algorithm>
@@ -150,7 +150,7 @@ struct AudioOutput::Impl final : AudioRenderer {
     bool connect(int rate, int64_t restartFrame);
     void disconnect() {
         if (sdlAcquired)
-            SdlAudioSystem::detach(this);
+            SoundSystem::detach(this);
     }
 };
 
@@ -199,7 +199,7 @@ bool AudioOutput::Impl::reportHeard() {
         return false;
     // Taken is not yet heard when a sound server holds it; the report waits for that. (Not
     // while a detach has thrown it away: the song starts over from what was heard first.)
-    const int64_t unheard = SdlAudioSystem::unheardFrames(this);
+    const int64_t unheard = SoundSystem::unheardFrames(this);
     if (int64_t(taken - mark) < unheard) {
         if (droppedFrames.load(std::memory_order_relaxed) == 0)
             unheardPastMark = unheard - int64_t(taken - mark);
@@ -213,7 +213,7 @@ bool AudioOutput::Impl::reportHeard() {
     } else {
         phase.store(Phase::Ended, std::memory_order_release);
         // Played out: the device goes back to silence and may close when nothing follows.
-        SdlAudioSystem::detach(this);
+        SoundSystem::detach(this);
     }
     if (endHandler)
         endHandler();
@@ -440,7 +440,7 @@ int64_t AudioOutput::Impl::currentFrame() const {
     const Song& song = songs[at & 1];
     const int rate = outRate > 0 ? outRate : song.format.sampleRate;
     const uint64_t taken = playedSamples.load(std::memory_order_relaxed) / 2;
-    const uint64_t unheard = uint64_t(std::max<int64_t>(SdlAudioSystem::unheardFrames(this), 0));
+    const uint64_t unheard = uint64_t(std::max<int64_t>(SoundSystem::unheardFrames(this), 0));
     const uint64_t played = taken > unheard ? taken - unheard : 0;
     const uint64_t began = at >> 2;
     const int64_t start = (at & 2) ? 0 : baseFrame.load(std::memory_order_relaxed);
@@ -456,7 +456,7 @@ int64_t AudioOutput::Impl::currentFrame() const {
 // be detached.
 bool AudioOutput::Impl::connect(int rate, int64_t restartFrame) {
     if (!sdlAcquired) {
-        if (!SdlAudioSystem::acquire())
+        if (!SoundSystem::acquire())
             return false;
         sdlAcquired = true;
     }
@@ -479,7 +479,7 @@ bool AudioOutput::Impl::connect(int rate, int64_t restartFrame) {
         }
         restartAtLocked(frame);
     }
-    if (SdlAudioSystem::attach(this, rate))
+    if (SoundSystem::attach(this, rate))
         return true;
     std::lock_guard lock(mutex);
     phase.store(Phase::Idle, std::memory_order_release);
@@ -500,7 +500,7 @@ AudioOutput::~AudioOutput() {
     d->kick();
     d->worker.join();
     if (d->sdlAcquired)
-        SdlAudioSystem::release();
+        SoundSystem::release();
 }
 
 namespace {
@@ -723,7 +723,7 @@ void AudioOutput::setEndHandler(std::function<void()> handler) {
 void AudioOutput::setSoftVolume(int32_t left, int32_t right) {
     d->softLeft.store(clampVolume(left), std::memory_order_relaxed);
     d->softRight.store(clampVolume(right), std::memory_order_relaxed);
-    SdlAudioSystem::volumeChanged(d.get());
+    SoundSystem::volumeChanged(d.get());
 }
 
 void AudioOutput::softVolume(int32_t& left, int32_t& right) const {
@@ -734,7 +734,7 @@ void AudioOutput::softVolume(int32_t& left, int32_t& right) const {
 void AudioOutput::setDeviceVolume(int32_t left, int32_t right) {
     d->deviceLeft.store(clampVolume(left), std::memory_order_relaxed);
     d->deviceRight.store(clampVolume(right), std::memory_order_relaxed);
-    SdlAudioSystem::volumeChanged(d.get());
+    SoundSystem::volumeChanged(d.get());
 }
 
 void AudioOutput::deviceVolume(int32_t& left, int32_t& right) const {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-// Plays one PcmSource at a time through the process's one sound device (SdlAudioSystem).
+// Plays one PcmSource at a time through the process's one sound device (SoundSystem).
 // Used by the MP3/WAV library and the media-control object, each with an output of its own.
 // Contract:
 //  - All methods are called from one controlling thread (the UI thread in the program).
@@ -20,7 +20,7 @@
 //    stop() or a new load(), never twice; never for a queued source let go at its start (see
 //    queueNext), whatever the playing one's end.
 //  - Position and end reports follow what has been heard: what a sound server still holds is
-//    not counted (SdlAudioSystem::unheardFrames), and what it threw away at a pause or a
+//    not counted (SoundSystem::unheardFrames), and what it threw away at a pause or a
 //    takeover is played again from the frame heard.
 //  - Any source rate from 1 kHz to 1.536 MHz and any channel count plays at the right pitch
 //    on both device channels; load() refuses other rates. The device runs at 8 to 384 kHz.
@@ -34,7 +34,7 @@
 //  - Without a usable sound device it falls back to SDL's "dummy" driver (time still runs and
 //    songs still end) and says so once on standard error; later plays look for a real device
 //    again, and a device lost while playing is reopened where the song stood
-//    (SdlAudioSystem::status() tells which). SDL_AUDIODRIVER set by the user is respected.
+//    (SoundSystem::status() tells which). SDL_AUDIODRIVER set by the user is respected.
 class AudioOutput {
 public:
     enum State { Stopped = 0, Playing = 1, Paused = 2 };

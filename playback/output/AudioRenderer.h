@@ -16,7 +16,7 @@ public:
     // The per-channel gain, linear, 0 to 1.
     virtual void volume(float& left, float& right) const = 0;
 
-    // Set by SdlAudioSystem::attach(). A device running at another rate plays silence instead
+    // Set by SoundSystem::attach(). A device running at another rate plays silence instead
     // (while it is being reopened at this one).
     std::atomic<int> deviceRate{0};
     // Frames render() gave out that were never heard: thrown away with a sound server's

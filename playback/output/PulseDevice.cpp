@@ -87,7 +87,7 @@ struct PulseDevice::Impl {
     int rate = 0;
     bool corked = false;
     AudioRenderer* attached = nullptr;
-    std::atomic<State> state{State::Down};
+    std::atomic<Link> state{Link::Down};
     std::atomic<bool> hung{false};
     pa_time_event* retry = nullptr;
     pa_time_event* reconnect = nullptr;
@@ -120,7 +120,7 @@ struct PulseDevice::Impl {
     int64_t framesSinceStart = 0;
     Clock::time_point startedAt;
 
-    void setState(State next) {
+    void setState(Link next) {
         if (state.exchange(next) != next && changed)
             changed();
     }
@@ -386,7 +386,7 @@ void PulseDevice::Impl::checkServer() {
         return;
     if (connection != PA_CONTEXT_READY) {
         // connect() waits for its own connection, with its own limit (the state is Down).
-        if (state.load() != State::Down && now - contextMadeAt >= kAnswerTime)
+        if (state.load() != Link::Down && now - contextMadeAt >= kAnswerTime)
             noAnswer();
         return;
     }
@@ -440,7 +440,7 @@ void PulseDevice::Impl::applyVolume() {
 // dropped so the renderer starts over from what was heard.
 void PulseDevice::Impl::dropFrom(AudioRenderer* renderer) {
     attached = nullptr;
-    if (state.load() == State::Lost) {
+    if (state.load() == Link::Lost) {
         renderer->droppedFrames.store(replayFrames, std::memory_order_relaxed);
         replayFrames = 0;
         return;
@@ -464,22 +464,22 @@ void PulseDevice::Impl::onContextState(pa_context* context, void* user) {
     if (now == PA_CONTEXT_READY || now == PA_CONTEXT_FAILED)
         d.hung.store(false);
     if (now == PA_CONTEXT_READY) {
-        if (d.state.load() != State::Down || d.attached) {
-            d.setState(State::Ready);
+        if (d.state.load() != Link::Down || d.attached) {
+            d.setState(Link::Ready);
             if (d.attached)
                 d.openStream();
         }
         pa_threaded_mainloop_signal(d.loop, 0);
     } else if (now == PA_CONTEXT_FAILED || now == PA_CONTEXT_TERMINATED) {
         pa_threaded_mainloop_signal(d.loop, 0);
-        if (d.state.load() == State::Down)
+        if (d.state.load() == Link::Down)
             return;  // connect() is waiting for this
         d.noteLoss();
         if (d.attached) {
-            d.setState(State::Lost);
+            d.setState(Link::Lost);
             d.scheduleReconnect();
         } else {
-            d.setState(State::Down);
+            d.setState(Link::Down);
         }
     }
 }
@@ -496,7 +496,7 @@ void PulseDevice::Impl::onStreamState(pa_stream* stream, void* user) {
         // The stream alone went (the context's end is handled there): open a new one.
         if (pa_context_get_state(d.context) == PA_CONTEXT_READY) {
             d.noteLoss();
-            d.setState(State::Lost);
+            d.setState(Link::Lost);
             d.scheduleReconnect();
         }
         break;
@@ -552,11 +552,11 @@ void PulseDevice::Impl::onReconnect(pa_mainloop_api* api, pa_time_event* event, 
     api->time_free(event);
     d.reconnect = nullptr;
     if (!d.attached) {
-        d.setState(State::Down);
+        d.setState(Link::Down);
         return;
     }
     if (d.context && pa_context_get_state(d.context) == PA_CONTEXT_READY) {
-        d.setState(State::Ready);
+        d.setState(Link::Ready);
         d.openStream();
         return;
     }
@@ -611,7 +611,7 @@ PulseDevice::Connection PulseDevice::connect(std::chrono::milliseconds timeout,
     }
     {
         Locked lock(d->loop);
-        if (d->state.load() == State::Ready)
+        if (d->state.load() == Link::Ready)
             return Connection::Ready;
         // A reconnection still pending from before would reopen the stream under the new
         // connection's feet.
@@ -619,7 +619,7 @@ PulseDevice::Connection PulseDevice::connect(std::chrono::milliseconds timeout,
             pa_threaded_mainloop_get_api(d->loop)->time_free(d->reconnect);
             d->reconnect = nullptr;
         }
-        d->state.store(State::Down);
+        d->state.store(Link::Down);
         d->makeContext();
     }
     const auto deadline = Clock::now() + timeout;
@@ -628,7 +628,7 @@ PulseDevice::Connection PulseDevice::connect(std::chrono::milliseconds timeout,
         const int now = d->contextState.load();
         if (now == PA_CONTEXT_READY) {
             Locked lock(d->loop);
-            d->setState(State::Ready);
+            d->setState(Link::Ready);
             return Connection::Ready;
         }
         if (now == PA_CONTEXT_FAILED || now == PA_CONTEXT_TERMINATED) {
@@ -641,7 +641,7 @@ PulseDevice::Connection PulseDevice::connect(std::chrono::milliseconds timeout,
     }
     Locked lock(d->loop);
     d->dropContext();
-    d->state.store(State::Down);
+    d->state.store(Link::Down);
     d->hung.store(!answered);
     return answered ? Connection::NoServer : Connection::NoAnswer;
 }
@@ -650,7 +650,7 @@ bool PulseDevice::serverHung() const {
     return d->hung.load();
 }
 
-PulseDevice::State PulseDevice::state() const {
+PulseDevice::Link PulseDevice::link() const {
     return d->state.load();
 }
 
@@ -661,9 +661,9 @@ void PulseDevice::attach(AudioRenderer* renderer, int rate) {
     renderer->deviceRate.store(rate, std::memory_order_relaxed);
     d->attached = renderer;
     d->armWatch();
-    if (d->state.load() != State::Ready) {
-        if (d->state.load() == State::Down) {
-            d->setState(State::Lost);  // stands still until the server answers
+    if (d->state.load() != Link::Ready) {
+        if (d->state.load() == Link::Down) {
+            d->setState(Link::Lost);  // stands still until the server answers
             d->makeContext();
             if (d->contextState.load() == PA_CONTEXT_FAILED)
                 d->scheduleReconnect();
@@ -695,7 +695,7 @@ int64_t PulseDevice::unheardFrames(const AudioRenderer* renderer) {
     Locked lock(d->loop);
     if (d->attached != renderer)
         return renderer->droppedFrames.load(std::memory_order_relaxed);
-    if (d->state.load() == State::Lost)
+    if (d->state.load() == Link::Lost)
         return d->replayFrames;
     return d->latencyFrames();
 }
@@ -706,19 +706,44 @@ void PulseDevice::volumeChanged(const AudioRenderer* renderer) {
         d->applyVolume();
 }
 
-bool PulseDevice::streamOpen() {
+bool PulseDevice::open(int, std::chrono::microseconds, bool) {
+    return true;  // the stream is made at attach(), at the renderer's rate
+}
+
+void PulseDevice::close() {
+    Locked lock(d->loop);
+    if (!d->attached)
+        d->closeStream();
+}
+
+bool PulseDevice::wantsOpen(int) {
+    return false;
+}
+
+SoundDevice::State PulseDevice::state() {
+    switch (link()) {
+    case Link::Ready:
+        return State::Open;
+    case Link::Lost:
+        return State::Lost;
+    case Link::Down:
+        break;
+    }
+    return State::Closed;
+}
+
+bool PulseDevice::isOpen() {
     Locked lock(d->loop);
     return d->stream != nullptr;
 }
 
-int PulseDevice::streamRate() {
+int PulseDevice::rate() {
     Locked lock(d->loop);
     return d->stream ? d->rate : 0;
 }
 
-bool PulseDevice::closeStreamIfIdle() {
-    Locked lock(d->loop);
-    if (!d->attached)
-        d->closeStream();
-    return d->stream == nullptr;
+void PulseDevice::retryPreferredOutput() {}
+
+std::chrono::milliseconds PulseDevice::watchInterval() {
+    return std::chrono::milliseconds(1000);  // it reports what changes (stateChanged)
 }

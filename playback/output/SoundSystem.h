@@ -1,18 +1,19 @@
 #pragma once
 
-#include <SDL.h>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 
 class AudioRenderer;
 
-// The one playback device of the process, shared by both outputs of the player: a stream of
-// our own on a PulseAudio server when one answers (PulseDevice: a long server buffer that is
-// flushed on every detach, volume applied by the server), otherwise SDL's audio subsystem.
-// A server that vanishes is reconnected for a few seconds, then SDL takes over; while SDL plays
-// on its silent driver, every attach looks for a server again. ZAPT_AUDIO=sdl, or a driver
-// other than "pulseaudio" in SDL_AUDIODRIVER, keeps to SDL.
+// The one playback device of the process, shared by both outputs of the player. It chooses
+// the device (SoundDevice): a stream of our own on a PulseAudio server when one answers
+// (PulseDevice: a long server buffer that is flushed on every detach, volume applied by the
+// server), otherwise SDL's audio (SdlDevice). A server that vanishes is reconnected for a few
+// seconds, then SDL takes over; while SDL plays on its silent driver, every attach looks for a
+// server again. ZAPT_AUDIO=sdl, or a driver other than "pulseaudio" in SDL_AUDIODRIVER, keeps
+// to SDL. The face is static because the MP3/WAV library it serves, and the sound server
+// connection it opens, are the process's own.
 //
 // A server that takes connections and never answers (hung, or stopped) counts as no server
 // after half a second at the first acquire, and after about a second without an answer in the
@@ -20,22 +21,22 @@ class AudioRenderer;
 // and ALSA, whose default device may lead to it) and plays on the silent driver; attaches then
 // leave the search for the server to the housekeeping thread, so no call waits on it.
 //
-// SDL's device plays from one renderer at a time, and silence when none is attached;
-// attaching and detaching never wait for SDL, so changing songs neither closes the device nor
-// leaves it paused. It runs at the rate of the renderer attached to it: opened at the first
+// The device plays from one renderer at a time, and silence when none is attached; attaching
+// and detaching never wait for SDL, so changing songs neither closes the device nor leaves it
+// paused. SDL's device runs at the rate of the renderer attached to it: opened at the first
 // attach, reopened by a housekeeping thread when a renderer at another rate is attached (the
-// calling thread does not wait for that), and closed by the same thread after some seconds
-// with nothing attached. The last release() closes it too.
+// calling thread does not wait for that). The device is closed by the same thread after some
+// seconds with nothing attached. The last release() closes it too.
 //
 // The housekeeping thread also watches the device. One that goes away (the sound server
-// restarts, a card is unplugged) is reopened on the default device, and the attached renderer
-// goes on where it was: nothing is rendered while no device takes it. When the driver in use
-// cannot open a device and the user did not choose one, every other real driver is tried and
-// the silent "dummy" driver last (time still runs, songs still end); while on that one, every
-// attach tries the real drivers again.
+// restarts, a card is unplugged) is reopened, and the attached renderer goes on where it was:
+// nothing is rendered while no device takes it. After a few seconds without it, the device
+// falls back: PulseAudio to SDL, and SDL's driver to every other real driver, the silent
+// "dummy" driver last (time still runs, songs still end); while on that one, every attach
+// tries the real drivers again. A driver the user chose is never replaced.
 //
 // Control calls may come from any thread; the device's callback never locks or allocates.
-class SdlAudioSystem {
+class SoundSystem {
 public:
     enum class Status {
         Closed,  // no device open

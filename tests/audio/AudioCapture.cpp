@@ -1,6 +1,6 @@
 #include "AudioCapture.h"
 
-#include "playback/output/SdlAudioSystem.h"
+#include "playback/output/SoundSystem.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -17,7 +17,7 @@ void AudioCapture::arm() const {
 }
 
 bool AudioCapture::load() {
-    if (!SdlAudioSystem::closeDeviceIfIdle())
+    if (!SoundSystem::closeDeviceIfIdle())
         return false;
     std::ifstream in(path_, std::ios::binary | std::ios::ate);
     if (!in)

@@ -4,7 +4,7 @@
 #include "playback/output/GainStage.h"
 #include "playback/output/PcmConverter.h"
 #include "playback/output/ReplayGain.h"
-#include "playback/output/SdlAudioSystem.h"
+#include "playback/output/SoundSystem.h"
 #include "playback/output/SpscRingBuffer.h"
 #include "support/Id3TagBuilder.h"
 
@@ -338,7 +338,7 @@ TEST_F(AudioOutputTest, RatesNoDeviceRunsAtAreResampledAndAbsurdOnesRefused) {
         ASSERT_TRUE(output.load(std::move(source)));
         ASSERT_TRUE(output.play());
         ASSERT_TRUE(ends.waitFor(++expectedEnds));
-        EXPECT_EQ(SdlAudioSystem::deviceRate(), c.deviceRate);
+        EXPECT_EQ(SoundSystem::deviceRate(), c.deviceRate);
         output.stop();
         ASSERT_TRUE(capture.load());
         const std::vector<float> left = capture.soundOf(0, c.deviceRate / 50);
@@ -605,7 +605,7 @@ TEST_F(GaplessTest, QueuedHalvesPlayAsTheUncutToneWithAnEndReportForEach) {
     // lag the device by a buffer and what stdio still holds.
     std::lock_guard lock(mutex);
     ASSERT_EQ(writtenAtEnd.size(), 2u);
-    const long slack = SdlAudioSystem::bufferFrames(44100) + 2048;
+    const long slack = SoundSystem::bufferFrames(44100) + 2048;
     EXPECT_GE(writtenAtEnd[0] + slack, start + kCut);
     EXPECT_LT(writtenAtEnd[0], start + total);
     EXPECT_GE(writtenAtEnd[1] + slack, start + total);

@@ -2,7 +2,7 @@
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/output/AudioOutput.h"
-#include "playback/output/SdlAudioSystem.h"
+#include "playback/output/SoundSystem.h"
 
 #include <atomic>
 #include <cmath>
@@ -75,13 +75,13 @@ std::string writeTone(const TempDir& dir, const char* name, double seconds, doub
 class SharedDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override { AudioCapture(tempPath(dir, "unread.raw")).arm(); }
-    void TearDown() override { SdlAudioSystem::setIdleCloseDelay(5s); }
+    void TearDown() override { SoundSystem::setIdleCloseDelay(5s); }
 
     // True once the housekeeping thread has closed the idle device.
     static bool waitForClose() {
-        for (int i = 0; i < 500 && SdlAudioSystem::deviceOpen(); ++i)
+        for (int i = 0; i < 500 && SoundSystem::deviceOpen(); ++i)
             std::this_thread::sleep_for(10ms);
-        return !SdlAudioSystem::deviceOpen();
+        return !SoundSystem::deviceOpen();
     }
 
     TempDir dir;
@@ -108,7 +108,7 @@ TEST_F(SharedDeviceTest, SongsPlayedBackToBackAreBothCompleteWithAShortSilenceBe
         // What the player does at the end of a song.
         vbmp3_stop();
         vbmp3_close();
-        EXPECT_TRUE(SdlAudioSystem::deviceOpen());  // kept for the next song
+        EXPECT_TRUE(SoundSystem::deviceOpen());  // kept for the next song
         ASSERT_TRUE(vbmp3_open(second.c_str(), &info));
         ASSERT_TRUE(vbmp3_play());
         ASSERT_TRUE(ends.waitFor(2));
@@ -124,7 +124,7 @@ TEST_F(SharedDeviceTest, SongsPlayedBackToBackAreBothCompleteWithAShortSilenceBe
         EXPECT_EQ(toneSequence(capture, 44100), (std::vector<int>{440, 660}));
         // The rest of the first song's last device buffer is silent; a bound of two buffers
         // allows for the second song starting one buffer late.
-        EXPECT_LT(runs[1].first - runs[0].second, 2 * SdlAudioSystem::bufferFrames(44100));
+        EXPECT_LT(runs[1].first - runs[0].second, 2 * SoundSystem::bufferFrames(44100));
     }
 }
 
@@ -198,7 +198,7 @@ TEST_F(SharedDeviceTest, OutputsTakeTheDeviceFromEachOtherAndAreNeverHeardTogeth
 }
 
 TEST_F(SharedDeviceTest, IdleDeviceClosesAndOpensAgainWherePlayingGoesOn) {
-    SdlAudioSystem::setIdleCloseDelay(100ms);
+    SoundSystem::setIdleCloseDelay(100ms);
     const std::string song = writeTone(dir, "song.wav", 0.2, 440);
     const std::string longer = writeTone(dir, "longer.wav", 1.0, 660);
     EndCounter ends;
@@ -228,7 +228,7 @@ TEST_F(SharedDeviceTest, IdleDeviceClosesAndOpensAgainWherePlayingGoesOn) {
     afterPause.arm();
     EXPECT_EQ(output.state(), AudioOutput::Paused);
     ASSERT_TRUE(output.resume());
-    EXPECT_TRUE(SdlAudioSystem::deviceOpen());
+    EXPECT_TRUE(SoundSystem::deviceOpen());
     ASSERT_TRUE(ends.waitFor(2));
     EXPECT_EQ(output.positionSeconds(), 1);
     output.stop();
@@ -251,7 +251,7 @@ TEST_F(SharedDeviceTest, ASongAtAnotherRateGetsTheDeviceAtItsOwnRate) {
     ASSERT_TRUE(output.play());
     ASSERT_TRUE(ends.waitFor(1));
     output.stop();
-    EXPECT_EQ(SdlAudioSystem::deviceRate(), 44100);
+    EXPECT_EQ(SoundSystem::deviceRate(), 44100);
 
     // The reopen at the new rate starts a new capture file.
     AudioCapture atLowRate(tempPath(dir, "low.raw"));
@@ -261,7 +261,7 @@ TEST_F(SharedDeviceTest, ASongAtAnotherRateGetsTheDeviceAtItsOwnRate) {
     ASSERT_TRUE(ends.waitFor(2));
     EXPECT_EQ(output.positionSeconds(), 0);
     output.stop();
-    EXPECT_EQ(SdlAudioSystem::deviceRate(), 22050);
+    EXPECT_EQ(SoundSystem::deviceRate(), 22050);
     ASSERT_TRUE(atLowRate.load());
     ASSERT_TRUE(atCdRate.load());
     EXPECT_NEAR(double(soundFrames(atCdRate)), 0.2 * 44100, 60.0);

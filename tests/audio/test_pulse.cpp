@@ -2,7 +2,7 @@
 #include "PulseServer.h"
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/output/AudioOutput.h"
-#include "playback/output/SdlAudioSystem.h"
+#include "playback/output/SoundSystem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,8 +54,8 @@ TEST_F(PulseTest, TwentySecondsUnderLoadNeverRunDry) {
     output.setEndHandler([&] { ends.hit(); });
     ASSERT_TRUE(output.load(PcmSourceFactory::open(song)));
     ASSERT_TRUE(output.play());
-    EXPECT_EQ(SdlAudioSystem::status(), SdlAudioSystem::Status::Sound);
-    EXPECT_TRUE(SdlAudioSystem::usingPulse());
+    EXPECT_EQ(SoundSystem::status(), SoundSystem::Status::Sound);
+    EXPECT_TRUE(SoundSystem::usingPulse());
     ASSERT_TRUE(ends.waitFor(1, 40s));
     output.stop();
     EXPECT_EQ(server.underruns(), 0);
@@ -227,10 +227,10 @@ TEST_F(PulseTest, CutPiecesJoinWithoutSilenceAndABlankTimeIsExact) {
 TEST_F(PulseTest, ARestartedServerBringsTheSoundBackWhereItStopped) {
     const std::string song = tone("song.wav", 3.0);
     std::mutex mutex;
-    std::vector<SdlAudioSystem::Status> seen;
-    SdlAudioSystem::setStatusHandler([&] {
+    std::vector<SoundSystem::Status> seen;
+    SoundSystem::setStatusHandler([&] {
         std::lock_guard lock(mutex);
-        seen.push_back(SdlAudioSystem::status());
+        seen.push_back(SoundSystem::status());
     });
     EndCounter ends;
     AudioOutput output;
@@ -241,14 +241,14 @@ TEST_F(PulseTest, ARestartedServerBringsTheSoundBackWhereItStopped) {
     server.kill();
     // Down longer than the rest of the song: had it played on into nothing, it would end.
     std::this_thread::sleep_for(2500ms);
-    EXPECT_EQ(SdlAudioSystem::status(), SdlAudioSystem::Status::Lost);
+    EXPECT_EQ(SoundSystem::status(), SoundSystem::Status::Lost);
     EXPECT_EQ(ends.count(), 0);
     ASSERT_TRUE(server.start());
     SinkRecorder recorder;
     ASSERT_TRUE(recorder.start());
     const auto restarted = Clock::now();
     ASSERT_TRUE(ends.waitFor(1, 10s));
-    EXPECT_EQ(SdlAudioSystem::status(), SdlAudioSystem::Status::Sound);
+    EXPECT_EQ(SoundSystem::status(), SoundSystem::Status::Sound);
     // The rest of the song, 2.2 s less what was on its way to the old server, was heard on
     // the new one.
     const long first = recorder.firstSoundAfter(restarted);
@@ -256,10 +256,10 @@ TEST_F(PulseTest, ARestartedServerBringsTheSoundBackWhereItStopped) {
     ASSERT_GE(first, 0);
     EXPECT_GT(last - first, recorder.rate() * 2);
     output.stop();
-    SdlAudioSystem::setStatusHandler({});
+    SoundSystem::setStatusHandler({});
     std::lock_guard lock(mutex);
-    EXPECT_EQ(seen, (std::vector{SdlAudioSystem::Status::Sound, SdlAudioSystem::Status::Lost,
-                                 SdlAudioSystem::Status::Sound}));
+    EXPECT_EQ(seen, (std::vector{SoundSystem::Status::Sound, SoundSystem::Status::Lost,
+                                 SoundSystem::Status::Sound}));
 }
 
 // With no driver chosen and no server up at the first play, the player plays on the silent
@@ -276,7 +276,7 @@ TEST_F(PulseTest, AServerStartedLateIsUsedFromTheNextPlay) {
         testing::internal::CaptureStderr();
         ASSERT_TRUE(output.load(PcmSourceFactory::open(song)));
         ASSERT_TRUE(output.play());
-        EXPECT_TRUE(SdlAudioSystem::usingSilentDriver());
+        EXPECT_TRUE(SoundSystem::usingSilentDriver());
         EXPECT_TRUE(ends.waitFor(1));
         output.stop();
         testing::internal::GetCapturedStderr();
@@ -290,7 +290,7 @@ TEST_F(PulseTest, AServerStartedLateIsUsedFromTheNextPlay) {
         EXPECT_TRUE(ends.waitFor(2));
         output.stop();
         std::this_thread::sleep_for(200ms);
-        EXPECT_EQ(SdlAudioSystem::status(), SdlAudioSystem::Status::Sound);
+        EXPECT_EQ(SoundSystem::status(), SoundSystem::Status::Sound);
         EXPECT_GE(recorder.firstSoundAfter(started), 0);
     }
     setenv("SDL_AUDIODRIVER", chosen.c_str(), 1);

@@ -7,7 +7,7 @@
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/output/AudioOutput.h"
-#include "playback/output/SdlAudioSystem.h"
+#include "playback/output/SoundSystem.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -195,10 +195,10 @@ private:
 TEST_F(HostilePulseTest, AServerStoppedMidSongIsLeftBehindAndTheSongGoesOn) {
     const std::string tone = song("song.wav", 6.0);
     std::mutex mutex;
-    std::vector<SdlAudioSystem::Status> seen;
-    SdlAudioSystem::setStatusHandler([&] {
+    std::vector<SoundSystem::Status> seen;
+    SoundSystem::setStatusHandler([&] {
         std::lock_guard lock(mutex);
-        seen.push_back(SdlAudioSystem::status());
+        seen.push_back(SoundSystem::status());
     });
     EndCounter ends;
     Clock::time_point endedAt;
@@ -213,7 +213,7 @@ TEST_F(HostilePulseTest, AServerStoppedMidSongIsLeftBehindAndTheSongGoesOn) {
     while (output->positionSeconds() < 1 && Clock::now() - playing < 5s)
         std::this_thread::sleep_for(10ms);
     ASSERT_GE(output->positionSeconds(), 1);
-    ASSERT_EQ(SdlAudioSystem::status(), SdlAudioSystem::Status::Sound);
+    ASSERT_EQ(SoundSystem::status(), SoundSystem::Status::Sound);
 
     ASSERT_EQ(::kill(server.pid(), SIGSTOP), 0);
     ContinueAtEnd continueServer(server.pid());
@@ -224,11 +224,11 @@ TEST_F(HostilePulseTest, AServerStoppedMidSongIsLeftBehindAndTheSongGoesOn) {
     while (Clock::now() - stopped < 12s && ends.count() == 0) {
         const auto before = Clock::now();
         const int32_t position = output->positionSeconds();
-        const SdlAudioSystem::Status status = SdlAudioSystem::status();
+        const SoundSystem::Status status = SoundSystem::status();
         slowest = std::max(slowest, Clock::now() - before);
-        if (lostAfter < 0 && status == SdlAudioSystem::Status::Lost)
+        if (lostAfter < 0 && status == SoundSystem::Status::Lost)
             lostAfter = millisSince(stopped);
-        if (silentAfter < 0 && status == SdlAudioSystem::Status::Silent)
+        if (silentAfter < 0 && status == SoundSystem::Status::Silent)
             silentAfter = millisSince(stopped);
         if (movedAfter < 0 && position > positionAtStop + 1)
             movedAfter = millisSince(stopped);
@@ -250,8 +250,8 @@ TEST_F(HostilePulseTest, AServerStoppedMidSongIsLeftBehindAndTheSongGoesOn) {
     {
         std::lock_guard lock(mutex);
         ASSERT_GE(seen.size(), 2u);
-        EXPECT_EQ(seen[seen.size() - 2], SdlAudioSystem::Status::Lost);
-        EXPECT_EQ(seen.back(), SdlAudioSystem::Status::Silent);
+        EXPECT_EQ(seen[seen.size() - 2], SoundSystem::Status::Lost);
+        EXPECT_EQ(seen.back(), SoundSystem::Status::Silent);
     }
 
     // Running again: the next play looks for it (off the calling thread) and is heard on it.
@@ -260,15 +260,15 @@ TEST_F(HostilePulseTest, AServerStoppedMidSongIsLeftBehindAndTheSongGoesOn) {
     const auto replay = Clock::now();
     ASSERT_TRUE(output->play());
     EXPECT_LT(Clock::now() - replay, 100ms);
-    while (SdlAudioSystem::status() != SdlAudioSystem::Status::Sound && Clock::now() - replay < 5s)
+    while (SoundSystem::status() != SoundSystem::Status::Sound && Clock::now() - replay < 5s)
         std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(SdlAudioSystem::status(), SdlAudioSystem::Status::Sound);
-    EXPECT_TRUE(SdlAudioSystem::usingPulse());
+    EXPECT_EQ(SoundSystem::status(), SoundSystem::Status::Sound);
+    EXPECT_TRUE(SoundSystem::usingPulse());
     output->stop();
     const auto ending = Clock::now();
     output.reset();
     EXPECT_LT(Clock::now() - ending, 1000ms);
-    SdlAudioSystem::setStatusHandler({});
+    SoundSystem::setStatusHandler({});
 }
 
 // PULSE_SERVER names a socket that takes connections and never answers, and no SDL driver is
@@ -289,8 +289,8 @@ TEST_F(HostilePulseTest, AServerThatNeverAnswersCountsAsNoneAndNothingWaitsOnIt)
     auto before = Clock::now();
     ASSERT_TRUE(output->play());
     const long long firstPlay = millisSince(before);
-    EXPECT_EQ(SdlAudioSystem::status(), SdlAudioSystem::Status::Silent);
-    EXPECT_FALSE(SdlAudioSystem::usingPulse());
+    EXPECT_EQ(SoundSystem::status(), SoundSystem::Status::Silent);
+    EXPECT_FALSE(SoundSystem::usingPulse());
     EXPECT_TRUE(ends.waitFor(1, 4s));  // time runs on the silent driver
 
     ASSERT_TRUE(output->load(PcmSourceFactory::open(tone)));
@@ -324,10 +324,10 @@ TEST_F(HostilePulseTest, ABusyMachineIsNotTakenForAServerThatHangs) {
     const std::string tone = song("long.wav", 12.0);
     BusyLoops busy(4);
     std::mutex mutex;
-    std::vector<SdlAudioSystem::Status> seen;
-    SdlAudioSystem::setStatusHandler([&] {
+    std::vector<SoundSystem::Status> seen;
+    SoundSystem::setStatusHandler([&] {
         std::lock_guard lock(mutex);
-        seen.push_back(SdlAudioSystem::status());
+        seen.push_back(SoundSystem::status());
     });
     {
         AudioOutput output;
@@ -342,10 +342,10 @@ TEST_F(HostilePulseTest, ABusyMachineIsNotTakenForAServerThatHangs) {
         EXPECT_EQ(output.state(), AudioOutput::Playing);
         output.stop();
     }
-    SdlAudioSystem::setStatusHandler({});
+    SoundSystem::setStatusHandler({});
     std::lock_guard lock(mutex);
-    for (const SdlAudioSystem::Status status : seen)
-        EXPECT_NE(status, SdlAudioSystem::Status::Lost);
+    for (const SoundSystem::Status status : seen)
+        EXPECT_NE(status, SoundSystem::Status::Lost);
 }
 
 }  // namespace

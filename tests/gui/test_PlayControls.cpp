@@ -261,7 +261,7 @@ TEST(PlayControls, SoundDeviceStateShowsInTheStripAndSilenceIsToldOnce) {
     frmMain& w = *f.form;
     w.show();
     const size_t boxesBefore = f.dialogs->shown.size();
-    using S = SdlAudioSystem::Status;
+    using S = SoundSystem::Status;
     struct Step {
         S status;
         bool shown;
