@@ -620,10 +620,4 @@ int32_t PickColor(UserDialogs& dialogs) {
     return dialogs.chooseColor();
 }
 
-void DecoderCallback(int32_t status, intptr_t user) {
-    if (status != 4 || user == 0)
-        return;
-    reinterpret_cast<DecoderCallbackTarget*>(user)->report();
-}
-
 }  // namespace modZAUtil

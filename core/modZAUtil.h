@@ -1,6 +1,5 @@
 #pragma once
 
-#include "DecoderCallbackTarget.h"
 #include "FileAccess.h"
 #include "clsArrayList.h"
 
@@ -92,9 +91,5 @@ QString ListRowText(const QString& path);
 
 QString BrowseForFolder(const QString& initialFolder, UserDialogs& dialogs);
 int32_t PickColor(UserDialogs& dialogs);
-
-// Registered with the decoder library (`user` is a DecoderCallbackTarget*): status 4 (the file
-// ended) starts the play-done timer on its own thread; every other status is ignored.
-void DecoderCallback(int32_t status, intptr_t user);
 
 }  // namespace modZAUtil

@@ -1,6 +1,5 @@
 #include "clsZAPT_MMC.h"
 
-#include "core/ThreadWake.h"
 #include "playback/ControlRoute.h"
 #include "playback/LibraryRoute.h"
 #include "playback/decoder/PcmSourceFactory.h"
@@ -10,33 +9,16 @@ using std::chrono::milliseconds;
 using std::chrono::seconds;
 
 clsZAPT_MMC::clsZAPT_MMC()
-    : endWake_(std::make_unique<ThreadWake>()), library_(std::make_unique<LibraryRoute>()),
-      control_(std::make_unique<ControlRoute>()), route_(control_.get()) {
-    QObject::connect(endWake_.get(), &ThreadWake::woken, endWake_.get(), [this] { deliverEnd(); });
-    library_->setEndReport([this] { reportEnd(); });
-    control_->setEndReport([this] { reportEnd(); });
+    : library_(std::make_unique<LibraryRoute>()), control_(std::make_unique<ControlRoute>()),
+      route_(control_.get()) {
+    library_->setEndReport([this] { ends_.report(); });
+    control_->setEndReport([this] { ends_.report(); });
 }
 
 clsZAPT_MMC::~clsZAPT_MMC() = default;
 
 void clsZAPT_MMC::setEndHandler(std::function<void()> handler) {
-    endHandler_ = std::move(handler);
-}
-
-void clsZAPT_MMC::reportEnd() {
-    reportedEnd_.store(generation_.load());
-    endWake_->wake();
-}
-
-void clsZAPT_MMC::forgetEnds() {
-    generation_.fetch_add(1);
-}
-
-// Several ends before the UI thread's turn arrive as the latest, which is the only one that can
-// still be current.
-void clsZAPT_MMC::deliverEnd() {
-    if (reportedEnd_.exchange(kNoEnd) == generation_.load() && endHandler_)
-        endHandler_();
+    ends_.setHandler(std::move(handler));
 }
 
 PlaybackRoute& clsZAPT_MMC::routeFor(bool library) {
@@ -83,8 +65,7 @@ clsZAPT_MMC::Prepared clsZAPT_MMC::Prepare(const QString& filePath) {
 // libsndfile refuses) goes to the control, which plays it by what it is.
 bool clsZAPT_MMC::open_(Prepared prepared) {
     QueuedPath.clear();
-    route_->stop();
-    forgetEnds();
+    ends_.stopAndForget([this] { return route_->stop(); });
     CurrentPath = prepared.path;
     FileExtension = CurrentPath.right(3);
     route_ = &routeFor(prepared.library);
@@ -102,9 +83,7 @@ bool clsZAPT_MMC::play() {
 bool clsZAPT_MMC::stop_() {
     Opened = false;
     QueuedPath.clear();
-    const bool stopped = route_->stop();
-    forgetEnds();
-    return stopped;
+    return ends_.stopAndForget([this] { return route_->stop(); });
 }
 
 bool clsZAPT_MMC::seek_(int32_t Value) {
@@ -168,7 +147,7 @@ void clsZAPT_MMC::dropQueued() {
 bool clsZAPT_MMC::adoptJoined(const QString& filePath) {
     if (QueuedPath.isEmpty() || QueuedPath != filePath || !route_->takeJoined(filePath))
         return false;
-    forgetEnds();
+    ends_.forget();
     QueuedPath.clear();
     CurrentPath = filePath;
     FileExtension = filePath.right(3);

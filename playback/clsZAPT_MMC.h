@@ -1,11 +1,11 @@
 #pragma once
 
+#include "playback/EndReport.h"
 #include "playback/PlayerEngine.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/output/PcmSource.h"
 
 #include <QString>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,7 +14,6 @@ class ControlRoute;
 class LibraryRoute;
 class MciControl;
 class PlaybackRoute;
-class ThreadWake;
 
 // The player engine: one small interface over the two routes a file is played on. Names ending
 // in "mp3" or "wav" (exactly, case-sensitive) go to the MP3/WAV library (LibraryRoute), unless
@@ -68,13 +67,6 @@ public:
     void setEndHandler(std::function<void()> handler) override;
 
 protected:
-    // Any thread, the audio thread too: stamps the end with the generation and wakes the UI
-    // thread, without allocating.
-    void reportEnd();
-    // Makes every end reported so far stale; called once the route has stopped, so an end the
-    // route reported while it stopped is stale too.
-    void forgetEnds();
-
     QString FileExtension;
     QString CurrentPath;
     int32_t TotalSec = 0;
@@ -83,15 +75,11 @@ protected:
     int32_t QueuedBlank = 0;
 
 private:
-    void deliverEnd();
     PlaybackRoute& routeFor(bool library);
 
-    static constexpr uint64_t kNoEnd = ~uint64_t{0};
-    std::function<void()> endHandler_;
-    std::atomic<uint64_t> generation_{0};
-    std::atomic<uint64_t> reportedEnd_{kNoEnd};
-    std::unique_ptr<ThreadWake> endWake_;
-    // Destroyed before the wake: once they are gone no end is reported.
+    // Both routes report into it; stop_, open_ and adoptJoined move its generation.
+    EndReport ends_;
+    // Destroyed before ends_: once they are gone no end is reported.
     std::unique_ptr<LibraryRoute> library_;
     std::unique_ptr<ControlRoute> control_;
     // The route of the latest open_; the control's until the first.

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QLocale>
 #include <QStringEncoder>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
@@ -206,36 +205,6 @@ TEST(SmallHelpers, NamesTimesAndRows) {
     EXPECT_EQ(ListRowText(u"/music/a.mp3"_qs), u"a"_qs);
     EXPECT_EQ(ListRowText(u"/x/ab"_qs), u"ab"_qs);  // shorter than four characters: whole
     EXPECT_EQ(ListRowText(QStringLiteral("/曲/歌 & 声.wma")), QStringLiteral("歌 & 声"));
-}
-
-TEST(DecoderReport, StartsThePlayDoneTimerUnlessAStopOvertookIt) {
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setInterval(60000);
-    DecoderCallbackTarget target;
-    target.timer = &timer;
-    const auto user = reinterpret_cast<intptr_t>(&target);
-
-    DecoderCallback(3, user);  // only status 4 means the end
-    DecoderCallback(4, 0);     // no target: nothing to reach
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(timer.isActive());
-
-    DecoderCallback(4, user);
-    EXPECT_FALSE(timer.isActive());  // the timer starts on the UI thread's turn, not inside
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(timer.isActive());
-    timer.stop();
-
-    DecoderCallback(4, user);
-    target.stopAndForget([] {});  // the user stopped before the report was handled
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(timer.isActive());
-
-    // The song ends while the stop is still running: the report is as stale as one before it.
-    target.stopAndForget([&] { DecoderCallback(4, user); });
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(timer.isActive());
 }
 
 TEST(NameOrder, FolderListingsAreNaturalCaseInsensitiveFilesFirstDepthFirst) {
