@@ -706,6 +706,10 @@ void PulseDevice::volumeChanged(const AudioRenderer* renderer) {
         d->applyVolume();
 }
 
+bool PulseDevice::start() {
+    return connect(kConnectLimit) == Connection::Ready;
+}
+
 bool PulseDevice::open(int, std::chrono::microseconds, bool) {
     return true;  // the stream is made at attach(), at the renderer's rate
 }

@@ -37,6 +37,8 @@ public:
     // `stateChanged` runs on the connection's thread with it locked: it may read link(),
     // state() and serverHung(), and nothing else of this class.
     explicit PulseDevice(std::function<void()> stateChanged);
+    // A server that does not answer within this is taken as absent.
+    static constexpr std::chrono::milliseconds kConnectLimit{500};
     ~PulseDevice() override;
     PulseDevice(const PulseDevice&) = delete;
     PulseDevice& operator=(const PulseDevice&) = delete;
@@ -58,6 +60,7 @@ public:
     // of a renderer that loses the stream is thrown away (and counted in its droppedFrames).
     // close() closes the stream only when nothing is attached. Lost is the server gone and
     // being reconnected.
+    bool start() override;  // connect(kConnectLimit)
     bool open(int rate, std::chrono::microseconds buffer, bool anyOutput) override;
     void close() override;
     bool wantsOpen(int rate) override;

@@ -30,9 +30,9 @@ public:
     SdlDevice(const SdlDevice&) = delete;
     SdlDevice& operator=(const SdlDevice&) = delete;
 
-    // Starts SDL's audio subsystem (the silent driver when no other starts and the user chose
-    // none). False when no driver at all starts. open() starts it too.
-    bool start();
+    // SDL's audio subsystem, on the silent driver when no other starts and the user chose
+    // none; open() starts it too.
+    bool start() override;
     // Frames per device buffer at `rate` for buffers of `buffer`.
     static int framesFor(int rate, std::chrono::microseconds buffer);
 

@@ -25,6 +25,10 @@ public:
 
     virtual ~SoundDevice() = default;
 
+    // Gets ready to open: starts the driver, or connects to the server within the device's own
+    // limit. False when the device cannot play at all now. May wait on the system.
+    virtual bool start() = 0;
+
     // Opens the device at `rate` Hz, closing whatever it had open; it plays from the renderer
     // attached (before or after), silence while there is none. Each buffer holds `buffer` of
     // sound where the device has buffers of its own.

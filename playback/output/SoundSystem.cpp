@@ -32,8 +32,6 @@ constexpr auto kDefaultBufferDuration = 40ms;
 // within a second or two); after that the device falls back.
 constexpr auto kLostRetryTime = 3s;
 constexpr auto kLostRetryInterval = 200ms;
-// A PulseAudio server that does not answer within this is taken as absent.
-constexpr auto kPulseConnectTimeout = 500ms;
 // While the server takes connections without answering, attaches ask the housekeeping thread
 // to look for it again (never the caller: that would wait), at most this often.
 constexpr auto kHungProbeInterval = 1s;
@@ -44,13 +42,13 @@ constexpr auto kReleaseLimit = 800ms;
 // The devices of one generation (see System::generation), closed by its housekeeping thread
 // when the generation ends, or when that thread comes back after it was left behind.
 struct Devices {
-    std::unique_ptr<PulseDevice> pulse;  // none when the user keeps to SDL
-    std::unique_ptr<SdlDevice> sdl;      // closed first, before the server connection goes
+    std::unique_ptr<PulseDevice> pulse;     // none when the user keeps to SDL
+    std::unique_ptr<SoundDevice> fallback;  // SDL's; closed before the server connection goes
 
     template <class F> void each(F&& f) {
         if (pulse)
             f(*pulse);
-        f(*sdl);
+        f(*fallback);
     }
 };
 
@@ -89,6 +87,7 @@ struct System {
     std::function<void()> statusHandler;
     SoundSystem::Status reported = SoundSystem::Status::Closed;
     std::thread housekeeper;
+    SoundSystem::DeviceMaker makeFallback;
     // Looking for a server that hangs again, on the housekeeping thread.
     bool probeWanted = false;
     bool probing = false;
@@ -181,7 +180,11 @@ std::shared_ptr<Devices> makeDevices(System& s) {
         devices->pulse = std::make_unique<PulseDevice>([&s] { poke(s); });
     // While the server takes connections without answering, SDL is kept off it too.
     const PulseDevice* pulse = devices->pulse.get();
-    devices->sdl = std::make_unique<SdlDevice>([pulse] { return pulse && pulse->serverHung(); });
+    auto keepOffServer = [pulse] { return pulse && pulse->serverHung(); };
+    if (s.makeFallback)
+        devices->fallback = s.makeFallback(keepOffServer);
+    else
+        devices->fallback = std::make_unique<SdlDevice>(keepOffServer);
     return devices;
 }
 
@@ -197,13 +200,13 @@ bool onPulse(const System& s) {
 }
 
 // Under the lock. True when a PulseAudio server answers, waiting for it at most
-// kPulseConnectTimeout.
+// PulseDevice::kConnectLimit.
 bool pulseAnswers(System& s) {
     PulseDevice* pulse = s.devices->pulse.get();
     if (!pulse)
         return false;
     s.lastProbe = Clock::now();
-    return pulse->connect(kPulseConnectTimeout) == PulseDevice::Connection::Ready;
+    return pulse->start();
 }
 
 // Under the lock, on SDL: a server found answering takes over from SDL's device.
@@ -219,8 +222,9 @@ void switchToPulseLocked(System& s) {
 // takes connections without answering is looked for by the housekeeping thread, so the attach
 // never waits on it.
 void preferPulseLocked(System& s) {
-    SoundDevice& sdl = *s.current.load();
-    if (onPulse(s) || s.switching || (sdl.isOpen() && sdl.state() != SoundDevice::State::Silent))
+    SoundDevice& fallback = *s.current.load();
+    if (onPulse(s) || s.switching ||
+        (fallback.isOpen() && fallback.state() != SoundDevice::State::Silent))
         return;
     if (s.probing || serverHung(s)) {
         if (!s.probing && Clock::now() - s.lastProbe >= kHungProbeInterval) {
@@ -239,10 +243,10 @@ bool fallBackLocked(System& s) {
     Devices& devices = *s.devices;
     if (s.current.load() != devices.pulse.get())
         return false;
-    switchTo(s, *devices.sdl);
+    switchTo(s, *devices.fallback);
     if (AudioRenderer* renderer = s.attached.load(std::memory_order_seq_cst))
         renderer->droppedFrames.store(0, std::memory_order_relaxed);  // skipped, not replayed
-    devices.sdl->start();  // the housekeeping thread opens a device for the renderer
+    devices.fallback->start();  // the housekeeping thread opens a device for the renderer
     return true;
 }
 
@@ -254,7 +258,7 @@ bool probeLocked(System& s, std::unique_lock<std::mutex>& lock, uint64_t generat
     s.probing = true;
     PulseDevice* pulse = s.devices->pulse.get();
     lock.unlock();
-    const bool answered = pulse && pulse->connect(kPulseConnectTimeout, [&s, generation] {
+    const bool answered = pulse && pulse->connect(PulseDevice::kConnectLimit, [&s, generation] {
         return s.releasing.load() || s.generation.load() != generation;
     }) == PulseDevice::Connection::Ready;
     lock.lock();
@@ -385,8 +389,8 @@ bool SoundSystem::acquire() {
     s.live.store(s.devices.get());
     if (pulseAnswers(s)) {
         s.current.store(s.devices->pulse.get());
-    } else if (s.devices->sdl->start()) {
-        s.current.store(s.devices->sdl.get());
+    } else if (s.devices->fallback->start()) {
+        s.current.store(s.devices->fallback.get());
     } else {
         forgetLocked(s);
         return false;
@@ -498,6 +502,12 @@ int64_t SoundSystem::unheardFrames(const AudioRenderer* renderer) {
 void SoundSystem::volumeChanged(const AudioRenderer* renderer) {
     if (SoundDevice* device = shared().current.load())
         device->volumeChanged(renderer);
+}
+
+void SoundSystem::setFallbackDeviceMaker(DeviceMaker make) {
+    System& s = shared();
+    std::lock_guard lock(s.mutex);
+    s.makeFallback = std::move(make);
 }
 
 bool SoundSystem::usingPulse() {

@@ -3,8 +3,10 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class AudioRenderer;
+class SoundDevice;
 
 // The one playback device of the process, shared by both outputs of the player. It chooses
 // the device (SoundDevice): a stream of our own on a PulseAudio server when one answers
@@ -70,6 +72,11 @@ public:
     // The attached renderer's volume() changed (PulseAudio applies it in the server).
     static void volumeChanged(const AudioRenderer* renderer);
     static bool usingPulse();
+    // Makes the device that plays when no PulseAudio server answers, at each first acquire
+    // (SDL's when none is set; tests set a fake). `keepOffServer` says when the server hangs.
+    using DeviceMaker =
+        std::function<std::unique_ptr<SoundDevice>(std::function<bool()> keepOffServer)>;
+    static void setFallbackDeviceMaker(DeviceMaker make);
 
     static Status status();
     static bool usingSilentDriver() { return status() == Status::Silent; }
