@@ -6,6 +6,7 @@
 #include "core/Logging.h"
 #include "core/modZAUtil.h"
 #include "gui/widgets/WidgetHelpers.h"
+#include "playback/PlayerController.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/mci/MciControl.h"
 #include "playback/output/SoundSystem.h"
@@ -307,10 +308,6 @@ void frmMain::buildControls() {
 
     MMC = new MciControl(this);
 
-    tmrPlaydone = new QTimer(this);
-    tmrPlaydone->setInterval(1);
-    tmrPlayTime = new QTimer(this);
-    tmrPlayTime->setInterval(500);
     tmrTimer = new QTimer(this);
     tmrTimer->setInterval(5000);
     tmrVolume = new QTimer(this);
@@ -446,7 +443,7 @@ bool frmMain::Form_Load() {
     // 2–3. The engine, bound to the media-control object; the end of every song.
     Player = std::make_unique<clsZAPT_MMC>();
     Player->setMMC(MMC);
-    Player->setEndHandler([this] { tmrPlaydone->start(); });
+    makeSequence();
     const Vbmp3Option option{{30, 1, 5, 0}};
     vbmp3_setVbmp3Option(&option);
     // On the bus from here on: a second start finds this player even while it starts.

@@ -10,8 +10,8 @@
 #include "library/PlaylistShuffler.h"
 #include "lyrics/LyricLookup.h"
 #include "playback/FileOpener.h"
-#include "playback/NextSongRule.h"
 #include "playback/PlayTimer.h"
+#include "playback/PlayerClock.h"
 #include "playback/clsZAPT_MMC.h"
 #include "playback/output/SoundSystem.h"
 #include "settings/clsOption.h"
@@ -33,6 +33,8 @@
 #include <vector>
 
 class MprisService;
+class PlayRows;
+class PlayerController;
 class QDialog;
 class QFrame;
 class QLineEdit;
@@ -41,7 +43,7 @@ class QUrl;
 class QWidget;
 
 // The main window. It owns the whole application state as members; its routines live in the
-// folder of their subsystem (playback/, library/, …) as members of this class.
+// folder of their subsystem (gui/playback/, gui/library/, …) as members of this class.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -85,9 +87,6 @@ public:
     QString ActiveListName;
     QString CurrentFolder;
     QString FolderViewPath;
-    int32_t PlayingIndex = -1;
-    double ElapsedSeconds = 0;
-    int16_t StopAfterSong = 0;
 
     int16_t TwipsPerPixelX = 15;
     int16_t TwipsPerPixelY = 15;
@@ -162,8 +161,6 @@ public:
 
     MciControl* MMC = nullptr;  // the media-control object for every format but MP3 and WAV
 
-    QTimer* tmrPlaydone = nullptr;
-    QTimer* tmrPlayTime = nullptr;
     QTimer* tmrTimer = nullptr;
     QTimer* tmrVolume = nullptr;
 
@@ -209,7 +206,7 @@ public:
     void ApplyDisplayOptions();
     void RefreshColor();
 
-    // Layout (app/frmMain_layout.cpp)
+    // Layout (gui/frmMain_layout.cpp)
     void LayoutMainWindow();
     void LayoutMini(int16_t clientWidth, int16_t clientHeight);
     void LayoutNormal(int16_t clientWidth, int16_t clientHeight);
@@ -217,7 +214,7 @@ public:
     void ArrangeStatusBar();
     void cmdChangeFormSize_Click();
 
-    // Playlist (library/frmMain_playlist.cpp)
+    // Playlist (gui/library/frmMain_playlist.cpp)
     void RefreshPlayList();
     void ShowPlayListCount(int32_t count);
     // Keeps the first 32,767 entries and says so; true when some were dropped.
@@ -239,7 +236,7 @@ public:
     void lstPlayList_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void lstPlayList_KeyUp(int key, Qt::KeyboardModifiers modifiers);
 
-    // Collection from folders (library/frmMain_collect.cpp)
+    // Collection from folders (gui/library/frmMain_collect.cpp)
     void zapGetFile(clsArrayList& list, const QString& path, int32_t getFileType,
                     bool includeSubFolders);
     void CollectFiles(clsArrayList& list, const QString& path, bool includeSubFolders);
@@ -259,7 +256,7 @@ public:
     void mnuAddFile_Click();
     void lstPlayList_FilesDropped(const QStringList& paths);
 
-    // Favorite lists (library/frmMain_favorites.cpp)
+    // Favorite lists (gui/library/frmMain_favorites.cpp)
     void LoadFavoriteLists();
     void ShowFavoriteLists();
     void cmdSaveList_Click();
@@ -270,7 +267,7 @@ public:
     void mnuOpneByEditor_Click();
     void lstFavoriteList_KeyDown(int key, Qt::KeyboardModifiers modifiers);
 
-    // Reserve list and history (library/frmMain_reserve.cpp)
+    // Reserve list and history (gui/library/frmMain_reserve.cpp)
     void BuildReserveMenu();
     void mnuAddReserveList_Click();
     void mnuReserve_Click(int index);
@@ -278,7 +275,7 @@ public:
     void mnuHistory_Click();
     bool SelectedFile() const;
 
-    // Folder view (library/frmMain_folderview.cpp)
+    // Folder view (gui/library/frmMain_folderview.cpp)
     void ShowFolder(const QString& path, uint8_t mode);  // 1 show, 0 select only
     void LoadFolderViewFolders(const QString& path);
     void DrawFolderView();
@@ -287,7 +284,9 @@ public:
     void lblEntryFolder_Click(int index);
     void lstFolderView_KeyDown(int key, Qt::KeyboardModifiers modifiers);
 
-    // Play sequencing (playback/frmMain_sequence.cpp)
+    // Play sequencing (gui/playback/frmMain_sequence.cpp): the buttons and menu items of the
+    // sequence, which PlayerController runs; null before start-up has made the engine.
+    PlayerController& Sequence() { return *sequence_; }
     void PlayFile(const QString& path);
     void PlayNextSong();
     void StopPlay();
@@ -304,20 +303,18 @@ public:
     void DrawPlayNumber(uint8_t mode);
     void DrawRepeatMode(uint8_t mode);
     void PaintMaskedIcon(QLabel* target, const QString& maskResource);
-    void tmrPlaydone_Timer();
     int32_t GetPlayIndex() const;
     // Selects the row GetPlayIndex gives, then plays it: every start of a playlist row.
     void PlaySelectedRow();
 
-    // Seek bar and time display (playback/frmMain_time.cpp)
-    void tmrPlayTime_Timer();
+    // Seek bar and time display (gui/playback/frmMain_time.cpp)
     void UpdatePlayTime();
     void ResetPlayTime();
     void lblPlayTime_Click();
     void lblSeekBar_MouseDown(Qt::MouseButton button, QPoint pos);
     void lblSeekBar_MouseUp(Qt::MouseButton button, QPoint pos);
 
-    // Play timer (playback/frmMain_timer.cpp)
+    // Play timer (gui/playback/frmMain_timer.cpp)
     void tmrTimer_Timer();
     void ShowTimerTimes();
     void picTimerMode_Click();
@@ -328,7 +325,7 @@ public:
     bool SkipAutoAdvance = false;
     std::function<QTime()> Clock;  // the time of day the play timer reads; tests set it
 
-    // Volume (playback/frmMain_volume.cpp)
+    // Volume (gui/playback/frmMain_volume.cpp)
     void cmdVolume_Click();
     void ChangeSoftVolume(int32_t step);
     void ShowVolumeLabel();
@@ -337,13 +334,13 @@ public:
     void ShowSoundDeviceState(SoundSystem::Status status);
     bool toldSilentDevice_ = false;
 
-    // Keyboard (app/frmMain_keys.cpp)
+    // Keyboard (gui/frmMain_keys.cpp)
     std::vector<int32_t> SearchHits{0};
     int32_t SearchHitIndex = 0;
     int32_t SearchState = 0;
     int16_t LastSearchMode = 2;
 
-    // Tag label (tags/frmMain_taglabel.cpp)
+    // Tag label (gui/tags/frmMain_taglabel.cpp)
     void InitTagFieldNames();
     void ShowTagInfoLabel();
     void ChangeTagField(int16_t step);
@@ -352,7 +349,7 @@ public:
     // The open song's length for the seek bar; 0 when nothing is open.
     int32_t SeekTotalSeconds();
 
-    // desktop: media controls on the session bus (desktop/frmMain_mpris.cpp)
+    // desktop: media controls on the session bus (gui/desktop/frmMain_mpris.cpp)
     // Puts the player on the session bus; false, with one line on stderr, when it cannot.
     // Called before Form_Load, the bus name is taken as soon as the player holds its lock, so
     // a second start can hand its path over while this one is still starting; what arrives
@@ -372,11 +369,8 @@ public:
     // Asked when the lock is held by another player: hands the start path over to it. Set by
     // main; tests leave it empty.
     std::function<bool(const QString& absolutePath)> HandOver;
-    // Tell the desktop at once: a song started (the same one again too), the play state or
-    // the modes changed, the position jumped.
-    void NotifySongStarted();
+    // Tells the desktop what changed besides the sequence's own news (the playlist).
     void NotifyPlayState();
-    void NotifySeeked();
     // A path a second start handed over: added to the playlist as a start path fills it, and
     // the first added row played. False when it names nothing the player can use.
     bool OpenHandedPath(const QString& path);
@@ -385,7 +379,7 @@ public:
     bool savedBeforeRisk_ = false;
     static bool lockPathUsable(const QString& path);
 
-    // lyrics: the lyric index, the lookup and the lyric window (lyrics/frmMain_lyrics.cpp)
+    // lyrics: the lyric index, the lookup and the lyric window (gui/lyrics/frmMain_lyrics.cpp)
     void wireLyrics();
     void LoadLyricWindow();  // start-up: the saved size and place, the window still hidden
     void SaveLyricWindow();  // shutdown: its place and last text-mode size into the options
@@ -399,14 +393,14 @@ public:
     std::unique_ptr<frmLyric> LyricWindow;
     LyricLookup lyricLookup_;
 
-    // settings: the options dialog (settings/frmMain_options.cpp) and the about window
+    // settings: the options dialog (gui/settings/frmMain_options.cpp) and the about window
     // Runs the options dialog; after OK shows the new settings and rebuilds the lyric index.
     void cmdOption_Click();
     void ShowVersionWindow();  // F12
     QPointer<QDialog> optionsWindow_;
     QPointer<QDialog> versionWindow_;
 
-    // search: the search window and its hits (search/frmMain_search.cpp)
+    // search: the search window and its hits (gui/search/frmMain_search.cpp)
     void SearchList();
     // Fills SearchHits with the rows of `box` whose shown text matches; false when none.
     bool FindRows(const QString& word, ListBox* box, int32_t mode);
@@ -416,10 +410,10 @@ public:
     std::function<int(QDialog&)> RunModal = [](QDialog& window) { return window.exec(); };
     QPointer<QDialog> modalWindow_;  // the search or file information window while it runs
 
-    // tags: the file information window (tags/frmMain_taginfo.cpp)
+    // tags: the file information window (gui/tags/frmMain_taginfo.cpp)
     void cmdTagInfo_Click();
 
-    // tray: the notification-area icon (app/frmMain_tray.cpp)
+    // tray: the notification-area icon (gui/frmMain_tray.cpp)
     void SetTrayIcon(const QString& mode);  // "ADD", "MODIFY" or "DELETE"
     void TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
     // Minimised with the tray option on: hides the window behind the icon; false when it
@@ -466,23 +460,15 @@ private:
     std::unique_ptr<UserDialogs> dialogs_;
     std::unique_ptr<DismissibleDialogs> boxes_;  // every box goes through here, to dialogs_
     std::unique_ptr<QLockFile> lock_;
-    void continueAfterBlank(const QString& path, bool failed = false);
-    void nextFromPlayList(const QString& ended, bool failed, bool waited);
-    void waitThen(int milliseconds, std::function<void()> next);
-    void playFailed(const QString& path);
-    std::optional<QString> PredictNextSong();
-    void PrepareGaplessJoin();
-    void songStarted(const QString& path);
 
     PlaylistShuffler shuffler_;
-    NextSongRule nextSongRule_;
     PlayTimer playTimer_;
-    FileOpener* opener_ = nullptr;      // files are opened off this thread
-    uint64_t openSerial_ = 0;           // moves with every start and stop: a late open is dropped
-    QString joinOpening_;               // the song being opened to join behind the playing one
-    QTimer* blankWait_ = nullptr;       // the blank time between two songs
-    std::function<void()> afterBlank_;  // what the blank time ends in
-    int32_t failedInARow_ = 0;          // files that would not play, one after another
+    FileOpener* opener_ = nullptr;  // files are opened off this thread
+    void makeSequence();
+    void showStartedSong(const QString& path);
+    QtPlayerClock clock_;
+    std::unique_ptr<PlayRows> playRows_;
+    std::unique_ptr<PlayerController> sequence_;  // made with the engine at start-up
     QPointer<QWidget> volumeWindow_;
     bool abandonStartup();  // ends during start-up without writing anything; returns false
     bool loaded_ = false;

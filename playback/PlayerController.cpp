@@ -4,6 +4,7 @@
 #include "library/PlayHistory.h"
 #include "library/PlaylistOps.h"
 #include "library/ReserveQueue.h"
+#include "playback/TimeDisplay.h"
 
 #include <QPointer>
 #include <algorithm>
@@ -30,16 +31,18 @@ PlayerController::PlayerController(PlayerEngine& engine, PlayRows& rows, clsOpti
         if (auto next = std::exchange(afterBlank_, nullptr))
             next();
     });
-    tick_ = clock.makeTimer(true, [this] {
-        elapsedSeconds_ += std::chrono::duration<double>(kTick).count();
-        Q_EMIT positionChanged();
-        PrepareGaplessJoin();
-    });
+    tick_ = clock.makeTimer(true, [this] { tmrPlayTime_Timer(); });
     engine_.setEndHandler([this] { PlayNextSong(); });
 }
 
 PlayerController::~PlayerController() {
     engine_.setEndHandler(nullptr);
+}
+
+void PlayerController::tmrPlayTime_Timer() {
+    elapsedSeconds_ += TimeDisplay::kTickSeconds;
+    Q_EMIT positionChanged();
+    PrepareGaplessJoin();
 }
 
 void PlayerController::setState(State state) {
@@ -345,11 +348,11 @@ void PlayerController::Step(int32_t direction) {
 }
 
 bool PlayerController::Seek(int32_t second) {
-    const bool moved = engine_.seek_(second);
-    if (moved)
-        elapsedSeconds_ = second;
+    if (!engine_.seek_(second))
+        return false;
+    elapsedSeconds_ = second;
     Q_EMIT seeked(second);
-    return moved;
+    return true;
 }
 
 void PlayerController::TogglePlayNumber() {

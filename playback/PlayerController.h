@@ -72,10 +72,12 @@ public:
     void Play();
     // The previous (-1) or next (+1) row, played at once.
     void Step(int32_t direction);
-    // Moves to `second` of the playing song; false when the engine cannot.
+    // Moves to `second` of the playing song (seeked); false when the engine cannot.
     bool Seek(int32_t second);
     // Joins the next song behind the playing one when its end is near; called on each tick.
     void PrepareGaplessJoin();
+    // One tick of the play time while a song is heard: the position, then the join.
+    void tmrPlayTime_Timer();
 
     void TogglePlayNumber();
     void CycleRepeatMode();
@@ -97,7 +99,7 @@ public:
     void SetStopAfterSong(bool stop) { stopAfterSong_ = stop; }
     bool InBlankTime() const { return blankWait_->isActive(); }
 
-    static constexpr std::chrono::milliseconds kTick{500};
+    static constexpr std::chrono::milliseconds kTick{500};  // TimeDisplay::kTickSeconds
 
 Q_SIGNALS:
     void stateChanged(PlayerController::State state);

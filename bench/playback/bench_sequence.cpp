@@ -2,6 +2,7 @@
 // time of 0), and how close a set blank time comes to its length, both read from the samples
 // SDL's disk driver wrote.
 #include "gui/frmMain.h"
+#include "playback/PlayerController.h"
 #include "support/FakeDialogs.h"
 
 #include <QApplication>
@@ -137,7 +138,8 @@ std::vector<double> blankTimes(int songs, int blankMs) {
     QElapsedTimer clock;
     clock.start();
     qint64 endedAt = -1;
-    QObject::connect(w.tmrPlaydone, &QTimer::timeout, [&] { endedAt = clock.nsecsElapsed(); });
+    QObject::connect(&w.Sequence(), &PlayerController::songEnded,
+                     [&] { endedAt = clock.nsecsElapsed(); });
     w.cmdPlay_Click();
     std::vector<double> ms;
     while (w.HistoryList.Count() < songs && clock.elapsed() < 30000) {

@@ -6,6 +6,7 @@
 #include "desktop/MprisMapping.h"
 #include "gui/StartPath.h"
 #include "gui/frmMain.h"
+#include "playback/PlayerController.h"
 #include "playback/Vbmp3VolumeControl.h"
 
 #include <QApplication>
@@ -43,6 +44,8 @@ bool frmMain::StartMediaControls() {
         return false;
     }
     mediaControls_ = service;
+    if (sequence_)
+        service->Follow(*sequence_);
     if (started_)
         service->SetReady();
     return true;
@@ -56,16 +59,6 @@ void frmMain::MediaControlsReady() {
 void frmMain::NotifyPlayState() {
     if (mediaControls_)
         mediaControls_->Refresh();
-}
-
-void frmMain::NotifySongStarted() {
-    if (mediaControls_)
-        mediaControls_->SongStarted();
-}
-
-void frmMain::NotifySeeked() {
-    if (mediaControls_)
-        mediaControls_->Seeked();
 }
 
 bool frmMain::OpenHandedPath(const QString& given) {
@@ -102,11 +95,16 @@ bool frmMain::OpenHandedPath(const QString& given) {
 MprisService::MprisService(frmMain& w) : QObject(&w), window(w) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
-    // Volume, modes and the playlist also change from the keyboard, the volume window and the
-    // options: a look once a second catches those the commands do not announce.
-    watch_ = new QTimer(this);
-    watch_->setInterval(1000);
-    connect(watch_, &QTimer::timeout, this, &MprisService::Refresh);
+}
+
+void MprisService::Follow(PlayerController& sequence) {
+    connect(&sequence, &PlayerController::songStarted, this, &MprisService::SongStarted);
+    connect(&sequence, &PlayerController::seeked, this, &MprisService::Seeked);
+    for (auto changed : {&PlayerController::stopped, &PlayerController::modesChanged,
+                         &PlayerController::volumeChanged})
+        connect(&sequence, changed, this, &MprisService::Refresh);
+    connect(&sequence, &PlayerController::songEnded, this, &MprisService::Refresh);
+    connect(&sequence, &PlayerController::stateChanged, this, &MprisService::Refresh);
 }
 
 MprisService::~MprisService() {
@@ -139,7 +137,6 @@ bool MprisService::Register(const QDBusConnection& bus, QString& problem) {
     }
     name_ = name;
     told_ = playerProperties();
-    watch_->start();
     return true;
 }
 
@@ -209,13 +206,9 @@ void MprisService::Refresh() {
         emitChanged(kPlayerInterface, changed);
 }
 
-// As the mode buttons leave them: stored and drawn.
+// As the mode buttons leave them: stored, drawn and announced.
 void MprisService::ApplyModes(MprisMapping::Modes modes) {
-    window.Options.setPlayNumber(modes.playNumber);
-    window.Options.setRepeatMode(modes.repeatMode);
-    window.DrawPlayNumber(static_cast<uint8_t>(modes.playNumber));
-    window.DrawRepeatMode(static_cast<uint8_t>(modes.repeatMode));
-    Refresh();
+    window.Sequence().SetModes(modes.playNumber, modes.repeatMode);
 }
 
 void MprisService::Refuse(const QDBusMessage& call, QDBusError::ErrorType type,
@@ -226,6 +219,7 @@ void MprisService::Refuse(const QDBusMessage& call, QDBusError::ErrorType type,
 
 void MprisService::Seeked() {
     Q_EMIT findChild<MprisPlayerAdaptor*>()->Seeked(Position());
+    Refresh();
 }
 
 void MprisService::emitChanged(const QString& interface, const QVariantMap& changed) {
@@ -352,39 +346,39 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService* service)
     : QDBusAbstractAdaptor(service), service_(service) {}
 
 void MprisPlayerAdaptor::Next() {
-    service_->Queue([&w = service_->window] { w.cmdListIndexDown_Click(); });
+    service_->Queue([&w = service_->window] { w.Sequence().Step(+1); });
 }
 
 void MprisPlayerAdaptor::Previous() {
-    service_->Queue([&w = service_->window] { w.cmdListIndexUp_Click(); });
+    service_->Queue([&w = service_->window] { w.Sequence().Step(-1); });
 }
 
 void MprisPlayerAdaptor::Pause() {
     service_->Queue([&w = service_->window] {
         if (w.Player->getState() == 1)
-            w.TogglePause();
+            w.Sequence().TogglePause();
     });
 }
 
 void MprisPlayerAdaptor::PlayPause() {
     service_->Queue([&w = service_->window] {
         if (w.Player->getState() == 0)
-            w.cmdPlay_Click();
+            w.Sequence().Play();
         else
-            w.TogglePause();
+            w.Sequence().TogglePause();
     });
 }
 
 void MprisPlayerAdaptor::Stop() {
-    service_->Queue([&w = service_->window] { w.StopPlay(); });
+    service_->Queue([&w = service_->window] { w.Sequence().StopPlay(); });
 }
 
 void MprisPlayerAdaptor::Play() {
     service_->Queue([&w = service_->window] {
         if (w.Player->getState() == 0)
-            w.cmdPlay_Click();
+            w.Sequence().Play();
         else if (w.Player->getState() == 2)
-            w.TogglePause();
+            w.Sequence().TogglePause();
     });
 }
 
@@ -396,7 +390,7 @@ void MprisPlayerAdaptor::Seek(qlonglong offset) {
         const auto target =
             MprisMapping::SeekTarget(w.Player->playSecond(), offset, w.Player->getTotalSecond());
         if (!target)
-            w.cmdListIndexDown_Click();
+            w.Sequence().Step(+1);
         else
             seekTo(*service, *target);
     });
@@ -415,12 +409,7 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong p
 }
 
 void MprisPlayerAdaptor::seekTo(MprisService& service, int32_t second) {
-    frmMain& w = service.window;
-    if (w.Player->seek_(second)) {
-        w.ElapsedSeconds = second;
-        w.UpdatePlayTime();
-        service.Seeked();
-    }
+    service.window.Sequence().Seek(second);
 }
 
 void MprisPlayerAdaptor::OpenUri(const QString& uri, const QDBusMessage& call) {
@@ -454,5 +443,5 @@ void MprisPlayerAdaptor::setVolume(double volume) {
     const StereoVolume soft = MprisMapping::SoftVolumeFor(volume, control.SoftVolume());
     control.SetSoftVolume(soft.left, soft.right);
     service_->window.ShowVolumeLabel();
-    service_->Refresh();
+    service_->window.Sequence().NotifyVolume();
 }

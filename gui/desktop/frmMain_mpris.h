@@ -14,7 +14,7 @@
 #include <functional>
 
 class frmMain;
-class QTimer;
+class PlayerController;
 
 // The player on the session bus as org.mpris.MediaPlayer2.zapt (MPRIS 2), so the desktop's
 // media keys, sound menu and tools such as playerctl control it. Every request goes through
@@ -36,6 +36,9 @@ public:
     // Claims the bus name (or, when another player of this name runs, a name of this process
     // beside it) and the object; false with the reason when the bus refuses.
     bool Register(const QDBusConnection& bus, QString& problem);
+    // Tells the desktop whatever the sequence announces: songs, the play state, seeks, the
+    // modes and the volume, at once.
+    void Follow(PlayerController& sequence);
 
     // Runs `command` after the call that asked for it has been answered.
     void Queue(std::function<void()> command);
@@ -76,7 +79,6 @@ private:
 
     QDBusConnection bus_{QString()};
     QString name_;
-    QTimer* watch_ = nullptr;
     QVariantMap told_;    // the player properties as last announced
     QString songPath_;    // the song the current track id belongs to
     quint64 serial_ = 0;  // counts the songs started in this run

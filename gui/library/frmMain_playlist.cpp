@@ -5,6 +5,7 @@
 #include "gui/widgets/WidgetHelpers.h"
 #include "library/FolderViewModel.h"
 #include "library/PlaylistOps.h"
+#include "playback/PlayerController.h"
 
 #include <QCursor>
 #include <QToolButton>
@@ -63,6 +64,7 @@ void frmMain::RefreshPlayList() {
 
 void frmMain::ShowPlayListCount(int32_t count) {
     lblPlayListCount->setText(PlaylistOps::CountLabelText(count));
+    NotifyPlayState();  // whether there is a next song to go to
 }
 
 bool frmMain::LimitPlayList() {
@@ -79,7 +81,8 @@ void frmMain::ShuffleArrayPlayList() {
 
 void frmMain::ClearPlayList() {
     PlayList.Clear();
-    PlayingIndex = -1;
+    if (sequence_)
+        sequence_->ForgetPlayingIndex();
     RefreshPlayList();
 }
 

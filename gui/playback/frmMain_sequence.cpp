@@ -1,37 +1,36 @@
-// Play sequencing: playing a file, what plays when a song ends, stop and pause, the play
-// commands and the two mode buttons.
+// The window's side of the play sequence: its buttons and menu items call the sequence
+// (PlayerController), and what the sequence tells is shown: the song's tag, lyrics and time,
+// the mode icons, the boxes.
 #include "gui/frmMain.h"
-#include "library/PlayHistory.h"
-#include "library/ReserveQueue.h"
-#include "playback/decoder/vbmp3.h"
-#include "playback/mci/MciControl.h"
+#include "gui/lyrics/frmLyric.h"
+#include "playback/PlayerController.h"
 #include "settings/SchemeColor.h"
 
 #include <QApplication>
 #include <QBitmap>
 #include <QPainter>
 #include <QToolButton>
-#include <utility>
 
 namespace {
-QString resetTimeText(const clsOption& o) {
-    return o.DispTimeType() == 0 ? QStringLiteral("00:00") : QStringLiteral("‐00:00");
-}
+
+// The playlist as the sequence sees it: the entries and the playlist box's selection.
+class PlaylistBoxRows final : public PlayRows {
+public:
+    explicit PlaylistBoxRows(frmMain& window) : w_(window) {}
+    const clsArrayList& entries() const override { return w_.PlayList; }
+    int32_t rowCount() const override { return w_.lstPlayList->count(); }
+    int32_t selectedRow() const override { return w_.lstPlayList->listIndex(); }
+    void setSelectedRow(int32_t row) override { w_.lstPlayList->setListIndex(row); }
+    void showRow(int32_t row) override { w_.SelectListRow(w_.lstPlayList, row); }
+
+private:
+    frmMain& w_;
+};
+
 }  // namespace
 
 void frmMain::wirePlayback() {
     opener_ = new FileOpener(this);
-    blankWait_ = new QTimer(this);
-    blankWait_->setSingleShot(true);
-    // The blank time is heard, so it is kept to the millisecond.
-    blankWait_->setTimerType(Qt::PreciseTimer);
-    connect(blankWait_, &QTimer::timeout, this, [this] {
-        auto next = std::move(afterBlank_);
-        afterBlank_ = nullptr;
-        if (next)
-            next();
-    });
-    connect(tmrPlaydone, &QTimer::timeout, this, &frmMain::tmrPlaydone_Timer);
     connect(cmdPlay, &QToolButton::clicked, this, &frmMain::cmdPlay_Click);
     connect(cmdPause, &QToolButton::clicked, this, &frmMain::cmdPause_Click);
     connect(cmdStop, &QToolButton::clicked, this, &frmMain::cmdStop_Click);
@@ -45,290 +44,77 @@ void frmMain::wirePlayback() {
     connect(picRepeatMode, &ClickLabel::mouseDown, this, &frmMain::picRepeatMode_Click);
 }
 
-void frmMain::PlayFile(const QString& path) {
-    lblPlayTime->setText(resetTimeText(Options));
-    if (!modZAUtil::FileExists(path)) {
+// Start-up, once the engine exists: the sequence over it, and what the window shows of it.
+void frmMain::makeSequence() {
+    playRows_ = std::make_unique<PlaylistBoxRows>(*this);
+    auto open = [this](bool join, const QString& path, std::function<void(PreparedSong)> done) {
+        opener_->open(join ? FileOpener::Kind::Join : FileOpener::Kind::Play, path,
+                      std::move(done));
+    };
+    sequence_ = std::make_unique<PlayerController>(
+        *Player, *playRows_, Options, PlayerController::Lists{ReserveList, HistoryList}, clock_,
+        std::move(open));
+    PlayerController* s = sequence_.get();
+    connect(s, &PlayerController::songStarted, this,
+            [this](int32_t, const QString& path) { showStartedSong(path); });
+    connect(s, &PlayerController::songEnded, this, &frmMain::ShowTagInfoLabel);
+    connect(s, &PlayerController::positionChanged, this, &frmMain::UpdatePlayTime);
+    connect(s, &PlayerController::seeked, this, &frmMain::UpdatePlayTime);
+    connect(s, &PlayerController::playTimeReset, this, &frmMain::ResetPlayTime);
+    connect(s, &PlayerController::stopped, this, [this] {
+        if (LyricWindow && !AnyDialogVisible())
+            LyricWindow->hide();
+        PlayingTagInfo.Clear();
+        ShowTagInfoLabel();
+        ResetPlayTime();
+    });
+    connect(s, &PlayerController::modesChanged, this, [this] {
+        DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
+        DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+    });
+    connect(s, &PlayerController::cannotAccess, this, [this](const QString& path) {
         CenterNextWindow(frameGeometry().width(), 67);
         Dialogs().message(path + QStringLiteral("にアクセスできません。"), QStringLiteral("ZAPT"));
-        return;
-    }
-    blankWait_->stop();  // a song the user chose replaces one the sequence was waiting to play
-    afterBlank_ = nullptr;
-    tmrPlaydone->stop();
-    const uint64_t serial = ++openSerial_;
-    PlayingIndex = lstPlayList->listIndex();
-    // The song the sequence chose may already be playing, joined behind the one that ended.
-    if (Player->adoptJoined(path)) {
-        songStarted(path);
-        return;
-    }
-    Player->stop_();
-    SaveBeforeFirstRisk();
-    opener_->open(FileOpener::Kind::Play, path,
-                  [this, serial, path](clsZAPT_MMC::Prepared prepared) {
-                      if (serial != openSerial_ || !Player)
-                          return;  // a stop, another song or the end of the program came first
-                      if (!Player->open_(std::move(prepared)) || !Player->play()) {
-                          playFailed(path);
-                          return;
-                      }
-                      songStarted(path);
-                  });
+    });
+    connect(s, &PlayerController::opening, this, &frmMain::SaveBeforeFirstRisk);
+    connect(s, &PlayerController::reserveTaken, this, &frmMain::BuildReserveMenu);
+    connect(s, &PlayerController::stoppedAfterSong, this, [this] { lstPlayList->setFocus(); });
 }
 
-void frmMain::songStarted(const QString& path) {
-    failedInARow_ = 0;
+void frmMain::showStartedSong(const QString& path) {
     if (Options.DispLyricFlg() != 0)
         ShowLyrics(path);
     PlayingTagInfo.GetTagInfo(path);
     ShowTagInfoLabel();
-    ElapsedSeconds = 0;
-    tmrPlayTime->start();
     if (Options.AutoSmallWindow() != 0 && !isMinimized() && Options.FormStatus() == 1 &&
         !AnyDialogVisible())
         cmdChangeFormSize_Click();
     RestoreListFocus();
-    NotifySongStarted();
 }
 
-// Without the selection on the row, the end of the song would move the selection from "none"
-// to this very row and play it a second time.
+void frmMain::PlayFile(const QString& path) {
+    if (sequence_)
+        sequence_->PlayFile(path);
+}
+
 void frmMain::PlaySelectedRow() {
-    const int32_t row = GetPlayIndex();
-    if (row < lstPlayList->count())
-        lstPlayList->setListIndex(row);
-    PlayFile(PlayList.Value(row));
-}
-
-// A file that exists but does not play counts as a song that ended at once: the sequence goes
-// on by the modes, without a box per file and without a history entry. It stops when the modes
-// would only try the same file again, and once every row of the playlist has failed one after
-// another.
-void frmMain::playFailed(const QString& path) {
-    Player->stop_();
-    ++failedInARow_;
-    if (failedInARow_ >= std::max<int32_t>(1, PlayList.Count())) {
-        StopPlay();
-        return;
-    }
-    // Through the blank-time timer, so a playlist of broken files never recurses through
-    // PlayFile and a stop or a new song cancels the step.
-    waitThen(0, [this, path] { continueAfterBlank(path, true); });
-}
-
-void frmMain::tmrPlaydone_Timer() {
-    tmrPlaydone->stop();
-    PlayNextSong();
+    if (sequence_)
+        sequence_->PlaySelectedRow();
 }
 
 void frmMain::PlayNextSong() {
-    ShowTagInfoLabel();
-    const QString ended = Player->getPath();
-    PlayHistory::Record(HistoryList, ended);
-    continueAfterBlank(ended);
-}
-
-// The end-of-song steps after the history: display reset, stop after the song, the reserve
-// queue, then the playlist by the modes. `ended` is the song that has just ended, or the file
-// that has just failed when `failed` is set. The user may act during the blank time, so the
-// step after it reads the lists as they are then.
-void frmMain::continueAfterBlank(const QString& ended, bool failed) {
-    tmrPlayTime->stop();
-    ElapsedSeconds = 0;
-    lblPlayTime->setText(resetTimeText(Options));
-    shpSeekPosition->resize(0, shpSeekPosition->height());
-
-    if (Options.TimerStopMode() == 0 && StopAfterSong != 0) {
-        StopPlay();
-        lstPlayList->setFocus();
-        StopAfterSong = 0;
-        return;
-    }
-
-    if (ReserveList.Count() > 0) {
-        waitThen(Options.BlankSec(), [this, ended, failed] {
-            if (auto next = ReserveQueue::TakeFirst(ReserveList)) {
-                BuildReserveMenu();
-                PlayFile(*next);
-                return;
-            }
-            // The reserve list was emptied during the blank time: the playlist goes on.
-            nextFromPlayList(ended, failed, true);
-        });
-        return;
-    }
-    if (PlayList.Count() == 0)
-        return;
-    nextFromPlayList(ended, failed, false);
-}
-
-// The playlist's turn: the modes move the selection or stop; after the blank time (unless it
-// has already passed) the selected row plays.
-void frmMain::nextFromPlayList(const QString& ended, bool failed, bool waited) {
-    if (PlayList.Count() == 0) {
-        StopPlay();
-        return;
-    }
-    NextSongRule::Input in;
-    in.selectedRow = lstPlayList->listIndex();
-    in.playList = &PlayList;
-    in.rowCount = lstPlayList->count();
-    in.finishedPath = ended;
-    in.playNumber = Options.PlayNumber();
-    in.repeatMode = Options.RepeatMode();
-    const NextSongRule::Decision d = nextSongRule_.Decide(in);
-    if (d.advanced)
-        MovePlayListSelection(+1);
-    if (d.stop || (failed && !d.randomRow && PlayList.Value(GetPlayIndex()) == ended)) {
-        StopPlay();
-        return;
-    }
-    const bool random = d.randomRow.has_value();
-    auto playNext = [this, random] {
-        if (PlayList.Count() == 0) {  // cleared during the blank time
-            StopPlay();
-            return;
-        }
-        // Drawn now, over the playlist as it is after the blank time.
-        if (random)
-            SelectListRow(lstPlayList, nextSongRule_.DrawRow(PlayList.Count()));
-        PlaySelectedRow();
-    };
-    if (waited) {
-        playNext();
-        return;
-    }
-    waitThen(Options.BlankSec(), std::move(playNext));
-}
-
-namespace {
-// Joining a song needs its first samples in the stream before the playing song's last ones are
-// heard; the decision is made this long before the end, and made again on every tick so that
-// whatever the user changes in the meantime still counts.
-constexpr int32_t kJoinLeadSeconds = 4;
-}  // namespace
-
-// The song the end of the playing one will start, worked out the way the end steps work it
-// out (stop after the song, the reserve list, the modes, the random draw) without moving the
-// selection or the generator: empty when the sequence would stop or could not say yet.
-std::optional<QString> frmMain::PredictNextSong() {
-    if (blankWait_->isActive())
-        return std::nullopt;
-    if (Options.TimerStopMode() == 0 && StopAfterSong != 0)
-        return std::nullopt;
-    if (ReserveList.Count() > 0)
-        return ReserveList.Value(0);
-    if (PlayList.Count() == 0)
-        return std::nullopt;
-    NextSongRule::Input in;
-    in.selectedRow = lstPlayList->listIndex();
-    in.playList = &PlayList;
-    in.rowCount = lstPlayList->count();
-    in.finishedPath = Player->getPath();
-    in.playNumber = Options.PlayNumber();
-    in.repeatMode = Options.RepeatMode();
-    NextSongRule rule = nextSongRule_;  // the same draws as the real decision will make
-    const NextSongRule::Decision d = rule.Decide(in);
-    if (d.stop)
-        return std::nullopt;
-    int32_t row = d.selectedRow;
-    if (d.randomRow) {
-        const int32_t drawn = rule.DrawRow(PlayList.Count());
-        if (drawn < lstPlayList->count())
-            row = drawn;
-    }
-    row = std::max(row, 0);
-    if (row >= PlayList.Count())
-        return std::nullopt;
-    return PlayList.Value(row);
-}
-
-// The next song joins the playing one in the same stream, after exactly the blank time, so an
-// album cut from one recording plays without a gap and a pause between songs is as long as
-// set. What the end steps then decide still rules: a different song replaces the joined one
-// (PlayFile).
-void frmMain::PrepareGaplessJoin() {
-    if (!Player || Player->getState() != 1)
-        return;
-    const int32_t total = Player->getTotalSecond();
-    const int32_t left = total - Player->playSecond();
-    if (total <= 0 || left > kJoinLeadSeconds)
-        return;
-    const std::optional<QString> next = PredictNextSong();
-    if (!next || !modZAUtil::FileExists(*next)) {
-        Player->dropQueued();
-        return;
-    }
-    if (*next == Player->queuedPath() || *next == joinOpening_)
-        return;
-    Player->dropQueued();  // no longer the song to come
-    joinOpening_ = *next;
-    const uint64_t serial = openSerial_;
-    opener_->open(FileOpener::Kind::Join, *next, [this, serial](clsZAPT_MMC::Prepared prepared) {
-        const QString path = std::exchange(joinOpening_, QString());
-        // Still the song to come, behind the same playing song?
-        if (serial == openSerial_ && Player && PredictNextSong() == path)
-            Player->queueNext(std::move(prepared), Options.BlankSec());
-    });
-}
-
-// One pending step at a time: a stop or a new song cancels it with the wait. When the next song
-// has joined behind the blank time in the stream, the step comes a little before its first
-// sample, so a different choice replaces it before it is heard.
-void frmMain::waitThen(int milliseconds, std::function<void()> next) {
-    constexpr int kDecideAheadMillis = 60;
-    if (Player && !Player->queuedPath().isEmpty())
-        milliseconds -= kDecideAheadMillis;
-    afterBlank_ = std::move(next);
-    blankWait_->start(std::max(0, milliseconds));
+    if (sequence_)
+        sequence_->PlayNextSong();
 }
 
 void frmMain::StopPlay() {
-    blankWait_->stop();
-    afterBlank_ = nullptr;
-    ++openSerial_;
-    if (Player)
-        Player->stop_();
-    tmrPlaydone->stop();
-    if (LyricWindow && !AnyDialogVisible())
-        LyricWindow->hide();
-    PlayingTagInfo.Clear();
-    ShowTagInfoLabel();
-    tmrPlayTime->stop();
-    ElapsedSeconds = 0;
-    ResetPlayTime();
-    PlayingIndex = -1;
-    failedInARow_ = 0;
-    NotifyPlayState();
+    if (sequence_)
+        sequence_->StopPlay();
 }
 
 void frmMain::TogglePause() {
-    // Between two songs nothing plays: there is nothing to pause, and the selection already
-    // shows the song that comes next.
-    if (blankWait_->isActive()) {
-        // With no blank time a joined song is already heard: its step is due now, and the
-        // pause is for it.
-        if (Options.BlankSec() > 0 || Player->queuedPath().isEmpty())
-            return;
-        blankWait_->stop();
-        if (auto next = std::exchange(afterBlank_, nullptr))
-            next();
-    }
-    switch (Player->getState()) {
-    case 1:
-        Player->pause();
-        tmrPlayTime->stop();
-        break;
-    case 2:
-        Player->restart();
-        tmrPlayTime->start();
-        break;
-    default:
-        break;
-    }
-    if (PlayingIndex < PlayList.Count())
-        lstPlayList->setListIndex(PlayingIndex);
-    NotifyPlayState();
+    if (sequence_)
+        sequence_->TogglePause();
 }
 
 void frmMain::RestoreListFocus() {
@@ -342,11 +128,8 @@ void frmMain::RestoreListFocus() {
 }
 
 void frmMain::cmdPlay_Click() {
-    if (PlayList.Count() == 0)
-        return;
-    if (Options.RepeatMode() == 2)
-        SelectListRow(lstPlayList, nextSongRule_.DrawRow(PlayList.Count()));
-    PlaySelectedRow();
+    if (sequence_)
+        sequence_->Play();
 }
 
 void frmMain::cmdPause_Click() {
@@ -360,17 +143,13 @@ void frmMain::cmdStop_Click() {
 }
 
 void frmMain::cmdListIndexUp_Click() {
-    if (PlayList.Count() == 0)
-        return;
-    MovePlayListSelection(-1);
-    PlaySelectedRow();
+    if (sequence_)
+        sequence_->Step(-1);
 }
 
 void frmMain::cmdListIndexDown_Click() {
-    if (PlayList.Count() == 0)
-        return;
-    MovePlayListSelection(+1);
-    PlaySelectedRow();
+    if (sequence_)
+        sequence_->Step(+1);
 }
 
 void frmMain::mnuPlay_Click() {
@@ -385,14 +164,13 @@ void frmMain::mnuPlay_Click() {
 }
 
 void frmMain::picPlayNumber_Click() {
-    Options.setPlayNumber(static_cast<int16_t>(1 - Options.PlayNumber()));
-    DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
+    if (sequence_)
+        sequence_->TogglePlayNumber();
 }
 
 void frmMain::picRepeatMode_Click() {
-    const int16_t mode = Options.RepeatMode();
-    Options.setRepeatMode(mode == 0 ? 1 : mode == 1 ? 2 : 0);
-    DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+    if (sequence_)
+        sequence_->CycleRepeatMode();
 }
 
 // The icons show their mode only as a picture: a screen reader reads it as the description.
@@ -432,8 +210,7 @@ void frmMain::PaintMaskedIcon(QLabel* target, const QString& maskResource) {
 }
 
 int32_t frmMain::GetPlayIndex() const {
-    const int row = lstPlayList->listIndex();
-    return row >= 0 ? row : 0;
+    return sequence_ ? sequence_->GetPlayIndex() : 0;
 }
 
 void frmMain::SelectListRow(ListBox* box, int32_t row) {

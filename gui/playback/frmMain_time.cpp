@@ -1,11 +1,11 @@
 // The play-time label, its tool tip, and the seek bar.
 #include "gui/frmMain.h"
+#include "playback/PlayerController.h"
 #include "playback/TimeDisplay.h"
 
 #include <QFrame>
 
 void frmMain::wireTimeAndVolume() {
-    connect(tmrPlayTime, &QTimer::timeout, this, &frmMain::tmrPlayTime_Timer);
     connect(lblPlayTime, &ClickLabel::mouseDown, this, [this] { lblPlayTime_Click(); });
     connect(lblSeekBar, &ClickLabel::mouseDown, this, &frmMain::lblSeekBar_MouseDown);
     connect(lblSeekBar, &ClickLabel::mouseUp, this, &frmMain::lblSeekBar_MouseUp);
@@ -15,17 +15,12 @@ void frmMain::wireTimeAndVolume() {
     });
 }
 
-void frmMain::tmrPlayTime_Timer() {
-    ElapsedSeconds += TimeDisplay::kTickSeconds;
-    UpdatePlayTime();
-    PrepareGaplessJoin();
-}
-
 void frmMain::UpdatePlayTime() {
     const int32_t total = Player ? Player->getTotalSecond() : 0;
     const int32_t position = Player ? Player->playSecond() : 0;
+    const double elapsed = sequence_ ? sequence_->ElapsedSeconds() : 0;
     lblPlayTime->setText(
-        TimeDisplay::PlayTimeText(Options.DispTimeType(), ElapsedSeconds, total, position));
+        TimeDisplay::PlayTimeText(Options.DispTimeType(), elapsed, total, position));
     lblPlayTime->setToolTip(TimeDisplay::ToolTipText(total));
     shpSeekPosition->resize(TimeDisplay::FilledWidth(total, position, shpSeekBar->width()),
                             shpSeekPosition->height());
@@ -60,7 +55,5 @@ void frmMain::lblSeekBar_MouseUp(Qt::MouseButton button, QPoint pos) {
     if (!target)
         return;
     shpSeekPosition->resize(pos.x(), shpSeekPosition->height());
-    if (Player->seek_(*target))
-        ElapsedSeconds = *target;
-    NotifySeeked();
+    sequence_->Seek(*target);
 }

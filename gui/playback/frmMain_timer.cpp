@@ -1,6 +1,7 @@
 // The play timer: the clock, the four time boxes and the timed start and stop.
 #include "core/modZAUtil.h"
 #include "gui/frmMain.h"
+#include "playback/PlayerController.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -49,7 +50,7 @@ void frmMain::tmrTimer_Timer() {
     if (a.stopNow)
         cmdStop_Click();
     if (a.stopAfterSong)
-        StopAfterSong = 1;
+        sequence_->SetStopAfterSong(true);
 }
 
 void frmMain::ShowTimerTimes() {

@@ -1,6 +1,7 @@
 // Volume: the volume window and the quick soft-volume steps of the keyboard.
 #include "gui/frmMain.h"
 #include "gui/playback/frmVolume.h"
+#include "playback/PlayerController.h"
 #include "playback/Vbmp3VolumeControl.h"
 #include "playback/VolumeStep.h"
 
@@ -19,6 +20,10 @@ void frmMain::cmdVolume_Click() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &frmVolume::soundSettingsUnavailable, this,
             [this] { ShowNoOpenerMessage(QStringLiteral("サウンド設定")); });
+    connect(dialog, &frmVolume::softVolumeChanged, this, [this] {
+        if (sequence_)
+            sequence_->NotifyVolume();
+    });
     dialog->adjustSize();
     const QRect main = frameGeometry();
     dialog->move((main.width() - dialog->width()) / 2 + main.left(),
@@ -30,6 +35,8 @@ void frmMain::cmdVolume_Click() {
 void frmMain::ChangeSoftVolume(int32_t step) {
     Vbmp3VolumeControl control;
     VolumeStep::ChangeSoftVolume(control, step);
+    if (sequence_)
+        sequence_->NotifyVolume();
 }
 
 void frmMain::ShowVolumeLabel() {

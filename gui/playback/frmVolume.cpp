@@ -119,10 +119,12 @@ void frmVolume::sliderScrolled(QSlider* leader, QSlider* follower, QCheckBox* bo
         const QSignalBlocker blocker(follower);
         follower->setValue(leader->value());
     }
-    if (soft)
+    if (soft) {
         volumes_.SetSoftVolume(sliSoftLeft->value(), sliSoftRight->value());
-    else
+        Q_EMIT softVolumeChanged();
+    } else {
         volumes_.SetDeviceVolume(sliDeviceLeft->value(), sliDeviceRight->value());
+    }
 }
 
 void frmVolume::cmdOK_Click() {
@@ -140,6 +142,7 @@ void frmVolume::done(int result) {
         restored_ = true;
         volumes_.SetSoftVolume(openingSoft_.left, openingSoft_.right);
         volumes_.SetDeviceVolume(openingDevice_.left, openingDevice_.right);
+        Q_EMIT softVolumeChanged();
     }
     QDialog::done(result);
 }

@@ -38,6 +38,8 @@ public:
 Q_SIGNALS:
     // The sound-settings button found no mixer program to start.
     void soundSettingsUnavailable();
+    // The soft volume moved, or went back to where it was when the window opened.
+    void softVolumeChanged();
 
 public:
     static constexpr int kSliderMaximum = 100;

@@ -1,6 +1,7 @@
 // The playlist, collection, favorite-list and reserve commands of the main window, driven the
 // way the user drives them: buttons, menu items, keys, drops, with boxes answered by a fake.
 #include "MainWindowFixture.h"
+#include "playback/PlayerController.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -65,7 +66,7 @@ TEST(PlaylistCommands, ClearAsksAndCancelKeepsEverything) {
     w.mnuListClear->trigger();
     EXPECT_EQ(w.PlayList.Count(), 0);
     EXPECT_EQ(w.lblPlayListCount->text(), u"No File"_qs);
-    EXPECT_EQ(w.PlayingIndex, -1);
+    EXPECT_EQ(w.Sequence().PlayingIndex(), -1);
     w.cmdListClear->click();  // an empty box asks nothing
     EXPECT_EQ(f.dialogs->shown.size(), 2u);
 }

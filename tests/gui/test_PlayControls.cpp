@@ -1,8 +1,9 @@
 // The controls around playing: pause, previous/next, seek bar and time label, the play timer,
 // the volume keys and the tag label, on the real engine with SDL's dummy driver.
 #include "MainWindowFixture.h"
-#include "playback/decoder/vbmp3.h"
 #include "gui/playback/frmVolume.h"
+#include "playback/PlayerController.h"
+#include "playback/decoder/vbmp3.h"
 #include "support/Id3TagBuilder.h"
 #include "support/ToneFiles.h"
 
@@ -39,13 +40,13 @@ TEST(PlayControls, PauseHoldsAndResumeGoesOn) {
     ASSERT_EQ(w.Player->getState(), 1);
     w.cmdPause->click();
     EXPECT_EQ(w.Player->getState(), 2);
-    EXPECT_FALSE(w.tmrPlayTime->isActive());
+    EXPECT_FALSE(w.Sequence().PlayTimeRunning());
     const int32_t held = w.Player->playSecond();
     MainWindowFixture::pump(1200);
     EXPECT_EQ(w.Player->playSecond(), held);
     w.mnuPause->trigger();
     EXPECT_EQ(w.Player->getState(), 1);
-    EXPECT_TRUE(w.tmrPlayTime->isActive());
+    EXPECT_TRUE(w.Sequence().PlayTimeRunning());
     w.cmdStop->click();
     EXPECT_EQ(w.Player->getState(), 0);
     EXPECT_EQ(w.Player->getPath(), QString());
@@ -79,9 +80,9 @@ TEST(PlayControls, TimeLabelSeekBarAndClickToSeek) {
     f.setPlayList({tone(d, u"ten.wav"_qs, 10)});
     w.lstPlayList->setListIndex(0);
     w.cmdPlay->click();
-    w.tmrPlayTime->stop();  // the ticks are driven by hand below
+    // The ticks are driven by hand below: no event loop runs meanwhile.
     for (const char* expected : {"00:00", "00:01", "00:01", "00:02"}) {
-        w.tmrPlayTime_Timer();
+        w.Sequence().tmrPlayTime_Timer();
         EXPECT_EQ(w.lblPlayTime->text(), QString::fromLatin1(expected));
     }
     EXPECT_EQ(w.lblPlayTime->toolTip(), u"Total 00:10"_qs);
@@ -91,7 +92,7 @@ TEST(PlayControls, TimeLabelSeekBarAndClickToSeek) {
     ASSERT_GT(bar, 10);
     Q_EMIT w.lblSeekBar->mouseDown(Qt::LeftButton, {bar / 2, 2});
     Q_EMIT w.lblSeekBar->mouseUp(Qt::LeftButton, {bar / 2, 2});
-    EXPECT_NEAR(w.ElapsedSeconds, 5, 1);
+    EXPECT_NEAR(w.Sequence().ElapsedSeconds(), 5, 1);
     EXPECT_NEAR(w.Player->playSecond(), 5, 1);
     Q_EMIT w.lblSeekBar->mouseUp(Qt::RightButton, {0, 2});  // other buttons do nothing
     EXPECT_NEAR(w.Player->playSecond(), 5, 1);
@@ -143,9 +144,9 @@ TEST(PlayControls, PlayTimerStartsOnceAndStopsAfterTheSong) {
     now = QTime(7, 31, 0);
     w.tmrTimer_Timer();  // playing: the song is let finish
     EXPECT_EQ(w.Player->getState(), 1);
-    EXPECT_EQ(w.StopAfterSong, 1);
+    EXPECT_TRUE(w.Sequence().StopAfterSong());
     w.cmdPause->click();
-    w.StopAfterSong = 0;
+    w.Sequence().SetStopAfterSong(false);
     now = QTime(7, 32, 0);
     w.tmrTimer_Timer();
     now = QTime(7, 31, 0);

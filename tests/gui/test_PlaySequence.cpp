@@ -1,6 +1,7 @@
 // Play sequencing end to end: real short tones through the real engine on SDL's dummy driver,
 // which plays in real time, so songs really end and the next one really starts.
 #include "MainWindowFixture.h"
+#include "playback/PlayerController.h"
 #include "support/ToneFiles.h"
 
 #include <QToolButton>
@@ -35,7 +36,7 @@ void setModes(clsOption& o, int playNumber, int repeat) {
 }
 
 bool stopped(frmMain& w) {
-    return w.Player->getState() == 0 && !w.tmrPlayTime->isActive();
+    return w.Player->getState() == 0 && !w.Sequence().PlayTimeRunning();
 }
 
 }  // namespace
@@ -47,12 +48,12 @@ TEST(PlaySequence, AllSongsNoRepeatPlaysThroughAndStopsOnRowZero) {
     f.setPlayList(songs.list);
     w.lstPlayList->setListIndex(0);
     w.cmdPlay->click();
-    EXPECT_EQ(w.PlayingIndex, 0);
+    EXPECT_EQ(w.Sequence().PlayingIndex(), 0);
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 3; }, kWaitMs));
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
     EXPECT_EQ(w.HistoryList.items(), (QStringList{songs.list[2], songs.list[1], songs.list[0]}));
     EXPECT_EQ(w.lstPlayList->listIndex(), 0);
-    EXPECT_EQ(w.PlayingIndex, -1);
+    EXPECT_EQ(w.Sequence().PlayingIndex(), -1);
     EXPECT_EQ(w.lblPlayTime->text(), u"00:00"_qs);
 }
 
@@ -147,10 +148,10 @@ TEST(PlaySequence, ReserveListComesFirstAndStopAfterSongBeforeIt) {
     // The timer's stop-after-song wins over the reserve queue and is cleared.
     w.lstPlayList->setListIndex(1);
     w.mnuAddReserveList->trigger();
-    w.StopAfterSong = 1;
+    w.Sequence().SetStopAfterSong(true);
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 2; }, kWaitMs));
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
-    EXPECT_EQ(w.StopAfterSong, 0);
+    EXPECT_FALSE(w.Sequence().StopAfterSong());
     EXPECT_EQ(w.ReserveList.Count(), 1);
 }
 
@@ -217,8 +218,8 @@ namespace {
 // The songs that ended, in order, however the history folds repeats together.
 struct EndLog {
     explicit EndLog(frmMain& w) {
-        connection = QObject::connect(w.tmrPlaydone, &QTimer::timeout, &w,
-                                      [this, &w] { ends.append(w.HistoryList.Value(0)); });
+        connection = QObject::connect(&w.Sequence(), &PlayerController::songEnded, &w,
+                                      [this](const QString& path) { ends.append(path); });
     }
     ~EndLog() { QObject::disconnect(connection); }
     QStringList ends;
@@ -251,7 +252,7 @@ TEST(PlaySequence, TheFirstSongStartedWithNothingSelectedPlaysOnce) {
             w.cmdSetDir->click();
         }
         EXPECT_EQ(w.lstPlayList->listIndex(), 0);
-        EXPECT_EQ(w.PlayingIndex, 0);
+        EXPECT_EQ(w.Sequence().PlayingIndex(), 0);
         ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return log.ends.size() >= 2; }, kWaitMs));
         ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
         EXPECT_EQ(log.ends, w.PlayList.items());
@@ -295,7 +296,8 @@ TEST(PlaySequence, AFailedFileThatTheModesWouldRepeatStopsAtOnce) {
     f.setPlayList({damaged, songs.list[0], songs.list[1], songs.list[2]});
     w.lstPlayList->setListIndex(0);
     w.cmdPlay->click();
-    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.PlayingIndex == -1; }, kWaitMs));
+    ASSERT_TRUE(
+        MainWindowFixture::waitUntil([&] { return w.Sequence().PlayingIndex() == -1; }, kWaitMs));
     EXPECT_TRUE(stopped(w));
     EXPECT_EQ(w.lstPlayList->listIndex(), 0);
 }
@@ -324,7 +326,7 @@ TEST(PlaySequence, TheStepAfterTheBlankTimeReadsTheStateAsItIsThen) {
         MainWindowFixture::pump(1300);
         EXPECT_EQ(f.dialogs->shown.size(), 1u);  // the question only, no missing-file box
         EXPECT_TRUE(stopped(w));
-        EXPECT_EQ(w.PlayingIndex, -1);
+        EXPECT_EQ(w.Sequence().PlayingIndex(), -1);
     }
     {
         SCOPED_TRACE("pause pressed");
@@ -337,7 +339,7 @@ TEST(PlaySequence, TheStepAfterTheBlankTimeReadsTheStateAsItIsThen) {
         ASSERT_TRUE(
             MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
         EXPECT_EQ(w.Player->getPath(), songs.list[1]);
-        EXPECT_EQ(w.PlayingIndex, 1);
+        EXPECT_EQ(w.Sequence().PlayingIndex(), 1);
         w.cmdStop->click();
     }
     {
@@ -350,7 +352,7 @@ TEST(PlaySequence, TheStepAfterTheBlankTimeReadsTheStateAsItIsThen) {
         ASSERT_TRUE(
             MainWindowFixture::waitUntil([&] { return w.Player->getState() == 1; }, kWaitMs));
         EXPECT_EQ(w.Player->getPath(), songs.list[1]);  // the playlist goes on
-        EXPECT_EQ(w.PlayingIndex, 1);
+        EXPECT_EQ(w.Sequence().PlayingIndex(), 1);
         w.cmdStop->click();
     }
 }
@@ -367,7 +369,7 @@ TEST(PlaySequence, TheJoinedNextSongPlaysOnlyWhenTheEndStepsChooseIt) {
     const Case cases[] = {
         {"unchanged", [](frmMain&) {}, 1},
         {"other row selected", [](frmMain& w) { w.lstPlayList->setListIndex(2); }, 2},
-        {"stop after the song", [](frmMain& w) { w.StopAfterSong = 1; }, -1},
+        {"stop after the song", [](frmMain& w) { w.Sequence().SetStopAfterSong(true); }, -1},
     };
     QStringList list;
     TempDir dir;
@@ -396,7 +398,7 @@ TEST(PlaySequence, TheJoinedNextSongPlaysOnlyWhenTheEndStepsChooseIt) {
         ASSERT_TRUE(MainWindowFixture::waitUntil(
             [&] { return w.Player->getPath() == list[c.expectedRow]; }, kWaitMs));
         EXPECT_EQ(w.Player->getState(), 1);
-        EXPECT_EQ(w.PlayingIndex, c.expectedRow);
+        EXPECT_EQ(w.Sequence().PlayingIndex(), c.expectedRow);
         EXPECT_EQ(w.HistoryList.items(), QStringList{list[0]});
         w.cmdStop->click();
     }
@@ -442,13 +444,13 @@ TEST(PlaySequence, AnOpenThatArrivesLateStartsItsSongOnlyIfStillWanted) {
         MainWindowFixture::pump(300);
         if (c.expectedRow < 0) {
             EXPECT_EQ(w.Player->getState(), 0);
-            EXPECT_FALSE(w.tmrPlayTime->isActive());
+            EXPECT_FALSE(w.Sequence().PlayTimeRunning());
             continue;
         }
         ASSERT_TRUE(MainWindowFixture::waitUntil(
             [&] { return w.Player->getPath() == c.rows[c.expectedRow]; }, kWaitMs));
         EXPECT_EQ(w.Player->getState(), 1);
-        EXPECT_TRUE(w.tmrPlayTime->isActive());
+        EXPECT_TRUE(w.Sequence().PlayTimeRunning());
         w.cmdStop->click();
     }
 }

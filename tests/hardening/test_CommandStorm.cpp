@@ -5,6 +5,7 @@
 #include "Watchdog.h"
 #include "audio/PulseServer.h"
 #include "gui/MainWindowFixture.h"
+#include "playback/PlayerController.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -61,7 +62,8 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
                 .arg(player.getPath())
                 .arg(player.getState())
                 .toStdString();
-        return w.PlayingIndex == row ? std::string() : "PlayingIndex is not the selected row";
+        return w.Sequence().PlayingIndex() == row ? std::string()
+                                                  : "PlayingIndex is not the selected row";
     };
     struct Command {
         const char* name;
@@ -77,7 +79,8 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
         {"stop", 2,
          [&](std::mt19937&) {
              w.StopPlay();
-             return player.getState() == 0 && w.PlayingIndex == -1 && !w.tmrPlayTime->isActive()
+             return player.getState() == 0 && w.Sequence().PlayingIndex() == -1 &&
+                            !w.Sequence().PlayTimeRunning()
                         ? std::string()
                         : "still playing after a stop";
          }},
@@ -108,7 +111,8 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
         {"clear", 1,
          [&](std::mt19937&) {
              w.ClearPlayList();
-             return w.PlayList.Count() == 0 && w.lstPlayList->count() == 0 && w.PlayingIndex == -1
+             return w.PlayList.Count() == 0 && w.lstPlayList->count() == 0 &&
+                            w.Sequence().PlayingIndex() == -1
                         ? std::string()
                         : "the playlist is not empty";
          }},
@@ -137,9 +141,10 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
                 ++faults;
             }
             const int32_t state = player.getState();
-            if (state < 0 || state > 2 || w.PlayingIndex >= std::max(w.PlayList.Count(), 1)) {
+            if (state < 0 || state > 2 ||
+                w.Sequence().PlayingIndex() >= std::max(w.PlayList.Count(), 1)) {
                 ADD_FAILURE() << "command " << k << " (" << c.name << "): state " << state
-                              << ", PlayingIndex " << w.PlayingIndex;
+                              << ", PlayingIndex " << w.Sequence().PlayingIndex();
                 ++faults;
             }
             QCoreApplication::processEvents();
@@ -158,7 +163,7 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
     ASSERT_TRUE(MainWindowFixture::waitUntil(
         [&] { return w.HistoryList.Value(0) == songs[0] && player.getPath() == songs[1]; }, 20000));
     EXPECT_EQ(player.getState(), 1);
-    EXPECT_EQ(w.PlayingIndex, 1);
+    EXPECT_EQ(w.Sequence().PlayingIndex(), 1);
     w.StopPlay();
     EXPECT_EQ(player.getState(), 0);
 }
