@@ -58,21 +58,6 @@ TEST(PlayControls, PauseHoldsAndResumeGoesOn) {
     EXPECT_EQ(w.lstPlayList->listIndex(), -1);
 }
 
-TEST(PlayControls, PreviousAndNextWrap) {
-    TempDir d;
-    MainWindowFixture f;
-    frmMain& w = *f.form;
-    f.setPlayList({tone(d, u"a.wav"_qs, 3), tone(d, u"b.wav"_qs, 3), tone(d, u"c.wav"_qs, 3)});
-    w.lstPlayList->setListIndex(0);
-    w.cmdListIndexUp->click();
-    EXPECT_EQ(w.lstPlayList->listIndex(), 2);
-    EXPECT_EQ(w.Player->getPath(), d.file(u"c.wav"_qs));
-    w.cmdListIndexDown->click();
-    EXPECT_EQ(w.lstPlayList->listIndex(), 0);
-    EXPECT_EQ(w.Player->getPath(), d.file(u"a.wav"_qs));
-    w.cmdStop->click();
-}
-
 TEST(PlayControls, TimeLabelSeekBarAndClickToSeek) {
     TempDir d;
     MainWindowFixture f;
@@ -235,26 +220,6 @@ TEST(PlayControls, TagLabelShowsThePlayingSongAndSteps) {
     w.cmdPlay->click();  // a file without a tag empties the label
     EXPECT_EQ(w.lblTagInfo->text(), QString());
     w.cmdStop->click();
-}
-
-TEST(PlayControls, BlankTimeWaitsWithoutBlockingAndStopCancelsIt) {
-    TempDir d;
-    MainWindowFixture f([](clsOption& o) {
-        o.setPlayNumber(1);
-        o.setRepeatMode(0);
-        o.setBlankSec(1500);
-    });
-    frmMain& w = *f.form;
-    f.setPlayList({tone(d, u"a.wav"_qs, 0.3), tone(d, u"b.wav"_qs, 0.3)});
-    w.lstPlayList->setListIndex(0);
-    w.cmdPlay->click();
-    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 1; }, 6000));
-    MainWindowFixture::pump(300);
-    EXPECT_EQ(w.Player->getState(), 0);  // inside the blank time, the window still running
-    w.cmdStop->click();
-    MainWindowFixture::pump(1800);
-    EXPECT_EQ(w.Player->getState(), 0);  // the stop cancelled the pending next song
-    EXPECT_EQ(w.HistoryList.Count(), 1);
 }
 
 TEST(PlayControls, SoundDeviceStateShowsInTheStripAndSilenceIsToldOnce) {
