@@ -2,7 +2,7 @@
 # Installs the Debian packages ZAPT needs to build, run and test; does nothing for those present.
 set -euo pipefail
 pkgs=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-translations-l10n libsdl2-dev libpulse-dev libmpg123-dev libsndfile1-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libfluidsynth-dev timgm6mb-soundfont

@@ -6,6 +6,9 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 bash "$top/scripts/setup-debian.sh"
+# Paths below the checkout count relative to it, so a fresh clone finds what an earlier one
+# compiled in ccache.
+export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
 
 echo "== build and run all tests"
 cmake -S "$top" -B "$top/build-ci" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZAPT_WERROR=ON > /dev/null
