@@ -25,9 +25,10 @@ public:
     // Starts the open song from its beginning. False when nothing is open or the sound output
     // refuses to start; no end is reported then.
     virtual bool play() = 0;
-    // Holds the playing song where it is; false when nothing plays.
+    // Holds the playing song where it is; false when the route sees that nothing plays (the
+    // control, driven by commands, takes every pause and resume).
     virtual bool pause() = 0;
-    // Goes on from where pause() held; false when nothing is paused.
+    // Goes on from where pause() held; false when the route sees that nothing is paused.
     virtual bool resume() = 0;
     // Stops and closes the open song; once it returns, no end report of that song is made any
     // more (one may have been made while it ran). False when the route could not stop.
