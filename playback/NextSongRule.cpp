@@ -54,19 +54,21 @@ NextSongRule::Decision NextSongRule::Decide(const Input& input) {
 
     // A row the user picked while the song played is the next song, so only the played row
     // moves on.
-    if (onPlayedRow && input.repeatMode != kRandom && input.playNumber == kAllSongs) {
+    if (onPlayedRow && input.repeatMode != RepeatMode::Random &&
+        input.playNumber == PlayCount::AllSongs) {
         decision.selectedRow = nextRowWrapping(i, c);
         decision.advanced = true;
     }
 
-    const bool oneSongEnds = input.playNumber == kOneSong &&
-                             (input.repeatMode == kRepeatOff || input.repeatMode == kRandom);
-    if (oneSongEnds || (input.repeatMode == kRepeatOff && atLastRow)) {
+    const bool oneSongEnds =
+        input.playNumber == PlayCount::OneSong &&
+        (input.repeatMode == RepeatMode::Off || input.repeatMode == RepeatMode::Random);
+    if (oneSongEnds || (input.repeatMode == RepeatMode::Off && atLastRow)) {
         decision.stop = true;
         return decision;
     }
 
-    if (input.repeatMode == kRandom) {
+    if (input.repeatMode == RepeatMode::Random) {
         const int32_t r = DrawRow(n);
         decision.randomRow = r;
         if (r < c)  // a row past the box is not selected, as when selecting it by hand

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/clsArrayList.h"
+#include "settings/PlayModes.h"
 
 #include <QString>
 #include <cstdint>
@@ -14,19 +15,13 @@
 // Random rows come from one generator seeded once, so two draws in the same second differ.
 class NextSongRule {
 public:
-    static constexpr int16_t kOneSong = 0;  // PlayNumber
-    static constexpr int16_t kAllSongs = 1;
-    static constexpr int16_t kRepeatOn = 0;  // RepeatMode
-    static constexpr int16_t kRepeatOff = 1;
-    static constexpr int16_t kRandom = 2;
-
     struct Input {
         int32_t selectedRow = -1;                // of lstPlayList, -1 when none
         const clsArrayList* playList = nullptr;  // not empty (an empty playlist ends earlier)
         int32_t rowCount = 0;                    // rows of lstPlayList
         QString finishedPath;                    // the song that has just ended (history entry 0)
-        int16_t playNumber = kAllSongs;
-        int16_t repeatMode = kRepeatOn;
+        PlayCount playNumber = PlayCount::AllSongs;
+        RepeatMode repeatMode = RepeatMode::On;
     };
 
     struct Decision {

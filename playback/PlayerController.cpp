@@ -137,7 +137,7 @@ void PlayerController::resetPlayTime() {
 }
 
 std::chrono::milliseconds PlayerController::blankTime() const {
-    return std::chrono::milliseconds(options_.BlankSec());
+    return options_.BlankTime();
 }
 
 // The end-of-song steps after the history: stop after the song, the reserve queue, then the
@@ -177,8 +177,8 @@ NextSongRule::Input PlayerController::ruleInput(const QString& finished) const {
     in.playList = &rows_.entries();
     in.rowCount = rows_.rowCount();
     in.finishedPath = finished;
-    in.playNumber = options_.PlayNumber();
-    in.repeatMode = options_.RepeatMode();
+    in.playNumber = options_.SongsToPlay();
+    in.repeatMode = options_.Repeat();
     return in;
 }
 
@@ -275,7 +275,7 @@ void PlayerController::PrepareGaplessJoin() {
         const QString path = std::exchange(joinOpening_, QString());
         // Still the song to come, behind the same playing song?
         if (serial == openSerial_ && PredictNextSong() == path)
-            engine_.queueNext(std::move(prepared), options_.BlankSec());
+            engine_.queueNext(std::move(prepared), options_.BlankTime());
     });
 }
 
@@ -307,7 +307,7 @@ void PlayerController::TogglePause() {
     if (blankWait_->isActive()) {
         // With no blank time a joined song is already heard: its step is due now, and the
         // pause is for it.
-        if (options_.BlankSec() > 0 || engine_.queuedPath().isEmpty())
+        if (options_.BlankTime() > 0ms || engine_.queuedPath().isEmpty())
             return;
         blankWait_->stop();
         if (auto next = std::exchange(afterBlank_, nullptr))
@@ -335,7 +335,7 @@ void PlayerController::Play() {
     const int32_t count = rows_.entries().Count();
     if (count == 0)
         return;
-    if (options_.RepeatMode() == NextSongRule::kRandom)
+    if (options_.Repeat() == RepeatMode::Random)
         rows_.showRow(nextSongRule_.DrawRow(count));
     PlaySelectedRow();
 }
@@ -356,14 +356,18 @@ bool PlayerController::Seek(int32_t second) {
 }
 
 void PlayerController::TogglePlayNumber() {
-    SetModes(static_cast<int16_t>(1 - options_.PlayNumber()), options_.RepeatMode());
+    SetModes(static_cast<int16_t>(options_.SongsToPlay() == PlayCount::AllSongs
+                                      ? PlayCount::OneSong
+                                      : PlayCount::AllSongs),
+             static_cast<int16_t>(options_.Repeat()));
 }
 
 void PlayerController::CycleRepeatMode() {
-    const int16_t mode = options_.RepeatMode();
-    SetModes(options_.PlayNumber(), mode == NextSongRule::kRepeatOn    ? NextSongRule::kRepeatOff
-                                    : mode == NextSongRule::kRepeatOff ? NextSongRule::kRandom
-                                                                       : NextSongRule::kRepeatOn);
+    const RepeatMode mode = options_.Repeat();
+    SetModes(static_cast<int16_t>(options_.SongsToPlay()),
+             static_cast<int16_t>(mode == RepeatMode::On    ? RepeatMode::Off
+                                  : mode == RepeatMode::Off ? RepeatMode::Random
+                                                            : RepeatMode::On));
 }
 
 void PlayerController::SetModes(int16_t playNumber, int16_t repeatMode) {

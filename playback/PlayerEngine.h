@@ -3,6 +3,7 @@
 #include "playback/output/PcmSource.h"
 
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -37,9 +38,9 @@ public:
     virtual bool restart() = 0;
     virtual bool seek_(int32_t second) = 0;
 
-    // Joins a prepared song behind the playing one, `blankMillis` of silence between them;
+    // Joins a prepared song behind the playing one, `blank` of silence between them;
     // false when it cannot (it is then opened as usual when its turn comes).
-    virtual bool queueNext(PreparedSong prepared, int32_t blankMillis) = 0;
+    virtual bool queueNext(PreparedSong prepared, std::chrono::milliseconds blank) = 0;
     // The joined song, empty when none; dropQueued forgets it.
     virtual QString queuedPath() const = 0;
     virtual void dropQueued() = 0;

@@ -112,27 +112,23 @@ bool clsZAPT_MMC::restart() {
     return route_->resume();
 }
 
-int16_t clsZAPT_MMC::SetVolume(int32_t left, int32_t right) {
-    return vbmp3_setVolume(left, right);
-}
-
-bool clsZAPT_MMC::queueNext(const QString& filePath, int32_t blankMillis) {
-    if (QueuedPath == filePath && QueuedBlank == blankMillis && !filePath.isEmpty())
+bool clsZAPT_MMC::queueNext(const QString& filePath, milliseconds blank) {
+    if (QueuedPath == filePath && QueuedBlank == blank && !filePath.isEmpty())
         return true;
-    return queueNext(Prepare(filePath), blankMillis);
+    return queueNext(Prepare(filePath), blank);
 }
 
 // A join stays on one route: the library's file after the library's, the control's after the
 // control's.
-bool clsZAPT_MMC::queueNext(Prepared prepared, int32_t blankMillis) {
-    if (QueuedPath == prepared.path && QueuedBlank == blankMillis && !QueuedPath.isEmpty())
+bool clsZAPT_MMC::queueNext(Prepared prepared, milliseconds blank) {
+    if (QueuedPath == prepared.path && QueuedBlank == blank && !QueuedPath.isEmpty())
         return true;
     dropQueued();
     if (!Opened || !prepared.source || &routeFor(prepared.library) != route_ ||
-        !route_->queueNext(prepared.path, std::move(prepared.source), milliseconds(blankMillis)))
+        !route_->queueNext(prepared.path, std::move(prepared.source), blank))
         return false;
     QueuedPath = prepared.path;
-    QueuedBlank = blankMillis;
+    QueuedBlank = blank;
     return true;
 }
 

@@ -47,14 +47,13 @@ public:
     bool pause() override;
     bool restart() override;
     // The library's device volume, which every route plays at.
-    int16_t SetVolume(int32_t left, int32_t right);
 
-    // Join of the song that is to follow, `blankMillis` of silence after the playing one, on
+    // Join of the song that is to follow, `blank` of silence after the playing one, on
     // the same route (the library's file after the library's, the control's after the
     // control's): false when it cannot join (then it is played as usual when its turn comes).
     // queuedPath() is the song joined behind the playing one, empty when none.
-    bool queueNext(const QString& filePath, int32_t blankMillis);
-    bool queueNext(Prepared prepared, int32_t blankMillis) override;
+    bool queueNext(const QString& filePath, std::chrono::milliseconds blank);
+    bool queueNext(Prepared prepared, std::chrono::milliseconds blank) override;
     QString queuedPath() const override { return QueuedPath; }
     void dropQueued() override;
     // Once the playing song's end has been heard: true when `filePath` is the song that joined
@@ -72,7 +71,7 @@ protected:
     int32_t TotalSec = 0;
     bool Opened = false;
     QString QueuedPath;
-    int32_t QueuedBlank = 0;
+    std::chrono::milliseconds QueuedBlank{0};
 
 private:
     PlaybackRoute& routeFor(bool library);

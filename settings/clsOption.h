@@ -1,7 +1,10 @@
 #pragma once
 
+#include "settings/PlayModes.h"
+
 #include <QString>
 #include <array>
+#include <chrono>
 #include <cstdint>
 
 // Every persistent setting of the player, under its name, saved in the ten-line settings file.
@@ -36,14 +39,29 @@ public:
     void setFormHeightNormal(int16_t v) { num_[3] = v; }
     int16_t OptionTab() const { return num_[4]; }
     void setOptionTab(int16_t v) { num_[4] = v; }
+    // PlayNumber and RepeatMode as stored; the program reads them typed (SongsToPlay, Repeat).
     int16_t PlayNumber() const { return num_[5]; }
     void setPlayNumber(int16_t v) { num_[5] = v; }
     int16_t RepeatMode() const { return num_[6]; }
     void setRepeatMode(int16_t v) { num_[6] = v; }
+    // A stored number that names no mode reads as one song, and as repeat on.
+    PlayCount SongsToPlay() const {
+        return num_[5] == 1 ? PlayCount::AllSongs : PlayCount::OneSong;
+    }
+    void setSongsToPlay(PlayCount v) { num_[5] = static_cast<int16_t>(v); }
+    ::RepeatMode Repeat() const {
+        return num_[6] == 1 || num_[6] == 2 ? static_cast<::RepeatMode>(num_[6]) : ::RepeatMode::On;
+    }
+    void setRepeat(::RepeatMode v) { num_[6] = static_cast<int16_t>(v); }
     int16_t TimerMode() const { return num_[7]; }
     void setTimerMode(int16_t v) { num_[7] = v; }
+    // The silence between two songs, stored in milliseconds under its old name.
     int16_t BlankSec() const { return num_[8]; }
     void setBlankSec(int16_t v) { num_[8] = v; }
+    // A negative stored time is none.
+    std::chrono::milliseconds BlankTime() const {
+        return std::chrono::milliseconds(num_[8] > 0 ? num_[8] : 0);
+    }
     int16_t TimerShuffleFlg() const { return num_[9]; }
     void setTimerShuffleFlg(int16_t v) { num_[9] = v; }
     int16_t TimerSaveFlg() const { return num_[10]; }
@@ -122,6 +140,7 @@ public:
 
     int32_t PlayerColor(int16_t index) const { return colors_.at(index); }
     void setPlayerColor(int16_t index, int32_t v) { colors_.at(index) = v; }
+    int32_t PlayerColor(ColorSlot slot) const { return colors_.at(static_cast<size_t>(slot)); }
     int16_t PlayerColorCount() const { return kColorCount; }
 
     // Raw access by index, for the file format and for tests.

@@ -23,7 +23,7 @@ struct PlayedRun {
 };
 
 PlayedRun playThrough(NextSongRule& rule, const clsArrayList& list, int32_t startRow,
-                      int16_t playNumber, int16_t repeatMode, int songs) {
+                      PlayCount playNumber, RepeatMode repeatMode, int songs) {
     PlayedRun run;
     int32_t selection = startRow;
     run.played.push_back(selection);
@@ -54,8 +54,7 @@ using Rows = std::vector<int32_t>;
 TEST(NextSongRuleModes, OneSongRepeatOnPlaysTheSameRowForEver) {
     NextSongRule rule(1);
     const auto list = playlist(4);
-    const PlayedRun run =
-        playThrough(rule, list, 2, NextSongRule::kOneSong, NextSongRule::kRepeatOn, 6);
+    const PlayedRun run = playThrough(rule, list, 2, PlayCount::OneSong, RepeatMode::On, 6);
     EXPECT_FALSE(run.stopped);
     EXPECT_EQ(run.played, (Rows{2, 2, 2, 2, 2, 2}));
 }
@@ -63,19 +62,18 @@ TEST(NextSongRuleModes, OneSongRepeatOnPlaysTheSameRowForEver) {
 TEST(NextSongRuleModes, OneSongWithoutRepeatOrRandomStopsAfterIt) {
     NextSongRule rule(1);
     const auto list = playlist(4);
-    for (int16_t mode : {NextSongRule::kRepeatOff, NextSongRule::kRandom}) {
-        const PlayedRun run = playThrough(rule, list, 1, NextSongRule::kOneSong, mode, 5);
-        EXPECT_TRUE(run.stopped) << mode;
-        EXPECT_EQ(run.played, (Rows{1})) << mode;
-        EXPECT_EQ(run.selectionAtStop, 1) << mode;
+    for (RepeatMode mode : {RepeatMode::Off, RepeatMode::Random}) {
+        const PlayedRun run = playThrough(rule, list, 1, PlayCount::OneSong, mode, 5);
+        EXPECT_TRUE(run.stopped) << int(mode);
+        EXPECT_EQ(run.played, (Rows{1})) << int(mode);
+        EXPECT_EQ(run.selectionAtStop, 1) << int(mode);
     }
 }
 
 TEST(NextSongRuleModes, AllSongsRepeatOnWrapsToRowZero) {
     NextSongRule rule(1);
     const auto list = playlist(3);
-    const PlayedRun run =
-        playThrough(rule, list, 1, NextSongRule::kAllSongs, NextSongRule::kRepeatOn, 6);
+    const PlayedRun run = playThrough(rule, list, 1, PlayCount::AllSongs, RepeatMode::On, 6);
     EXPECT_FALSE(run.stopped);
     EXPECT_EQ(run.played, (Rows{1, 2, 0, 1, 2, 0}));
 }
@@ -83,8 +81,7 @@ TEST(NextSongRuleModes, AllSongsRepeatOnWrapsToRowZero) {
 TEST(NextSongRuleModes, AllSongsNoRepeatStopsAfterLastRowWithSelectionOnRowZero) {
     NextSongRule rule(1);
     const auto list = playlist(3);
-    const PlayedRun run =
-        playThrough(rule, list, 0, NextSongRule::kAllSongs, NextSongRule::kRepeatOff, 10);
+    const PlayedRun run = playThrough(rule, list, 0, PlayCount::AllSongs, RepeatMode::Off, 10);
     EXPECT_TRUE(run.stopped);
     EXPECT_EQ(run.played, (Rows{0, 1, 2}));
     EXPECT_EQ(run.selectionAtStop, 0);
@@ -93,8 +90,7 @@ TEST(NextSongRuleModes, AllSongsNoRepeatStopsAfterLastRowWithSelectionOnRowZero)
 TEST(NextSongRuleModes, AllSongsRandomDrawsRowsAcrossThePlaylist) {
     NextSongRule rule(42);
     const auto list = playlist(5);
-    const PlayedRun run =
-        playThrough(rule, list, 0, NextSongRule::kAllSongs, NextSongRule::kRandom, 200);
+    const PlayedRun run = playThrough(rule, list, 0, PlayCount::AllSongs, RepeatMode::Random, 200);
     EXPECT_FALSE(run.stopped);
     const std::set<int32_t> seen(run.played.begin(), run.played.end());
     EXPECT_EQ(seen, (std::set<int32_t>{0, 1, 2, 3, 4}));
@@ -103,8 +99,7 @@ TEST(NextSongRuleModes, AllSongsRandomDrawsRowsAcrossThePlaylist) {
 TEST(NextSongRuleModes, RandomWithOneEntryPlaysItAgain) {
     NextSongRule rule;
     const auto list = playlist(1);
-    const PlayedRun run =
-        playThrough(rule, list, 0, NextSongRule::kAllSongs, NextSongRule::kRandom, 5);
+    const PlayedRun run = playThrough(rule, list, 0, PlayCount::AllSongs, RepeatMode::Random, 5);
     EXPECT_FALSE(run.stopped);
     EXPECT_EQ(run.played, (Rows{0, 0, 0, 0, 0}));
 }
@@ -112,7 +107,7 @@ TEST(NextSongRuleModes, RandomWithOneEntryPlaysItAgain) {
 // --- single decisions ----------------------------------------------------------------------
 
 NextSongRule::Input endedAt(const clsArrayList& list, int32_t selected, const QString& finished,
-                            int16_t playNumber, int16_t repeatMode) {
+                            PlayCount playNumber, RepeatMode repeatMode) {
     NextSongRule::Input input;
     input.selectedRow = selected;
     input.playList = &list;
@@ -127,8 +122,8 @@ TEST(NextSongRuleDecision, RowChosenWhileTheLastSongPlayedIsNext) {
     NextSongRule rule(1);
     const auto list = playlist(6);
     // Repeat off, the last row played, the user moved the selection to row 3.
-    const auto d = rule.Decide(
-        endedAt(list, 3, list.Value(5), NextSongRule::kAllSongs, NextSongRule::kRepeatOff));
+    const auto d =
+        rule.Decide(endedAt(list, 3, list.Value(5), PlayCount::AllSongs, RepeatMode::Off));
     EXPECT_FALSE(d.stop);
     EXPECT_FALSE(d.advanced);
     EXPECT_EQ(d.playRow, 3);
@@ -138,14 +133,13 @@ TEST(NextSongRuleDecision, PathsCompareIgnoringCase) {
     NextSongRule rule(1);
     const auto list = playlist(3);
     const QString shouted = list.Value(2).toUpper();
-    const auto d =
-        rule.Decide(endedAt(list, 2, shouted, NextSongRule::kAllSongs, NextSongRule::kRepeatOff));
+    const auto d = rule.Decide(endedAt(list, 2, shouted, PlayCount::AllSongs, RepeatMode::Off));
     EXPECT_TRUE(d.stop);
     EXPECT_TRUE(d.advanced);
     EXPECT_EQ(d.selectedRow, 0);
 
-    const auto onOne = rule.Decide(endedAt(list, 1, list.Value(1).toLower(),
-                                           NextSongRule::kAllSongs, NextSongRule::kRepeatOn));
+    const auto onOne =
+        rule.Decide(endedAt(list, 1, list.Value(1).toLower(), PlayCount::AllSongs, RepeatMode::On));
     EXPECT_TRUE(onOne.advanced);
     EXPECT_EQ(onOne.playRow, 2);
 }
@@ -154,13 +148,13 @@ TEST(NextSongRuleDecision, NoSelectionCountsAsRowZero) {
     NextSongRule rule(1);
     const auto list = playlist(3);
     // The ended song is row 0's: the selection steps from "none" onto row 0, which plays.
-    const auto same = rule.Decide(
-        endedAt(list, -1, list.Value(0), NextSongRule::kAllSongs, NextSongRule::kRepeatOn));
+    const auto same =
+        rule.Decide(endedAt(list, -1, list.Value(0), PlayCount::AllSongs, RepeatMode::On));
     EXPECT_TRUE(same.advanced);
     EXPECT_EQ(same.playRow, 0);
     // Another song ended (a reserved one): nothing moves, and row 0 plays.
     const auto other = rule.Decide(endedAt(list, -1, QStringLiteral("/elsewhere/x.mp3"),
-                                           NextSongRule::kAllSongs, NextSongRule::kRepeatOff));
+                                           PlayCount::AllSongs, RepeatMode::Off));
     EXPECT_FALSE(other.advanced);
     EXPECT_FALSE(other.stop);
     EXPECT_EQ(other.playRow, 0);
@@ -171,8 +165,8 @@ TEST(NextSongRuleDecision, LastRowOnlyCountsWhenItsSongEnded) {
     NextSongRule rule(1);
     const auto list = playlist(4);
     // The last row is selected but a reserved song ended: that row plays, no stop.
-    const auto d = rule.Decide(endedAt(list, 3, QStringLiteral("/reserve/r.mp3"),
-                                       NextSongRule::kAllSongs, NextSongRule::kRepeatOff));
+    const auto d = rule.Decide(
+        endedAt(list, 3, QStringLiteral("/reserve/r.mp3"), PlayCount::AllSongs, RepeatMode::Off));
     EXPECT_FALSE(d.stop);
     EXPECT_EQ(d.playRow, 3);
 }
@@ -180,7 +174,7 @@ TEST(NextSongRuleDecision, LastRowOnlyCountsWhenItsSongEnded) {
 TEST(NextSongRuleDecision, RandomRowPastTheBoxIsNotSelected) {
     NextSongRule rule(7);
     const auto list = playlist(8);
-    auto input = endedAt(list, 0, list.Value(0), NextSongRule::kAllSongs, NextSongRule::kRandom);
+    auto input = endedAt(list, 0, list.Value(0), PlayCount::AllSongs, RepeatMode::Random);
     input.rowCount = 1;  // the box shows fewer rows than the list holds
     bool sawRowPastBox = false;
     for (int k = 0; k < 100; ++k) {

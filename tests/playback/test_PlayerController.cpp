@@ -129,7 +129,7 @@ public:
     bool pause() override { return toggle(1, 2); }
     bool restart() override { return toggle(2, 1); }
     bool seek_(int32_t) override { return false; }  // no test seeks
-    bool queueNext(PreparedSong prepared, int32_t) override {
+    bool queueNext(PreparedSong prepared, std::chrono::milliseconds) override {
         if (state_ != 1 || joinedHeard_)
             return false;
         queued_ = prepared.path;
@@ -184,12 +184,12 @@ public:
 // A controller over files that exist (empty ones: the fake engine reads none of them). Opens
 // hand the file back at once, or with holdOpens when releaseOpens says so. Test thread only.
 struct Rig {
-    explicit Rig(const QStringList& names, int16_t playNumber = NextSongRule::kAllSongs,
-                 int16_t repeatMode = NextSongRule::kRepeatOff, int16_t blankMillis = 0) {
+    explicit Rig(const QStringList& names, PlayCount playNumber = PlayCount::AllSongs,
+                 RepeatMode repeatMode = RepeatMode::Off, int16_t blankMillis = 0) {
         for (const QString& name : names)
             rows.list.Add(dir.write(name, {}));
-        options.setPlayNumber(playNumber);
-        options.setRepeatMode(repeatMode);
+        options.setSongsToPlay(playNumber);
+        options.setRepeat(repeatMode);
         options.setBlankSec(blankMillis);
         options.setTimerStopMode(0);
         QObject::connect(&controller, &PlayerController::cannotAccess,
@@ -208,7 +208,7 @@ struct Rig {
     // The playing song ends and the blank time passes.
     void endSong() {
         engine.finish();
-        clock.advance(std::chrono::milliseconds(options.BlankSec()));
+        clock.advance(options.BlankTime());
     }
     void releaseOpens() {
         for (auto& [path, done] : std::exchange(heldOpens, {}))
@@ -250,8 +250,8 @@ const QStringList kSongs = {u"a.mp3"_s, u"b.mp3"_s, u"c.mp3"_s, u"d.mp3"_s};
 TEST(PlayerController, TheModesDecideWhatFollowsAnEnd) {
     struct Case {
         const char* name;
-        int16_t playNumber;
-        int16_t repeatMode;
+        PlayCount playNumber;
+        RepeatMode repeatMode;
         int rows;
         int32_t selected;                       // before the play command
         std::function<void(Rig&)> duringFirst;  // while the first song plays
@@ -263,8 +263,8 @@ TEST(PlayerController, TheModesDecideWhatFollowsAnEnd) {
     const auto none = [](Rig&) {};
     const Case cases[] = {
         {"all songs, no repeat: through, then stop on row 0",
-         NextSongRule::kAllSongs,
-         NextSongRule::kRepeatOff,
+         PlayCount::AllSongs,
+         RepeatMode::Off,
          3,
          0,
          none,
@@ -273,8 +273,8 @@ TEST(PlayerController, TheModesDecideWhatFollowsAnEnd) {
          true,
          0},
         {"all songs, repeat: wraps to row 0",
-         NextSongRule::kAllSongs,
-         NextSongRule::kRepeatOn,
+         PlayCount::AllSongs,
+         RepeatMode::On,
          2,
          1,
          none,
@@ -283,8 +283,8 @@ TEST(PlayerController, TheModesDecideWhatFollowsAnEnd) {
          false,
          0},
         {"one song, no repeat",
-         NextSongRule::kOneSong,
-         NextSongRule::kRepeatOff,
+         PlayCount::OneSong,
+         RepeatMode::Off,
          2,
          0,
          none,
@@ -293,8 +293,8 @@ TEST(PlayerController, TheModesDecideWhatFollowsAnEnd) {
          true,
          0},
         {"one song, repeat",
-         NextSongRule::kOneSong,
-         NextSongRule::kRepeatOn,
+         PlayCount::OneSong,
+         RepeatMode::On,
          2,
          1,
          none,
@@ -303,8 +303,8 @@ TEST(PlayerController, TheModesDecideWhatFollowsAnEnd) {
          false,
          1},
         {"random with one entry plays it again",
-         NextSongRule::kAllSongs,
-         NextSongRule::kRandom,
+         PlayCount::AllSongs,
+         RepeatMode::Random,
          1,
          -1,
          none,
@@ -313,8 +313,8 @@ TEST(PlayerController, TheModesDecideWhatFollowsAnEnd) {
          false,
          0},
         {"the user's selection during a song is next",
-         NextSongRule::kAllSongs,
-         NextSongRule::kRepeatOff,
+         PlayCount::AllSongs,
+         RepeatMode::Off,
          4,
          0,
          [](Rig& r) { r.rows.selected = 2; },
@@ -323,8 +323,8 @@ TEST(PlayerController, TheModesDecideWhatFollowsAnEnd) {
          false,
          2},
         {"started with nothing selected, the first song plays once",
-         NextSongRule::kAllSongs,
-         NextSongRule::kRepeatOff,
+         PlayCount::AllSongs,
+         RepeatMode::Off,
          2,
          -1,
          none,
@@ -353,7 +353,7 @@ TEST(PlayerController, TheModesDecideWhatFollowsAnEnd) {
 }
 
 TEST(PlayerController, TheReserveListComesFirstAndStopAfterSongBeforeIt) {
-    Rig r(kSongs.mid(0, 3), NextSongRule::kAllSongs, NextSongRule::kRepeatOn);
+    Rig r(kSongs.mid(0, 3), PlayCount::AllSongs, RepeatMode::On);
     int taken = 0;
     int stoppedAfterSong = 0;
     QObject::connect(&r.controller, &PlayerController::reserveTaken, [&] { ++taken; });
@@ -378,7 +378,7 @@ TEST(PlayerController, TheReserveListComesFirstAndStopAfterSongBeforeIt) {
 }
 
 TEST(PlayerController, TheHistoryKeepsEachEndedSongOnceAndAtMostAHundred) {
-    Rig r({u"a.mp3"_s}, NextSongRule::kOneSong, NextSongRule::kRepeatOff);
+    Rig r({u"a.mp3"_s}, PlayCount::OneSong, RepeatMode::Off);
     QStringList old;
     for (int i = 0; i < 120; ++i)
         old << u"/old/%1.mp3"_s.arg(i);
@@ -398,28 +398,28 @@ TEST(PlayerController, UnplayableFilesArePassedOver) {
     enum class End { Plays, Stops, StopsAtOnce };
     struct Case {
         const char* name;
-        int16_t playNumber;
-        int16_t repeatMode;
+        PlayCount playNumber;
+        RepeatMode repeatMode;
         QStringList rows;
         QStringList started;
         End end;
     };
     const Case cases[] = {
         {"skipped to one that plays",
-         NextSongRule::kAllSongs,
-         NextSongRule::kRepeatOn,
+         PlayCount::AllSongs,
+         RepeatMode::On,
          {u"broken-open.mp3"_s, u"broken-play.mp3"_s, u"a.mp3"_s},
          {u"a.mp3"_s},
          End::Plays},
         {"a full round of them stops",
-         NextSongRule::kAllSongs,
-         NextSongRule::kRepeatOn,
+         PlayCount::AllSongs,
+         RepeatMode::On,
          {u"broken-open.mp3"_s, u"broken-play.mp3"_s},
          {},
          End::Stops},
         {"one the modes would repeat stops at once",
-         NextSongRule::kOneSong,
-         NextSongRule::kRepeatOn,
+         PlayCount::OneSong,
+         RepeatMode::On,
          {u"broken-open.mp3"_s, u"a.mp3"_s, u"b.mp3"_s},
          {},
          End::StopsAtOnce},
@@ -484,7 +484,7 @@ TEST(PlayerController, TheStepAfterTheBlankTimeReadsTheListsAsTheyAreThen) {
     constexpr auto kBlank = 800ms;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Rig r(kSongs.mid(0, 3), NextSongRule::kAllSongs, NextSongRule::kRepeatOff,
+        Rig r(kSongs.mid(0, 3), PlayCount::AllSongs, RepeatMode::Off,
               static_cast<int16_t>(kBlank.count()));
         if (c.reserved)
             r.reserve.Add(r.path(2));
