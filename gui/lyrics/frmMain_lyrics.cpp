@@ -3,7 +3,6 @@
 #include "gui/frmMain.h"
 #include "library/FileCollector.h"
 #include "lyrics/LyricIndex.h"
-#include "lyrics/LyricText.h"
 #include "tags/clsTagInfo.h"
 
 #include <QGuiApplication>
@@ -90,10 +89,6 @@ void frmMain::LoadLyricList(const QString& folder) {
 
 clsArrayList frmMain::FindLyricFiles(const QString& songPath) {
     return lyricLookup_.FindLyricFiles(LyricList, songPath, Options.VagueSearch());
-}
-
-QString frmMain::InStrFile(const QString& path, const QString& word) {
-    return QString::number(LyricText::InStrFile(path, word));
 }
 
 void frmMain::ShowLyrics(const QString& songPath) {

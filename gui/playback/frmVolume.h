@@ -29,8 +29,6 @@ public:
     void setSoundSettingsLauncher(SoundSettingsLauncher launcher);
 
     bool VolumeAccepted() const { return volumeAccepted_; }
-    StereoVolume OpeningSoftVolume() const { return openingSoft_; }
-    StereoVolume OpeningDeviceVolume() const { return openingDevice_; }
 
     // Every way of closing ends here; anything but OK restores the opening volumes first.
     void done(int result) override;

@@ -16,7 +16,6 @@ struct Library {
     std::string path;        // the open file, reopened by a play after a stop
     std::string queuedPath;  // a file joined behind it, until it is taken or forgotten
     bool opened = false;
-    Vbmp3Option option{};
 
     // The callback is called under this lock, so vbmp3_stopCallback returning means that
     // no call is running nor will come.
@@ -85,10 +84,7 @@ void vbmp3_stopCallback(void) {
     vbmp3_callback(nullptr, 0);
 }
 
-void vbmp3_setVbmp3Option(const Vbmp3Option* option) {
-    if (library && option)
-        library->option = *option;
-}
+void vbmp3_setVbmp3Option(const Vbmp3Option*) {}
 
 int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info) {
     if (!library || !utf8Path)

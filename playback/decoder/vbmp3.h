@@ -16,18 +16,20 @@ class PcmSource;
 
 extern "C" {
 
-// Filled by vbmp3_open; 272 bytes, laid out as the player has always stored it.
+// Filled by vbmp3_open and vbmp3_takeJoined: only the bit rate and the length are set, the
+// rest is zero; the layout is the library's interface.
 struct OpenFileInfo {
-    char text1[128];  // not used by the player
-    char text2[128];  // not used by the player
+    char text1[128];
+    char text2[128];
     int32_t reserved1;
     int32_t bitRate;  // kbit/s
     int32_t reserved2;
     int32_t totalSec;  // length in whole seconds
 };
 
+// Accepted and ignored: the library has no options. Kept only for callers that still pass one.
 struct Vbmp3Option {
-    int32_t values[4];  // the player passes 30, 1, 5, 0
+    int32_t values[4];
 };
 
 // status 4: the file that was playing has reached its end. Called from the audio thread,
