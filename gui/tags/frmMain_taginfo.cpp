@@ -30,7 +30,8 @@ void frmMain::cmdTagInfo_Click() {
     modalWindow_ = &window;
     window.FileList = list;
     window.setDispIndex(index);
-    window.setColor(Options.PlayerColor(7), Options.PlayerColor(8));
+    window.setColor(Options.PlayerColor(ColorSlot::TagInfoBack),
+                    Options.PlayerColor(ColorSlot::TagInfoText));
     window.DispTagInfo();
     window.adjustSize();
     const QRect main = frameGeometry();
