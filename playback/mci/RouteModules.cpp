@@ -2,11 +2,11 @@
 
 #include "ModuleImage.h"
 #include "RouteModule.h"
+#include "core/Logging.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
-#include <cstdio>
 #include <mutex>
 
 namespace {
@@ -38,14 +38,14 @@ Module& loaded(RouteModules::Route route) {
             // than letting a copy from elsewhere stand in for it unnoticed.
             const ModuleImage::Fault fault = ModuleImage::check(file);
             if (fault != ModuleImage::Fault::None) {
-                std::fprintf(stderr, "ZAPT: %s is damaged (%s); its files cannot be played\n",
-                             qPrintable(file), ModuleImage::describe(fault));
+                qCWarning(lcAudio, "%s is damaged (%s); its files cannot be played",
+                          qPrintable(file), ModuleImage::describe(fault));
                 return;
             }
             QLibrary library(file);
             if (!library.load()) {
-                std::fprintf(stderr, "ZAPT: %s; its files cannot be played\n",
-                             qPrintable(library.errorString()));
+                qCWarning(lcAudio, "%s; its files cannot be played",
+                          qPrintable(library.errorString()));
                 return;
             }
             module.open = reinterpret_cast<ZaptRouteOpen>(library.resolve(kZaptRouteOpen));
@@ -53,14 +53,12 @@ Module& loaded(RouteModules::Route route) {
             if (!module.open || !module.version) {
                 module.open = nullptr;
                 module.version = nullptr;
-                std::fprintf(stderr,
-                             "ZAPT: %s is not a decoder module; its files cannot be played\n",
-                             qPrintable(file));
+                qCWarning(lcAudio, "%s is not a decoder module; its files cannot be played",
+                          qPrintable(file));
             }
             return;
         }
-        std::fprintf(stderr, "ZAPT: %s was not found; its files cannot be played\n",
-                     module.fileName);
+        qCWarning(lcAudio, "%s was not found; its files cannot be played", module.fileName);
     });
     return module;
 }
