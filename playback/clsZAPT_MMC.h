@@ -46,7 +46,6 @@ public:
     int32_t getState() override;
     bool pause() override;
     bool restart() override;
-    // The library's device volume, which every route plays at.
 
     // Join of the song that is to follow, `blank` of silence after the playing one, on
     // the same route (the library's file after the library's, the control's after the
