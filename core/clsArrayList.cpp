@@ -1,56 +1,62 @@
 #include "clsArrayList.h"
 
 #include <limits>
-#include <stdexcept>
+
+namespace {
+constexpr int64_t kMaxCount = std::numeric_limits<int32_t>::max();
+}
 
 clsArrayList::clsArrayList() = default;
 
-void clsArrayList::checkIndex(int64_t index) const {
-    if (index < 0 || index >= std::max<int64_t>(count_, 1))
-        throw std::out_of_range("clsArrayList: subscript out of range");
+bool clsArrayList::inRange(int64_t index) const {
+    return index >= 0 && index < std::max<int64_t>(count_, 1);
 }
 
 QString clsArrayList::Value(int32_t Index) const {
-    checkIndex(Index);
+    if (!inRange(Index))
+        return {};
     return count_ == 0 ? spare_ : items_.at(Index);
 }
 
-void clsArrayList::setValue(int32_t Index, const QString& ArrayItem) {
-    checkIndex(Index);
+bool clsArrayList::setValue(int32_t Index, const QString& ArrayItem) {
+    if (!inRange(Index))
+        return false;
     if (count_ == 0)
         spare_ = ArrayItem;
     else
         items_[Index] = ArrayItem;
+    return true;
 }
 
-void clsArrayList::Add(const QString& addValue) {
-    if (count_ == std::numeric_limits<int32_t>::max())
-        throw std::overflow_error("clsArrayList: too many entries");
+bool clsArrayList::Add(const QString& addValue) {
+    if (count_ == kMaxCount)
+        return false;
     items_.append(addValue);
     ++count_;
     spare_.clear();
+    return true;
 }
 
-void clsArrayList::Insert(const QString& value, int32_t index) {
-    if (index < 0)
-        throw std::out_of_range("clsArrayList: negative index");
-    if (count_ == std::numeric_limits<int32_t>::max())
-        throw std::overflow_error("clsArrayList: too many entries");
+bool clsArrayList::Insert(const QString& value, int32_t index) {
+    if (index < 0 || count_ == kMaxCount)
+        return false;
     if (index >= count_)
         items_.append(value);
     else
         items_.insert(index, value);
     ++count_;
     spare_.clear();
+    return true;
 }
 
-void clsArrayList::Delete(int32_t delIndex) {
+bool clsArrayList::Delete(int32_t delIndex) {
     if (delIndex < 0)
-        throw std::out_of_range("clsArrayList: negative index");
+        return false;
     if (delIndex > count_ - 1)
-        return;
+        return true;
     items_.removeAt(delIndex);
     --count_;
+    return true;
 }
 
 void clsArrayList::Clone(clsArrayList& list) const {
@@ -69,31 +75,33 @@ void clsArrayList::Clear() {
     count_ = 0;
 }
 
-void clsArrayList::Swap(int16_t a, int16_t b) {
-    checkIndex(a);
-    checkIndex(b);
-    if (count_ == 0)
-        return;  // only the spare element exists: swapping it with itself changes nothing
-    items_.swapItemsAt(a, b);
+bool clsArrayList::Swap(int16_t a, int16_t b) {
+    if (!inRange(a) || !inRange(b))
+        return false;
+    if (count_ > 0)  // else only the spare element exists: swapping it changes nothing
+        items_.swapItemsAt(a, b);
+    return true;
 }
 
 bool clsArrayList::ExistValue(const QString& value) const {
     return items_.contains(value, Qt::CaseSensitive);
 }
 
-void clsArrayList::assign(QStringList values) {
-    if (values.size() > std::numeric_limits<int32_t>::max())
-        throw std::overflow_error("clsArrayList: too many entries");
+bool clsArrayList::assign(QStringList values) {
+    if (values.size() > kMaxCount)
+        return false;
     items_ = std::move(values);
     count_ = static_cast<int32_t>(items_.size());
     spare_.clear();
+    return true;
 }
 
-void clsArrayList::append(const QStringList& values) {
-    if (items_.size() + values.size() > std::numeric_limits<int32_t>::max())
-        throw std::overflow_error("clsArrayList: too many entries");
+bool clsArrayList::append(const QStringList& values) {
+    if (items_.size() + values.size() > kMaxCount)
+        return false;
     items_.append(values);
     count_ = static_cast<int32_t>(items_.size());
     if (count_ > 0)
         spare_.clear();
+    return true;
 }

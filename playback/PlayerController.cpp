@@ -102,6 +102,11 @@ void PlayerController::startedPlaying(const QString& path) {
 // to this very row and play it a second time.
 void PlayerController::PlaySelectedRow() {
     const int32_t row = GetPlayIndex();
+    const int32_t count = rows_.entries().Count();
+    if (count > 0 && row >= count) {  // the playlist shrank under the selection
+        StopPlay();
+        return;
+    }
     if (row < rows_.rowCount())
         rows_.setSelectedRow(row);
     PlayFile(rows_.entries().Value(row));

@@ -480,6 +480,13 @@ TEST(PlayerController, TheStepAfterTheBlankTimeReadsTheListsAsTheyAreThen) {
          },
          {u"a.mp3"_s}},
         {"stopped", false, [](Rig& r) { r.controller.StopPlay(); }, {u"a.mp3"_s}},
+        {"rows from the selection on deleted",
+         false,
+         [](Rig& r) {
+             r.rows.list.Delete(2);
+             r.rows.list.Delete(1);
+         },
+         {u"a.mp3"_s}},
     };
     constexpr auto kBlank = 800ms;
     for (const Case& c : cases) {
