@@ -1,6 +1,7 @@
 #include "QtUserDialogs.h"
 
 #include "LayoutMath.h"
+#include "settings/SchemeColor.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -148,6 +149,5 @@ int32_t QtUserDialogs::chooseColor() {
     place(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return -1;
-    const QColor c = dialog.selectedColor();
-    return c.red() | (c.green() << 8) | (c.blue() << 16);
+    return SchemeColor::FromQColor(dialog.selectedColor());
 }

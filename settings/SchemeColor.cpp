@@ -49,11 +49,15 @@ constexpr std::array<SystemRole, 31> kSystemRoles{{
 
 QColor ToQColor(int32_t stored, const QPalette& system) {
     if (stored >= 0)
-        return QColor(stored & 0xFF, (stored >> 8) & 0xFF, (stored >> 16) & 0xFF);
+        return QColor(stored & 0xFF, (stored >> 8) & 0xFF, (stored >> 16) & 0xFF);  // BGR
     const auto index = static_cast<size_t>(stored & 0xFF);
     const SystemRole r =
         index < kSystemRoles.size() ? kSystemRoles[index] : kSystemRoles[15];  // button face
     return system.color(r.group, r.role);
+}
+
+int32_t FromQColor(const QColor& color) {
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
 }
 
 }  // namespace SchemeColor

@@ -10,5 +10,7 @@
 namespace SchemeColor {
 
 QColor ToQColor(int32_t stored, const QPalette& system);
+// The stored form of a chosen colour (never a system colour); the alpha is dropped.
+int32_t FromQColor(const QColor& color);
 
 }  // namespace SchemeColor

@@ -121,4 +121,8 @@ TEST(SchemeColor, SystemColoursTakeTheRoleTheyName) {
         EXPECT_EQ(SchemeColor::ToQColor(c.stored, palette), palette.color(c.group, c.role))
             << std::hex << c.stored;
     EXPECT_EQ(SchemeColor::ToQColor(1315860, palette), QColor(20, 20, 20));
+    // A chosen colour is stored red in the low byte, as the scheme files hold it.
+    EXPECT_EQ(SchemeColor::FromQColor(QColor(10, 200, 30)), 10 | (200 << 8) | (30 << 16));
+    EXPECT_EQ(SchemeColor::ToQColor(SchemeColor::FromQColor(QColor(1, 2, 3)), palette),
+              QColor(1, 2, 3));
 }
