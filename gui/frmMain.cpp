@@ -76,43 +76,6 @@ void placeTimeBoxes(QWidget* box, QLineEdit* hour, QLabel* colon, QLineEdit* min
     box->resize(minute->geometry().right() + 1, box->height());
 }
 
-// The buttons' tool tips, shown only when the setting asks for them; a screen reader always
-// reads them as the buttons' descriptions.
-struct ButtonTip {
-    QToolButton* frmMain::*button;
-    const char16_t* tip;
-};
-constexpr ButtonTip kButtonTips[] = {
-    {&frmMain::cmdPlay, u"選択中の曲を再生します。"},
-    {&frmMain::cmdStop, u"曲の再生を停止します。"},
-    {&frmMain::cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
-    {&frmMain::cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
-    {&frmMain::cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
-    {&frmMain::cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
-    {&frmMain::cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
-    {&frmMain::cmdShuffle, u"プレイリストの並びをシャッフルします。"},
-    {&frmMain::cmdListClear, u"プレイリストをクリアします。"},
-    {&frmMain::cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
-    {&frmMain::cmdOption, u"プレイヤー設定ダイアログを開きます。"},
-    {&frmMain::cmdLyric, u"歌詞を表示します。"},
-    {&frmMain::cmdTagInfo, u"プロパティを表示します。"},
-    {&frmMain::cmdListIndexUp, u"前の曲を再生します。"},
-    {&frmMain::cmdListIndexDown, u"次の曲を再生します。"},
-    {&frmMain::cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
-    {&frmMain::cmdVolume, u"ボリュームを調整します。"},
-    {&frmMain::cmdPause, u"曲の再生を一時停止します。"},
-    {&frmMain::cmdHelp, u"ヘルプを表示します。"},
-    {&frmMain::cmdSearch, u"プレイリスト内を検索します。"},
-    {&frmMain::cmdUpItem, u"選択中の曲を1つ上に移動します。"},
-    {&frmMain::cmdDownItem, u"選択中の曲を1つ下に移動します。"},
-};
-
-// The controls that can hold the keyboard focus; the window's global keys are seen on them.
-bool takesKeys(const frmMain& f, const QObject* o) {
-    return o && (o == f.lstPlayList || o == f.lstFavoriteList || o == f.lstFolderView ||
-                 o == f.txtStartH || o == f.txtStartM || o == f.txtEndH || o == f.txtEndM);
-}
-
 }  // namespace
 
 static void initResources() {
@@ -264,8 +227,8 @@ void frmMain::buildControls() {
         u"プレイヤー設定", u"ヘルプ"};
     for (size_t i = 0; i < order.size(); ++i)
         order[i]->setAccessibleName(QString::fromUtf16(names[i]));
-    for (const ButtonTip& t : kButtonTips)
-        (this->*t.button)->setAccessibleDescription(QString::fromUtf16(t.tip));
+    forEachButtonTip(
+        [](QToolButton* button, const QString& tip) { button->setAccessibleDescription(tip); });
 
     lstFavoriteList = new ListBox(client);
     lstFavoriteList->setObjectName(QStringLiteral("lstFavoriteList"));
@@ -396,7 +359,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     }
     // Only the controls that hold the focus: a key a time box leaves travels on through its
     // parents, and the status strip under them must not run the command a second time.
-    if (event->type() == QEvent::KeyPress && !ended_ && takesKeys(*this, watched)) {
+    if (event->type() == QEvent::KeyPress && !ended_ && takesKeys(watched)) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (Form_KeyDown(key))
             return true;  // handled here; the focused control never sees it
@@ -444,8 +407,6 @@ bool frmMain::Form_Load() {
     Player = std::make_unique<clsZAPT_MMC>();
     Player->setMMC(MMC);
     makeSequence();
-    const Vbmp3Option option{{30, 1, 5, 0}};
-    vbmp3_setVbmp3Option(&option);
     // On the bus from here on: a second start finds this player even while it starts.
     if (mediaControlsWanted_)
         StartMediaControls();
@@ -723,7 +684,7 @@ bool frmMain::AnyDialogVisible() const {
 void frmMain::keyPressEvent(QKeyEvent* event) {
     // Keys pressed while no control has the focus; a key the focused control saw and left
     // comes here too, and its filter has run the command already.
-    if (!takesKeys(*this, focusWidget()) && !ended_ && Form_KeyDown(event))
+    if (!takesKeys(focusWidget()) && !ended_ && Form_KeyDown(event))
         return;
     QMainWindow::keyPressEvent(event);
 }
@@ -758,11 +719,52 @@ void frmMain::SetLabelsTransparent() {
     }
 }
 
+// The buttons' tool tips, shown only when the setting asks for them; a screen reader always
+// reads them as the buttons' descriptions.
+void frmMain::forEachButtonTip(const std::function<void(QToolButton*, const QString&)>& apply) {
+    struct ButtonTip {
+        QToolButton* frmMain::*button;
+        const char16_t* tip;
+    };
+    static constexpr ButtonTip kButtonTips[] = {
+        {&frmMain::cmdPlay, u"選択中の曲を再生します。"},
+        {&frmMain::cmdStop, u"曲の再生を停止します。"},
+        {&frmMain::cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
+        {&frmMain::cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
+        {&frmMain::cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
+        {&frmMain::cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
+        {&frmMain::cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
+        {&frmMain::cmdShuffle, u"プレイリストの並びをシャッフルします。"},
+        {&frmMain::cmdListClear, u"プレイリストをクリアします。"},
+        {&frmMain::cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
+        {&frmMain::cmdOption, u"プレイヤー設定ダイアログを開きます。"},
+        {&frmMain::cmdLyric, u"歌詞を表示します。"},
+        {&frmMain::cmdTagInfo, u"プロパティを表示します。"},
+        {&frmMain::cmdListIndexUp, u"前の曲を再生します。"},
+        {&frmMain::cmdListIndexDown, u"次の曲を再生します。"},
+        {&frmMain::cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
+        {&frmMain::cmdVolume, u"ボリュームを調整します。"},
+        {&frmMain::cmdPause, u"曲の再生を一時停止します。"},
+        {&frmMain::cmdHelp, u"ヘルプを表示します。"},
+        {&frmMain::cmdSearch, u"プレイリスト内を検索します。"},
+        {&frmMain::cmdUpItem, u"選択中の曲を1つ上に移動します。"},
+        {&frmMain::cmdDownItem, u"選択中の曲を1つ下に移動します。"},
+    };
+
+    for (const ButtonTip& t : kButtonTips)
+        apply(this->*t.button, QString::fromUtf16(t.tip));
+}
+
+// The controls that can hold the keyboard focus; the window's global keys are seen on them.
+bool frmMain::takesKeys(const QObject* o) const {
+    return o && (o == lstPlayList || o == lstFavoriteList || o == lstFolderView || o == txtStartH ||
+                 o == txtStartM || o == txtEndH || o == txtEndM);
+}
+
 void frmMain::SetToolTips() {
     if (Options.ToolTipText() != 1)
         return;
-    for (const ButtonTip& t : kButtonTips)
-        (this->*t.button)->setToolTip(QString::fromUtf16(t.tip));
+    forEachButtonTip([](QToolButton* button, const QString& tip) { button->setToolTip(tip); });
 }
 
 void frmMain::cmdHelp_Click() {
@@ -815,15 +817,15 @@ void paint(QWidget* w, const QColor& back, const QColor& fore) {
 
 void frmMain::RefreshColor() {
     const QPalette sys = QApplication::palette();
-    auto P = [&](int i) { return toColor(Options.PlayerColor(static_cast<int16_t>(i)), sys); };
+    auto P = [&](ColorSlot slot) { return toColor(Options.PlayerColor(slot), sys); };
     const QColor fore = sys.color(QPalette::WindowText);
-    paint(centralWidget(), P(0), fore);
+    paint(centralWidget(), P(ColorSlot::Body), fore);
     centralWidget()->setAutoFillBackground(true);  // the margins and the gap between columns
-    paint(picButton, P(0), fore);
-    paint(lstPlayList, P(3), P(4));
+    paint(picButton, P(ColorSlot::Body), fore);
+    paint(lstPlayList, P(ColorSlot::PlayListBack), P(ColorSlot::PlayListText));
     for (QToolButton* b : picButton->findChildren<QToolButton*>())
-        paint(b, P(1), sys.color(QPalette::ButtonText));
-    paint(picStatus, P(5), P(6));
+        paint(b, P(ColorSlot::Buttons), sys.color(QPalette::ButtonText));
+    paint(picStatus, P(ColorSlot::StatusBack), P(ColorSlot::StatusText));
     // The mode icons are pictures painted in the status colours: drawn again in the new ones.
     DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
     DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
@@ -831,25 +833,25 @@ void frmMain::RefreshColor() {
     for (QLabel* l :
          {static_cast<QLabel*>(lblPlayTime), static_cast<QLabel*>(lblTagInfoTitle), lblVolume,
           lblSoundDevice, static_cast<QLabel*>(lblTagInfo), lblPlayListCount})
-        paint(l, P(5), P(6));
-    paint(lblTime, P(5), P(10));
+        paint(l, P(ColorSlot::StatusBack), P(ColorSlot::StatusText));
+    paint(lblTime, P(ColorSlot::StatusBack), P(ColorSlot::ClockText));
     for (QWidget* w : {picStartTime, static_cast<QWidget*>(txtStartH),
                        static_cast<QWidget*>(txtStartM), static_cast<QWidget*>(txtColon[0])})
-        paint(w, P(5), P(12));
+        paint(w, P(ColorSlot::StatusBack), P(ColorSlot::StartTimeText));
     for (QWidget* w : {picEndTime, static_cast<QWidget*>(txtEndH), static_cast<QWidget*>(txtEndM),
                        static_cast<QWidget*>(txtColon[1])})
-        paint(w, P(5), P(14));
-    paint(lstFavoriteList, P(15), P(16));
-    paint(lstFolderView, P(17), P(18));
-    paint(picFolderViewStatus, P(13), P(11));
+        paint(w, P(ColorSlot::StatusBack), P(ColorSlot::StopTimeText));
+    paint(lstFavoriteList, P(ColorSlot::FavoritesBack), P(ColorSlot::FavoritesText));
+    paint(lstFolderView, P(ColorSlot::FolderViewBack), P(ColorSlot::FolderViewText));
+    paint(picFolderViewStatus, P(ColorSlot::FolderStatusBack), P(ColorSlot::FolderStatusText));
     for (QLabel* l : {static_cast<QLabel*>(lblFolderViewCurrentFolder), lblFolderCount, lblFolder,
                       lblFileCount, lblFile})
-        paint(l, P(13), P(11));
+        paint(l, P(ColorSlot::FolderStatusBack), P(ColorSlot::FolderStatusText));
     for (int i = 0; i < 3; ++i) {
-        paint(lblEntryFolder[i], P(11), P(13));
-        paint(shpEntryFolder[i], P(11), P(13));
+        paint(lblEntryFolder[i], P(ColorSlot::FolderStatusText), P(ColorSlot::FolderStatusBack));
+        paint(shpEntryFolder[i], P(ColorSlot::FolderStatusText), P(ColorSlot::FolderStatusBack));
     }
-    paint(shpSeekPosition, P(19), P(20));
-    paint(shpSeekBar, P(5), P(20));
-    LyricWindow->setColor(P(2), P(9));
+    paint(shpSeekPosition, P(ColorSlot::SeekBarBack), P(ColorSlot::SeekBarText));
+    paint(shpSeekBar, P(ColorSlot::StatusBack), P(ColorSlot::SeekBarText));
+    LyricWindow->setColor(P(ColorSlot::LyricBack), P(ColorSlot::LyricText));
 }

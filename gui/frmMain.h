@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DismissibleDialogs.h"
+#include "LayoutMath.h"
 #include "core/UserDialogs.h"
 #include "core/clsArrayList.h"
 #include "core/modZAUtil.h"
@@ -46,6 +47,8 @@ class QWidget;
 // folder of their subsystem (gui/playback/, gui/library/, …) as members of this class.
 class frmMain : public QMainWindow {
     Q_OBJECT
+    friend class MainWindowDriver;  // what the tests drive and look at
+
 public:
     // `appFolder` holds the state files; `startPath` is the path given on the command line.
     // `dialogs` answers every box (tests pass a fake); when null the real dialogs are used.
@@ -65,21 +68,57 @@ public:
     void RequestEnd();
     bool EndRequested() const { return boxes_->Dismissed(); }
 
-    bool AnyDialogVisible() const;
-    void KeepWindowOnScreen(QWidget* window);
-    void CenterNextWindow(int width, int height);
-
     // --- the application state -------------------------------------------------------------
     clsOption Options;
     std::unique_ptr<clsZAPT_MMC> Player;  // made by start-up, bound to MMC
     clsTagInfo PlayingTagInfo;
     clsArrayList PlayList;
     clsArrayList FavoriteLists;
+    clsArrayList ReserveList;
+    clsArrayList HistoryList;
+
+    UserDialogs& Dialogs() { return *boxes_; }
+    FileOpener& Opener() { return *opener_; }
+    QString AppFolder() const { return appFolder_; }
+    // The play sequence; made with the engine at start-up.
+    PlayerController& Sequence() { return *sequence_; }
+
+    // What the desktop's media controls call.
+    void ShowVolumeLabel();
+    bool TrayIconVisible() const { return TrayIconShown; }
+    void TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
+    // Puts the player on the session bus; false, with one line on stderr, when it cannot.
+    // Called before Form_Load, the bus name is taken as soon as the player holds its lock, so
+    // a second start can hand its path over while this one is still starting; what arrives
+    // then waits until start-up has finished.
+    bool StartMediaControls();
+    void WantMediaControls() { mediaControlsWanted_ = true; }
+    // Runs a command that came from outside the window: no box waits for an answer.
+    void RunUnattended(const std::function<void()>& command) { boxes_->RunUnattended(command); }
+    // A path a second start handed over: added to the playlist as a start path fills it, and
+    // the first added row played. False when it names nothing the player can use.
+    bool OpenHandedPath(const QString& path);
+    // Asked when the lock is held by another player: hands the start path over to it. Set by
+    // main; tests leave it unset.
+    void SetHandOver(std::function<bool(const QString& absolutePath)> handOver) {
+        HandOver = std::move(handOver);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool AnyDialogVisible() const;
+    void KeepWindowOnScreen(QWidget* window);
+
     clsArrayList FolderViewFolders;
     clsArrayList FolderViewFiles;
     clsArrayList FolderViewReturnRows;
-    clsArrayList ReserveList;
-    clsArrayList HistoryList;
     clsArrayList IgnoreWordList;
     clsArrayList ArtistWordList;
     clsArrayList LyricList;
@@ -189,9 +228,6 @@ public:
     QAction* mnuExecList = nullptr;
     QAction* mnuOpneByEditor = nullptr;
 
-    UserDialogs& Dialogs() { return *boxes_; }
-    FileOpener& Opener() { return *opener_; }
-    QString AppFolder() const { return appFolder_; }
     QString AppFile(const QString& name) const;
 
     // --- application shell -----------------------------------------------------------------
@@ -212,6 +248,7 @@ public:
     void LayoutNormal(int16_t clientWidth, int16_t clientHeight);
     void LayoutFolderViewStatus();
     void ArrangeStatusBar();
+    LayoutMath::FixedHeights fixedHeights() const;
     void cmdChangeFormSize_Click();
 
     // Playlist (gui/library/frmMain_playlist.cpp)
@@ -226,6 +263,8 @@ public:
     void SortPlayList(int mode, int32_t first);  // 0 by track number, 1 by file name
     void SortFolderFilesByDate();
     void ShowListPopupMenu();
+    // Asks before a sort that would take long; true when it may go on.
+    bool confirmLongSort(bool needsQuestion);
     void cmdShuffle_Click();
     void cmdUpItem_Click();
     void cmdDownItem_Click();
@@ -243,6 +282,7 @@ public:
     void GetFilesFromCurrentFolder();
     void AddFilesFromCurrentFolder();
     void RemoveIgnoredFiles(int32_t first);
+    void tidyAddedRows(int32_t first);
     // Takes the playlist entries from `first` on whose names hold a line break out again, and
     // says how many, once.
     void RemoveLineBreakNames(int32_t first);
@@ -285,8 +325,7 @@ public:
     void lstFolderView_KeyDown(int key, Qt::KeyboardModifiers modifiers);
 
     // Play sequencing (gui/playback/frmMain_sequence.cpp): the buttons and menu items of the
-    // sequence, which PlayerController runs; null before start-up has made the engine.
-    PlayerController& Sequence() { return *sequence_; }
+    // sequence, which PlayerController runs.
     void PlayFile(const QString& path);
     void PlayNextSong();
     void StopPlay();
@@ -328,7 +367,6 @@ public:
     // Volume (gui/playback/frmMain_volume.cpp)
     void cmdVolume_Click();
     void ChangeSoftVolume(int32_t step);
-    void ShowVolumeLabel();
     // The sound device's state in the status strip, and one message when nothing is heard.
     void WatchSoundDevice();
     void ShowSoundDeviceState(SoundSystem::Status status);
@@ -350,12 +388,6 @@ public:
     int32_t SeekTotalSeconds();
 
     // desktop: media controls on the session bus (gui/desktop/frmMain_mpris.cpp)
-    // Puts the player on the session bus; false, with one line on stderr, when it cannot.
-    // Called before Form_Load, the bus name is taken as soon as the player holds its lock, so
-    // a second start can hand its path over while this one is still starting; what arrives
-    // then waits until start-up has finished.
-    bool StartMediaControls();
-    void WantMediaControls() { mediaControlsWanted_ = true; }
     // Start-up has finished: what the desktop asked meanwhile runs now.
     void MediaControlsReady();
     // Writes the settings, the playlist and the history as an end writes them; false, with a
@@ -364,16 +396,9 @@ public:
     // Once a run, before the first thing that could take the process down (the first song
     // opened, the decoder modules looked at): the state files are saved first.
     void SaveBeforeFirstRisk();
-    // Runs a command that came from outside the window: no box waits for an answer.
-    void RunUnattended(const std::function<void()>& command) { boxes_->RunUnattended(command); }
-    // Asked when the lock is held by another player: hands the start path over to it. Set by
-    // main; tests leave it empty.
     std::function<bool(const QString& absolutePath)> HandOver;
     // Tells the desktop what changed besides the sequence's own news (the playlist).
     void NotifyPlayState();
-    // A path a second start handed over: added to the playlist as a start path fills it, and
-    // the first added row played. False when it names nothing the player can use.
-    bool OpenHandedPath(const QString& path);
     MprisService* mediaControls_ = nullptr;
     bool mediaControlsWanted_ = false;
     bool savedBeforeRisk_ = false;
@@ -388,7 +413,6 @@ public:
     bool LyricFolderScanAllowed(const QString& folder);
     clsArrayList FindLyricFiles(const QString& songPath);
     void ShowLyrics(const QString& songPath);
-    QString InStrFile(const QString& path, const QString& word);
     void cmdLyric_Click();
     std::unique_ptr<frmLyric> LyricWindow;
     LyricLookup lyricLookup_;
@@ -415,7 +439,6 @@ public:
 
     // tray: the notification-area icon (gui/frmMain_tray.cpp)
     void SetTrayIcon(const QString& mode);  // "ADD", "MODIFY" or "DELETE"
-    void TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
     // Minimised with the tray option on: hides the window behind the icon; false when it
     // stays minimised (option off, icon shown already, or no tray on this desktop).
     bool MinimizeToTray();
@@ -431,19 +454,11 @@ public:
     QSize OuterSizeTwips() const;
     void SetOuterSizeTwips(int widthTwips, int heightTwips);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void wireLibrary();
     void wirePlayback();
     void wireTimeAndVolume();
     void wireTimer();
+    PlayTimer::TimeBox timeBoxKind(const QLineEdit* box) const;
     void timeBoxKeyDown(QLineEdit* box, QKeyEvent* event);
     void timeBoxChanged(QLineEdit* box);
     void timeBoxLostFocus(QLineEdit* box);
@@ -452,6 +467,8 @@ private:
     void buildMenus();
     void wireEvents();
     QToolButton* makeButton(const char* themeIcon, const QString& resourceIcon);
+    void forEachButtonTip(const std::function<void(QToolButton*, const QString&)>& apply);
+    bool takesKeys(const QObject* o) const;
     // Returns true when the key is swallowed.
     bool Form_KeyDown(QKeyEvent* event);
 

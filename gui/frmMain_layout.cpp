@@ -81,17 +81,15 @@ void frmMain::LayoutMainWindow() {
     }
 }
 
-namespace {
-FixedHeights fixedHeights(const frmMain& f) {
-    return {f.picStatus->height(), f.picButton->height(), f.picFolderViewStatus->height()};
+LayoutMath::FixedHeights frmMain::fixedHeights() const {
+    return {picStatus->height(), picButton->height(), picFolderViewStatus->height()};
 }
-}  // namespace
 
 void frmMain::LayoutMini(int16_t clientWidth, int16_t clientHeight) {
     lstFavoriteList->hide();
     picFolderViewStatus->hide();
     lstFolderView->hide();
-    const MainRects r = LayoutMath::LayoutMini(clientWidth, clientHeight, fixedHeights(*this));
+    const MainRects r = LayoutMath::LayoutMini(clientWidth, clientHeight, fixedHeights());
     picStatus->setGeometry(r.status);
     lstPlayList->setGeometry(r.playList);
     picButton->setGeometry(r.button);
@@ -102,7 +100,7 @@ void frmMain::LayoutNormal(int16_t clientWidth, int16_t clientHeight) {
     lstFavoriteList->show();
     picFolderViewStatus->show();
     lstFolderView->show();
-    const MainRects r = LayoutMath::LayoutNormal(clientWidth, clientHeight, fixedHeights(*this));
+    const MainRects r = LayoutMath::LayoutNormal(clientWidth, clientHeight, fixedHeights());
     picStatus->setGeometry(r.status);
     lstPlayList->setGeometry(r.playList);
     picButton->setGeometry(r.button);
@@ -259,8 +257,4 @@ void frmMain::KeepWindowOnScreen(QWidget* window) {
         {frame.width() * TwipsPerPixelX, frame.height() * TwipsPerPixelY},
         {area.width() * TwipsPerPixelX, area.height() * TwipsPerPixelY});
     window->move(area.x() + twips.x() / TwipsPerPixelX, area.y() + twips.y() / TwipsPerPixelY);
-}
-
-void frmMain::CenterNextWindow(int width, int height) {
-    Dialogs().placeNext(LayoutMath::CenterOver(frameGeometry(), {width, height}));
 }

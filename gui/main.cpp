@@ -116,9 +116,8 @@ int main(int argc, char** argv) {
     frmMain window(AppFolder::Resolve(QApplication::applicationDirPath()), startPath);
     window.WantMediaControls();
     // The lock is held, but the name not yet on the bus: that player is still starting.
-    window.HandOver = [](const QString& path) {
-        return RunningPlayer::Open(path, std::chrono::seconds(5));
-    };
+    window.SetHandOver(
+        [](const QString& path) { return RunningPlayer::Open(path, std::chrono::seconds(5)); });
 
     if (signalsCaught) {
         auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);

@@ -1,6 +1,7 @@
 // Start-up to the first paint of the main window with a 32,767-entry last playlist, beside the
 // toolkit's floor: an empty window showing the same rows in a list view of uniform rows.
 // Peak memory of each is measured in a child process of its own (--peak zapt|floor).
+#include "gui/MainWindowDriver.h"
 #include "gui/frmMain.h"
 #include "support/FakeDialogs.h"
 
@@ -54,7 +55,7 @@ void waitForPaint(PaintWatch& watch) {
 
 void startZapt(const QString& folder) {
     frmMain window(folder, QString(), std::make_unique<FakeDialogs>());
-    PaintWatch watch(window.lstPlayList->viewport());
+    PaintWatch watch(ui(window).lstPlayList()->viewport());
     if (!window.Form_Load())
         std::abort();
     waitForPaint(watch);

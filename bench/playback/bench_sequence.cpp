@@ -1,6 +1,7 @@
 // The silence between two songs when the playlist goes on by itself (PlayNextSong with a blank
 // time of 0), and how close a set blank time comes to its length, both read from the samples
 // SDL's disk driver wrote.
+#include "gui/MainWindowDriver.h"
 #include "gui/frmMain.h"
 #include "playback/PlayerController.h"
 #include "support/FakeDialogs.h"
@@ -83,8 +84,8 @@ std::unique_ptr<frmMain> playerWithTones(const QTemporaryDir& dir, int songs, in
     if (!w->Form_Load())
         std::abort();
     w->PlayList.assign(list);
-    w->RefreshPlayList();
-    w->lstPlayList->setListIndex(0);
+    ui(*w).RefreshPlayList();
+    ui(*w).lstPlayList()->setListIndex(0);
     return w;
 }
 
@@ -96,7 +97,7 @@ std::vector<double> playThrough(int songs, int blankMs) {
     {
         std::unique_ptr<frmMain> player = playerWithTones(dir, songs, blankMs);
         frmMain& w = *player;
-        w.cmdPlay_Click();
+        ui(w).cmdPlay_Click();
         QElapsedTimer t;
         t.start();
         while (w.HistoryList.Count() < songs && t.elapsed() < 30000)
@@ -140,7 +141,7 @@ std::vector<double> blankTimes(int songs, int blankMs) {
     qint64 endedAt = -1;
     QObject::connect(&w.Sequence(), &PlayerController::songEnded,
                      [&] { endedAt = clock.nsecsElapsed(); });
-    w.cmdPlay_Click();
+    ui(w).cmdPlay_Click();
     std::vector<double> ms;
     while (w.HistoryList.Count() < songs && clock.elapsed() < 30000) {
         QCoreApplication::processEvents();

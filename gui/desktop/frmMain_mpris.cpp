@@ -325,7 +325,7 @@ QStringList MprisRootAdaptor::SupportedMimeTypes() const {
 // Raise and the property writes run at once: they show no box.
 void MprisRootAdaptor::Raise() {
     frmMain& w = service_->window;
-    if (w.TrayIconShown) {  // as the double-click on the tray icon brings it back
+    if (w.TrayIconVisible()) {  // as the double-click on the tray icon brings it back
         w.TrayIcon_Activated(QSystemTrayIcon::DoubleClick);
         return;
     }

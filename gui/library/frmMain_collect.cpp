@@ -7,14 +7,12 @@
 void frmMain::zapGetFile(clsArrayList& list, const QString& path, int32_t getFileType,
                          bool includeSubFolders) {
     if (FileCollector::NeedsRootQuestion(path, includeSubFolders)) {
-        CenterNextWindow(299, 67);
         if (Dialogs().message(FileCollector::RootQuestionText(path), QStringLiteral("ZAPT"),
                               UserDialogs::YesNo, UserDialogs::Yes) != UserDialogs::Yes)
             return;
     }
     const QString error = FileCollector::Collect(list, path, getFileType, includeSubFolders);
     if (!error.isEmpty()) {
-        CenterNextWindow(194, 67);
         Dialogs().message(error, QStringLiteral("ZAPT"));
     }
 }
@@ -31,7 +29,6 @@ void frmMain::RemoveLineBreakNames(int32_t first) {
     const int32_t removed = FileCollector::RemoveLineBreakNames(PlayList, first);
     if (removed == 0)
         return;
-    CenterNextWindow(300, 67);
     Dialogs().message(FileCollector::LineBreakNamesText(removed), QStringLiteral("ZAPT"));
 }
 
@@ -42,26 +39,24 @@ void frmMain::AddFolderViewFile(int32_t fileIndex) {
     RefreshPlayList();
 }
 
-namespace {
 // Names with line breaks, ignore words, the playlist's limit and the sort by track for the entries from `first` on.
-void tidy(frmMain& f, int32_t first) {
-    if (f.PlayList.Count() <= first)
+void frmMain::tidyAddedRows(int32_t first) {
+    if (PlayList.Count() <= first)
         return;
-    f.RemoveLineBreakNames(first);
-    if (f.Options.IgnoreWord() == 1)
-        f.RemoveIgnoredFiles(first);
-    f.LimitPlayList();
-    if (f.PlayList.Count() > first && !modZAUtil::HasSubFolders(f.CurrentFolder))
-        f.SortPlayList(0, first);
+    RemoveLineBreakNames(first);
+    if (Options.IgnoreWord() == 1)
+        RemoveIgnoredFiles(first);
+    LimitPlayList();
+    if (PlayList.Count() > first && !modZAUtil::HasSubFolders(CurrentFolder))
+        SortPlayList(0, first);
 }
-}  // namespace
 
 void frmMain::GetFilesFromCurrentFolder() {
     BusyCursor busy;
     lstPlayList->clear();
     PlayList.Clear();
     CollectFiles(PlayList, CurrentFolder, Options.GetSubFolder() == 1);
-    tidy(*this, 0);
+    tidyAddedRows(0);
     RefreshPlayList();
 }
 
@@ -70,7 +65,7 @@ void frmMain::AddFilesFromCurrentFolder() {
     const int32_t before = PlayList.Count();
     lstPlayList->clear();
     CollectFiles(PlayList, CurrentFolder, Options.GetSubFolder() == 1);
-    tidy(*this, before);
+    tidyAddedRows(before);
     RefreshPlayList();
 }
 

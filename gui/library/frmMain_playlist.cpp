@@ -70,7 +70,6 @@ void frmMain::ShowPlayListCount(int32_t count) {
 bool frmMain::LimitPlayList() {
     if (!PlaylistOps::KeepWithinLimit(PlayList))
         return false;
-    CenterNextWindow(299, 67);
     Dialogs().message(PlaylistOps::kLimitText, QStringLiteral("ZAPT"));
     return true;
 }
@@ -142,7 +141,6 @@ void frmMain::cmdDownItem_Click() {
 void frmMain::cmdListClear_Click() {
     if (lstPlayList->count() == 0)
         return;
-    CenterNextWindow(268, 67);
     if (Dialogs().message(PlaylistOps::kClearQuestionText, QStringLiteral("ZAPT"),
                           UserDialogs::OkCancel, UserDialogs::Cancel) != UserDialogs::Ok)
         return;
@@ -150,31 +148,28 @@ void frmMain::cmdListClear_Click() {
     lstPlayList->setFocus();
 }
 
-namespace {
-bool confirmLongSort(frmMain& f, bool needsQuestion) {
+bool frmMain::confirmLongSort(bool needsQuestion) {
     if (!needsQuestion)
         return true;
-    f.CenterNextWindow(299, 67);
-    return f.Dialogs().message(PlaylistOps::kSortQuestionText, QStringLiteral("ZAPT"),
-                               UserDialogs::OkCancel, UserDialogs::Ok) == UserDialogs::Ok;
+    return Dialogs().message(PlaylistOps::kSortQuestionText, QStringLiteral("ZAPT"),
+                             UserDialogs::OkCancel, UserDialogs::Ok) == UserDialogs::Ok;
 }
-}  // namespace
 
 void frmMain::mnuSort_Track_Click() {
     if (PlayList.Count() > 0 &&
-        confirmLongSort(*this, PlaylistOps::TrackSortNeedsQuestion(PlayList.Count())))
+        confirmLongSort(PlaylistOps::TrackSortNeedsQuestion(PlayList.Count())))
         SortPlayList(0, 0);
 }
 
 void frmMain::mnuSort_Title_Click() {
     if (PlayList.Count() > 0 &&
-        confirmLongSort(*this, PlaylistOps::NameSortNeedsQuestion(PlayList.Count())))
+        confirmLongSort(PlaylistOps::NameSortNeedsQuestion(PlayList.Count())))
         SortPlayList(1, 0);
 }
 
 void frmMain::mnuSort_Date_Click() {
     if (FolderViewFiles.Count() > 0 &&
-        confirmLongSort(*this, PlaylistOps::DateSortNeedsQuestion(FolderViewFiles.Count())))
+        confirmLongSort(PlaylistOps::DateSortNeedsQuestion(FolderViewFiles.Count())))
         SortFolderFilesByDate();
 }
 

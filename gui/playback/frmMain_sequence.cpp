@@ -16,15 +16,19 @@ namespace {
 // The playlist as the sequence sees it: the entries and the playlist box's selection.
 class PlaylistBoxRows final : public PlayRows {
 public:
-    explicit PlaylistBoxRows(frmMain& window) : w_(window) {}
-    const clsArrayList& entries() const override { return w_.PlayList; }
-    int32_t rowCount() const override { return w_.lstPlayList->count(); }
-    int32_t selectedRow() const override { return w_.lstPlayList->listIndex(); }
-    void setSelectedRow(int32_t row) override { w_.lstPlayList->setListIndex(row); }
-    void showRow(int32_t row) override { w_.SelectListRow(w_.lstPlayList, row); }
+    PlaylistBoxRows(const clsArrayList& entries, ListBox* box,
+                    std::function<void(int32_t row)> showRow)
+        : entries_(entries), box_(box), showRow_(std::move(showRow)) {}
+    const clsArrayList& entries() const override { return entries_; }
+    int32_t rowCount() const override { return box_->count(); }
+    int32_t selectedRow() const override { return box_->listIndex(); }
+    void setSelectedRow(int32_t row) override { box_->setListIndex(row); }
+    void showRow(int32_t row) override { showRow_(row); }
 
 private:
-    frmMain& w_;
+    const clsArrayList& entries_;
+    ListBox* box_;
+    std::function<void(int32_t row)> showRow_;
 };
 
 }  // namespace
@@ -46,7 +50,8 @@ void frmMain::wirePlayback() {
 
 // Start-up, once the engine exists: the sequence over it, and what the window shows of it.
 void frmMain::makeSequence() {
-    playRows_ = std::make_unique<PlaylistBoxRows>(*this);
+    playRows_ = std::make_unique<PlaylistBoxRows>(
+        PlayList, lstPlayList, [this](int32_t row) { SelectListRow(lstPlayList, row); });
     auto open = [this](bool join, const QString& path, std::function<void(PreparedSong)> done) {
         opener_->open(join ? FileOpener::Kind::Join : FileOpener::Kind::Play, path,
                       std::move(done));
@@ -73,7 +78,6 @@ void frmMain::makeSequence() {
         DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
     });
     connect(s, &PlayerController::cannotAccess, this, [this](const QString& path) {
-        CenterNextWindow(frameGeometry().width(), 67);
         Dialogs().message(path + QStringLiteral("にアクセスできません。"), QStringLiteral("ZAPT"));
     });
     connect(s, &PlayerController::opening, this, &frmMain::SaveBeforeFirstRisk);
@@ -196,12 +200,12 @@ void frmMain::PaintMaskedIcon(QLabel* target, const QString& maskResource) {
     const QImage mask(maskResource);
     QPixmap out(target->size());
     const QPalette system = QApplication::palette();
-    out.fill(SchemeColor::ToQColor(Options.PlayerColor(5), system));
+    out.fill(SchemeColor::ToQColor(Options.PlayerColor(ColorSlot::StatusBack), system));
     if (!mask.isNull()) {
         const QBitmap glyph = QBitmap::fromImage(
             mask.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither), Qt::ThresholdDither);
         QPixmap fore(mask.size());
-        fore.fill(SchemeColor::ToQColor(Options.PlayerColor(6), system));
+        fore.fill(SchemeColor::ToQColor(Options.PlayerColor(ColorSlot::StatusText), system));
         fore.setMask(glyph);
         QPainter p(&out);
         p.drawPixmap(0, 0, fore);

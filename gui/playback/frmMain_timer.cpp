@@ -6,17 +6,15 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-namespace {
-PlayTimer::TimeBox boxKind(const frmMain& f, const QLineEdit* box) {
-    if (box == f.txtStartH)
+PlayTimer::TimeBox frmMain::timeBoxKind(const QLineEdit* box) const {
+    if (box == txtStartH)
         return PlayTimer::TimeBox::StartHour;
-    if (box == f.txtStartM)
+    if (box == txtStartM)
         return PlayTimer::TimeBox::StartMinute;
-    if (box == f.txtEndH)
+    if (box == txtEndH)
         return PlayTimer::TimeBox::StopHour;
     return PlayTimer::TimeBox::StopMinute;
 }
-}  // namespace
 
 void frmMain::wireTimer() {
     connect(tmrTimer, &QTimer::timeout, this, &frmMain::tmrTimer_Timer);
@@ -106,13 +104,12 @@ void frmMain::timeBoxChanged(QLineEdit* box) {
 }
 
 void frmMain::timeBoxLostFocus(QLineEdit* box) {
-    const PlayTimer::TimeBox kind = boxKind(*this, box);
+    const PlayTimer::TimeBox kind = timeBoxKind(box);
     QString text = box->text();
     const bool ok = CheckTimeText(PlayTimer::TimeBoxKind(kind), text);
     if (text != box->text())
         box->setText(text);  // its change event clears a pending SkipAutoAdvance
     if (!ok) {
-        CenterNextWindow(150, 67);
         Dialogs().message(PlayTimer::TimeBoxMessage(kind), QStringLiteral("ZAPT"));
         box->setFocus();
     }

@@ -34,7 +34,7 @@ struct BusPlayer {
           }) {
         onBus = f.form->StartMediaControls() && client.playerOnBus();
         client.settled = [this] {
-            return !w().mediaControls_ || w().mediaControls_->Pending() == 0;
+            return !ui(w()).mediaControls_() || ui(w()).mediaControls_()->Pending() == 0;
         };
     }
     frmMain& w() { return *f.form; }
@@ -71,7 +71,7 @@ TEST(Mpris, PlayPauseStopNextPreviousActLikeTheButtons) {
     const QString a = tone(p.media, u"a.wav"_qs), b = tone(p.media, u"b.wav"_qs);
     EXPECT_FALSE(p.client.get(QStringLiteral("CanPlay")).toBool());
     p.f.setPlayList({a, b});
-    p.w().lstPlayList->setListIndex(0);
+    ui(p.w()).lstPlayList()->setListIndex(0);
     EXPECT_TRUE(p.client.get(QStringLiteral("CanGoNext")).toBool());
     EXPECT_TRUE(p.client.get(QStringLiteral("CanControl")).toBool());
 
@@ -111,19 +111,19 @@ TEST(Mpris, NextFollowsTheReserveListLikeTheButton) {
         const QString a = tone(p.media, u"a.wav"_qs), b = tone(p.media, u"b.wav"_qs),
                       r = tone(p.media, u"r.wav"_qs);
         p.f.setPlayList({a, b});
-        p.w().lstPlayList->setListIndex(0);
-        p.w().cmdPlay->click();
+        ui(p.w()).lstPlayList()->setListIndex(0);
+        ui(p.w()).cmdPlay()->click();
         p.w().ReserveList.Add(r);
-        p.w().BuildReserveMenu();
+        ui(p.w()).BuildReserveMenu();
         if (viaBus)
             p.client.invoke(QStringLiteral("Next"));
         else
-            p.w().cmdListIndexDown->click();
+            ui(p.w()).cmdListIndexDown()->click();
         QStringList reserved;
         for (const QString& path : p.w().ReserveList.items())
             reserved << QUrl::fromLocalFile(path).fileName();
         results.push_back({QUrl::fromLocalFile(p.w().Player->getPath()).fileName(),
-                           p.w().lstPlayList->listIndex(), reserved});
+                           ui(p.w()).lstPlayList()->listIndex(), reserved});
     }
     EXPECT_EQ(results[0].playing, QStringLiteral("b.wav"));
     EXPECT_EQ(results[0].reserved, QStringList{QStringLiteral("r.wav")});
@@ -137,12 +137,12 @@ TEST(Mpris, SongChangeAnnouncesNewMetadataAndSeekAnnouncesPosition) {
     ASSERT_TRUE(p.onBus);
     const QString a = tone(p.media, u"a.wav"_qs), b = tone(p.media, u"b.wav"_qs);
     p.f.setPlayList({a, b});
-    p.w().lstPlayList->setListIndex(0);
+    ui(p.w()).lstPlayList()->setListIndex(0);
     p.client.invoke(QStringLiteral("Play"));
     const QString firstId =
         p.client.metadata().value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path();
     p.client.changes.clear();
-    p.w().cmdListIndexDown->click();  // from the window: the desktop is told all the same
+    ui(p.w()).cmdListIndexDown()->click();  // from the window: the desktop is told all the same
     auto announced = [&](const QString& url) {
         for (const QVariantMap& c : p.client.changes) {
             const auto m = qdbus_cast<QVariantMap>(c.value(QStringLiteral("Metadata")));
@@ -235,7 +235,7 @@ TEST(Mpris, AFloodOfFailingCallsIsAnsweredAtOnceWithoutStackingBoxes) {
     ASSERT_TRUE(p.onBus);
     const QStringList gone = {p.media.file(u"gone1.mp3"_qs), p.media.file(u"gone2.mp3"_qs)};
     p.f.setPlayList(gone);
-    p.w().lstPlayList->setListIndex(0);
+    ui(p.w()).lstPlayList()->setListIndex(0);
     std::vector<QDBusPendingCall> calls;
     for (int i = 0; i < 3000; ++i)
         calls.push_back(p.client.bus.asyncCall(
@@ -300,7 +300,7 @@ TEST(Mpris, AFlacSongsTagIsShown) {
     const QString song = p.media.file(u"01.flac"_qs);
     ASSERT_TRUE(MciMedia::writeTone(song, "flac", t));
     p.f.setPlayList({song});
-    p.w().lstPlayList->setListIndex(0);
+    ui(p.w()).lstPlayList()->setListIndex(0);
     p.client.invoke(u"Play"_qs);
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return p.status() == u"Playing"_qs; }));
     EXPECT_EQ(p.client.metadata().value(u"xesam:title"_qs).toString(), u"春の風"_qs);

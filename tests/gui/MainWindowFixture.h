@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/MainWindowDriver.h"
 #include "gui/frmMain.h"
 #include "support/FakeDialogs.h"
 #include "support/TempDir.h"
@@ -60,8 +61,10 @@ public:
 
     void setPlayList(const QStringList& paths) {
         form->PlayList.assign(paths);
-        form->RefreshPlayList();
+        ui().RefreshPlayList();
     }
+    // The window's controls and state, for the tests to drive.
+    MainWindowDriver ui() const { return MainWindowDriver(*form); }
 
     TempDir app;
     FakeDialogs* dialogs = nullptr;

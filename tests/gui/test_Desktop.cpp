@@ -20,20 +20,20 @@ TEST(Desktop, NoProgramToOpenHelpOrAListIsSaid) {
         MainWindowFixture w;
         w.app.write(u"help/index.html"_qs, "<html></html>");
         QList<QUrl> asked;
-        w.form->OpenUrl = [&](const QUrl& url) {
+        w.ui().OpenUrl() = [&](const QUrl& url) {
             asked << url;
             return opens;
         };
-        w.form->cmdHelp->click();
+        w.ui().cmdHelp()->click();
         ASSERT_EQ(asked.size(), 1);
         EXPECT_TRUE(asked[0].path().endsWith(u"/help/index.html"_qs));
 
         const QString list = w.app.write(u"list/お気に入り.m3u"_qs, "/x/1.mp3\r\n");
         w.form->FavoriteLists.Clear();
-        w.form->LoadFavoriteLists();
-        w.form->ShowFavoriteLists();
-        w.form->lstFavoriteList->setListIndex(0);
-        w.form->mnuExecList->trigger();
+        w.ui().LoadFavoriteLists();
+        w.ui().ShowFavoriteLists();
+        w.ui().lstFavoriteList()->setListIndex(0);
+        w.ui().mnuExecList()->trigger();
         ASSERT_EQ(asked.size(), 2);
         EXPECT_EQ(asked[1], QUrl::fromLocalFile(list));
 
@@ -48,11 +48,11 @@ TEST(Desktop, NoProgramToOpenHelpOrAListIsSaid) {
 TEST(Desktop, AMissingHelpPageIsSaid) {
     MainWindowFixture w;
     QList<QUrl> asked;
-    w.form->OpenUrl = [&](const QUrl& url) {
+    w.ui().OpenUrl() = [&](const QUrl& url) {
         asked << url;
         return true;
     };
-    w.form->cmdHelp->click();
+    w.ui().cmdHelp()->click();
     EXPECT_TRUE(asked.isEmpty());
     ASSERT_EQ(w.dialogs->texts().size(), 1);
     EXPECT_TRUE(w.dialogs->texts()[0].endsWith(u"/help/index.htmlにアクセスできません。"_qs));
@@ -62,13 +62,13 @@ TEST(Desktop, NoEditorAndNoOpenerForAListIsSaid) {
     MainWindowFixture w;
     w.app.write(u"list/a.m3u"_qs, "/x/1.mp3\r\n");
     w.form->FavoriteLists.Clear();
-    w.form->LoadFavoriteLists();
-    w.form->ShowFavoriteLists();
-    w.form->lstFavoriteList->setListIndex(0);
+    w.ui().LoadFavoriteLists();
+    w.ui().ShowFavoriteLists();
+    w.ui().lstFavoriteList()->setListIndex(0);
     TempDir emptyPath;
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", emptyPath.path().toLocal8Bit());
-    w.form->mnuOpneByEditor->trigger();
+    w.ui().mnuOpneByEditor()->trigger();
     qputenv("PATH", path);
     EXPECT_EQ(w.dialogs->texts(), QStringList{kNoListProgram});
 }
@@ -76,7 +76,7 @@ TEST(Desktop, NoEditorAndNoOpenerForAListIsSaid) {
 TEST(Desktop, NoMixerProgramIsSaid) {
     for (const bool installed : {false, true}) {
         MainWindowFixture w;
-        w.form->cmdVolume->click();
+        w.ui().cmdVolume()->click();
         auto* volume = w.form->findChild<frmVolume*>();
         ASSERT_NE(volume, nullptr);
         volume->setSoundSettingsLauncher(SoundSettingsLauncher(
@@ -96,11 +96,11 @@ TEST(Desktop, FolderChooserTakesTheRoot) {
     };
     for (const Case& c : {Case{u"/"_qs, true}, Case{QString(), false}}) {
         MainWindowFixture w;
-        const QString before = w.form->CurrentFolder;
+        const QString before = w.ui().CurrentFolder();
         w.dialogs->folders = {c.answer};
-        w.form->cmdSetDir->click();
-        EXPECT_EQ(w.form->CurrentFolder, c.taken ? c.answer : before);
-        EXPECT_EQ(w.form->FolderViewPath, c.taken ? c.answer : before);
+        w.ui().cmdSetDir()->click();
+        EXPECT_EQ(w.ui().CurrentFolder(), c.taken ? c.answer : before);
+        EXPECT_EQ(w.ui().FolderViewPath(), c.taken ? c.answer : before);
     }
 }
 

@@ -44,71 +44,72 @@ TEST(FolderView, RowsCountsAndWalkingDownAndUp) {
     Tree t;
     MainWindowFixture f;
     frmMain& w = *f.form;
-    w.ShowFolder(t.root(), 1);
-    ASSERT_EQ(w.lstFolderView->count(), 4);
-    EXPECT_EQ(w.lstFolderView->rowText(0), QStringLiteral("┬ ・・"));
-    const int rowA = folderRow(*w.lstFolderView, u"A"_qs);
+    ui(w).ShowFolder(t.root(), 1);
+    ASSERT_EQ(ui(w).lstFolderView()->count(), 4);
+    EXPECT_EQ(ui(w).lstFolderView()->rowText(0), QStringLiteral("┬ ・・"));
+    const int rowA = folderRow(*ui(w).lstFolderView(), u"A"_qs);
     ASSERT_GT(rowA, 0);
-    EXPECT_EQ(w.lstFolderView->rowText(3), u"    x.mp3"_qs);
-    EXPECT_EQ(w.lblFolderCount->text() + w.lblFolder->text(), QStringLiteral("2フォルダ"));
-    EXPECT_EQ(w.lblFileCount->text() + w.lblFile->text(), QStringLiteral("1ファイル"));
-    EXPECT_EQ(w.lblFolderViewCurrentFolder->fullText(), t.root());
+    EXPECT_EQ(ui(w).lstFolderView()->rowText(3), u"    x.mp3"_qs);
+    EXPECT_EQ(ui(w).lblFolderCount()->text() + ui(w).lblFolder()->text(),
+              QStringLiteral("2フォルダ"));
+    EXPECT_EQ(ui(w).lblFileCount()->text() + ui(w).lblFile()->text(), QStringLiteral("1ファイル"));
+    EXPECT_EQ(ui(w).lblFolderViewCurrentFolder()->fullText(), t.root());
 
     // A click on a sub-folder row makes it the current folder without changing the view.
-    w.lstFolderView->setListIndex(rowA);
-    EXPECT_EQ(w.CurrentFolder, t.d.file(u"root/A"_qs));
-    EXPECT_EQ(w.FolderViewPath, t.root());
+    ui(w).lstFolderView()->setListIndex(rowA);
+    EXPECT_EQ(ui(w).CurrentFolder(), t.d.file(u"root/A"_qs));
+    EXPECT_EQ(ui(w).FolderViewPath(), t.root());
 
-    Q_EMIT w.lstFolderView->rowDoubleClicked();
-    EXPECT_EQ(w.FolderViewPath, t.d.file(u"root/A"_qs));
-    EXPECT_EQ(w.lstFolderView->listIndex(), 0);
-    EXPECT_EQ(w.lstFolderView->rowText(0), QStringLiteral("┬ ・・"));
-    EXPECT_EQ(w.lstFolderView->rowText(1), QStringLiteral("└ deeper"));
+    Q_EMIT ui(w).lstFolderView()->rowDoubleClicked();
+    EXPECT_EQ(ui(w).FolderViewPath(), t.d.file(u"root/A"_qs));
+    EXPECT_EQ(ui(w).lstFolderView()->listIndex(), 0);
+    EXPECT_EQ(ui(w).lstFolderView()->rowText(0), QStringLiteral("┬ ・・"));
+    EXPECT_EQ(ui(w).lstFolderView()->rowText(1), QStringLiteral("└ deeper"));
 
-    keyDown(w.lstFolderView, Qt::Key_Backspace);  // back up, the folder just left selected
-    EXPECT_EQ(w.FolderViewPath, t.root());
-    EXPECT_EQ(w.lstFolderView->listIndex(), rowA);
-    EXPECT_EQ(w.FolderViewReturnRows.Count(), 0);
+    keyDown(ui(w).lstFolderView(), Qt::Key_Backspace);  // back up, the folder just left selected
+    EXPECT_EQ(ui(w).FolderViewPath(), t.root());
+    EXPECT_EQ(ui(w).lstFolderView()->listIndex(), rowA);
+    EXPECT_EQ(ui(w).FolderViewReturnRows().Count(), 0);
 }
 
 TEST(FolderView, FilesGoToThePlaylistAndSpaceAddsAFolder) {
     Tree t;
     MainWindowFixture f([](clsOption& o) { o.setSearchMode(0); });
     frmMain& w = *f.form;
-    w.ShowFolder(t.root(), 1);
-    w.lstFolderView->setListIndex(3);  // x.mp3
-    keyDown(w.lstFolderView, Qt::Key_Return);
+    ui(w).ShowFolder(t.root(), 1);
+    ui(w).lstFolderView()->setListIndex(3);  // x.mp3
+    keyDown(ui(w).lstFolderView(), Qt::Key_Return);
     EXPECT_EQ(w.PlayList.items(), QStringList{t.d.file(u"root/x.mp3"_qs)});
-    keyDown(w.lstFolderView, Qt::Key_Space);
+    keyDown(ui(w).lstFolderView(), Qt::Key_Space);
     EXPECT_EQ(w.PlayList.Count(), 2);
 
-    const int rowA = folderRow(*w.lstFolderView, u"A"_qs);
-    w.lstFolderView->setListIndex(rowA);
-    keyDown(w.lstFolderView, Qt::Key_Space);  // the sub-folder is the current folder now
+    const int rowA = folderRow(*ui(w).lstFolderView(), u"A"_qs);
+    ui(w).lstFolderView()->setListIndex(rowA);
+    keyDown(ui(w).lstFolderView(), Qt::Key_Space);  // the sub-folder is the current folder now
     EXPECT_EQ(w.PlayList.Count(), 3);
     EXPECT_EQ(w.PlayList.Value(2), t.d.file(u"root/A/in-a.mp3"_qs));
-    EXPECT_EQ(w.FolderViewPath, t.root());  // the view itself did not move
+    EXPECT_EQ(ui(w).FolderViewPath(), t.root());  // the view itself did not move
 }
 
 TEST(FolderView, RootHasNoParentAndVanishedFoldersAreReported) {
     Tree t;
     MainWindowFixture f;
     frmMain& w = *f.form;
-    w.ShowFolder(u"/"_qs, 1);
-    w.lstFolderView->setListIndex(0);
-    w.FolderViewOpen();
-    EXPECT_EQ(w.FolderViewPath, u"/"_qs);
+    ui(w).ShowFolder(u"/"_qs, 1);
+    ui(w).lstFolderView()->setListIndex(0);
+    ui(w).FolderViewOpen();
+    EXPECT_EQ(ui(w).FolderViewPath(), u"/"_qs);
     EXPECT_TRUE(f.dialogs->shown.empty());
 
-    w.ShowFolder(t.root(), 1);
+    ui(w).ShowFolder(t.root(), 1);
     QDir(t.d.file(u"root/B"_qs)).removeRecursively();
-    const int rowB = folderRow(*w.lstFolderView, u"B"_qs);
-    w.lstFolderView->setListIndex(rowB);
-    w.FolderViewOpen();
+    const int rowB = folderRow(*ui(w).lstFolderView(), u"B"_qs);
+    ui(w).lstFolderView()->setListIndex(rowB);
+    ui(w).FolderViewOpen();
     ASSERT_EQ(f.dialogs->shown.size(), 1u);
     EXPECT_EQ(f.dialogs->shown[0].text,
               QStringLiteral("ファイルまたはフォルダにアクセスできません。"));
-    EXPECT_EQ(w.FolderViewPath, t.root());
+    EXPECT_EQ(ui(w).FolderViewPath(), t.root());
 }
 
 TEST(FolderView, RegisteredFolders) {
@@ -120,20 +121,20 @@ TEST(FolderView, RegisteredFolders) {
         o.setEntryPathName(2, QString());
     });
     frmMain& w = *f.form;
-    EXPECT_EQ(w.lblEntryFolder[0]->text(), u"Music"_qs);
-    EXPECT_FALSE(w.lblEntryFolder[2]->isVisibleTo(&w));
-    w.FolderViewReturnRows.Add(u"3"_qs);
-    Q_EMIT w.lblEntryFolder[0]->mouseDown(Qt::LeftButton, {});
-    EXPECT_EQ(w.FolderViewPath, root);
-    EXPECT_EQ(w.FolderViewReturnRows.Count(), 0);
+    EXPECT_EQ(ui(w).lblEntryFolder()[0]->text(), u"Music"_qs);
+    EXPECT_FALSE(ui(w).lblEntryFolder()[2]->isVisibleTo(&w));
+    ui(w).FolderViewReturnRows().Add(u"3"_qs);
+    Q_EMIT ui(w).lblEntryFolder()[0]->mouseDown(Qt::LeftButton, {});
+    EXPECT_EQ(ui(w).FolderViewPath(), root);
+    EXPECT_EQ(ui(w).FolderViewReturnRows().Count(), 0);
 
-    const QString before = w.FolderViewPath;
-    Q_EMIT w.lblEntryFolder[1]->mouseDown(Qt::LeftButton, {});
+    const QString before = ui(w).FolderViewPath();
+    Q_EMIT ui(w).lblEntryFolder()[1]->mouseDown(Qt::LeftButton, {});
     ASSERT_EQ(f.dialogs->shown.size(), 1u);
     EXPECT_EQ(f.dialogs->shown[0].text,
               QStringLiteral(
                   "登録フォルダが設定されていません。\r\nプレイヤー設定画面で設定してください。"));
-    EXPECT_EQ(w.FolderViewPath, before);
+    EXPECT_EQ(ui(w).FolderViewPath(), before);
 }
 
 TEST(FolderView, DateSortPutsNewestFilesFirst) {
@@ -147,10 +148,10 @@ TEST(FolderView, DateSortPutsNewestFilesFirst) {
     }
     MainWindowFixture f;
     frmMain& w = *f.form;
-    w.ShowFolder(d.file(u"v"_qs), 1);
-    w.mnuSort_Date->trigger();
-    EXPECT_EQ(w.FolderViewFiles.Value(0), newer);
-    EXPECT_EQ(w.lstFolderView->rowText(1), u"newer.mp3"_qs);
+    ui(w).ShowFolder(d.file(u"v"_qs), 1);
+    ui(w).mnuSort_Date()->trigger();
+    EXPECT_EQ(ui(w).FolderViewFiles().Value(0), newer);
+    EXPECT_EQ(ui(w).lstFolderView()->rowText(1), u"newer.mp3"_qs);
 }
 
 // A click on a row acts on that row, not on the row selected before it: the current folder,
@@ -162,31 +163,32 @@ TEST(FolderView, ClickedRowIsTheRowActedOn) {
         o.setSearchMode(0);
     });
     frmMain& w = *f.form;
-    w.ShowFolder(t.root(), 1);
-    const int rowA = folderRow(*w.lstFolderView, u"A"_qs);
-    const int rowB = folderRow(*w.lstFolderView, u"B"_qs);
+    ui(w).ShowFolder(t.root(), 1);
+    const int rowA = folderRow(*ui(w).lstFolderView(), u"A"_qs);
+    const int rowB = folderRow(*ui(w).lstFolderView(), u"B"_qs);
 
-    clickRow(w.lstFolderView, rowB);
-    EXPECT_EQ(w.CurrentFolder, t.d.file(u"root/B"_qs));
-    clickRow(w.lstFolderView, rowA);
-    EXPECT_EQ(w.lstFolderView->listIndex(), rowA);
-    EXPECT_EQ(w.CurrentFolder, t.d.file(u"root/A"_qs));
-    w.cmdGetFile->click();
+    clickRow(ui(w).lstFolderView(), rowB);
+    EXPECT_EQ(ui(w).CurrentFolder(), t.d.file(u"root/B"_qs));
+    clickRow(ui(w).lstFolderView(), rowA);
+    EXPECT_EQ(ui(w).lstFolderView()->listIndex(), rowA);
+    EXPECT_EQ(ui(w).CurrentFolder(), t.d.file(u"root/A"_qs));
+    ui(w).cmdGetFile()->click();
     EXPECT_EQ(w.PlayList.items(), QStringList{t.d.file(u"root/A/in-a.mp3"_qs)});
-    QTest::keyClick(w.lstFolderView, Qt::Key_Down);  // a key moves the current folder too
-    EXPECT_EQ(w.lstFolderView->listIndex(), rowA + 1);
-    EXPECT_EQ(w.CurrentFolder, w.FolderViewFolders.Value(rowA));
+    QTest::keyClick(ui(w).lstFolderView(), Qt::Key_Down);  // a key moves the current folder too
+    EXPECT_EQ(ui(w).lstFolderView()->listIndex(), rowA + 1);
+    EXPECT_EQ(ui(w).CurrentFolder(), ui(w).FolderViewFolders().Value(rowA));
 
-    clickRow(w.lstFolderView, 0);  // the "・・" row: the shown folder is the current one
-    EXPECT_EQ(w.CurrentFolder, t.root());
-    keyDown(w.lstFolderView, Qt::Key_Space);
+    clickRow(ui(w).lstFolderView(), 0);  // the "・・" row: the shown folder is the current one
+    EXPECT_EQ(ui(w).CurrentFolder(), t.root());
+    keyDown(ui(w).lstFolderView(), Qt::Key_Space);
     EXPECT_EQ(w.PlayList.Value(1), t.d.file(u"root/x.mp3"_qs));
 
-    clickRow(w.lstFolderView, rowA);
-    clickRow(w.lstFolderView, 0);  // a double click: press and release, then the second press
-    QTest::mouseDClick(w.lstFolderView->viewport(), Qt::LeftButton, {},
-                       w.lstFolderView->visualRect(w.lstFolderView->model()->index(0, 0)).center());
-    EXPECT_EQ(w.FolderViewPath, t.d.path());  // up from root, not back to root from A
+    clickRow(ui(w).lstFolderView(), rowA);
+    clickRow(ui(w).lstFolderView(), 0);  // a double click: press and release, then the second press
+    QTest::mouseDClick(
+        ui(w).lstFolderView()->viewport(), Qt::LeftButton, {},
+        ui(w).lstFolderView()->visualRect(ui(w).lstFolderView()->model()->index(0, 0)).center());
+    EXPECT_EQ(ui(w).FolderViewPath(), t.d.path());  // up from root, not back to root from A
 }
 
 TEST(FolderView, NamesWithLineBreaksNeverReachTheStateFiles) {
@@ -210,18 +212,18 @@ TEST(FolderView, NamesWithLineBreaksNeverReachTheStateFiles) {
     const std::vector<Case> cases = {
         {"get files",
          [&] {
-             w.ShowFolder(root, 1);
-             w.GetFilesFromCurrentFolder();
+             ui(w).ShowFolder(root, 1);
+             ui(w).GetFilesFromCurrentFolder();
          },
          {ok},
          messageOf3},
         {"folder-view file",
-         [&] { w.AddFolderViewFile(int32_t(w.FolderViewFiles.items().indexOf(lf))); },
+         [&] { ui(w).AddFolderViewFile(int32_t(ui(w).FolderViewFiles().items().indexOf(lf))); },
          {},
          messageOf1},
         {"drop",
          [&] {
-             w.lstPlayList_FilesDropped({lf, ok});
+             ui(w).lstPlayList_FilesDropped(QStringList{lf, ok});
          },
          {ok},
          messageOf1},
@@ -236,7 +238,7 @@ TEST(FolderView, NamesWithLineBreaksNeverReachTheStateFiles) {
     }
 
     // A current folder with a line break is not remembered: the last good one stays.
-    w.ShowFolder(broken, 1);
+    ui(w).ShowFolder(broken, 1);
     w.ZAPT_End();
     clsOption back;
     ASSERT_TRUE(back.ReadOption(f.app.file(u"ZAopt.inf"_qs)));

@@ -16,9 +16,9 @@ void clickRow(ListBox* box, int row) {
 TEST(MainWindowInput, PlaylistHasTheFocusAfterStartUp) {
     MainWindowFixture f([](clsOption& o) { o.setStartHour(7); });
     ASSERT_TRUE(f.activate());
-    ASSERT_EQ(QApplication::focusWidget(), f.form->lstPlayList);
+    ASSERT_EQ(QApplication::focusWidget(), f.ui().lstPlayList());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    EXPECT_EQ(f.form->txtStartH->text(), u"07"_qs);  // the saved hour is not typed over
+    EXPECT_EQ(f.ui().txtStartH()->text(), u"07"_qs);  // the saved hour is not typed over
 }
 
 // F5 (the folder chooser, answered Cancel) and F11 (the size toggle) run once whichever
@@ -27,12 +27,12 @@ TEST(MainWindowInput, GlobalKeysRunOnceWhereverTheFocusIs) {
     MainWindowFixture f([](clsOption& o) { o.setFormStatus(1); });
     ASSERT_TRUE(f.activate());
     frmMain& w = *f.form;
-    for (QWidget* target :
-         std::initializer_list<QWidget*>{w.txtStartH, w.txtStartM, w.txtEndH, w.txtEndM,
-                                         w.lstPlayList, w.lstFavoriteList, w.lstFolderView}) {
+    for (QWidget* target : std::initializer_list<QWidget*>{
+             ui(w).txtStartH(), ui(w).txtStartM(), ui(w).txtEndH(), ui(w).txtEndM(),
+             ui(w).lstPlayList(), ui(w).lstFavoriteList(), ui(w).lstFolderView()}) {
         SCOPED_TRACE(target->accessibleName().toStdString());
         if (w.Options.FormStatus() != 1)
-            w.cmdChangeFormSize_Click();
+            ui(w).cmdChangeFormSize_Click();
         target->setFocus();
         ASSERT_EQ(QApplication::focusWidget(), target);
         const size_t boxes = f.dialogs->shown.size();
@@ -51,22 +51,22 @@ TEST(MainWindowInput, ClickedRowIsTheRowCommandsActOn) {
     f.app.write(u"list/a.m3u"_qs, "/m/a1.mp3\r\n");
     f.app.write(u"list/b.m3u"_qs, "/m/b1.mp3\r\n/m/b2.mp3\r\n");
     w.FavoriteLists.Clear();
-    w.LoadFavoriteLists();
-    w.ShowFavoriteLists();
-    ASSERT_EQ(w.lstFavoriteList->count(), 2);
+    ui(w).LoadFavoriteLists();
+    ui(w).ShowFavoriteLists();
+    ASSERT_EQ(ui(w).lstFavoriteList()->count(), 2);
     f.setPlayList({u"/m/1.mp3"_qs, u"/m/2.mp3"_qs, u"/m/3.mp3"_qs});
 
-    clickRow(w.lstPlayList, 0);
-    clickRow(w.lstPlayList, 2);
-    EXPECT_EQ(w.lstPlayList->listIndex(), 2);
-    w.cmdUpItem->click();
+    clickRow(ui(w).lstPlayList(), 0);
+    clickRow(ui(w).lstPlayList(), 2);
+    EXPECT_EQ(ui(w).lstPlayList()->listIndex(), 2);
+    ui(w).cmdUpItem()->click();
     EXPECT_EQ(w.PlayList.items(), (QStringList{u"/m/1.mp3"_qs, u"/m/3.mp3"_qs, u"/m/2.mp3"_qs}));
 
-    const int rowB = w.lstFavoriteList->rowText(0) == u"b"_qs ? 0 : 1;
-    clickRow(w.lstFavoriteList, 1 - rowB);
-    clickRow(w.lstFavoriteList, rowB);
-    EXPECT_EQ(w.lstFavoriteList->listIndex(), rowB);
-    w.cmdGetList->click();
+    const int rowB = ui(w).lstFavoriteList()->rowText(0) == u"b"_qs ? 0 : 1;
+    clickRow(ui(w).lstFavoriteList(), 1 - rowB);
+    clickRow(ui(w).lstFavoriteList(), rowB);
+    EXPECT_EQ(ui(w).lstFavoriteList()->listIndex(), rowB);
+    ui(w).cmdGetList()->click();
     EXPECT_EQ(w.PlayList.items(), (QStringList{u"/m/b1.mp3"_qs, u"/m/b2.mp3"_qs}));
 }
 
@@ -76,13 +76,13 @@ TEST(MainWindowInput, TagLabelClicksKeepTheFocusAndTheActiveList) {
     MainWindowFixture f([](clsOption& o) { o.setFormStatus(1); });
     ASSERT_TRUE(f.activate());
     frmMain& w = *f.form;
-    w.lstFavoriteList->setFocus();
-    ASSERT_EQ(w.ActiveListName, u"lstFavoriteList"_qs);
-    for (ClickLabel* label : {w.lblTagInfo, w.lblTagInfoTitle}) {
-        const auto field = w.TagFieldIndex;
+    ui(w).lstFavoriteList()->setFocus();
+    ASSERT_EQ(ui(w).ActiveListName(), u"lstFavoriteList"_qs);
+    for (ClickLabel* label : {ui(w).lblTagInfo(), ui(w).lblTagInfoTitle()}) {
+        const auto field = ui(w).TagFieldIndex();
         QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, 2));
-        EXPECT_EQ(w.TagFieldIndex, (field + 1) % 5);
-        EXPECT_EQ(QApplication::focusWidget(), w.lstFavoriteList);
-        EXPECT_EQ(w.ActiveListName, u"lstFavoriteList"_qs);
+        EXPECT_EQ(ui(w).TagFieldIndex(), (field + 1) % 5);
+        EXPECT_EQ(QApplication::focusWidget(), ui(w).lstFavoriteList());
+        EXPECT_EQ(ui(w).ActiveListName(), u"lstFavoriteList"_qs);
     }
 }

@@ -36,17 +36,17 @@ TEST(MainWindowLayout, ModesShowTheirControlsAndSnapRows) {
     TempDir d;
     auto f = loaded(d, 0);
     EXPECT_EQ(f->size(), QSize(300, 300));
-    EXPECT_FALSE(f->lstFolderView->isVisibleTo(f.get()));
-    EXPECT_FALSE(f->lstFavoriteList->isVisibleTo(f.get()));
-    EXPECT_EQ((f->lstPlayList->height() - 4) % 12, 0);
-    EXPECT_GE(f->picButton->geometry().bottom(), f->lstPlayList->geometry().bottom());
-    EXPECT_LE(f->picButton->geometry().bottom(), f->height());
+    EXPECT_FALSE(ui(*f).lstFolderView()->isVisibleTo(f.get()));
+    EXPECT_FALSE(ui(*f).lstFavoriteList()->isVisibleTo(f.get()));
+    EXPECT_EQ((ui(*f).lstPlayList()->height() - 4) % 12, 0);
+    EXPECT_GE(ui(*f).picButton()->geometry().bottom(), ui(*f).lstPlayList()->geometry().bottom());
+    EXPECT_LE(ui(*f).picButton()->geometry().bottom(), f->height());
 
-    f->cmdChangeFormSize->click();
+    ui(*f).cmdChangeFormSize()->click();
     EXPECT_EQ(f->Options.FormStatus(), 1);
     EXPECT_EQ(f->size(), QSize(600, 450));
-    EXPECT_TRUE(f->lstFolderView->isVisibleTo(f.get()));
-    for (ListBox* box : {f->lstPlayList, f->lstFavoriteList, f->lstFolderView}) {
+    EXPECT_TRUE(ui(*f).lstFolderView()->isVisibleTo(f.get()));
+    for (ListBox* box : {ui(*f).lstPlayList(), ui(*f).lstFavoriteList(), ui(*f).lstFolderView()}) {
         EXPECT_EQ((box->height() - 4) % 12, 0);
         EXPECT_EQ(box->viewport()->height() % 12, 0);  // whole rows, no sliver of the next
         // Kanji stay legible only at the full row height, and their bodies fit the row.
@@ -56,10 +56,11 @@ TEST(MainWindowLayout, ModesShowTheirControlsAndSnapRows) {
     // The rows really are 12 pixels high.
     f->PlayList.Add(u"/a/one.mp3"_qs);
     f->PlayList.Add(u"/a/two.mp3"_qs);
-    f->RefreshPlayList();
-    EXPECT_EQ(f->lstPlayList->visualRect(f->lstPlayList->model()->index(1, 0)).top() -
-                  f->lstPlayList->visualRect(f->lstPlayList->model()->index(0, 0)).top(),
-              12);
+    ui(*f).RefreshPlayList();
+    EXPECT_EQ(
+        ui(*f).lstPlayList()->visualRect(ui(*f).lstPlayList()->model()->index(1, 0)).top() -
+            ui(*f).lstPlayList()->visualRect(ui(*f).lstPlayList()->model()->index(0, 0)).top(),
+        12);
     f->ZAPT_End();
 }
 
@@ -71,14 +72,14 @@ TEST(MainWindowLayout, EachModeRemembersItsOwnSizeAndMinimum) {
     EXPECT_EQ(f->Options.FormHeightNormal(), 500);
     f->resize(100, 100);  // below the normal minimum of 7800 × 4200 twips
     EXPECT_EQ(f->size(), QSize(520, 280));
-    f->cmdChangeFormSize_Click();
+    ui(*f).cmdChangeFormSize_Click();
     EXPECT_EQ(f->Options.FormStatus(), 0);
     EXPECT_EQ(f->size(), QSize(300, 300));
     f->resize(200, 150);  // below the mini minimum of 4285 × 3140 twips
     EXPECT_EQ(f->size(), QSize(286, 209));
     EXPECT_EQ(f->Options.FormWidthMini(), 286);
     EXPECT_EQ(f->Options.FormWidthNormal(), 520);
-    f->cmdChangeFormSize_Click();
+    ui(*f).cmdChangeFormSize_Click();
     EXPECT_EQ(f->size(), QSize(520, 280));
     f->ZAPT_End();
 }
@@ -87,23 +88,25 @@ TEST(MainWindowLayout, NarrowStatusStripNeverGoesNegative) {
     TempDir d;
     auto f = loaded(d, 0);
     f->resize(286, 209);
-    for (QWidget* w : std::initializer_list<QWidget*>{f->lblTagInfo, f->lblPlayTime, f->shpSeekBar,
-                                                      f->shpSeekPosition, f->lblSeekBar})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui(*f).lblTagInfo(), ui(*f).lblPlayTime(),
+                                                      ui(*f).shpSeekBar(), ui(*f).shpSeekPosition(),
+                                                      ui(*f).lblSeekBar()})
         EXPECT_GE(w->width(), 0);
-    EXPECT_LT(f->shpSeekBar->geometry().right(), f->lblTime->x());
-    EXPECT_LE(f->picTimerMode->geometry().right(), f->picStatus->width());
+    EXPECT_LT(ui(*f).shpSeekBar()->geometry().right(), ui(*f).lblTime()->x());
+    EXPECT_LE(ui(*f).picTimerMode()->geometry().right(), ui(*f).picStatus()->width());
     f->ZAPT_End();
 }
 
 TEST(MainWindowLayout, ToolTipsFollowTheSetting) {
     TempDir off;
     auto a = loaded(off, 0, 0);
-    EXPECT_TRUE(a->cmdShuffle->toolTip().isEmpty());
+    EXPECT_TRUE(ui(*a).cmdShuffle()->toolTip().isEmpty());
     a->ZAPT_End();
     TempDir on;
     auto b = loaded(on, 0, 1);
-    EXPECT_EQ(b->cmdShuffle->toolTip(), QStringLiteral("プレイリストの並びをシャッフルします。"));
-    EXPECT_EQ(b->cmdDownItem->toolTip(), QStringLiteral("選択中の曲を1つ下に移動します。"));
+    EXPECT_EQ(ui(*b).cmdShuffle()->toolTip(),
+              QStringLiteral("プレイリストの並びをシャッフルします。"));
+    EXPECT_EQ(ui(*b).cmdDownItem()->toolTip(), QStringLiteral("選択中の曲を1つ下に移動します。"));
     b->ZAPT_End();
 }
 
@@ -118,40 +121,40 @@ TEST(MainWindowLayout, ControlsHaveJapaneseAccessibleNames) {
         const char16_t* description;
     };
     const Row rows[] = {
-        {u"再生", f->cmdPlay, u"選択中の曲を再生します。"},
-        {u"一時停止", f->cmdPause, u"曲の再生を一時停止します。"},
-        {u"停止", f->cmdStop, u"曲の再生を停止します。"},
-        {u"前の曲", f->cmdListIndexUp, u"前の曲を再生します。"},
-        {u"次の曲", f->cmdListIndexDown, u"次の曲を再生します。"},
-        {u"シャッフル", f->cmdShuffle, u"プレイリストの並びをシャッフルします。"},
-        {u"上へ移動", f->cmdUpItem, u"選択中の曲を1つ上に移動します。"},
-        {u"下へ移動", f->cmdDownItem, u"選択中の曲を1つ下に移動します。"},
-        {u"クリア", f->cmdListClear, u"プレイリストをクリアします。"},
-        {u"音量", f->cmdVolume, u"ボリュームを調整します。"},
-        {u"サイズ切り替え", f->cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
-        {u"フォルダ選択", f->cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
-        {u"ファイルの取得", f->cmdGetFile,
+        {u"再生", ui(*f).cmdPlay(), u"選択中の曲を再生します。"},
+        {u"一時停止", ui(*f).cmdPause(), u"曲の再生を一時停止します。"},
+        {u"停止", ui(*f).cmdStop(), u"曲の再生を停止します。"},
+        {u"前の曲", ui(*f).cmdListIndexUp(), u"前の曲を再生します。"},
+        {u"次の曲", ui(*f).cmdListIndexDown(), u"次の曲を再生します。"},
+        {u"シャッフル", ui(*f).cmdShuffle(), u"プレイリストの並びをシャッフルします。"},
+        {u"上へ移動", ui(*f).cmdUpItem(), u"選択中の曲を1つ上に移動します。"},
+        {u"下へ移動", ui(*f).cmdDownItem(), u"選択中の曲を1つ下に移動します。"},
+        {u"クリア", ui(*f).cmdListClear(), u"プレイリストをクリアします。"},
+        {u"音量", ui(*f).cmdVolume(), u"ボリュームを調整します。"},
+        {u"サイズ切り替え", ui(*f).cmdChangeFormSize(), u"ウィンドウのサイズを切り替えます。"},
+        {u"フォルダ選択", ui(*f).cmdSetDir(), u"フォルダ選択ダイアログを開きます。"},
+        {u"ファイルの取得", ui(*f).cmdGetFile(),
          u"カレントフォルダからプレイリストにファイルを取得します。"},
-        {u"ファイルの追加", f->cmdAddFile,
+        {u"ファイルの追加", ui(*f).cmdAddFile(),
          u"カレントフォルダからプレイリストにファイルを追加します。"},
-        {u"リストの保存", f->cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
-        {u"リストの取得", f->cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
-        {u"リストの追加", f->cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
-        {u"検索", f->cmdSearch, u"プレイリスト内を検索します。"},
-        {u"歌詞", f->cmdLyric, u"歌詞を表示します。"},
-        {u"ファイル情報", f->cmdTagInfo, u"プロパティを表示します。"},
-        {u"プレイヤー設定", f->cmdOption, u"プレイヤー設定ダイアログを開きます。"},
-        {u"ヘルプ", f->cmdHelp, u"ヘルプを表示します。"},
-        {u"プレイリスト", f->lstPlayList, u""},
-        {u"お気に入りリスト", f->lstFavoriteList, u""},
-        {u"フォルダビュー", f->lstFolderView, u""},
-        {u"開始時", f->txtStartH, u""},
-        {u"開始分", f->txtStartM, u""},
-        {u"停止時", f->txtEndH, u""},
-        {u"停止分", f->txtEndM, u""},
-        {u"再生曲数", f->picPlayNumber, u"全曲"},
-        {u"リピート", f->picRepeatMode, u"オフ"},
-        {u"タイマー", f->picTimerMode, u"オン"},
+        {u"リストの保存", ui(*f).cmdSaveList(), u"現在のプレイリストをファイルに保存します。"},
+        {u"リストの取得", ui(*f).cmdGetList(), u"お気に入りリストからプレイリストにファイルを取得"},
+        {u"リストの追加", ui(*f).cmdAddList(), u"お気に入りリストからプレイリストにファイルを追加"},
+        {u"検索", ui(*f).cmdSearch(), u"プレイリスト内を検索します。"},
+        {u"歌詞", ui(*f).cmdLyric(), u"歌詞を表示します。"},
+        {u"ファイル情報", ui(*f).cmdTagInfo(), u"プロパティを表示します。"},
+        {u"プレイヤー設定", ui(*f).cmdOption(), u"プレイヤー設定ダイアログを開きます。"},
+        {u"ヘルプ", ui(*f).cmdHelp(), u"ヘルプを表示します。"},
+        {u"プレイリスト", ui(*f).lstPlayList(), u""},
+        {u"お気に入りリスト", ui(*f).lstFavoriteList(), u""},
+        {u"フォルダビュー", ui(*f).lstFolderView(), u""},
+        {u"開始時", ui(*f).txtStartH(), u""},
+        {u"開始分", ui(*f).txtStartM(), u""},
+        {u"停止時", ui(*f).txtEndH(), u""},
+        {u"停止分", ui(*f).txtEndM(), u""},
+        {u"再生曲数", ui(*f).picPlayNumber(), u"全曲"},
+        {u"リピート", ui(*f).picRepeatMode(), u"オフ"},
+        {u"タイマー", ui(*f).picTimerMode(), u"オン"},
     };
     const QList<QWidget*> all = f->findChildren<QWidget*>();
     for (const Row& row : rows) {
@@ -180,11 +183,11 @@ TEST(MainWindowLayout, ModeIconsTellTheirModeAfterEachClick) {
         std::vector<const char16_t*> names;  // by mode
     };
     const Row rows[] = {
-        {f->picPlayNumber, [&f] { return f->Options.PlayNumber(); }, {u"1曲", u"全曲"}},
-        {f->picRepeatMode,
+        {ui(*f).picPlayNumber(), [&f] { return f->Options.PlayNumber(); }, {u"1曲", u"全曲"}},
+        {ui(*f).picRepeatMode(),
          [&f] { return f->Options.RepeatMode(); },
          {u"オン", u"オフ", u"ランダム"}},
-        {f->picTimerMode, [&f] { return f->Options.TimerMode(); }, {u"オフ", u"オン"}},
+        {ui(*f).picTimerMode(), [&f] { return f->Options.TimerMode(); }, {u"オフ", u"オン"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.icon->accessibleName().toStdString());
@@ -227,7 +230,8 @@ TEST(MainWindowLayout, TimeBoxesCentreTwoDigitsLikeTheDashes) {
         EXPECT_GE(right, left) << "nothing drawn";
         return left + right + 1 - image.width();
     };
-    for (QLineEdit* box : {f->txtStartH, f->txtStartM, f->txtEndH, f->txtEndM}) {
+    for (QLineEdit* box :
+         {ui(*f).txtStartH(), ui(*f).txtStartM(), ui(*f).txtEndH(), ui(*f).txtEndM()}) {
         SCOPED_TRACE(box->accessibleName().toStdString());
         EXPECT_LE(std::abs(inkOffset(box, u"07"_qs)), 4);  // 2 pixels: the spacing after a letter
         EXPECT_LE(std::abs(inkOffset(box, u"--"_qs)), 4);
@@ -252,8 +256,8 @@ TEST(MainWindowLayout, LyricWindowFirstShowsBesideTheMainWindow) {
         ASSERT_EQ(f.form->Options.LyricFormWidth(), 0);
         const int width = f.form->frameGeometry().width();
         f.form->move(mainAtRight ? area.right() + 1 - width : area.left(), area.top() + 20);
-        f.form->ShowLyrics(f.app.file(u"Song.mp3"_qs));
-        const frmLyric& lyric = *f.form->LyricWindow;
+        f.ui().ShowLyrics(f.app.file(u"Song.mp3"_qs));
+        const frmLyric& lyric = *f.ui().LyricWindow();
         ASSERT_TRUE(lyric.isVisible());
         EXPECT_FALSE(lyric.frameGeometry().intersects(f.form->frameGeometry()));
         EXPECT_TRUE(area.contains(lyric.frameGeometry()));
@@ -270,7 +274,7 @@ TEST(MainWindowLayout, AWindowIsFittedAgainWhenItsFrameIsKnown) {
     QWidget w;
     w.resize(200, 100);
     w.move(area.right() + 1 - 200, area.bottom() + 1 - 100);
-    f.form->KeepWindowOnScreen(&w);
+    f.ui().KeepWindowOnScreen(&w);
     w.show();
     ASSERT_TRUE(
         MainWindowFixture::waitUntil([&w] { return w.frameGeometry().size() != w.size(); }, 2000))
@@ -342,14 +346,15 @@ TEST(MainWindowLayout, NamesShowAsPlainText) {
     frmMain f(d.path(), QString(), std::make_unique<FakeDialogs>());
     ASSERT_TRUE(f.Form_Load());
     f.PlayingTagInfo.Title = html;
-    f.TagFieldIndex = 0;
-    f.ShowTagInfoLabel();
-    f.ShowFolder(folder, 1);
-    EXPECT_EQ(shown(f.lblTagInfo->toolTip()), html);
-    EXPECT_EQ(shown(f.lblEntryFolder[0]->toolTip()), html);
-    EXPECT_EQ(shown(f.lblFolderViewCurrentFolder->toolTip()), folder);
-    for (QLabel* l : {static_cast<QLabel*>(f.lblTagInfo), static_cast<QLabel*>(f.lblEntryFolder[0]),
-                      static_cast<QLabel*>(f.lblFolderViewCurrentFolder)})
+    ui(f).TagFieldIndex() = 0;
+    ui(f).ShowTagInfoLabel();
+    ui(f).ShowFolder(folder, 1);
+    EXPECT_EQ(shown(ui(f).lblTagInfo()->toolTip()), html);
+    EXPECT_EQ(shown(ui(f).lblEntryFolder()[0]->toolTip()), html);
+    EXPECT_EQ(shown(ui(f).lblFolderViewCurrentFolder()->toolTip()), folder);
+    for (QLabel* l :
+         {static_cast<QLabel*>(ui(f).lblTagInfo()), static_cast<QLabel*>(ui(f).lblEntryFolder()[0]),
+          static_cast<QLabel*>(ui(f).lblFolderViewCurrentFolder())})
         EXPECT_EQ(l->textFormat(), Qt::PlainText);
     f.ZAPT_End();
 }
@@ -374,23 +379,23 @@ TEST(MainWindowLayout, LongNamesAreElidedToFit) {
     frmMain f(d.path(), QString(), std::make_unique<FakeDialogs>());
     ASSERT_TRUE(f.Form_Load());
     f.resize(700, 280);
-    f.ShowFolder(deep, 1);
+    ui(f).ShowFolder(deep, 1);
     f.PlayingTagInfo.Title = QString(80, u'曲');
-    f.TagFieldIndex = 0;
-    f.ShowTagInfoLabel();
+    ui(f).TagFieldIndex() = 0;
+    ui(f).ShowTagInfoLabel();
 
-    EXPECT_TRUE(fits(f.lblFolderViewCurrentFolder));
-    EXPECT_TRUE(f.lblFolderViewCurrentFolder->text().endsWith(u"/音楽のアルバム"_qs));
-    EXPECT_TRUE(f.lblFolderViewCurrentFolder->text().startsWith(u'…'));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(f.lblFolderViewCurrentFolder)
+    EXPECT_TRUE(fits(ui(f).lblFolderViewCurrentFolder()));
+    EXPECT_TRUE(ui(f).lblFolderViewCurrentFolder()->text().endsWith(u"/音楽のアルバム"_qs));
+    EXPECT_TRUE(ui(f).lblFolderViewCurrentFolder()->text().startsWith(u'…'));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(ui(f).lblFolderViewCurrentFolder())
                   ->text(QAccessible::Name),
               deep);  // read out whole
-    EXPECT_TRUE(fits(f.lblEntryFolder[0]));
-    EXPECT_TRUE(f.lblEntryFolder[0]->text().startsWith(u"登録"_qs));
-    EXPECT_TRUE(fits(f.lblTagInfo));
+    EXPECT_TRUE(fits(ui(f).lblEntryFolder()[0]));
+    EXPECT_TRUE(ui(f).lblEntryFolder()[0]->text().startsWith(u"登録"_qs));
+    EXPECT_TRUE(fits(ui(f).lblTagInfo()));
 
     f.resize(2000, 400);
-    EXPECT_EQ(f.lblFolderViewCurrentFolder->text(), deep);
+    EXPECT_EQ(ui(f).lblFolderViewCurrentFolder()->text(), deep);
     f.ZAPT_End();
 }
 
@@ -402,22 +407,23 @@ TEST(MainWindowLayout, NothingOverlapsAtTheMinimumSizes) {
         TempDir d;
         auto f = loaded(d, mode);
         f->resize(100, 100);
-        f->lblTagInfo->setFullText(QString(80, u'曲'));
+        ui(*f).lblTagInfo()->setFullText(QString(80, u'曲'));
         auto inWindow = [&](QWidget* w) { return QRect(w->mapTo(f.get(), QPoint()), w->size()); };
-        std::vector<QWidget*> strips = {f->picStatus, f->lstPlayList, f->picButton};
+        std::vector<QWidget*> strips = {ui(*f).picStatus(), ui(*f).lstPlayList(),
+                                        ui(*f).picButton()};
         if (mode == 1)
-            strips.insert(strips.end(),
-                          {f->lstFavoriteList, f->picFolderViewStatus, f->lstFolderView});
+            strips.insert(strips.end(), {ui(*f).lstFavoriteList(), ui(*f).picFolderViewStatus(),
+                                         ui(*f).lstFolderView()});
         std::vector<std::vector<QWidget*>> groups = {
             strips,
-            {f->lblTagInfoTitle, f->lblTagInfo, f->picPlayNumber, f->picRepeatMode,
-             f->picTimerMode},
-            {f->lblPlayTime, f->lblTime, f->picStartTime, f->picEndTime},
-            {f->lblSeekBar, f->lblPlayListCount},
+            {ui(*f).lblTagInfoTitle(), ui(*f).lblTagInfo(), ui(*f).picPlayNumber(),
+             ui(*f).picRepeatMode(), ui(*f).picTimerMode()},
+            {ui(*f).lblPlayTime(), ui(*f).lblTime(), ui(*f).picStartTime(), ui(*f).picEndTime()},
+            {ui(*f).lblSeekBar(), ui(*f).lblPlayListCount()},
         };
         if (mode == 1)
-            groups.push_back({f->lblFolderViewCurrentFolder, f->lblFolderCount, f->lblFolder,
-                              f->lblFileCount, f->lblFile});
+            groups.push_back({ui(*f).lblFolderViewCurrentFolder(), ui(*f).lblFolderCount(),
+                              ui(*f).lblFolder(), ui(*f).lblFileCount(), ui(*f).lblFile()});
         const QRect client(QPoint(), f->size());
         for (const auto& group : groups) {
             for (size_t i = 0; i < group.size(); ++i) {
@@ -428,9 +434,9 @@ TEST(MainWindowLayout, NothingOverlapsAtTheMinimumSizes) {
                         << i << ' ' << j;
             }
         }
-        for (QToolButton* b : f->picButton->findChildren<QToolButton*>())
-            EXPECT_TRUE(f->picButton->rect().contains(b->geometry()));
-        for (QLabel* word : {f->lblFolder, f->lblFile})
+        for (QToolButton* b : ui(*f).picButton()->findChildren<QToolButton*>())
+            EXPECT_TRUE(ui(*f).picButton()->rect().contains(b->geometry()));
+        for (QLabel* word : {ui(*f).lblFolder(), ui(*f).lblFile()})
             EXPECT_TRUE(fits(word));
         f->ZAPT_End();
     }
@@ -456,7 +462,7 @@ TEST(MainWindowLayout, AbsurdStoredSizesAndPositionsComeBackOnTheScreen) {
         ASSERT_TRUE(f.Form_Load());
         const QRect area = f.screen()->availableGeometry();
         EXPECT_TRUE(area.contains(f.frameGeometry())) << f.frameGeometry().width();
-        f.cmdChangeFormSize->click();  // the other mode's size was stored as absurd too
+        ui(f).cmdChangeFormSize()->click();  // the other mode's size was stored as absurd too
         EXPECT_TRUE(area.contains(f.frameGeometry())) << f.frameGeometry().width();
         f.ZAPT_End();
         clsOption back;
@@ -482,13 +488,13 @@ TEST(MainWindowLayout, SchemePaintsTheBackgroundAndSystemColoursTheirRoles) {
     frmMain f(d.path(), QString(), std::make_unique<FakeDialogs>());
     ASSERT_TRUE(f.Form_Load());
     const QImage shot = f.grab().toImage();
-    const QRect list(f.lstPlayList->mapTo(&f, QPoint()), f.lstPlayList->size());
+    const QRect list(ui(f).lstPlayList()->mapTo(&f, QPoint()), ui(f).lstPlayList()->size());
     for (QPoint at :
          {QPoint(1, list.center().y()), QPoint(list.right() + 3, list.center().y()), QPoint(1, 1)})
         EXPECT_EQ(shot.pixelColor(at), QColor(10, 200, 30)) << at.x() << ' ' << at.y();
     const QPalette sys = QApplication::palette();
-    EXPECT_EQ(f.lstPlayList->palette().color(QPalette::Base), sys.color(QPalette::Base));
-    EXPECT_EQ(f.lstPlayList->palette().color(QPalette::Text), sys.color(QPalette::Text));
+    EXPECT_EQ(ui(f).lstPlayList()->palette().color(QPalette::Base), sys.color(QPalette::Base));
+    EXPECT_EQ(ui(f).lstPlayList()->palette().color(QPalette::Text), sys.color(QPalette::Text));
     f.ZAPT_End();
 }
 

@@ -21,11 +21,11 @@ void whileOptionsOpen(MainWindowFixture& f, const std::function<void(frmOptions&
     QTimer::singleShot(0, f.form.get(), [&f, act] {
         auto* dialog = f.form->findChild<frmOptions*>();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(f.form->AnyDialogVisible());
+        EXPECT_TRUE(f.ui().AnyDialogVisible());
         act(*dialog);
     });
-    f.form->cmdOption->click();
-    EXPECT_FALSE(f.form->AnyDialogVisible());
+    f.ui().cmdOption()->click();
+    EXPECT_FALSE(f.ui().AnyDialogVisible());
     EXPECT_EQ(f.form->findChild<frmOptions*>(), nullptr);  // unloaded
 }
 }  // namespace
@@ -41,19 +41,19 @@ TEST(OptionsWindow, OkShowsTheNewSettingsAndRebuildsTheLyricIndex) {
         d.txtEntryPathName[1]->clear();
         d.txtLyricFolder->setText(f.app.file(u"lyrics"_qs));
         d.cmdMakeLyricList->click();  // the index file at once; the list only after OK
-        EXPECT_TRUE(f.form->LyricList.items().isEmpty());
+        EXPECT_TRUE(f.ui().LyricList().items().isEmpty());
         f.dialogs->colors = {0x0000FF, 0x00FF00};  // red, green
         d.cmdSetColor[3]->click();
         d.cmdSetColor[5]->click();  // the status strip: the mode icons are drawn again
         d.cmdOK->click();
     });
-    EXPECT_EQ(offset, QPoint(300 / f.form->TwipsPerPixelX, 300 / f.form->TwipsPerPixelY));
-    EXPECT_EQ(f.form->lblEntryFolder[0]->fullText(), u"Jazz"_qs);
-    EXPECT_FALSE(f.form->lblEntryFolder[1]->isVisibleTo(f.form.get()));
-    EXPECT_EQ(f.form->lstPlayList->palette().color(QPalette::Base), QColor(255, 0, 0));
-    for (QLabel* icon : {f.form->picPlayNumber, f.form->picRepeatMode, f.form->picTimerMode})
+    EXPECT_EQ(offset, QPoint(300 / f.ui().TwipsPerPixelX(), 300 / f.ui().TwipsPerPixelY()));
+    EXPECT_EQ(f.ui().lblEntryFolder()[0]->fullText(), u"Jazz"_qs);
+    EXPECT_FALSE(f.ui().lblEntryFolder()[1]->isVisibleTo(f.form.get()));
+    EXPECT_EQ(f.ui().lstPlayList()->palette().color(QPalette::Base), QColor(255, 0, 0));
+    for (QLabel* icon : {f.ui().picPlayNumber(), f.ui().picRepeatMode(), f.ui().picTimerMode()})
         EXPECT_EQ(icon->pixmap().toImage().pixelColor(0, 0), QColor(0, 255, 0));
-    EXPECT_EQ(f.form->LyricList.items(), QStringList{lyric});
+    EXPECT_EQ(f.ui().LyricList().items(), QStringList{lyric});
     EXPECT_EQ(f.app.read(u"ZAlyric.lst"_qs), lyric.toUtf8() + "\r\n");
 }
 
@@ -62,13 +62,13 @@ TEST(OptionsWindow, CancelChangesNothingAndKeepsTheLyricIndex) {
     ASSERT_TRUE(f.loaded);
     f.app.write(u"lyrics/Song.txt"_qs, "la");
     f.form->Options.setLyricFolder(f.app.file(u"lyrics"_qs));
-    f.form->LyricList.assign({u"/kept.txt"_qs});
+    f.ui().LyricList().assign({u"/kept.txt"_qs});
     whileOptionsOpen(f, [](frmOptions& d) {
         d.txtEntryPathName[0]->setText(u"Jazz"_qs);
         d.cmdCancel->click();
     });
     EXPECT_EQ(f.form->Options.EntryPathName(0), u"1Folder"_qs);
-    EXPECT_EQ(f.form->LyricList.items(), QStringList{u"/kept.txt"_qs});
+    EXPECT_EQ(f.ui().LyricList().items(), QStringList{u"/kept.txt"_qs});
 }
 
 // Ticking the blank box through a screen reader offers two seconds, as a click does, and a
@@ -106,7 +106,7 @@ TEST(OptionsWindow, ModeIconsTakeTheRolesOfSystemColours) {
     const QColor back = system.color(QPalette::Active, QPalette::Highlight);
     const QColor glyph = system.color(QPalette::Active, QPalette::HighlightedText);
     ASSERT_NE(back, system.color(QPalette::Active, QPalette::Button));
-    for (QLabel* icon : {f.form->picPlayNumber, f.form->picRepeatMode, f.form->picTimerMode}) {
+    for (QLabel* icon : {f.ui().picPlayNumber(), f.ui().picRepeatMode(), f.ui().picTimerMode()}) {
         SCOPED_TRACE(icon->accessibleName().toStdString());
         const QImage image = icon->pixmap().toImage();
         EXPECT_EQ(image.pixelColor(0, 0), back);
@@ -128,10 +128,10 @@ TEST(AboutWindow, F12ShowsTheBuildVersionEscapeHidesAndOkUnloads) {
         ASSERT_NE(about, nullptr);
         version = about->lblVersion->text();
         libraries = about->lblLibraries->text();
-        visible = f.form->AnyDialogVisible();
+        visible = f.ui().AnyDialogVisible();
         QTest::keyClick(about, Qt::Key_Escape);
     });
-    QTest::keyClick(f.form->lstPlayList, Qt::Key_F12);
+    QTest::keyClick(f.ui().lstPlayList(), Qt::Key_F12);
     EXPECT_TRUE(visible);
     EXPECT_EQ(version, frmVersion::BuildVersion());
     EXPECT_TRUE(QRegularExpression(u"^\\d+\\.\\d+\\.\\d+$"_qs).match(version).hasMatch());
@@ -139,10 +139,10 @@ TEST(AboutWindow, F12ShowsTheBuildVersionEscapeHidesAndOkUnloads) {
     EXPECT_TRUE(libraries.contains(u"FluidSynth "_qs));
     QPointer<frmVersion> hidden = f.form->findChild<frmVersion*>();
     ASSERT_TRUE(hidden);  // Escape only hid it
-    EXPECT_FALSE(f.form->AnyDialogVisible());
+    EXPECT_FALSE(f.ui().AnyDialogVisible());
 
     QTimer::singleShot(0, f.form.get(), [&] { hidden->cmdOK->click(); });
-    f.form->ShowVersionWindow();  // the hidden window again
+    f.ui().ShowVersionWindow();  // the hidden window again
     MainWindowFixture::waitUntil([&] { return hidden.isNull(); }, 2000);
     EXPECT_TRUE(hidden.isNull());
 }

@@ -35,27 +35,27 @@ TEST(PlayControls, PauseHoldsAndResumeGoesOn) {
     MainWindowFixture f;
     frmMain& w = *f.form;
     f.setPlayList({tone(d, u"long.wav"_qs, 5)});
-    w.lstPlayList->setListIndex(0);
-    w.cmdPlay->click();
+    ui(w).lstPlayList()->setListIndex(0);
+    ui(w).cmdPlay()->click();
     ASSERT_EQ(w.Player->getState(), 1);
-    w.cmdPause->click();
+    ui(w).cmdPause()->click();
     EXPECT_EQ(w.Player->getState(), 2);
     EXPECT_FALSE(w.Sequence().PlayTimeRunning());
     const int32_t held = w.Player->playSecond();
     MainWindowFixture::pump(1200);
     EXPECT_EQ(w.Player->playSecond(), held);
-    w.mnuPause->trigger();
+    ui(w).mnuPause()->trigger();
     EXPECT_EQ(w.Player->getState(), 1);
     EXPECT_TRUE(w.Sequence().PlayTimeRunning());
-    w.cmdStop->click();
+    ui(w).cmdStop()->click();
     EXPECT_EQ(w.Player->getState(), 0);
     EXPECT_EQ(w.Player->getPath(), QString());
 
     // Pause while stopped starts nothing and clears the selection.
-    w.lstPlayList->setListIndex(0);
-    w.cmdPause->click();
+    ui(w).lstPlayList()->setListIndex(0);
+    ui(w).cmdPause()->click();
     EXPECT_EQ(w.Player->getState(), 0);
-    EXPECT_EQ(w.lstPlayList->listIndex(), -1);
+    EXPECT_EQ(ui(w).lstPlayList()->listIndex(), -1);
 }
 
 TEST(PlayControls, TimeLabelSeekBarAndClickToSeek) {
@@ -63,38 +63,38 @@ TEST(PlayControls, TimeLabelSeekBarAndClickToSeek) {
     MainWindowFixture f;
     frmMain& w = *f.form;
     f.setPlayList({tone(d, u"ten.wav"_qs, 10)});
-    w.lstPlayList->setListIndex(0);
-    w.cmdPlay->click();
+    ui(w).lstPlayList()->setListIndex(0);
+    ui(w).cmdPlay()->click();
     // The ticks are driven by hand below: no event loop runs meanwhile.
     for (const char* expected : {"00:00", "00:01", "00:01", "00:02"}) {
         w.Sequence().tmrPlayTime_Timer();
-        EXPECT_EQ(w.lblPlayTime->text(), QString::fromLatin1(expected));
+        EXPECT_EQ(ui(w).lblPlayTime()->text(), QString::fromLatin1(expected));
     }
-    EXPECT_EQ(w.lblPlayTime->toolTip(), u"Total 00:10"_qs);
+    EXPECT_EQ(ui(w).lblPlayTime()->toolTip(), u"Total 00:10"_qs);
 
     // A click in the middle of the bar seeks there and sets the elapsed count.
-    const int bar = w.shpSeekBar->width();
+    const int bar = ui(w).shpSeekBar()->width();
     ASSERT_GT(bar, 10);
-    Q_EMIT w.lblSeekBar->mouseDown(Qt::LeftButton, {bar / 2, 2});
-    Q_EMIT w.lblSeekBar->mouseUp(Qt::LeftButton, {bar / 2, 2});
+    Q_EMIT ui(w).lblSeekBar()->mouseDown(Qt::LeftButton, {bar / 2, 2});
+    Q_EMIT ui(w).lblSeekBar()->mouseUp(Qt::LeftButton, {bar / 2, 2});
     EXPECT_NEAR(w.Sequence().ElapsedSeconds(), 5, 1);
     EXPECT_NEAR(w.Player->playSecond(), 5, 1);
-    Q_EMIT w.lblSeekBar->mouseUp(Qt::RightButton, {0, 2});  // other buttons do nothing
+    Q_EMIT ui(w).lblSeekBar()->mouseUp(Qt::RightButton, {0, 2});  // other buttons do nothing
     EXPECT_NEAR(w.Player->playSecond(), 5, 1);
 
     // Remaining time, toggled by a click on the label.
-    Q_EMIT w.lblPlayTime->mouseDown(Qt::LeftButton, {});
+    Q_EMIT ui(w).lblPlayTime()->mouseDown(Qt::LeftButton, {});
     EXPECT_EQ(w.Options.DispTimeType(), 1);
-    EXPECT_TRUE(w.lblPlayTime->text().startsWith(QStringLiteral("‐00:0")));
-    EXPECT_GT(w.shpSeekPosition->width(), 0);
+    EXPECT_TRUE(ui(w).lblPlayTime()->text().startsWith(QStringLiteral("‐00:0")));
+    EXPECT_GT(ui(w).shpSeekPosition()->width(), 0);
 
-    w.cmdPause->click();
+    ui(w).cmdPause()->click();
     const int32_t at = w.Player->playSecond();
-    Q_EMIT w.lblSeekBar->mouseUp(Qt::LeftButton, {bar - 2, 2});  // paused: the bar is ignored
+    Q_EMIT ui(w).lblSeekBar()->mouseUp(Qt::LeftButton, {bar - 2, 2});  // paused: the bar is ignored
     EXPECT_EQ(w.Player->playSecond(), at);
-    w.cmdStop->click();
-    EXPECT_EQ(w.shpSeekPosition->width(), 0);
-    EXPECT_EQ(w.lblPlayTime->text(), QStringLiteral("‐00:00"));
+    ui(w).cmdStop()->click();
+    EXPECT_EQ(ui(w).shpSeekPosition()->width(), 0);
+    EXPECT_EQ(ui(w).lblPlayTime()->text(), QStringLiteral("‐00:00"));
 }
 
 TEST(PlayControls, PlayTimerStartsOnceAndStopsAfterTheSong) {
@@ -108,34 +108,34 @@ TEST(PlayControls, PlayTimerStartsOnceAndStopsAfterTheSong) {
         o.setStopMinute(31);
     });
     frmMain& w = *f.form;
-    EXPECT_EQ(w.txtStartH->text(), u"07"_qs);
-    EXPECT_EQ(w.txtEndM->text(), u"31"_qs);
+    EXPECT_EQ(ui(w).txtStartH()->text(), u"07"_qs);
+    EXPECT_EQ(ui(w).txtEndM()->text(), u"31"_qs);
     f.setPlayList({tone(d, u"a.wav"_qs, 30)});
     QTime now(7, 29, 55);
-    w.Clock = [&now] { return now; };
-    w.tmrTimer_Timer();
-    EXPECT_EQ(w.lblTime->text(), u"07:29"_qs);
+    ui(w).Clock() = [&now] { return now; };
+    ui(w).tmrTimer_Timer();
+    EXPECT_EQ(ui(w).lblTime()->text(), u"07:29"_qs);
     EXPECT_EQ(w.Player->getState(), 0);
 
     now = QTime(7, 30, 0);
-    w.tmrTimer_Timer();
+    ui(w).tmrTimer_Timer();
     EXPECT_EQ(w.Player->getState(), 1);
-    w.cmdStop->click();
+    ui(w).cmdStop()->click();
     now = QTime(7, 30, 55);
-    w.tmrTimer_Timer();  // the same minute: no second start
+    ui(w).tmrTimer_Timer();  // the same minute: no second start
     EXPECT_EQ(w.Player->getState(), 0);
 
-    w.cmdPlay->click();
+    ui(w).cmdPlay()->click();
     now = QTime(7, 31, 0);
-    w.tmrTimer_Timer();  // playing: the song is let finish
+    ui(w).tmrTimer_Timer();  // playing: the song is let finish
     EXPECT_EQ(w.Player->getState(), 1);
     EXPECT_TRUE(w.Sequence().StopAfterSong());
-    w.cmdPause->click();
+    ui(w).cmdPause()->click();
     w.Sequence().SetStopAfterSong(false);
     now = QTime(7, 32, 0);
-    w.tmrTimer_Timer();
+    ui(w).tmrTimer_Timer();
     now = QTime(7, 31, 0);
-    w.tmrTimer_Timer();  // paused in the stop minute: stopped at once
+    ui(w).tmrTimer_Timer();  // paused in the stop minute: stopped at once
     EXPECT_EQ(w.Player->getState(), 0);
 }
 
@@ -143,18 +143,18 @@ TEST(PlayControls, TimeBoxesCheckTheirTextAndAreSavedBack) {
     MainWindowFixture f;
     frmMain& w = *f.form;
     ASSERT_TRUE(f.activate());
-    w.txtStartH->setFocus();
-    w.txtStartH->setText(u"25"_qs);  // two characters: the focus moves on
+    ui(w).txtStartH()->setFocus();
+    ui(w).txtStartH()->setText(u"25"_qs);  // two characters: the focus moves on
     MainWindowFixture::pump(50);
-    EXPECT_EQ(w.txtStartH->text(), u"01"_qs);
-    w.txtStartM->setText(u"6"_qs);
-    w.txtEndH->setFocus();
+    EXPECT_EQ(ui(w).txtStartH()->text(), u"01"_qs);
+    ui(w).txtStartM()->setText(u"6"_qs);
+    ui(w).txtEndH()->setFocus();
     MainWindowFixture::pump(50);
-    EXPECT_EQ(w.txtStartM->text(), u"06"_qs);
-    w.txtEndH->setText(u"2a"_qs);
-    w.txtEndM->setFocus();
+    EXPECT_EQ(ui(w).txtStartM()->text(), u"06"_qs);
+    ui(w).txtEndH()->setText(u"2a"_qs);
+    ui(w).txtEndM()->setFocus();
     MainWindowFixture::pump(50);
-    EXPECT_EQ(w.txtEndH->text(), u"--"_qs);
+    EXPECT_EQ(ui(w).txtEndH()->text(), u"--"_qs);
     ASSERT_FALSE(f.dialogs->shown.empty());
     EXPECT_EQ(f.dialogs->shown.back().text, QStringLiteral("0～23を入力してください。"));
     f.form->ZAPT_End();
@@ -171,25 +171,26 @@ TEST(PlayControls, VolumeKeysStepAndTheLabelHides) {
     frmMain& w = *f.form;
     vbmp3_setSoftVolume(42, 42);
     ASSERT_TRUE(f.activate());
-    w.lstPlayList->setFocus();
-    press(w.lstPlayList, Qt::Key_Up, Qt::ShiftModifier);
+    ui(w).lstPlayList()->setFocus();
+    press(ui(w).lstPlayList(), Qt::Key_Up, Qt::ShiftModifier);
     int32_t l = 0, r = 0;
     vbmp3_getSoftVolume(&l, &r);
     EXPECT_EQ(l, 45);
     EXPECT_EQ(r, 45);
-    EXPECT_EQ(w.lblVolume->text(), u"vol.45"_qs);
-    EXPECT_TRUE(w.lblVolume->isVisibleTo(&w));
+    EXPECT_EQ(ui(w).lblVolume()->text(), u"vol.45"_qs);
+    EXPECT_TRUE(ui(w).lblVolume()->isVisibleTo(&w));
     vbmp3_setSoftVolume(100, 100);
-    press(w.lstPlayList, Qt::Key_Up, Qt::ShiftModifier);  // the top stays the top
+    press(ui(w).lstPlayList(), Qt::Key_Up, Qt::ShiftModifier);  // the top stays the top
     vbmp3_getSoftVolume(&l, &r);
     EXPECT_EQ(l, 100);
-    ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return !w.lblVolume->isVisibleTo(&w); }, 4000));
+    ASSERT_TRUE(
+        MainWindowFixture::waitUntil([&] { return !ui(w).lblVolume()->isVisibleTo(&w); }, 4000));
 
-    press(w.lstPlayList, Qt::Key_F11);
+    press(ui(w).lstPlayList(), Qt::Key_F11);
     EXPECT_EQ(w.Options.FormStatus(), 1);
 
-    w.cmdVolume->click();
-    w.cmdVolume->click();  // the open window comes forward; no second one
+    ui(w).cmdVolume()->click();
+    ui(w).cmdVolume()->click();  // the open window comes forward; no second one
     const QList<frmVolume*> windows = w.findChildren<frmVolume*>();
     ASSERT_EQ(windows.size(), 1);
     EXPECT_TRUE(windows[0]->isVisible());
@@ -207,19 +208,19 @@ TEST(PlayControls, TagLabelShowsThePlayingSongAndSteps) {
     w.PlayingTagInfo.Clear();
     w.PlayingTagInfo.Title = u"Night & Day"_qs;
     w.PlayingTagInfo.Year = u"1999"_qs;
-    w.ShowTagInfoLabel();
-    EXPECT_EQ(w.lblTagInfo->text(), u"Night & Day"_qs);
-    EXPECT_EQ(w.lblTagInfo->toolTip(), u"Night & Day"_qs);
-    Q_EMIT w.lblTagInfoTitle->mouseDown(Qt::RightButton, {});
-    EXPECT_EQ(w.lblTagInfoTitle->text(), u"Year"_qs);
-    EXPECT_EQ(w.lblTagInfo->text(), u"1999"_qs);
-    Q_EMIT w.lblTagInfo->mouseDown(Qt::LeftButton, {});
-    EXPECT_EQ(w.lblTagInfoTitle->text(), u"Title"_qs);
+    ui(w).ShowTagInfoLabel();
+    EXPECT_EQ(ui(w).lblTagInfo()->text(), u"Night & Day"_qs);
+    EXPECT_EQ(ui(w).lblTagInfo()->toolTip(), u"Night & Day"_qs);
+    Q_EMIT ui(w).lblTagInfoTitle()->mouseDown(Qt::RightButton, {});
+    EXPECT_EQ(ui(w).lblTagInfoTitle()->text(), u"Year"_qs);
+    EXPECT_EQ(ui(w).lblTagInfo()->text(), u"1999"_qs);
+    Q_EMIT ui(w).lblTagInfo()->mouseDown(Qt::LeftButton, {});
+    EXPECT_EQ(ui(w).lblTagInfoTitle()->text(), u"Title"_qs);
 
     f.setPlayList({wav});
-    w.cmdPlay->click();  // a file without a tag empties the label
-    EXPECT_EQ(w.lblTagInfo->text(), QString());
-    w.cmdStop->click();
+    ui(w).cmdPlay()->click();  // a file without a tag empties the label
+    EXPECT_EQ(ui(w).lblTagInfo()->text(), QString());
+    ui(w).cmdStop()->click();
 }
 
 TEST(PlayControls, SoundDeviceStateShowsInTheStripAndSilenceIsToldOnce) {
@@ -240,10 +241,10 @@ TEST(PlayControls, SoundDeviceStateShowsInTheStripAndSilenceIsToldOnce) {
         {S::Lost, true, u"音声デバイス再接続中"_qs, 1}, {S::Closed, false, QString(), 1},
     };
     for (const Step& s : steps) {
-        w.ShowSoundDeviceState(s.status);
-        EXPECT_EQ(w.lblSoundDevice->isVisible(), s.shown) << int(s.status);
+        ui(w).ShowSoundDeviceState(s.status);
+        EXPECT_EQ(ui(w).lblSoundDevice()->isVisible(), s.shown) << int(s.status);
         if (s.shown) {
-            EXPECT_EQ(w.lblSoundDevice->text(), s.text);
+            EXPECT_EQ(ui(w).lblSoundDevice()->text(), s.text);
         }
         EXPECT_EQ(f.dialogs->shown.size() - boxesBefore, s.boxes) << int(s.status);
     }
@@ -257,11 +258,11 @@ TEST(PlayControls, TheFirstSongOfARunOpensOnlyAfterTheStateIsSaved) {
     TempDir d;
     const QString a = tone(d, u"a.wav"_qs, 2), b = tone(d, u"b.wav"_qs, 2);
     f.setPlayList({a, b});
-    f.form->lstPlayList->setListIndex(0);
+    f.ui().lstPlayList()->setListIndex(0);
     ASSERT_NE(f.app.read(u"ZAlog.m3u"_qs), (a + u"\r\n"_qs + b + u"\r\n"_qs).toUtf8());
-    f.form->cmdPlay->click();
+    f.ui().cmdPlay()->click();
     EXPECT_EQ(f.app.read(u"ZAlog.m3u"_qs), (a + u"\r\n"_qs + b + u"\r\n"_qs).toUtf8());
     f.form->PlayList.Add(a);
-    f.form->cmdListIndexDown->click();
+    f.ui().cmdListIndexDown()->click();
     EXPECT_EQ(f.app.read(u"ZAlog.m3u"_qs), (a + u"\r\n"_qs + b + u"\r\n"_qs).toUtf8());
 }

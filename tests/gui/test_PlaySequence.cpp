@@ -47,15 +47,15 @@ TEST(PlaySequence, AllSongsNoRepeatPlaysThroughAndStopsOnRowZero) {
     MainWindowFixture f([](clsOption& o) { setModes(o, 1, 1); });
     frmMain& w = *f.form;
     f.setPlayList(songs.list);
-    w.lstPlayList->setListIndex(0);
-    w.cmdPlay->click();
+    ui(w).lstPlayList()->setListIndex(0);
+    ui(w).cmdPlay()->click();
     EXPECT_EQ(w.Sequence().PlayingIndex(), 0);
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return w.HistoryList.Count() == 3; }, kWaitMs));
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
     EXPECT_EQ(w.HistoryList.items(), (QStringList{songs.list[2], songs.list[1], songs.list[0]}));
-    EXPECT_EQ(w.lstPlayList->listIndex(), 0);
+    EXPECT_EQ(ui(w).lstPlayList()->listIndex(), 0);
     EXPECT_EQ(w.Sequence().PlayingIndex(), -1);
-    EXPECT_EQ(w.lblPlayTime->text(), u"00:00"_qs);
+    EXPECT_EQ(ui(w).lblPlayTime()->text(), u"00:00"_qs);
 }
 
 TEST(PlaySequence, UnplayableFilesAreSkippedAndAFullRoundOfThemStops) {
@@ -66,19 +66,19 @@ TEST(PlaySequence, UnplayableFilesAreSkippedAndAFullRoundOfThemStops) {
     MainWindowFixture f([](clsOption& o) { setModes(o, 1, 0); });
     frmMain& w = *f.form;
     f.setPlayList({text, songs.list[0], empty});
-    w.lstPlayList->setListIndex(0);
-    w.cmdPlay->click();
+    ui(w).lstPlayList()->setListIndex(0);
+    ui(w).cmdPlay()->click();
     ASSERT_TRUE(MainWindowFixture::waitUntil(
         [&] { return w.Player->getPath() == songs.list[0] && w.Player->getState() == 1; },
         kWaitMs));
     EXPECT_TRUE(f.dialogs->shown.empty());  // no box per broken file
-    w.cmdStop->click();
+    ui(w).cmdStop()->click();
     EXPECT_TRUE(w.HistoryList.items().isEmpty() ||
                 !w.HistoryList.items().contains(text));  // failures are not history
 
     f.setPlayList({text, empty});
-    w.lstPlayList->setListIndex(0);
-    w.cmdPlay->click();
+    ui(w).lstPlayList()->setListIndex(0);
+    ui(w).cmdPlay()->click();
     MainWindowFixture::pump(500);
     EXPECT_TRUE(stopped(w));  // every row failed: no endless loop
     EXPECT_EQ(w.HistoryList.Count(), 0);
@@ -89,14 +89,14 @@ TEST(PlaySequence, MissingFileShowsItsPathAndKeepsPlaying) {
     MainWindowFixture f([](clsOption& o) { setModes(o, 0, 0); });
     frmMain& w = *f.form;
     f.setPlayList({songs.list[0], u"/nowhere/gone.mp3"_qs});
-    w.lstPlayList->setListIndex(0);
-    w.cmdPlay->click();
-    w.lstPlayList->setListIndex(1);
-    w.cmdPlay->click();
+    ui(w).lstPlayList()->setListIndex(0);
+    ui(w).cmdPlay()->click();
+    ui(w).lstPlayList()->setListIndex(1);
+    ui(w).cmdPlay()->click();
     ASSERT_EQ(f.dialogs->shown.size(), 1u);
     EXPECT_EQ(f.dialogs->shown[0].text, QStringLiteral("/nowhere/gone.mp3にアクセスできません。"));
     EXPECT_EQ(w.Player->getPath(), songs.list[0]);
-    w.cmdStop->click();
+    ui(w).cmdStop()->click();
 }
 
 namespace {
@@ -129,8 +129,8 @@ TEST(PlaySequence, DamagedFilesOnTheControlRouteArePassedOver) {
     frmMain& w = *f.form;
     EndLog log(w);
     f.setPlayList(QStringList{songs.list[0]} + broken + QStringList{songs.list[1]});
-    w.lstPlayList->setListIndex(0);
-    w.cmdPlay->click();
+    ui(w).lstPlayList()->setListIndex(0);
+    ui(w).cmdPlay()->click();
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return log.ends.size() >= 2; }, kWaitMs));
     ASSERT_TRUE(MainWindowFixture::waitUntil([&] { return stopped(w); }, kWaitMs));
     EXPECT_EQ(log.ends, songs.list);
@@ -158,10 +158,10 @@ TEST(PlaySequence, AnOpenThatArrivesLateStartsItsSongOnlyIfStillWanted) {
     const QString damaged = dir.write(u"broken.wma"_qs, QByteArray(4096, '\x5a'));
     const Case cases[] = {
         {"arrives", {songs[0]}, [](frmMain&) {}, 0},
-        {"stopped first", {songs[0]}, [](frmMain& w) { w.cmdStop->click(); }, -1},
+        {"stopped first", {songs[0]}, [](frmMain& w) { ui(w).cmdStop()->click(); }, -1},
         {"another song first",
          {songs[0], songs[1]},
-         [](frmMain& w) { w.cmdListIndexDown->click(); },
+         [](frmMain& w) { ui(w).cmdListIndexDown()->click(); },
          1},
         {"does not open", {damaged, songs[1]}, [](frmMain&) {}, 1},
     };
@@ -171,8 +171,8 @@ TEST(PlaySequence, AnOpenThatArrivesLateStartsItsSongOnlyIfStillWanted) {
         frmMain& w = *f.form;
         w.Opener().setWait(std::chrono::milliseconds(0));
         f.setPlayList(c.rows);
-        w.lstPlayList->setListIndex(0);
-        w.cmdPlay->click();
+        ui(w).lstPlayList()->setListIndex(0);
+        ui(w).cmdPlay()->click();
         c.before(w);
         MainWindowFixture::pump(300);
         if (c.expectedRow < 0) {
@@ -184,6 +184,6 @@ TEST(PlaySequence, AnOpenThatArrivesLateStartsItsSongOnlyIfStillWanted) {
             [&] { return w.Player->getPath() == c.rows[c.expectedRow]; }, kWaitMs));
         EXPECT_EQ(w.Player->getState(), 1);
         EXPECT_TRUE(w.Sequence().PlayTimeRunning());
-        w.cmdStop->click();
+        ui(w).cmdStop()->click();
     }
 }

@@ -37,9 +37,9 @@ TEST(PlaylistLimit, EveryWayOfAddingKeepsTheFirst32767AndSaysSoOnce) {
     frmMain& w = *f.form;
     f.app.write(u"list/big.m3u"_qs, m3u(kLimit + 1));
     w.FavoriteLists.Clear();
-    w.LoadFavoriteLists();
-    w.ShowFavoriteLists();
-    w.CurrentFolder = music.path();
+    ui(w).LoadFavoriteLists();
+    ui(w).ShowFavoriteLists();
+    ui(w).CurrentFolder() = music.path();
 
     const QString kept = u"/old/kept.mp3"_qs;
     struct Case {
@@ -48,18 +48,18 @@ TEST(PlaylistLimit, EveryWayOfAddingKeepsTheFirst32767AndSaysSoOnce) {
         std::function<void()> act;
     };
     const Case cases[] = {
-        {"get files", false, [&] { w.cmdGetFile->click(); }},
-        {"add files", true, [&] { w.cmdAddFile->click(); }},
-        {"drop a folder", true, [&] { Q_EMIT w.lstPlayList->filesDropped({music.path()}); }},
+        {"get files", false, [&] { ui(w).cmdGetFile()->click(); }},
+        {"add files", true, [&] { ui(w).cmdAddFile()->click(); }},
+        {"drop a folder", true, [&] { Q_EMIT ui(w).lstPlayList()->filesDropped({music.path()}); }},
         {"get a favorite list", false,
          [&] {
-             w.lstFavoriteList->setListIndex(0);
-             w.cmdGetList->click();
+             ui(w).lstFavoriteList()->setListIndex(0);
+             ui(w).cmdGetList()->click();
          }},
         {"add a favorite list", true,
          [&] {
-             w.lstFavoriteList->setListIndex(0);
-             w.cmdAddList->click();
+             ui(w).lstFavoriteList()->setListIndex(0);
+             ui(w).cmdAddList()->click();
          }},
     };
     for (const Case& c : cases) {
@@ -68,7 +68,7 @@ TEST(PlaylistLimit, EveryWayOfAddingKeepsTheFirst32767AndSaysSoOnce) {
         f.dialogs->shown.clear();
         c.act();
         EXPECT_EQ(w.PlayList.Count(), kLimit);
-        EXPECT_EQ(w.lstPlayList->count(), kLimit);
+        EXPECT_EQ(ui(w).lstPlayList()->count(), kLimit);
         EXPECT_EQ(limitBoxes(*f.dialogs), 1);
         if (c.addsToOne) {
             EXPECT_EQ(w.PlayList.Value(0), kept);
@@ -92,10 +92,10 @@ TEST(PlaylistRows, SelectingARowPast16BitsSelectsThatRow) {
     QStringList rows;
     for (int i = 0; i < 40000; ++i)
         rows << QStringLiteral("row %1").arg(i);
-    w.lstFolderView->setRows(rows);
+    ui(w).lstFolderView()->setRows(rows);
     for (int row : {32767, 32768, 39999}) {
-        w.SelectListRow(w.lstFolderView, row);
-        EXPECT_EQ(w.lstFolderView->listIndex(), row);
+        ui(w).SelectListRow(ui(w).lstFolderView(), row);
+        EXPECT_EQ(ui(w).lstFolderView()->listIndex(), row);
     }
 }
 

@@ -17,7 +17,7 @@ const QString kNoHit = QStringLiteral("検索条件に一致する項目は見�
 // Answers the next search windows: the word and mode typed, or a cancel when `word` is null.
 void answerSearch(frmMain& w, const QString& word, int mode,
                   const std::function<void(frmSearch&)>& check = {}) {
-    w.RunModal = [=](QDialog& d) {
+    ui(w).RunModal() = [=](QDialog& d) {
         auto& search = dynamic_cast<frmSearch&>(d);
         if (check)
             check(search);
@@ -41,24 +41,24 @@ struct SearchFixture : MainWindowFixture {
     SearchFixture() : MainWindowFixture(normalSize) {
         setPlayList({u"/m/01 Intro.mp3"_qs, u"/m/02 Song.mp3"_qs, u"/m/03 Song (reprise).wav"_qs});
         activate();
-        form->lstPlayList->setFocus();
+        ui().lstPlayList()->setFocus();
     }
-    int row() const { return form->lstPlayList->listIndex(); }
+    int row() const { return ui().lstPlayList()->listIndex(); }
 };
 
 TEST(Search, CtrlFFindsInThePlaylistAndF3StepsThroughTheHitsBothWays) {
     SearchFixture f;
     answerSearch(*f.form, u"song"_qs, 2);
-    QTest::keyClick(f.form->lstPlayList, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(f.ui().lstPlayList(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(f.row(), 1);
-    EXPECT_EQ(f.form->SearchState, 5);
+    EXPECT_EQ(f.ui().SearchState(), 5);
     const std::pair<Qt::KeyboardModifiers, int> steps[] = {
         {Qt::NoModifier, 2},
         {Qt::NoModifier, 1},
         {Qt::ShiftModifier, 2},
         {Qt::ControlModifier | Qt::ShiftModifier, 1}};
     for (const auto& [mods, row] : steps) {
-        QTest::keyClick(f.form->lstPlayList, Qt::Key_F3, mods);
+        QTest::keyClick(f.ui().lstPlayList(), Qt::Key_F3, mods);
         EXPECT_EQ(f.row(), row);
     }
 }
@@ -73,10 +73,10 @@ TEST(Search, EachModeSelectsItsFirstHitOrSaysNothingMatched) {
     const Case cases[] = {
         {u"02", 1, 1}, {u"02 SONG", 0, 1}, {u"0?", 2, 0}, {u"song", 1, -1}, {u"[", 2, -1}};
     for (const Case& c : cases) {
-        f.form->lstPlayList->setListIndex(-1);
+        f.ui().lstPlayList()->setListIndex(-1);
         f.dialogs->shown.clear();
         answerSearch(*f.form, QString::fromUtf16(c.word), c.mode);
-        f.form->SearchList();
+        f.ui().SearchList();
         EXPECT_EQ(f.row(), c.row) << c.mode;
         EXPECT_EQ(f.dialogs->shown.size(), c.row < 0 ? 1u : 0u) << c.mode;
         if (c.row < 0 && !f.dialogs->shown.empty()) {
@@ -88,17 +88,17 @@ TEST(Search, EachModeSelectsItsFirstHitOrSaysNothingMatched) {
 TEST(Search, ACancelRunsTheLastSearchAgainSilently) {
     SearchFixture f;
     answerSearch(*f.form, u"song"_qs, 2);
-    f.form->SearchList();
-    f.form->lstPlayList->setListIndex(0);
+    f.ui().SearchList();
+    f.ui().lstPlayList()->setListIndex(0);
     answerSearch(*f.form, QString(), 2, [](frmSearch& s) {
         EXPECT_EQ(s.txtSearchWord->text(), u"song"_qs);  // the last word is offered again
     });
-    f.form->SearchList();
+    f.ui().SearchList();
     EXPECT_EQ(f.row(), 1);
     f.setPlayList({u"/m/x.mp3"_qs});  // now nothing matches, and the cancel says nothing
-    f.form->SearchList();
+    f.ui().SearchList();
     EXPECT_TRUE(f.dialogs->shown.empty());
-    EXPECT_EQ(f.form->SearchState, 1);
+    EXPECT_EQ(f.ui().SearchState(), 1);
 }
 
 TEST(Search, TheFolderViewOffersOnlyThePartMatch) {
@@ -106,18 +106,19 @@ TEST(Search, TheFolderViewOffersOnlyThePartMatch) {
     frmMain& w = *f.form;
     f.app.mkdir(u"music/Songs"_qs);
     f.app.write(u"music/a.mp3"_qs, "x");
-    w.ShowFolder(f.app.file(u"music"_qs), 1);
-    w.lstFolderView->setFocus();
+    ui(w).ShowFolder(f.app.file(u"music"_qs), 1);
+    ui(w).lstFolderView()->setFocus();
     answerSearch(w, u"songs"_qs, 0, [](frmSearch& s) {
         EXPECT_FALSE(s.optPerfect->isEnabled());
         EXPECT_FALSE(s.optFront->isEnabled());
         EXPECT_TRUE(s.optPart->isChecked());
     });
-    w.SearchList();
-    EXPECT_EQ(w.SearchState, 10);
-    EXPECT_EQ(w.LastSearchMode, 2);
-    ASSERT_GE(w.lstFolderView->listIndex(), 0);
-    EXPECT_TRUE(w.lstFolderView->rowText(w.lstFolderView->listIndex()).endsWith(u"Songs"_qs));
+    ui(w).SearchList();
+    EXPECT_EQ(ui(w).SearchState(), 10);
+    EXPECT_EQ(ui(w).LastSearchMode(), 2);
+    ASSERT_GE(ui(w).lstFolderView()->listIndex(), 0);
+    EXPECT_TRUE(
+        ui(w).lstFolderView()->rowText(ui(w).lstFolderView()->listIndex()).endsWith(u"Songs"_qs));
 }
 
 struct TagFixture : MainWindowFixture {
@@ -126,13 +127,13 @@ struct TagFixture : MainWindowFixture {
         app.write(u"music/first.mp3"_qs, "x");
         app.write(u"music/second.mp3"_qs, "x");
         setPlayList({app.file(u"music/first.mp3"_qs), app.file(u"music/second.mp3"_qs)});
-        form->ShowFolder(app.file(u"music"_qs), 1);
+        ui().ShowFolder(app.file(u"music"_qs), 1);
         activate();
-        form->RunModal = [this](QDialog& d) {
+        ui().RunModal() = [this](QDialog& d) {
             auto& window = dynamic_cast<frmTagInfo&>(d);
             shownName = window.lblFileName->text();
             window.show();
-            dialogVisible = form->AnyDialogVisible();  // the lyric window leaves it alone
+            dialogVisible = ui().AnyDialogVisible();  // the lyric window leaves it alone
             QTest::keyClick(&window, Qt::Key_Right);
             nextName = window.lblFileName->text();
             QTest::keyClick(&window, Qt::Key_Escape);
@@ -146,15 +147,15 @@ struct TagFixture : MainWindowFixture {
 TEST(TagInfo, AltEnterOrTheMenuKeyOpensTheSelectedFileAndTheFocusComesBack) {
     TagFixture f;
     frmMain& w = *f.form;
-    const int firstFile = w.FolderViewFolders.Count() + 1;
+    const int firstFile = ui(w).FolderViewFolders().Count() + 1;
     const struct {
         ListBox* box;
         int row;
         Qt::Key key;
         Qt::KeyboardModifiers mods;
-    } cases[] = {{w.lstPlayList, 1, Qt::Key_Return, Qt::AltModifier},
-                 {w.lstPlayList, 0, Qt::Key_Menu, Qt::NoModifier},
-                 {w.lstFolderView, firstFile, Qt::Key_Return, Qt::AltModifier}};
+    } cases[] = {{ui(w).lstPlayList(), 1, Qt::Key_Return, Qt::AltModifier},
+                 {ui(w).lstPlayList(), 0, Qt::Key_Menu, Qt::NoModifier},
+                 {ui(w).lstFolderView(), firstFile, Qt::Key_Return, Qt::AltModifier}};
     const QString shown[][2] = {{u"second.mp3 "_qs, u"first.mp3 "_qs},
                                 {u"first.mp3 "_qs, u"second.mp3 "_qs},
                                 {u"first.mp3 "_qs, u"second.mp3 "_qs}};
@@ -175,11 +176,11 @@ TEST(TagInfo, AltEnterOrTheMenuKeyOpensTheSelectedFileAndTheFocusComesBack) {
 TEST(TagInfo, NoFileRowSelectedAsksForOne) {
     TagFixture f;
     frmMain& w = *f.form;
-    for (ListBox* box : {w.lstPlayList, w.lstFolderView}) {
+    for (ListBox* box : {ui(w).lstPlayList(), ui(w).lstFolderView()}) {
         box->setFocus();
-        box->setListIndex(box == w.lstPlayList ? -1 : 1);  // nothing, or a folder row
+        box->setListIndex(box == ui(w).lstPlayList() ? -1 : 1);  // nothing, or a folder row
         f.dialogs->shown.clear();
-        w.cmdTagInfo_Click();
+        ui(w).cmdTagInfo_Click();
         ASSERT_EQ(f.dialogs->shown.size(), 1u);
         EXPECT_EQ(f.dialogs->shown[0].text, u"ファイルを選択してください。"_qs);
     }
@@ -188,8 +189,8 @@ TEST(TagInfo, NoFileRowSelectedAsksForOne) {
 struct TrayFixture : MainWindowFixture {
     TrayFixture(bool trayAvailable = true)
         : MainWindowFixture([](clsOption& o) { o.setTrayIcon(1); }) {
-        form->TrayAvailable = [trayAvailable] { return trayAvailable; };
-        form->TrayClickRestores = [this] { return notifierItem; };
+        ui().TrayAvailable() = [trayAvailable] { return trayAvailable; };
+        ui().TrayClickRestores() = [this] { return notifierItem; };
         activate();
     }
     void minimise() { form->setWindowState(form->windowState() | Qt::WindowMinimized); }
@@ -201,8 +202,8 @@ TEST(Tray, MinimisingHidesIntoTheIconAndOnlyADoubleClickBringsItBack) {
     frmMain& w = *f.form;
     f.minimise();
     ASSERT_FALSE(w.isVisible());
-    ASSERT_TRUE(w.TrayIcon && w.TrayIcon->isVisible());
-    EXPECT_TRUE(w.TrayIconShown);
+    ASSERT_TRUE(ui(w).TrayIcon() && ui(w).TrayIcon()->isVisible());
+    EXPECT_TRUE(ui(w).TrayIconShown());
     EXPECT_FALSE(w.isMinimized());  // it comes back normal-sized
     for (auto reason :
          {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
@@ -210,14 +211,14 @@ TEST(Tray, MinimisingHidesIntoTheIconAndOnlyADoubleClickBringsItBack) {
         EXPECT_FALSE(w.isVisible()) << reason;
     }
     w.TrayIcon_Activated(QSystemTrayIcon::Context);
-    EXPECT_TRUE(w.mnuZAPT->isVisible());
-    w.mnuZAPT->hide();
+    EXPECT_TRUE(ui(w).mnuZAPT()->isVisible());
+    ui(w).mnuZAPT()->hide();
     w.TrayIcon_Activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(w.isVisible());
     // Shown, not shown minimised: the window system is told the window is back to normal.
     EXPECT_FALSE(w.windowHandle()->windowStates() & Qt::WindowMinimized);
-    EXPECT_FALSE(w.TrayIcon->isVisible());
-    EXPECT_FALSE(w.TrayIconShown);
+    EXPECT_FALSE(ui(w).TrayIcon()->isVisible());
+    EXPECT_FALSE(ui(w).TrayIconShown());
 }
 
 TEST(Tray, AStatusNotifierHostsClickRestoresForItHasNoDoubleClick) {
@@ -226,7 +227,7 @@ TEST(Tray, AStatusNotifierHostsClickRestoresForItHasNoDoubleClick) {
     f.minimise();
     f.form->TrayIcon_Activated(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(f.form->isVisible());
-    EXPECT_FALSE(f.form->TrayIconShown);
+    EXPECT_FALSE(f.ui().TrayIconShown());
 }
 
 TEST(Tray, MinimisingAgainWhileInTheTrayAddsNoSecondIcon) {
@@ -235,7 +236,7 @@ TEST(Tray, MinimisingAgainWhileInTheTrayAddsNoSecondIcon) {
     f.minimise();
     w.setWindowTitle(u"ZAPT - later"_qs);
     f.minimise();
-    EXPECT_EQ(w.TrayIcon->toolTip(), u"ZAPT"_qs);  // the tip of the one "ADD"
+    EXPECT_EQ(ui(w).TrayIcon()->toolTip(), u"ZAPT"_qs);  // the tip of the one "ADD"
 }
 
 TEST(Tray, WithoutATrayTheWindowMinimisesAsUsual) {
@@ -243,7 +244,7 @@ TEST(Tray, WithoutATrayTheWindowMinimisesAsUsual) {
     f.minimise();
     EXPECT_TRUE(f.form->isVisible());
     EXPECT_TRUE(f.form->isMinimized());
-    EXPECT_FALSE(f.form->TrayIconShown);
+    EXPECT_FALSE(f.ui().TrayIconShown());
 }
 
 }  // namespace

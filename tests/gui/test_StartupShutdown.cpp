@@ -36,9 +36,9 @@ TEST(Startup, FreshFolderGetsItsFilesAndDefaults) {
     for (const char* name : {"ZAigw.txt", "ZAart.txt", "ZAhis.m3u", "ZAlog.m3u"})
         EXPECT_TRUE(QFile::exists(d.file(QString::fromLatin1(name)))) << name;
     EXPECT_FALSE(QFile::exists(d.file(u"ZAopt.inf"_qs)));  // written only at shutdown
-    EXPECT_EQ(w.form->lblPlayListCount->text(), u"No File"_qs);
-    EXPECT_EQ(w.form->lblPlayTime->text(), u"00:00"_qs);
-    EXPECT_EQ(w.form->CurrentFolder, d.path());  // no saved folder: the application folder
+    EXPECT_EQ(ui(*w.form).lblPlayListCount()->text(), u"No File"_qs);
+    EXPECT_EQ(ui(*w.form).lblPlayTime()->text(), u"00:00"_qs);
+    EXPECT_EQ(ui(*w.form).CurrentFolder(), d.path());  // no saved folder: the application folder
     EXPECT_EQ(w.form->windowTitle(), u"ZAPT"_qs);
     w.form->ZAPT_End();
     EXPECT_TRUE(QFile::exists(d.file(u"ZAopt.inf"_qs)));
@@ -66,13 +66,13 @@ TEST(Startup, SavedStateComesBackAndIsWrittenBackUnchanged) {
 
     Window w = open(d.path());
     ASSERT_TRUE(w.form->Form_Load());
-    EXPECT_EQ(w.form->lstPlayList->count(), 3);
-    EXPECT_EQ(w.form->lstPlayList->rowText(2), u"three"_qs);
-    EXPECT_EQ(w.form->lstPlayList->listIndex(), 1);
-    EXPECT_EQ(w.form->lblPlayListCount->text(), QStringLiteral("×3"));
-    EXPECT_EQ(w.form->lblPlayTime->text(), QStringLiteral("‐00:00"));
-    EXPECT_EQ(w.form->CurrentFolder, d.file(u"music"_qs));
-    EXPECT_TRUE(w.form->lstFolderView->isVisibleTo(w.form.get()));  // normal size
+    EXPECT_EQ(ui(*w.form).lstPlayList()->count(), 3);
+    EXPECT_EQ(ui(*w.form).lstPlayList()->rowText(2), u"three"_qs);
+    EXPECT_EQ(ui(*w.form).lstPlayList()->listIndex(), 1);
+    EXPECT_EQ(ui(*w.form).lblPlayListCount()->text(), QStringLiteral("×3"));
+    EXPECT_EQ(ui(*w.form).lblPlayTime()->text(), QStringLiteral("‐00:00"));
+    EXPECT_EQ(ui(*w.form).CurrentFolder(), d.file(u"music"_qs));
+    EXPECT_TRUE(ui(*w.form).lstFolderView()->isVisibleTo(w.form.get()));  // normal size
     EXPECT_EQ(w.form->HistoryList.Count(), 1);
 
     w.form->ZAPT_End();
@@ -208,7 +208,7 @@ TEST(Startup, UnusableStartPathKeepsTheSavedPlaylist) {
         ASSERT_TRUE(w.form->Form_Load());
         EXPECT_EQ(w.dialogs->texts(), QStringList{c.message});
         EXPECT_EQ(w.form->PlayList.Count(), 3) << c.path.toStdString();
-        EXPECT_EQ(w.form->lstPlayList->listIndex(), 2);
+        EXPECT_EQ(ui(*w.form).lstPlayList()->listIndex(), 2);
         w.form->ZAPT_End();
         EXPECT_EQ(d.read(u"ZAlog.m3u"_qs), kPlaylist) << c.path.toStdString();
     }

@@ -51,7 +51,7 @@ TEST(TrayHost, MinimisingBesideASilentWatcherReturnsAndKeepsTheWindowInTheTaskBa
     MainWindowFixture::pump(100);
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.isMinimized());
-    EXPECT_FALSE(w.TrayIconShown);
+    EXPECT_FALSE(ui(w).TrayIconShown());
 }
 
 TEST(TrayHost, TheClickCheckBesideASilentWatcherAnswersAtOnce) {
@@ -59,7 +59,7 @@ TEST(TrayHost, TheClickCheckBesideASilentWatcherAnswersAtOnce) {
     ASSERT_TRUE(watcher.owned);
     QElapsedTimer asking;
     asking.start();
-    EXPECT_FALSE(frmMain::TrayIsNotifierItem());
+    EXPECT_FALSE(MainWindowDriver::TrayIsNotifierItem());
     EXPECT_LT(asking.elapsed(), kAnswerMs);
 }
 

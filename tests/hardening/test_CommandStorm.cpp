@@ -51,11 +51,11 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
     });
     frmMain& w = *f.form;
     clsZAPT_MMC& player = *w.Player;
-    w.CurrentFolder = dir.path();
+    ui(w).CurrentFolder() = dir.path();
     auto playingSelected = [&]() -> std::string {
         if (w.PlayList.Count() == 0)
             return {};
-        const int32_t row = w.GetPlayIndex();
+        const int32_t row = ui(w).GetPlayIndex();
         if (player.getPath() != w.PlayList.Value(row) || player.getState() != 1)
             return QStringLiteral("row %1 does not play: %2 in state %3")
                 .arg(row)
@@ -73,12 +73,12 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
     const Command commands[] = {
         {"play", 3,
          [&](std::mt19937&) {
-             w.cmdPlay_Click();
+             ui(w).cmdPlay_Click();
              return playingSelected();
          }},
         {"stop", 2,
          [&](std::mt19937&) {
-             w.StopPlay();
+             ui(w).StopPlay();
              return player.getState() == 0 && w.Sequence().PlayingIndex() == -1 &&
                             !w.Sequence().PlayTimeRunning()
                         ? std::string()
@@ -87,18 +87,18 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
         {"pause", 3,
          [&](std::mt19937&) {
              const int32_t before = player.getState();
-             w.TogglePause();
+             ui(w).TogglePause();
              const int32_t expected = before == 1 ? 2 : before == 2 ? 1 : 0;
              return player.getState() == expected ? std::string() : "pause did not toggle";
          }},
         {"next", 3,
          [&](std::mt19937&) {
-             w.cmdListIndexDown_Click();
+             ui(w).cmdListIndexDown_Click();
              return playingSelected();
          }},
         {"previous", 2,
          [&](std::mt19937&) {
-             w.cmdListIndexUp_Click();
+             ui(w).cmdListIndexUp_Click();
              return playingSelected();
          }},
         {"seek", 3,
@@ -110,16 +110,16 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
          }},
         {"clear", 1,
          [&](std::mt19937&) {
-             w.ClearPlayList();
-             return w.PlayList.Count() == 0 && w.lstPlayList->count() == 0 &&
+             ui(w).ClearPlayList();
+             return w.PlayList.Count() == 0 && ui(w).lstPlayList()->count() == 0 &&
                             w.Sequence().PlayingIndex() == -1
                         ? std::string()
                         : "the playlist is not empty";
          }},
         {"collect", 2,
          [&](std::mt19937&) {
-             w.GetFilesFromCurrentFolder();
-             return w.PlayList.items() == songs && w.lstPlayList->count() == songs.size()
+             ui(w).GetFilesFromCurrentFolder();
+             return w.PlayList.items() == songs && ui(w).lstPlayList()->count() == songs.size()
                         ? std::string()
                         : "collected other songs";
          }},
@@ -129,7 +129,7 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
         weights.push_back(c.weight);
     std::discrete_distribution<int> pick(weights.begin(), weights.end());
     std::mt19937 rng(20261207);
-    w.GetFilesFromCurrentFolder();
+    ui(w).GetFilesFromCurrentFolder();
     int faults = 0;
     for (int i = 0; i < 10'000 && faults < 10; i += 100) {
         Watchdog dog("commands from " + std::to_string(i), 300s);
@@ -155,15 +155,15 @@ TEST(CommandStorm, TenThousandRandomCommandsLeaveThePlayerAnswering) {
 
     // Still answering: a song plays to its end and the next one follows.
     Watchdog dog("the final song", 120s);
-    w.GetFilesFromCurrentFolder();
+    ui(w).GetFilesFromCurrentFolder();
     w.HistoryList.Clear();
-    w.lstPlayList->setListIndex(0);
-    w.cmdPlay_Click();
+    ui(w).lstPlayList()->setListIndex(0);
+    ui(w).cmdPlay_Click();
     EXPECT_EQ(playingSelected(), "");
     ASSERT_TRUE(MainWindowFixture::waitUntil(
         [&] { return w.HistoryList.Value(0) == songs[0] && player.getPath() == songs[1]; }, 20000));
     EXPECT_EQ(player.getState(), 1);
     EXPECT_EQ(w.Sequence().PlayingIndex(), 1);
-    w.StopPlay();
+    ui(w).StopPlay();
     EXPECT_EQ(player.getState(), 0);
 }

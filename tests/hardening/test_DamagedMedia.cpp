@@ -187,8 +187,8 @@ TEST(DamagedMedia, EachCaseEndsWithinSecondsAndTheNextGoodSongPlays) {
                 QFile::setPermissions(path, {});
             f.dialogs->shown.clear();
             f.setPlayList({path, good});
-            w.lstPlayList->setListIndex(0);
-            w.cmdPlay_Click();
+            ui(w).lstPlayList()->setListIndex(0);
+            ui(w).cmdPlay_Click();
             if (d.whilePlaying) {
                 ASSERT_TRUE(playing(path));
                 MainWindowFixture::pump(100);
@@ -198,12 +198,12 @@ TEST(DamagedMedia, EachCaseEndsWithinSecondsAndTheNextGoodSongPlays) {
                 EXPECT_EQ(f.dialogs->texts(),
                           QStringList{path + QStringLiteral("にアクセスできません。")});
                 EXPECT_EQ(w.Player->getState(), 0);
-                w.cmdListIndexDown_Click();
+                ui(w).cmdListIndexDown_Click();
             } else {
                 EXPECT_TRUE(f.dialogs->shown.empty());
             }
             EXPECT_TRUE(playing(good));
-            w.StopPlay();
+            ui(w).StopPlay();
             EXPECT_EQ(w.Player->getState(), 0);
         }
     }

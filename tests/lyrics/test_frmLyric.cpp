@@ -244,9 +244,9 @@ TEST(frmMainLyrics, VagueSearchIsOnForANewSettingsFile) {
     const QString rainbow = lyr.write(u"Rainbow.txt"_qs, "Rainbow\r\nla\r\n");
     MainWindowFixture f([&lyr](clsOption& o) { o.setLyricFolder(lyr.path()); });
     ASSERT_TRUE(f.loaded);
-    f.form->ShowLyrics(f.app.file(u"Rain.mp3"_qs));
-    EXPECT_TRUE(f.form->LyricWindow->isVisible());
-    EXPECT_EQ(f.form->LyricWindow->LyricFile().items(), QStringList{rainbow});
+    f.ui().ShowLyrics(f.app.file(u"Rain.mp3"_qs));
+    EXPECT_TRUE(f.ui().LyricWindow()->isVisible());
+    EXPECT_EQ(f.ui().LyricWindow()->LyricFile().items(), QStringList{rainbow});
     bool ticked = false;
     QTimer::singleShot(0, f.form.get(), [&f, &ticked] {
         auto* d = f.form->findChild<frmOptions*>();
@@ -254,7 +254,7 @@ TEST(frmMainLyrics, VagueSearchIsOnForANewSettingsFile) {
         ticked = d->chkVagueSearch->isChecked();
         d->cmdCancel->click();
     });
-    f.form->cmdOption->click();
+    f.ui().cmdOption()->click();
     EXPECT_TRUE(ticked);
 }
 
@@ -290,8 +290,8 @@ TEST(frmMainLyrics, ShowsTheArtistsFileFirstAndKeepsThePlace) {
 
     FakeDialogs* dialogs = nullptr;
     auto f = start(dialogs);
-    EXPECT_EQ(f->LyricList.Count(), 3);
-    frmLyric& w = *f->LyricWindow;
+    EXPECT_EQ(ui(*f).LyricList().Count(), 3);
+    frmLyric& w = *ui(*f).LyricWindow();
     EXPECT_EQ(w.pos(), QPoint(100, 80));
     EXPECT_FALSE(w.isVisible());
     // The scheme's lyric colours: 2 behind the text, 9 for it.
@@ -299,28 +299,28 @@ TEST(frmMainLyrics, ShowsTheArtistsFileFirstAndKeepsThePlace) {
     EXPECT_EQ(w.lblTitle->palette().color(QPalette::WindowText), QColor(Qt::white));
     // Shift+Enter in the playlist: the selected song's lyrics, or a word that none is selected.
     f->PlayList.assign({song});
-    f->RefreshPlayList();
-    f->ActiveListName = u"lstPlayList"_qs;
-    f->lstPlayList->setListIndex(-1);
-    f->lstPlayList_KeyDown(Qt::Key_Return, Qt::ShiftModifier);
+    ui(*f).RefreshPlayList();
+    ui(*f).ActiveListName() = u"lstPlayList"_qs;
+    ui(*f).lstPlayList()->setListIndex(-1);
+    ui(*f).lstPlayList_KeyDown(Qt::Key_Return, Qt::ShiftModifier);
     ASSERT_EQ(dialogs->shown.size(), 1u);
     EXPECT_EQ(dialogs->shown[0].text, u"ファイルを選択してください。"_qs);
-    f->lstPlayList->setListIndex(0);
-    f->lstPlayList_KeyDown(Qt::Key_Return, Qt::ShiftModifier);
+    ui(*f).lstPlayList()->setListIndex(0);
+    ui(*f).lstPlayList_KeyDown(Qt::Key_Return, Qt::ShiftModifier);
     ASSERT_TRUE(w.isVisible());
     EXPECT_EQ(w.LyricFile().Value(0), lyr.file(u"sub/Song.txt"_qs));
 
     // With a dialog open the window keeps what it shows; a song without lyrics hides it.
-    f->optionsWindow_ = new QDialog(f.get());
-    f->optionsWindow_->show();
-    f->ShowLyrics(music.file(u"Nothing.mp3"_qs));
+    ui(*f).optionsWindow_() = new QDialog(f.get());
+    ui(*f).optionsWindow_()->show();
+    ui(*f).ShowLyrics(music.file(u"Nothing.mp3"_qs));
     EXPECT_TRUE(w.isVisible());
-    delete f->optionsWindow_;
-    f->ShowLyrics(music.file(u"Nothing.mp3"_qs));
+    delete ui(*f).optionsWindow_();
+    ui(*f).ShowLyrics(music.file(u"Nothing.mp3"_qs));
     EXPECT_FALSE(w.isVisible());
 
     f->Options.setLyricFolder(QString());
-    f->cmdLyric_Click();
+    ui(*f).cmdLyric_Click();
     ASSERT_EQ(dialogs->shown.size(), 2u);
     EXPECT_TRUE(dialogs->shown[1].text.startsWith(u"歌詞ファイル検索対象フォルダ"_qs));
     w.move(120, 90);
@@ -328,6 +328,6 @@ TEST(frmMainLyrics, ShowsTheArtistsFileFirstAndKeepsThePlace) {
     f.reset();
 
     f = start(dialogs);
-    EXPECT_EQ(f->LyricWindow->pos(), QPoint(120, 90));
+    EXPECT_EQ(ui(*f).LyricWindow()->pos(), QPoint(120, 90));
     f->ZAPT_End();
 }

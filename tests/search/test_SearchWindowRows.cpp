@@ -28,21 +28,21 @@ TEST(PlaylistRows, ShowTheNameWithoutItsWholeExtensionAndASearchFindsIt) {
     for (const Case& c : cases)
         paths << c.path;
     f.setPlayList(paths);
-    ASSERT_EQ(w.lstPlayList->count(), int(std::size(cases)));
-    w.lstPlayList->setFocus();
-    w.ActiveListName = u"lstPlayList"_qs;
+    ASSERT_EQ(ui(w).lstPlayList()->count(), int(std::size(cases)));
+    ui(w).lstPlayList()->setFocus();
+    ui(w).ActiveListName() = u"lstPlayList"_qs;
     for (int i = 0; i < int(std::size(cases)); ++i) {
-        EXPECT_EQ(w.lstPlayList->rowText(i), cases[i].row) << cases[i].path.toStdString();
+        EXPECT_EQ(ui(w).lstPlayList()->rowText(i), cases[i].row) << cases[i].path.toStdString();
         // A whole-name search for what the row shows selects that row.
-        w.RunModal = [&](QDialog& d) {
+        ui(w).RunModal() = [&](QDialog& d) {
             auto& search = dynamic_cast<frmSearch&>(d);
             search.txtSearchWord->setText(cases[i].row);
             search.setSearchMode(0);
             search.cmdInput_Click();
             return 1;
         };
-        w.lstPlayList->setListIndex(-1);
-        w.SearchList();
-        EXPECT_EQ(w.lstPlayList->listIndex(), i) << cases[i].path.toStdString();
+        ui(w).lstPlayList()->setListIndex(-1);
+        ui(w).SearchList();
+        EXPECT_EQ(ui(w).lstPlayList()->listIndex(), i) << cases[i].path.toStdString();
     }
 }

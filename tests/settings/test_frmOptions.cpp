@@ -291,7 +291,7 @@ TEST(frmOptions, LyricListOfTheRootAsksFirst) {
         d->cmdMakeLyricList->click();
         d->cmdCancel->click();
     });
-    f.form->cmdOption->click();
+    f.ui().cmdOption()->click();
     ASSERT_FALSE(f.dialogs->shown.empty());
     EXPECT_EQ(f.dialogs->shown.back().text, FileCollector::RootQuestionText(u"/"_s));
     EXPECT_EQ(f.dialogs->shown.back().buttons, UserDialogs::YesNo);

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "gui/frmMain.h"
+
+#include <utility>
+
+// What the tests drive and look at in the main window: its controls, its state and the
+// routines behind them, by their names in the window. UI thread only, like the window.
+class MainWindowDriver {
+public:
+    explicit MainWindowDriver(frmMain& window) : w_(window) {}
+
+    // Controls and state, as references: tests read them, click them and set the hooks.
+    auto& ActiveListName() { return w_.ActiveListName; }
+    auto& Clock() { return w_.Clock; }
+    auto& CurrentFolder() { return w_.CurrentFolder; }
+    auto& FolderViewFiles() { return w_.FolderViewFiles; }
+    auto& FolderViewFolders() { return w_.FolderViewFolders; }
+    auto& FolderViewPath() { return w_.FolderViewPath; }
+    auto& FolderViewReturnRows() { return w_.FolderViewReturnRows; }
+    auto& IgnoreWordList() { return w_.IgnoreWordList; }
+    auto& LastSearchMode() { return w_.LastSearchMode; }
+    auto& LyricList() { return w_.LyricList; }
+    auto& LyricWindow() { return w_.LyricWindow; }
+    auto& OpenUrl() { return w_.OpenUrl; }
+    auto& RunModal() { return w_.RunModal; }
+    auto& SearchState() { return w_.SearchState; }
+    auto& TagFieldIndex() { return w_.TagFieldIndex; }
+    auto& TrayAvailable() { return w_.TrayAvailable; }
+    auto& TrayClickRestores() { return w_.TrayClickRestores; }
+    auto& TrayIcon() { return w_.TrayIcon; }
+    auto& TrayIconShown() { return w_.TrayIconShown; }
+    auto& TwipsPerPixelX() { return w_.TwipsPerPixelX; }
+    auto& TwipsPerPixelY() { return w_.TwipsPerPixelY; }
+    auto& cmdAddFile() { return w_.cmdAddFile; }
+    auto& cmdAddList() { return w_.cmdAddList; }
+    auto& cmdChangeFormSize() { return w_.cmdChangeFormSize; }
+    auto& cmdDownItem() { return w_.cmdDownItem; }
+    auto& cmdGetFile() { return w_.cmdGetFile; }
+    auto& cmdGetList() { return w_.cmdGetList; }
+    auto& cmdHelp() { return w_.cmdHelp; }
+    auto& cmdListClear() { return w_.cmdListClear; }
+    auto& cmdListIndexDown() { return w_.cmdListIndexDown; }
+    auto& cmdListIndexUp() { return w_.cmdListIndexUp; }
+    auto& cmdLyric() { return w_.cmdLyric; }
+    auto& cmdOption() { return w_.cmdOption; }
+    auto& cmdPause() { return w_.cmdPause; }
+    auto& cmdPlay() { return w_.cmdPlay; }
+    auto& cmdSaveList() { return w_.cmdSaveList; }
+    auto& cmdSearch() { return w_.cmdSearch; }
+    auto& cmdSetDir() { return w_.cmdSetDir; }
+    auto& cmdShuffle() { return w_.cmdShuffle; }
+    auto& cmdStop() { return w_.cmdStop; }
+    auto& cmdTagInfo() { return w_.cmdTagInfo; }
+    auto& cmdUpItem() { return w_.cmdUpItem; }
+    auto& cmdVolume() { return w_.cmdVolume; }
+    auto& mediaControls_() { return w_.mediaControls_; }
+    auto& lblEntryFolder() { return w_.lblEntryFolder; }
+    auto& lblFile() { return w_.lblFile; }
+    auto& lblFileCount() { return w_.lblFileCount; }
+    auto& lblFolder() { return w_.lblFolder; }
+    auto& lblFolderCount() { return w_.lblFolderCount; }
+    auto& lblFolderViewCurrentFolder() { return w_.lblFolderViewCurrentFolder; }
+    auto& lblPlayListCount() { return w_.lblPlayListCount; }
+    auto& lblPlayTime() { return w_.lblPlayTime; }
+    auto& lblSeekBar() { return w_.lblSeekBar; }
+    auto& lblSoundDevice() { return w_.lblSoundDevice; }
+    auto& lblTagInfo() { return w_.lblTagInfo; }
+    auto& lblTagInfoTitle() { return w_.lblTagInfoTitle; }
+    auto& lblTime() { return w_.lblTime; }
+    auto& lblVolume() { return w_.lblVolume; }
+    auto& lstFavoriteList() { return w_.lstFavoriteList; }
+    auto& lstFolderView() { return w_.lstFolderView; }
+    auto& lstPlayList() { return w_.lstPlayList; }
+    auto& mnuAddReserveList() { return w_.mnuAddReserveList; }
+    auto& mnuClearReserveList() { return w_.mnuClearReserveList; }
+    auto& mnuDel() { return w_.mnuDel; }
+    auto& mnuExecList() { return w_.mnuExecList; }
+    auto& mnuGetFile() { return w_.mnuGetFile; }
+    auto& mnuHistory() { return w_.mnuHistory; }
+    auto& mnuListClear() { return w_.mnuListClear; }
+    auto& mnuOpneByEditor() { return w_.mnuOpneByEditor; }
+    auto& mnuPause() { return w_.mnuPause; }
+    auto& mnuPlay() { return w_.mnuPlay; }
+    auto& mnuReserve() { return w_.mnuReserve; }
+    auto& mnuShuffle() { return w_.mnuShuffle; }
+    auto& mnuSort_Date() { return w_.mnuSort_Date; }
+    auto& mnuSort_Title() { return w_.mnuSort_Title; }
+    auto& mnuSort_Track() { return w_.mnuSort_Track; }
+    auto& mnuZAPT() { return w_.mnuZAPT; }
+    auto& optionsWindow_() { return w_.optionsWindow_; }
+    auto& picButton() { return w_.picButton; }
+    auto& picEndTime() { return w_.picEndTime; }
+    auto& picFolderViewStatus() { return w_.picFolderViewStatus; }
+    auto& picPlayNumber() { return w_.picPlayNumber; }
+    auto& picRepeatMode() { return w_.picRepeatMode; }
+    auto& picStartTime() { return w_.picStartTime; }
+    auto& picStatus() { return w_.picStatus; }
+    auto& picTimerMode() { return w_.picTimerMode; }
+    auto& shpSeekBar() { return w_.shpSeekBar; }
+    auto& shpSeekPosition() { return w_.shpSeekPosition; }
+    auto& txtEndH() { return w_.txtEndH; }
+    auto& txtEndM() { return w_.txtEndM; }
+    auto& txtStartH() { return w_.txtStartH; }
+    auto& txtStartM() { return w_.txtStartM; }
+
+#define ZAPT_FORWARD(name)                                                                         \
+    template <typename... Args> decltype(auto) name(Args&&... args) {                              \
+        return w_.name(std::forward<Args>(args)...);                                               \
+    }
+    // Routines, called as the window calls them.
+    ZAPT_FORWARD(AddFolderViewFile)
+    ZAPT_FORWARD(AnyDialogVisible)
+    ZAPT_FORWARD(BuildReserveMenu)
+    ZAPT_FORWARD(ClearPlayList)
+    ZAPT_FORWARD(DeleteSelectedFavoriteList)
+    ZAPT_FORWARD(FolderViewOpen)
+    ZAPT_FORWARD(GetFilesFromCurrentFolder)
+    ZAPT_FORWARD(GetPlayIndex)
+    ZAPT_FORWARD(KeepWindowOnScreen)
+    ZAPT_FORWARD(LoadFavoriteLists)
+    ZAPT_FORWARD(RefreshPlayList)
+    ZAPT_FORWARD(SearchList)
+    ZAPT_FORWARD(SelectListRow)
+    ZAPT_FORWARD(ShowFavoriteLists)
+    ZAPT_FORWARD(ShowFolder)
+    ZAPT_FORWARD(ShowListPopupMenu)
+    ZAPT_FORWARD(ShowLyrics)
+    ZAPT_FORWARD(ShowSoundDeviceState)
+    ZAPT_FORWARD(ShowTagInfoLabel)
+    ZAPT_FORWARD(ShowVersionWindow)
+    ZAPT_FORWARD(StopPlay)
+    ZAPT_FORWARD(TogglePause)
+    static bool TrayIsNotifierItem() {
+        return frmMain::TrayIsNotifierItem();
+    }
+    ZAPT_FORWARD(cmdChangeFormSize_Click)
+    ZAPT_FORWARD(cmdListIndexDown_Click)
+    ZAPT_FORWARD(cmdListIndexUp_Click)
+    ZAPT_FORWARD(cmdLyric_Click)
+    ZAPT_FORWARD(cmdPlay_Click)
+    ZAPT_FORWARD(cmdTagInfo_Click)
+    ZAPT_FORWARD(lstPlayList_FilesDropped)
+    ZAPT_FORWARD(lstPlayList_KeyDown)
+    ZAPT_FORWARD(tmrTimer_Timer)
+#undef ZAPT_FORWARD
+
+private:
+    frmMain& w_;
+};
+
+inline MainWindowDriver ui(frmMain& window) {
+    return MainWindowDriver(window);
+}
