@@ -27,6 +27,8 @@ public:
     // and no event loop runs inside the call. One such box at a time: while it is open, a
     // newer text replaces the text it shows instead of opening another box.
     virtual void notify(const QString& text, const QString& title) = 0;
-    // The next box shown is placed with its top-left corner here (screen pixels); one-shot.
+    // The next box shown is centred on the window at this point (screen pixels), the
+    // top-left corner of a box of an assumed size centred there; one-shot. Without it a box is
+    // centred on the main window.
     virtual void placeNext(QPoint topLeft) = 0;
 };

@@ -12,28 +12,29 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
-// A placement request names where a box of an assumed size would sit centred over a window:
-// the box is centred over that window by its own size instead, and kept on the screen.
+// Every box is centred by its own size, on the main window or, after a placement request, on
+// the window that holds the requested point (a box of an assumed size centred there), and kept
+// on the screen. A box with no visible window to centre on is left where Qt puts it.
 void QtUserDialogs::place(QDialog& dialog) {
-    if (!next_)
-        return;
-    const QPoint requested = *next_;
-    next_.reset();  // one-shot: the next box after a placement request
-    QWidget* over = nullptr;
-    for (QWidget* w : {QApplication::activeModalWidget(), QApplication::activeWindow(),
-                       owner_ ? owner_->window() : nullptr}) {
-        if (w && w != &dialog && w->isVisible() && w->frameGeometry().contains(requested)) {
-            over = w;
-            break;
+    const std::optional<QPoint> requested = std::exchange(next_, std::nullopt);  // one-shot
+    QWidget* main = owner_ && owner_->window()->isVisible() ? owner_->window() : nullptr;
+    QWidget* over = main;
+    if (requested) {
+        for (QWidget* w : {QApplication::activeModalWidget(), QApplication::activeWindow(), main}) {
+            if (w && w != &dialog && w->isVisible() && w->frameGeometry().contains(*requested)) {
+                over = w;
+                break;
+            }
+        }
+        if (!over) {
+            dialog.move(*requested);
+            return;
         }
     }
-    if (!over && owner_ && owner_->window()->isVisible())
-        over = owner_->window();
-    if (!over) {
-        dialog.move(requested);
+    if (!over)
         return;
-    }
     dialog.ensurePolished();
     if (dialog.layout())
         dialog.layout()->activate();

@@ -10,7 +10,7 @@ class QWidget;
 class QDialog;
 
 // The real boxes: Qt's message box, input dialog, folder chooser and colour chooser, owned by
-// the main window and placed where CenterNextWindow asked.
+// the main window and centred on it by their own size (place). UI thread only.
 class QtUserDialogs : public UserDialogs {
 public:
     explicit QtUserDialogs(QWidget* owner) : owner_(owner) {}

@@ -16,7 +16,6 @@ void frmMain::LoadFavoriteLists() {
     const FavoriteListStore store(appFolder_);
     const QString error = store.Load(FavoriteLists);
     if (!error.isEmpty()) {
-        CenterNextWindow(194, 67);
         Dialogs().message(error, QStringLiteral("ZAPT"));
     }
 }
@@ -32,7 +31,6 @@ void frmMain::cmdSaveList_Click() {
     const int selected = lstFavoriteList->listIndex();
     if (ActiveListName == QStringLiteral("lstFavoriteList") && selected >= 0)
         proposed = FavoriteListStore::NameOf(FavoriteLists.Value(selected));
-    CenterNextWindow(411, 109);
     QString name;
     if (!Dialogs().input(QStringLiteral("リストの名前を入力してください。"), QStringLiteral("ZAPT"),
                          proposed, name) ||
@@ -47,7 +45,6 @@ void frmMain::cmdSaveList_Click() {
     }
     const bool existed = QFileInfo::exists(path);
     if (existed) {
-        CenterNextWindow(289, 67);
         if (Dialogs().message(
                 QStringLiteral("同名のリストファイルが既に存在します。上書きしますか？"),
                 QStringLiteral("ZAPT"), UserDialogs::OkCancel, UserDialogs::Ok) != UserDialogs::Ok)
@@ -92,7 +89,6 @@ void frmMain::DeleteSelectedFavoriteList() {
     const int k = lstFavoriteList->listIndex();
     if (k < 0)
         return;
-    CenterNextWindow(247, 67);
     if (Dialogs().message(QStringLiteral("選択されたリストを削除します。よろしいですか？"),
                           QStringLiteral("リストの削除"), UserDialogs::OkCancel,
                           UserDialogs::Ok) != UserDialogs::Ok)
@@ -101,7 +97,6 @@ void frmMain::DeleteSelectedFavoriteList() {
         const int error = errno;
         if (error != ENOENT) {  // the file stays, and so does its row
             const QString name = modZAUtil::GetFileName(FavoriteLists.Value(k)).chopped(4);
-            CenterNextWindow(250, 67);
             Dialogs().message(name + QStringLiteral("を削除できません。\n") +
                                   QString::fromLocal8Bit(std::strerror(error)),
                               QStringLiteral("リストの削除"));

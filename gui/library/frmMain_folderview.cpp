@@ -39,7 +39,6 @@ void frmMain::FolderViewOpen() {
     const int row = lstFolderView->listIndex();
     const int32_t folders = FolderViewFolders.Count();
     auto accessError = [this] {
-        CenterNextWindow(149, 67);
         Dialogs().message(QStringLiteral("ファイルまたはフォルダにアクセスできません。"),
                           QStringLiteral("ZAPT"));
     };
@@ -80,7 +79,6 @@ void frmMain::lblEntryFolder_Click(int index) {
         lstFolderView->setFocus();
         return;
     }
-    CenterNextWindow(250, 67);
     Dialogs().message(
         QStringLiteral(
             "登録フォルダが設定されていません。\r\nプレイヤー設定画面で設定してください。"),

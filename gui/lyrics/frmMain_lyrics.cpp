@@ -70,7 +70,6 @@ void frmMain::SaveLyricWindow() {
 bool frmMain::LyricFolderScanAllowed(const QString& folder) {
     if (!FileCollector::NeedsRootQuestion(folder, true))
         return true;
-    CenterNextWindow(299, 67);
     return Dialogs().message(FileCollector::RootQuestionText(folder), QStringLiteral("ZAPT"),
                              UserDialogs::YesNo, UserDialogs::Yes) == UserDialogs::Yes;
 }
@@ -81,7 +80,6 @@ void frmMain::LoadLyricList(const QString& folder) {
     const QString error = LyricIndex::LoadLyricList(LyricList, folder, Options.MakeLyricListAuto(),
                                                     AppFolder(), &Dialogs());
     if (!error.isEmpty()) {
-        CenterNextWindow(194, 67);
         Dialogs().message(error, QStringLiteral("ZAPT"));
     }
     lyricLookup_.Prepare(LyricList);
@@ -110,14 +108,12 @@ void frmMain::ShowLyrics(const QString& songPath) {
 
 void frmMain::cmdLyric_Click() {
     if (Options.LyricFolder().isEmpty()) {
-        CenterNextWindow(220, 67);
         Dialogs().message(QStringLiteral("歌詞ファイル検索対象フォルダが設定されていません。\n"
                                          "プレイヤー設定画面で設定してください。"),
                           QStringLiteral("ZAPT"));
         return;
     }
     auto askForFile = [this] {
-        CenterNextWindow(149, 67);
         Dialogs().message(QStringLiteral("ファイルを選択してください。"), QStringLiteral("ZAPT"));
     };
     if (ActiveListName == QStringLiteral("lstPlayList")) {

@@ -81,7 +81,6 @@ void frmMain::ShowSoundDeviceState(SoundSystem::Status status) {
     lblSoundDevice->stackUnder(lblVolume);
     if (status == SoundSystem::Status::Silent && !toldSilentDevice_) {
         toldSilentDevice_ = true;  // once a run: the strip keeps saying it
-        CenterNextWindow(frameGeometry().width(), 67);
         Dialogs().message(
             QStringLiteral("音声デバイスが見つからないため、音を出さずに再生します。"),
             QStringLiteral("ZAPT"));

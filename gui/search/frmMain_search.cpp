@@ -43,7 +43,6 @@ void frmMain::SearchList() {
         SelectListRow(target, SearchHits[0]);
         target->setFocus();
     } else if (!cancelled) {
-        CenterNextWindow(250, 67);
         Dialogs().message(QStringLiteral("検索条件に一致する項目は見つかりません。"),
                           QStringLiteral("ZAPT"));
     }

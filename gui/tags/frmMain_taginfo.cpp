@@ -21,7 +21,6 @@ void frmMain::cmdTagInfo_Click() {
         return;  // the favorite list holds no songs
     }
     if (!list) {
-        CenterNextWindow(149, 67);
         Dialogs().message(QStringLiteral("ファイルを選択してください。"), QStringLiteral("ZAPT"));
         return;
     }
