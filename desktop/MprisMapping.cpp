@@ -9,23 +9,24 @@
 #include <cmath>
 
 QString MprisMapping::LoopStatus(Modes modes) {
-    if (modes.repeatMode == 1)
+    if (modes.repeatMode == RepeatMode::Off)
         return QStringLiteral("None");
-    if (modes.playNumber == 1)
+    if (modes.playNumber == PlayCount::AllSongs)
         return QStringLiteral("Playlist");
     // One song: repeated when repeat is on; in random mode one random song and then a stop.
-    return modes.repeatMode == 0 ? QStringLiteral("Track") : QStringLiteral("None");
+    return modes.repeatMode == RepeatMode::On ? QStringLiteral("Track") : QStringLiteral("None");
 }
 
 std::optional<MprisMapping::Modes> MprisMapping::WithLoopStatus(Modes current,
                                                                 const QString& loopStatus) {
     const bool random = Shuffle(current);
     if (loopStatus == QLatin1String("Track"))
-        return Modes{0, 0};
+        return Modes{PlayCount::OneSong, RepeatMode::On};
     if (loopStatus == QLatin1String("Playlist"))
-        return Modes{1, int16_t(random ? 2 : 0)};
+        return Modes{PlayCount::AllSongs, random ? RepeatMode::Random : RepeatMode::On};
     if (loopStatus == QLatin1String("None"))
-        return random ? Modes{0, 2} : Modes{current.playNumber, 1};
+        return random ? Modes{PlayCount::OneSong, RepeatMode::Random}
+                      : Modes{current.playNumber, RepeatMode::Off};
     return std::nullopt;
 }
 
@@ -34,8 +35,10 @@ MprisMapping::Modes MprisMapping::WithShuffle(Modes current, bool shuffle) {
         return current;
     const QString loop = LoopStatus(current);
     if (shuffle)
-        return loop == QLatin1String("None") ? Modes{0, 2} : Modes{1, 2};
-    return loop == QLatin1String("Playlist") ? Modes{1, 0} : Modes{current.playNumber, 1};
+        return {loop == QLatin1String("None") ? PlayCount::OneSong : PlayCount::AllSongs,
+                RepeatMode::Random};
+    return loop == QLatin1String("Playlist") ? Modes{PlayCount::AllSongs, RepeatMode::On}
+                                             : Modes{current.playNumber, RepeatMode::Off};
 }
 
 double MprisMapping::Volume(StereoVolume soft) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/VolumeControl.h"
+#include "settings/PlayModes.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,18 +13,17 @@
 // requests land on the player's own settings. No bus and no window: the adaptors ask these.
 class MprisMapping {
 public:
-    // The play-number and repeat settings of the option store (PlayNumber 0 one song, 1 all;
-    // RepeatMode 0 repeat, 1 no repeat, 2 random).
+    // The play-number and repeat settings of the option store.
     struct Modes {
-        int16_t playNumber = 1;
-        int16_t repeatMode = 0;
+        PlayCount playNumber = PlayCount::AllSongs;
+        RepeatMode repeatMode = RepeatMode::On;
         friend bool operator==(const Modes&, const Modes&) = default;
     };
 
     // "Track" (one song again and again), "Playlist" (all songs, from the top again; random
     // over all songs) or "None" (stops after the song or after the last row).
     static QString LoopStatus(Modes modes);
-    static bool Shuffle(Modes modes) { return modes.repeatMode == 2; }
+    static bool Shuffle(Modes modes) { return modes.repeatMode == RepeatMode::Random; }
     // The modes for a requested loop status, keeping random where the status allows it (one
     // song again and again is never random); nothing for an unknown status.
     static std::optional<Modes> WithLoopStatus(Modes current, const QString& loopStatus);

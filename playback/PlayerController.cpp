@@ -361,23 +361,21 @@ bool PlayerController::Seek(int32_t second) {
 }
 
 void PlayerController::TogglePlayNumber() {
-    SetModes(static_cast<int16_t>(options_.SongsToPlay() == PlayCount::AllSongs
-                                      ? PlayCount::OneSong
-                                      : PlayCount::AllSongs),
-             static_cast<int16_t>(options_.Repeat()));
+    SetModes(options_.SongsToPlay() == PlayCount::AllSongs ? PlayCount::OneSong
+                                                           : PlayCount::AllSongs,
+             options_.Repeat());
 }
 
 void PlayerController::CycleRepeatMode() {
     const RepeatMode mode = options_.Repeat();
-    SetModes(static_cast<int16_t>(options_.SongsToPlay()),
-             static_cast<int16_t>(mode == RepeatMode::On    ? RepeatMode::Off
-                                  : mode == RepeatMode::Off ? RepeatMode::Random
-                                                            : RepeatMode::On));
+    SetModes(options_.SongsToPlay(), mode == RepeatMode::On    ? RepeatMode::Off
+                                     : mode == RepeatMode::Off ? RepeatMode::Random
+                                                               : RepeatMode::On);
 }
 
-void PlayerController::SetModes(int16_t playNumber, int16_t repeatMode) {
-    options_.setPlayNumber(playNumber);
-    options_.setRepeatMode(repeatMode);
+void PlayerController::SetModes(PlayCount playNumber, RepeatMode repeatMode) {
+    options_.setSongsToPlay(playNumber);
+    options_.setRepeat(repeatMode);
     Q_EMIT modesChanged();
 }
 

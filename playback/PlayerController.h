@@ -81,7 +81,7 @@ public:
 
     void TogglePlayNumber();
     void CycleRepeatMode();
-    void SetModes(int16_t playNumber, int16_t repeatMode);
+    void SetModes(PlayCount playNumber, RepeatMode repeatMode);
 
     // The soft volume moved (the volume window and keys change it): tells the world.
     void NotifyVolume() { Q_EMIT volumeChanged(); }

@@ -25,7 +25,7 @@ namespace {
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
 MprisMapping::Modes modesOf(const clsOption& o) {
-    return {o.PlayNumber(), o.RepeatMode()};
+    return {o.SongsToPlay(), o.Repeat()};
 }
 
 }  // namespace

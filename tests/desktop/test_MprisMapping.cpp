@@ -11,6 +11,11 @@
 
 using Modes = MprisMapping::Modes;
 
+// The modes by their stored numbers: play number, repeat mode.
+constexpr Modes modes(int playNumber, int repeatMode) {
+    return {PlayCount(playNumber), RepeatMode(repeatMode)};
+}
+
 TEST(MprisMapping, ModesReadAsLoopStatusAndShuffle) {
     struct Case {
         Modes modes;
@@ -18,12 +23,13 @@ TEST(MprisMapping, ModesReadAsLoopStatusAndShuffle) {
         bool shuffle;
     };
     const Case cases[] = {
-        {{0, 0}, "Track", false},    {{0, 1}, "None", false}, {{0, 2}, "None", true},
-        {{1, 0}, "Playlist", false}, {{1, 1}, "None", false}, {{1, 2}, "Playlist", true},
+        {modes(0, 0), "Track", false}, {modes(0, 1), "None", false},
+        {modes(0, 2), "None", true},   {modes(1, 0), "Playlist", false},
+        {modes(1, 1), "None", false},  {modes(1, 2), "Playlist", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MprisMapping::LoopStatus(c.modes), QLatin1String(c.loop))
-            << c.modes.playNumber << c.modes.repeatMode;
+            << int(c.modes.playNumber) << int(c.modes.repeatMode);
         EXPECT_EQ(MprisMapping::Shuffle(c.modes), c.shuffle);
     }
 }
@@ -31,7 +37,8 @@ TEST(MprisMapping, ModesReadAsLoopStatusAndShuffle) {
 // Whatever the modes were, the desktop reads back what it set, and a change of one property
 // keeps the other wherever the player has such a mode (one song repeated is never random).
 TEST(MprisMapping, RequestedLoopAndShuffleReadBackAndKeepTheOther) {
-    const Modes all[] = {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}};
+    const Modes all[] = {modes(0, 0), modes(0, 1), modes(0, 2),
+                         modes(1, 0), modes(1, 1), modes(1, 2)};
     for (const Modes from : all) {
         for (const char* loop : {"None", "Track", "Playlist"}) {
             const auto to = MprisMapping::WithLoopStatus(from, QLatin1String(loop));
@@ -39,20 +46,20 @@ TEST(MprisMapping, RequestedLoopAndShuffleReadBackAndKeepTheOther) {
             EXPECT_EQ(MprisMapping::LoopStatus(*to), QLatin1String(loop));
             const bool keepsShuffle = QLatin1String(loop) != QLatin1String("Track");
             EXPECT_EQ(MprisMapping::Shuffle(*to), keepsShuffle && MprisMapping::Shuffle(from))
-                << from.playNumber << from.repeatMode << loop;
+                << int(from.playNumber) << int(from.repeatMode) << loop;
         }
         for (const bool shuffle : {false, true}) {
             const Modes to = MprisMapping::WithShuffle(from, shuffle);
             EXPECT_EQ(MprisMapping::Shuffle(to), shuffle);
             if (MprisMapping::LoopStatus(from) != QLatin1String("Track")) {
                 EXPECT_EQ(MprisMapping::LoopStatus(to), MprisMapping::LoopStatus(from))
-                    << from.playNumber << from.repeatMode << shuffle;
+                    << int(from.playNumber) << int(from.repeatMode) << shuffle;
             }
         }
     }
-    EXPECT_FALSE(MprisMapping::WithLoopStatus({1, 0}, QStringLiteral("track")));
+    EXPECT_FALSE(MprisMapping::WithLoopStatus(modes(1, 0), QStringLiteral("track")));
     // No repeat keeps one song or all songs as they were.
-    EXPECT_EQ(MprisMapping::WithLoopStatus({0, 0}, QStringLiteral("None")), (Modes{0, 1}));
+    EXPECT_EQ(MprisMapping::WithLoopStatus(modes(0, 0), QStringLiteral("None")), modes(0, 1));
 }
 
 TEST(MprisMapping, VolumeIsTheLouderChannelAndKeepsTheBalance) {
