@@ -7,10 +7,10 @@
 
 class MciControl;
 
-// The media-control object's route, driven by its command strings as the player always has.
+// The media-control object's route, driven by its command strings ("open", "play", …).
 // It reads a file only at play(), so a file it cannot play fails there, except a name the
 // MP3/WAV library claims (its content was something else), which is opened at once so that it
-// fails its open as a bad MP3 always has. Works, refusing to play, while no control is bound.
+// fails at its open, like any other bad MP3. Works, refusing to play, while no control is bound.
 // UI thread only: the control reports its end (Done) on the UI thread too.
 class ControlRoute final : public PlaybackRoute {
 public:
@@ -29,7 +29,8 @@ public:
     bool resume() override;
     bool stop() override;
     bool seek(std::chrono::seconds position) override;
-    // Follows the last command given, as the control's own state has always been read.
+    // The state the last command asked for: a file that has played to its end still reads as
+    // playing until the next command.
     State state() const override;
     std::chrono::seconds position() const override;
     std::chrono::seconds length() const override;

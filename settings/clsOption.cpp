@@ -66,9 +66,9 @@ void clsOption::setLine(QString& setting, const QString& v) {
 
 namespace {
 
-// The number a field starts with, as the settings reader has always taken it: leading blanks
-// skipped, an optional sign, digits with an optional fraction, halves rounded to even; a field
-// that starts with no number is 0.
+// The number a field starts with, read the way files of older versions were written: leading
+// blanks skipped, an optional sign, digits with an optional fraction, halves rounded to even; a
+// field that starts with no number is 0.
 double leadingNumber(const QString& field) {
     qsizetype i = 0;
     const qsizetype n = field.size();

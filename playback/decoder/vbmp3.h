@@ -45,7 +45,7 @@ int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info);
 int16_t vbmp3_play(void);
 // Gapless join (vbmp3_queueSource below): while a file plays, the next one may be opened behind
 // it; its first sample follows the playing file's last one in the same stream, after exactly
-// the blank time. The playing file's end is reported as ever; from that moment position,
+// the blank time. The playing file's end is still reported; from that moment position,
 // length and state belong to the joined file. vbmp3_takeJoined says whether that has happened
 // and fills `info` for it. A play, pause, seek, stop, open or close forgets a joined file not
 // yet heard.

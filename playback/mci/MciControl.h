@@ -12,11 +12,11 @@
 #include <vector>
 
 // The media-control object `MMC`: plays every file that the MP3/WAV library does not, driven by
-// command strings as the player has always driven it. Set `DeviceType` and `FileName`, then
-// `Command` to "open", "play", "pause", "stop" or "close". The file's content chooses the
-// decoder (WAV, MP3, MIDI through FluidSynth, FFmpeg for the rest) whatever the device type;
-// "CDAudio" fails where there is no CD drive (always, here). Lives on the UI thread; its sound runs
-// through an AudioOutput of its own, at the MP3/WAV library's soft and device volumes.
+// command strings. Set `DeviceType` and `FileName`, then `Command` to "open", "play", "pause",
+// "stop" or "close". The file's content chooses the decoder (WAV, MP3, MIDI through
+// FluidSynth, FFmpeg for the rest) whatever the device type; "CDAudio" fails where there is no
+// CD drive (always, here). Lives on the UI thread; its sound runs through an AudioOutput of its
+// own, at the MP3/WAV library's soft and device volumes.
 class MciControl : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString DeviceType READ DeviceType WRITE setDeviceType)
@@ -55,7 +55,7 @@ public:
 
     // Gapless join, as AudioOutput::queueNext: while a file plays, the next one's source may
     // follow it in the same stream, after `blankMillis` of silence. The playing file's end is
-    // reported (Done) as ever; takeJoined() then makes the joined file the open one. A command
+    // reported (Done) as usual; takeJoined() then makes the joined file the open one. A command
     // or dropQueued() forgets a joined file not yet heard.
     bool queueSource(const QString& fileName, std::unique_ptr<PcmSource> source,
                      int32_t blankMillis);
