@@ -7,11 +7,11 @@
 
 namespace OptionRules {
 
-QString BlankText(int16_t blankMilliseconds) {
-    return QString::number(blankMilliseconds / 1000.0, 'g', 6);
+QString BlankText(std::chrono::milliseconds blank) {
+    return QString::number(static_cast<double>(blank.count()) / 1000.0, 'g', 6);
 }
 
-std::optional<int16_t> BlankMilliseconds(const QString& text) {
+std::optional<std::chrono::milliseconds> BlankTime(const QString& text) {
     bool ok = false;
     const double seconds = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(seconds) || seconds < 0)
@@ -19,7 +19,7 @@ std::optional<int16_t> BlankMilliseconds(const QString& text) {
     const double milliseconds = std::trunc(seconds) * 1000;
     if (milliseconds > 32767)
         return std::nullopt;
-    return static_cast<int16_t>(milliseconds);
+    return std::chrono::milliseconds(static_cast<int16_t>(milliseconds));
 }
 
 QString BlankStep(const QString& text, bool up) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -9,10 +10,10 @@
 namespace OptionRules {
 
 // The blank time box shows seconds: 3000 ms as "3", 1500 ms as "1.5".
-QString BlankText(int16_t blankMilliseconds);
-// The whole seconds of the box's number in milliseconds ("2.7" gives 2000). Nothing for a text
-// that is not a number, is negative or does not fit the 16-bit setting.
-std::optional<int16_t> BlankMilliseconds(const QString& text);
+QString BlankText(std::chrono::milliseconds blank);
+// The whole seconds of the box's number ("2.7" gives 2 s). Nothing for a text that is not a
+// number, is negative or does not fit the 16-bit setting (milliseconds).
+std::optional<std::chrono::milliseconds> BlankTime(const QString& text);
 // The text after an arrow key in the blank box: the text read as a whole number, then one up
 // (only from 9 or less) or one down (only from 1 or more).
 QString BlankStep(const QString& text, bool up);

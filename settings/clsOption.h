@@ -3,6 +3,7 @@
 #include "settings/PlayModes.h"
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -61,6 +62,11 @@ public:
     // A negative stored time is none.
     std::chrono::milliseconds BlankTime() const {
         return std::chrono::milliseconds(num_[8] > 0 ? num_[8] : 0);
+    }
+    // Kept within what the file stores: 0 to 32767 ms.
+    void setBlankTime(std::chrono::milliseconds v) {
+        num_[8] =
+            static_cast<int16_t>(std::clamp<std::chrono::milliseconds::rep>(v.count(), 0, 32767));
     }
     int16_t TimerShuffleFlg() const { return num_[9]; }
     void setTimerShuffleFlg(int16_t v) { num_[9] = v; }

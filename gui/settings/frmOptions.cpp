@@ -322,9 +322,9 @@ void frmOptions::LoadControls() {
     if (!wkZaoption)
         return;
     const clsOption& o = *wkZaoption;
-    const bool blank = o.BlankSec() >= 1;
+    const bool blank = o.BlankTime() > std::chrono::milliseconds(0);
     chkBlank->setChecked(blank);
-    txtBlank->setText(blank ? OptionRules::BlankText(o.BlankSec()) : QStringLiteral("0"));
+    txtBlank->setText(blank ? OptionRules::BlankText(o.BlankTime()) : QStringLiteral("0"));
     enableBlankControls(blank);
 
     for (int i = 0; i < 3; ++i)
@@ -367,9 +367,9 @@ void frmOptions::SaveControls() {
         return;
     clsOption& o = *wkZaoption;
     o.setOptionTab(static_cast<int16_t>(sstOption->currentIndex()));
-    o.setBlankSec(chkBlank->isChecked()
-                      ? OptionRules::BlankMilliseconds(txtBlank->text()).value_or(o.BlankSec())
-                      : 0);
+    o.setBlankTime(chkBlank->isChecked()
+                       ? OptionRules::BlankTime(txtBlank->text()).value_or(o.BlankTime())
+                       : std::chrono::milliseconds(0));
     o.setTimerShuffleFlg(value(chkTimerShuffle));
     const int chosen = optSetDirAction[2]->isChecked()   ? 2
                        : optSetDirAction[1]->isChecked() ? 1
@@ -461,7 +461,7 @@ void frmOptions::cmdOK_Click() {
                txtLyricFolder);
         return;
     }
-    if (chkBlank->isChecked() && !OptionRules::BlankMilliseconds(txtBlank->text())) {
+    if (chkBlank->isChecked() && !OptionRules::BlankTime(txtBlank->text())) {
         sstOption->setCurrentIndex(0);
         refuse(QStringLiteral("無音時間（秒）には 0 から 32 までの数値を入力してください。"),
                txtBlank);

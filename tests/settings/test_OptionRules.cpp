@@ -6,21 +6,22 @@
 
 using namespace Qt::StringLiterals;
 using namespace OptionRules;
+using namespace std::chrono_literals;
 
 TEST(OptionRules, BlankTimeShownInSecondsAndReadAsWholeSeconds) {
-    EXPECT_EQ(BlankText(3000), u"3"_s);
-    EXPECT_EQ(BlankText(1500), u"1.5"_s);
+    EXPECT_EQ(BlankText(3000ms), u"3"_s);
+    EXPECT_EQ(BlankText(1500ms), u"1.5"_s);
     const struct {
         QString text;
-        std::optional<int16_t> stored;
+        std::optional<std::chrono::milliseconds> stored;
     } cases[] = {
-        {u"3"_s, 3000},           {u"2.7"_s, 2000},        {u" 0 "_s, 0},
-        {u"32.9"_s, 32000},       {u"33"_s, std::nullopt}, {u"-1"_s, std::nullopt},
+        {u"3"_s, 3000ms},         {u"2.7"_s, 2000ms},      {u" 0 "_s, 0ms},
+        {u"32.9"_s, 32000ms},     {u"33"_s, std::nullopt}, {u"-1"_s, std::nullopt},
         {u"abc"_s, std::nullopt}, {u""_s, std::nullopt},   {u"1e9"_s, std::nullopt},
         {u"nan"_s, std::nullopt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(BlankMilliseconds(c.text), c.stored) << c.text.toStdString();
+        EXPECT_EQ(BlankTime(c.text), c.stored) << c.text.toStdString();
 }
 
 TEST(OptionRules, ArrowKeysStepTheWholeNumberWithinZeroToTen) {

@@ -164,3 +164,36 @@ TEST(OptionFile, StringSettingsRefuseLineBreaksSoTheFileKeepsItsLines) {
     EXPECT_EQ(back.EntryPathName(2), u"3Folder"_qs);
     EXPECT_EQ(back.EntryPathName(0), u"1Folder"_qs);  // no line moved up
 }
+
+// The program reads the modes and the blank time typed: a number that names no mode reads as
+// one song and repeat on, as the next-song rule treats it, and the typed blank time stays
+// within what the file can store.
+TEST(OptionFile, StoredModesAndBlankTimeReadTyped) {
+    const struct {
+        int16_t stored;
+        PlayCount songs;
+        RepeatMode repeat;
+    } cases[] = {{0, PlayCount::OneSong, RepeatMode::On},
+                 {1, PlayCount::AllSongs, RepeatMode::Off},
+                 {2, PlayCount::OneSong, RepeatMode::Random},
+                 {5, PlayCount::OneSong, RepeatMode::On},
+                 {-1, PlayCount::OneSong, RepeatMode::On}};
+    for (const auto& c : cases) {
+        clsOption o;
+        o.setPlayNumber(c.stored);
+        o.setRepeatMode(c.stored);
+        EXPECT_EQ(o.SongsToPlay(), c.songs) << c.stored;
+        EXPECT_EQ(o.Repeat(), c.repeat) << c.stored;
+    }
+    clsOption o;
+    o.setRepeat(RepeatMode::Random);
+    o.setSongsToPlay(PlayCount::OneSong);
+    EXPECT_EQ(o.RepeatMode(), 2);
+    EXPECT_EQ(o.PlayNumber(), 0);
+    for (auto [set, stored] : {std::pair{40000, 32767}, {-5, 0}, {2500, 2500}}) {
+        o.setBlankTime(std::chrono::milliseconds(set));
+        EXPECT_EQ(o.BlankSec(), stored) << set;
+    }
+    o.setBlankSec(-7);
+    EXPECT_EQ(o.BlankTime(), std::chrono::milliseconds(0));
+}
