@@ -110,8 +110,8 @@ QString frmMain::AppFile(const QString& name) const {
     return appFolder_ + u'/' + name;
 }
 
-QToolButton* frmMain::makeButton(const char* themeIcon, const QString& resourceIcon) {
-    auto* b = new QToolButton(picButton);
+CommandButton* frmMain::makeButton(const char* themeIcon, const QString& resourceIcon) {
+    auto* b = new CommandButton(picButton);
     const QIcon fallback(QStringLiteral(":/icons/") + resourceIcon + QStringLiteral(".png"));
     b->setIcon(QIcon::fromTheme(QString::fromLatin1(themeIcon), fallback));
     b->setIconSize(QSize(16, 16));
@@ -291,6 +291,9 @@ void frmMain::buildMenus() {
     mnuPlay = mnuZAPT->addAction(QStringLiteral("再生"));
     mnuPause = mnuZAPT->addAction(QStringLiteral("一時停止／再開"));
     mnuStop = mnuZAPT->addAction(QStringLiteral("停止"));
+    cmdPlay->setCommand(mnuPlay);
+    cmdPause->setCommand(mnuPause);
+    cmdStop->setCommand(mnuStop);
     mnuCep1 = mnuZAPT->addSeparator();
     mnuGetFile = mnuZAPT->addAction(QStringLiteral("ファイルの取得"));
     mnuAddFile = mnuZAPT->addAction(QStringLiteral("ファイルの追加"));
@@ -722,37 +725,33 @@ void frmMain::SetLabelsTransparent() {
 // The buttons' tool tips, shown only when the setting asks for them; a screen reader always
 // reads them as the buttons' descriptions.
 void frmMain::forEachButtonTip(const std::function<void(QToolButton*, const QString&)>& apply) {
-    struct ButtonTip {
-        QToolButton* frmMain::*button;
-        const char16_t* tip;
-    };
-    static constexpr ButtonTip kButtonTips[] = {
-        {&frmMain::cmdPlay, u"選択中の曲を再生します。"},
-        {&frmMain::cmdStop, u"曲の再生を停止します。"},
-        {&frmMain::cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
-        {&frmMain::cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
-        {&frmMain::cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
-        {&frmMain::cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
-        {&frmMain::cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
-        {&frmMain::cmdShuffle, u"プレイリストの並びをシャッフルします。"},
-        {&frmMain::cmdListClear, u"プレイリストをクリアします。"},
-        {&frmMain::cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
-        {&frmMain::cmdOption, u"プレイヤー設定ダイアログを開きます。"},
-        {&frmMain::cmdLyric, u"歌詞を表示します。"},
-        {&frmMain::cmdTagInfo, u"プロパティを表示します。"},
-        {&frmMain::cmdListIndexUp, u"前の曲を再生します。"},
-        {&frmMain::cmdListIndexDown, u"次の曲を再生します。"},
-        {&frmMain::cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
-        {&frmMain::cmdVolume, u"ボリュームを調整します。"},
-        {&frmMain::cmdPause, u"曲の再生を一時停止します。"},
-        {&frmMain::cmdHelp, u"ヘルプを表示します。"},
-        {&frmMain::cmdSearch, u"プレイリスト内を検索します。"},
-        {&frmMain::cmdUpItem, u"選択中の曲を1つ上に移動します。"},
-        {&frmMain::cmdDownItem, u"選択中の曲を1つ下に移動します。"},
+    const std::pair<QToolButton*, const char16_t*> tips[] = {
+        {cmdPlay, u"選択中の曲を再生します。"},
+        {cmdStop, u"曲の再生を停止します。"},
+        {cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
+        {cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
+        {cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
+        {cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
+        {cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
+        {cmdShuffle, u"プレイリストの並びをシャッフルします。"},
+        {cmdListClear, u"プレイリストをクリアします。"},
+        {cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
+        {cmdOption, u"プレイヤー設定ダイアログを開きます。"},
+        {cmdLyric, u"歌詞を表示します。"},
+        {cmdTagInfo, u"プロパティを表示します。"},
+        {cmdListIndexUp, u"前の曲を再生します。"},
+        {cmdListIndexDown, u"次の曲を再生します。"},
+        {cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
+        {cmdVolume, u"ボリュームを調整します。"},
+        {cmdPause, u"曲の再生を一時停止します。"},
+        {cmdHelp, u"ヘルプを表示します。"},
+        {cmdSearch, u"プレイリスト内を検索します。"},
+        {cmdUpItem, u"選択中の曲を1つ上に移動します。"},
+        {cmdDownItem, u"選択中の曲を1つ下に移動します。"},
     };
 
-    for (const ButtonTip& t : kButtonTips)
-        apply(this->*t.button, QString::fromUtf16(t.tip));
+    for (const auto& [button, tip] : tips)
+        apply(button, QString::fromUtf16(tip));
 }
 
 // The controls that can hold the keyboard focus; the window's global keys are seen on them.

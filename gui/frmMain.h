@@ -7,6 +7,7 @@
 #include "core/modZAUtil.h"
 #include "gui/lyrics/frmLyric.h"
 #include "gui/widgets/ClickLabel.h"
+#include "gui/widgets/CommandButton.h"
 #include "gui/widgets/ListBox.h"
 #include "library/PlaylistShuffler.h"
 #include "lyrics/LyricLookup.h"
@@ -163,9 +164,10 @@ private:
     ListBox* lstPlayList = nullptr;
 
     QWidget* picButton = nullptr;
-    QToolButton* cmdPlay = nullptr;
-    QToolButton* cmdPause = nullptr;
-    QToolButton* cmdStop = nullptr;
+    // Play, pause and stop run the actions of their menu items.
+    CommandButton* cmdPlay = nullptr;
+    CommandButton* cmdPause = nullptr;
+    CommandButton* cmdStop = nullptr;
     QToolButton* cmdListIndexUp = nullptr;
     QToolButton* cmdListIndexDown = nullptr;
     QToolButton* cmdShuffle = nullptr;
@@ -337,6 +339,9 @@ private:
     void cmdListIndexUp_Click();
     void cmdListIndexDown_Click();
     void mnuPlay_Click();
+    // The list menu was opened after the last press on a button: the shared play and stop
+    // actions act as the menu's items, on the active list.
+    bool fromListMenu_ = false;
     void picPlayNumber_Click();
     void picRepeatMode_Click();
     void DrawPlayNumber(uint8_t mode);
@@ -466,7 +471,7 @@ private:
     void buildControls();
     void buildMenus();
     void wireEvents();
-    QToolButton* makeButton(const char* themeIcon, const QString& resourceIcon);
+    CommandButton* makeButton(const char* themeIcon, const QString& resourceIcon);
     void forEachButtonTip(const std::function<void(QToolButton*, const QString&)>& apply);
     bool takesKeys(const QObject* o) const;
     // Returns true when the key is swallowed.

@@ -35,14 +35,18 @@ private:
 
 void frmMain::wirePlayback() {
     opener_ = new FileOpener(this);
-    connect(cmdPlay, &QToolButton::clicked, this, &frmMain::cmdPlay_Click);
-    connect(cmdPause, &QToolButton::clicked, this, &frmMain::cmdPause_Click);
-    connect(cmdStop, &QToolButton::clicked, this, &frmMain::cmdStop_Click);
     connect(cmdListIndexUp, &QToolButton::clicked, this, &frmMain::cmdListIndexUp_Click);
     connect(cmdListIndexDown, &QToolButton::clicked, this, &frmMain::cmdListIndexDown_Click);
-    connect(mnuPlay, &QAction::triggered, this, &frmMain::mnuPlay_Click);
+    // One action a command, for its button and its menu item. A button's press comes before
+    // the action it triggers; the menu plays the active list's row and leaves the focus.
+    connect(mnuZAPT, &QMenu::aboutToShow, this, [this] { fromListMenu_ = true; });
+    for (QToolButton* button : {cmdPlay, cmdPause, cmdStop})
+        connect(button, &QToolButton::pressed, this, [this] { fromListMenu_ = false; });
+    connect(mnuPlay, &QAction::triggered, this,
+            [this] { fromListMenu_ ? mnuPlay_Click() : cmdPlay_Click(); });
     connect(mnuPause, &QAction::triggered, this, &frmMain::cmdPause_Click);
-    connect(mnuStop, &QAction::triggered, this, &frmMain::StopPlay);
+    connect(mnuStop, &QAction::triggered, this,
+            [this] { fromListMenu_ ? StopPlay() : cmdStop_Click(); });
     connect(lstPlayList, &ListBox::rowDoubleClicked, this, &frmMain::PlaySelectedRow);
     connect(picPlayNumber, &ClickLabel::mouseDown, this, &frmMain::picPlayNumber_Click);
     connect(picRepeatMode, &ClickLabel::mouseDown, this, &frmMain::picRepeatMode_Click);
