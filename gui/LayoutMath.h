@@ -21,7 +21,7 @@ int SnapListHeight(int height);
 
 // Clamps to the 16-bit range the stored sizes use.
 int16_t Clamp16(double value);
-// Rounds half to even, as the stored sizes always have been.
+// Rounds half to even, the rounding the stored sizes were made with, so they read back the same.
 int RoundEven(double value);
 
 struct FixedHeights {
