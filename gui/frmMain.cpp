@@ -5,6 +5,7 @@
 #include "StartPath.h"
 #include "core/Logging.h"
 #include "core/modZAUtil.h"
+#include "gui/library/FolderStatusPane.h"
 #include "gui/widgets/WidgetHelpers.h"
 #include "playback/PlayerController.h"
 #include "playback/decoder/vbmp3.h"
@@ -37,18 +38,6 @@ constexpr int kStatusHeight = 46;
 constexpr int kButtonBarHeight = 52;
 constexpr int kFolderStatusHeight = 42;
 constexpr int kButtonSize = 24;
-
-QLabel* makeLabel(QWidget* parent, const QString& text, QRect geometry) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(geometry);
-    return l;
-}
-
-ClickLabel* makeClickLabel(QWidget* parent, const QString& text, QRect geometry) {
-    auto* l = new ClickLabel(text, parent);
-    l->setGeometry(geometry);
-    return l;
-}
 
 // As wide as two digits in its font, plus the line edit's own margins (2 pixels a side) and the
 // cursor: a wider text would be scrolled against the colon instead of centred like "--".
@@ -130,28 +119,28 @@ void frmMain::buildControls() {
     picStatus = new QWidget(client);
     picStatus->setAutoFillBackground(true);
     picStatus->resize(300, kStatusHeight);
-    lblTagInfoTitle = makeClickLabel(picStatus, QStringLiteral("Title"), {4, 2, 38, 14});
-    lblTagInfo = makeClickLabel(picStatus, QString(), {44, 2, 100, 14});
+    lblTagInfoTitle = MakeClickLabel(picStatus, QStringLiteral("Title"), {4, 2, 38, 14});
+    lblTagInfo = MakeClickLabel(picStatus, QString(), {44, 2, 100, 14});
     lblTagInfo->setElideMode(Qt::ElideRight);
-    picPlayNumber = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
-    picRepeatMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
-    picTimerMode = makeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    picPlayNumber = MakeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    picRepeatMode = MakeClickLabel(picStatus, QString(), {0, 3, 14, 12});
+    picTimerMode = MakeClickLabel(picStatus, QString(), {0, 3, 14, 12});
     picPlayNumber->setAccessibleName(QStringLiteral("再生曲数"));
     picRepeatMode->setAccessibleName(QStringLiteral("リピート"));
     picTimerMode->setAccessibleName(QStringLiteral("タイマー"));
-    lblPlayTime = makeClickLabel(picStatus, QStringLiteral("00:00"), {4, 17, 100, 14});
-    lblVolume = makeLabel(picStatus, QStringLiteral("Vol.100"), {60, 17, 60, 14});
+    lblPlayTime = MakeClickLabel(picStatus, QStringLiteral("00:00"), {4, 17, 100, 14});
+    lblVolume = MakeLabel(picStatus, QStringLiteral("Vol.100"), {60, 17, 60, 14});
     lblVolume->hide();
-    lblSoundDevice = makeLabel(picStatus, QString(), {60, 17, 100, 14});
+    lblSoundDevice = MakeLabel(picStatus, QString(), {60, 17, 100, 14});
     lblSoundDevice->setAccessibleName(QStringLiteral("音声デバイスの状態"));
     lblSoundDevice->hide();
-    lblTime = makeLabel(picStatus, QStringLiteral("--:--"), {0, 17, 34, 14});
+    lblTime = MakeLabel(picStatus, QStringLiteral("--:--"), {0, 17, 34, 14});
     lblTime->setAlignment(Qt::AlignCenter);
     picStartTime = new QWidget(picStatus);
     picStartTime->setGeometry(0, 17, 38, 14);
     picStartTime->setAutoFillBackground(true);
     txtStartH = makeTimeBox(picStartTime, 0, QStringLiteral("開始時"));
-    txtColon[0] = makeLabel(picStartTime, QStringLiteral(":"), {17, 0, 4, 14});
+    txtColon[0] = MakeLabel(picStartTime, QStringLiteral(":"), {17, 0, 4, 14});
     txtStartM = makeTimeBox(picStartTime, 0, QStringLiteral("開始分"));
     placeTimeBoxes(picStartTime, txtStartH, txtColon[0], txtStartM);
     txtStartH->setEnabled(false);  // enabled once the saved times are shown
@@ -159,7 +148,7 @@ void frmMain::buildControls() {
     picEndTime->setGeometry(0, 17, 38, 14);
     picEndTime->setAutoFillBackground(true);
     txtEndH = makeTimeBox(picEndTime, 0, QStringLiteral("停止時"));
-    txtColon[1] = makeLabel(picEndTime, QStringLiteral(":"), {17, 0, 4, 14});
+    txtColon[1] = MakeLabel(picEndTime, QStringLiteral(":"), {17, 0, 4, 14});
     txtEndM = makeTimeBox(picEndTime, 0, QStringLiteral("停止分"));
     placeTimeBoxes(picEndTime, txtEndH, txtColon[1], txtEndM);
     shpSeekBar = new QFrame(picStatus);
@@ -169,8 +158,8 @@ void frmMain::buildControls() {
     shpSeekPosition->setGeometry(4, 34, 0, 7);
     shpSeekPosition->setFrameShape(QFrame::Box);
     shpSeekPosition->setAutoFillBackground(true);
-    lblSeekBar = makeClickLabel(picStatus, QString(), {4, 32, 100, 11});
-    lblPlayListCount = makeLabel(picStatus, QStringLiteral("No File"), {0, 31, 64, 13});
+    lblSeekBar = MakeClickLabel(picStatus, QString(), {4, 32, 100, 11});
+    lblPlayListCount = MakeLabel(picStatus, QStringLiteral("No File"), {0, 31, 64, 13});
     lblPlayListCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     for (QLabel* l : {static_cast<QLabel*>(lblTagInfoTitle), static_cast<QLabel*>(lblTagInfo),
                       static_cast<QLabel*>(lblPlayTime), lblVolume, lblSoundDevice, lblTime,
@@ -234,34 +223,8 @@ void frmMain::buildControls() {
     lstFavoriteList->setObjectName(QStringLiteral("lstFavoriteList"));
     lstFavoriteList->setAccessibleName(QStringLiteral("お気に入りリスト"));
 
-    picFolderViewStatus = new QWidget(client);
-    picFolderViewStatus->setAutoFillBackground(true);
+    picFolderViewStatus = new FolderStatusPane(client);
     picFolderViewStatus->resize(200, kFolderStatusHeight);
-    lblFolderViewCurrentFolder = new ElidingLabel(QString(), picFolderViewStatus);
-    lblFolderViewCurrentFolder->setGeometry(4, 2, 100, 14);
-    // The folder's own name is the part worth keeping of a long path.
-    lblFolderViewCurrentFolder->setElideMode(Qt::ElideLeft);
-    lblFolderCount = makeLabel(picFolderViewStatus, QStringLiteral("0"), {0, 2, 28, 14});
-    lblFolder = makeLabel(picFolderViewStatus, QStringLiteral("フォルダ"), {0, 2, 46, 14});
-    lblFileCount = makeLabel(picFolderViewStatus, QStringLiteral("0"), {0, 2, 34, 14});
-    lblFile = makeLabel(picFolderViewStatus, QStringLiteral("ファイル"), {0, 2, 28, 14});
-    for (QLabel* word : {lblFolder, lblFile})  // as wide as the word in the window's font
-        word->resize(word->fontMetrics().horizontalAdvance(word->text()) + 2, word->height());
-    lblFolderCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblFileCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    for (int i = 0; i < 3; ++i) {
-        shpEntryFolder[i] = new QFrame(picFolderViewStatus);
-        shpEntryFolder[i]->setFrameShape(QFrame::Box);
-        shpEntryFolder[i]->setAutoFillBackground(true);
-        shpEntryFolder[i]->setGeometry(0, 21, 60, 18);
-        lblEntryFolder[i] =
-            makeClickLabel(picFolderViewStatus, QString::number(i + 1) + QStringLiteral("Folder"),
-                           {0, 21, 60, 18});
-        lblEntryFolder[i]->setAlignment(Qt::AlignCenter);
-        lblEntryFolder[i]->setContentsMargins(2, 0, 2, 0);
-        lblEntryFolder[i]->setElideMode(Qt::ElideRight);  // a long name keeps its start
-        lblEntryFolder[i]->setCursor(Qt::PointingHandCursor);
-    }
     lstFolderView = new ListBox(client);
     lstFolderView->setObjectName(QStringLiteral("lstFolderView"));
     lstFolderView->setAccessibleName(QStringLiteral("フォルダビュー"));
@@ -329,7 +292,7 @@ void frmMain::wireEvents() {
             [this] { ActiveListName = QStringLiteral("lstFolderView"); });
     connect(lstFavoriteList, &ListBox::gotFocus, this,
             [this] { ActiveListName = QStringLiteral("lstFavoriteList"); });
-    for (QWidget* w : {picStatus, picButton, picFolderViewStatus})
+    for (QWidget* w : {picStatus, picButton, static_cast<QWidget*>(picFolderViewStatus)})
         w->installEventFilter(this);
     // The window sees every key before its controls do: the filter sits on each control that
     // can have the focus, and on the window itself.
@@ -713,13 +676,9 @@ void frmMain::SetLabelsTransparent() {
     // The coloured strips behind these labels show through.
     for (QLabel* l :
          {static_cast<QLabel*>(lblTagInfo), static_cast<QLabel*>(lblTagInfoTitle),
-          static_cast<QLabel*>(lblPlayTime), lblPlayListCount,
-          static_cast<QLabel*>(lblFolderViewCurrentFolder), lblFolderCount, lblFileCount, lblFolder,
-          lblFile, static_cast<QLabel*>(lblEntryFolder[0]), static_cast<QLabel*>(lblEntryFolder[1]),
-          static_cast<QLabel*>(lblEntryFolder[2]), static_cast<QLabel*>(lblSeekBar)}) {
-        l->setAutoFillBackground(false);
-        l->setAttribute(Qt::WA_TranslucentBackground);
-    }
+          static_cast<QLabel*>(lblPlayTime), lblPlayListCount, static_cast<QLabel*>(lblSeekBar)})
+        MakeTransparent(l);
+    picFolderViewStatus->setLabelsTransparent();
 }
 
 // The buttons' tool tips, shown only when the setting asks for them; a screen reader always
@@ -789,11 +748,7 @@ void frmMain::ShowNoOpenerMessage(const QString& what) {
 void frmMain::ApplyDisplayOptions() {
     RefreshColor();
     for (int i = 0; i < Options.EntryPathNameCount() && i < 3; ++i) {
-        const QString name = Options.EntryPathName(static_cast<int16_t>(i));
-        lblEntryFolder[i]->setFullText(name);
-        lblEntryFolder[i]->setToolTip(PlainToolTip(name));
-        lblEntryFolder[i]->setVisible(!name.isEmpty());
-        shpEntryFolder[i]->setVisible(!name.isEmpty());
+        picFolderViewStatus->setEntryFolder(i, Options.EntryPathName(static_cast<int16_t>(i)));
     }
 }
 
@@ -801,30 +756,19 @@ namespace {
 QColor toColor(int32_t value, const QPalette& system) {
     return SchemeColor::ToQColor(value, system);
 }
-
-void paint(QWidget* w, const QColor& back, const QColor& fore) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, back);
-    p.setColor(QPalette::Base, back);
-    p.setColor(QPalette::Button, back);
-    p.setColor(QPalette::WindowText, fore);
-    p.setColor(QPalette::Text, fore);
-    p.setColor(QPalette::ButtonText, fore);
-    w->setPalette(p);
-}
 }  // namespace
 
 void frmMain::RefreshColor() {
     const QPalette sys = QApplication::palette();
     auto P = [&](ColorSlot slot) { return toColor(Options.PlayerColor(slot), sys); };
     const QColor fore = sys.color(QPalette::WindowText);
-    paint(centralWidget(), P(ColorSlot::Body), fore);
+    PaintWidget(centralWidget(), P(ColorSlot::Body), fore);
     centralWidget()->setAutoFillBackground(true);  // the margins and the gap between columns
-    paint(picButton, P(ColorSlot::Body), fore);
-    paint(lstPlayList, P(ColorSlot::PlayListBack), P(ColorSlot::PlayListText));
+    PaintWidget(picButton, P(ColorSlot::Body), fore);
+    PaintWidget(lstPlayList, P(ColorSlot::PlayListBack), P(ColorSlot::PlayListText));
     for (QToolButton* b : picButton->findChildren<QToolButton*>())
-        paint(b, P(ColorSlot::Buttons), sys.color(QPalette::ButtonText));
-    paint(picStatus, P(ColorSlot::StatusBack), P(ColorSlot::StatusText));
+        PaintWidget(b, P(ColorSlot::Buttons), sys.color(QPalette::ButtonText));
+    PaintWidget(picStatus, P(ColorSlot::StatusBack), P(ColorSlot::StatusText));
     // The mode icons are pictures painted in the status colours: drawn again in the new ones.
     DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
     DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
@@ -832,25 +776,18 @@ void frmMain::RefreshColor() {
     for (QLabel* l :
          {static_cast<QLabel*>(lblPlayTime), static_cast<QLabel*>(lblTagInfoTitle), lblVolume,
           lblSoundDevice, static_cast<QLabel*>(lblTagInfo), lblPlayListCount})
-        paint(l, P(ColorSlot::StatusBack), P(ColorSlot::StatusText));
-    paint(lblTime, P(ColorSlot::StatusBack), P(ColorSlot::ClockText));
+        PaintWidget(l, P(ColorSlot::StatusBack), P(ColorSlot::StatusText));
+    PaintWidget(lblTime, P(ColorSlot::StatusBack), P(ColorSlot::ClockText));
     for (QWidget* w : {picStartTime, static_cast<QWidget*>(txtStartH),
                        static_cast<QWidget*>(txtStartM), static_cast<QWidget*>(txtColon[0])})
-        paint(w, P(ColorSlot::StatusBack), P(ColorSlot::StartTimeText));
+        PaintWidget(w, P(ColorSlot::StatusBack), P(ColorSlot::StartTimeText));
     for (QWidget* w : {picEndTime, static_cast<QWidget*>(txtEndH), static_cast<QWidget*>(txtEndM),
                        static_cast<QWidget*>(txtColon[1])})
-        paint(w, P(ColorSlot::StatusBack), P(ColorSlot::StopTimeText));
-    paint(lstFavoriteList, P(ColorSlot::FavoritesBack), P(ColorSlot::FavoritesText));
-    paint(lstFolderView, P(ColorSlot::FolderViewBack), P(ColorSlot::FolderViewText));
-    paint(picFolderViewStatus, P(ColorSlot::FolderStatusBack), P(ColorSlot::FolderStatusText));
-    for (QLabel* l : {static_cast<QLabel*>(lblFolderViewCurrentFolder), lblFolderCount, lblFolder,
-                      lblFileCount, lblFile})
-        paint(l, P(ColorSlot::FolderStatusBack), P(ColorSlot::FolderStatusText));
-    for (int i = 0; i < 3; ++i) {
-        paint(lblEntryFolder[i], P(ColorSlot::FolderStatusText), P(ColorSlot::FolderStatusBack));
-        paint(shpEntryFolder[i], P(ColorSlot::FolderStatusText), P(ColorSlot::FolderStatusBack));
-    }
-    paint(shpSeekPosition, P(ColorSlot::SeekBarBack), P(ColorSlot::SeekBarText));
-    paint(shpSeekBar, P(ColorSlot::StatusBack), P(ColorSlot::SeekBarText));
+        PaintWidget(w, P(ColorSlot::StatusBack), P(ColorSlot::StopTimeText));
+    PaintWidget(lstFavoriteList, P(ColorSlot::FavoritesBack), P(ColorSlot::FavoritesText));
+    PaintWidget(lstFolderView, P(ColorSlot::FolderViewBack), P(ColorSlot::FolderViewText));
+    picFolderViewStatus->setColors(P(ColorSlot::FolderStatusBack), P(ColorSlot::FolderStatusText));
+    PaintWidget(shpSeekPosition, P(ColorSlot::SeekBarBack), P(ColorSlot::SeekBarText));
+    PaintWidget(shpSeekBar, P(ColorSlot::StatusBack), P(ColorSlot::SeekBarText));
     LyricWindow->setColor(P(ColorSlot::LyricBack), P(ColorSlot::LyricText));
 }

@@ -34,6 +34,7 @@
 #include <optional>
 #include <vector>
 
+class FolderStatusPane;
 class MprisService;
 class PlayRows;
 class PlayerController;
@@ -190,14 +191,7 @@ private:
 
     ListBox* lstFavoriteList = nullptr;
 
-    QWidget* picFolderViewStatus = nullptr;
-    ElidingLabel* lblFolderViewCurrentFolder = nullptr;
-    QLabel* lblFolderCount = nullptr;
-    QLabel* lblFolder = nullptr;
-    QLabel* lblFileCount = nullptr;
-    QLabel* lblFile = nullptr;
-    std::array<ClickLabel*, 3> lblEntryFolder{};
-    std::array<QFrame*, 3> shpEntryFolder{};
+    FolderStatusPane* picFolderViewStatus = nullptr;
     ListBox* lstFolderView = nullptr;
 
     MciControl* MMC = nullptr;  // the media-control object for every format but MP3 and WAV

@@ -2,6 +2,7 @@
 // status strip, and placing other windows over this one.
 #include "LayoutMath.h"
 #include "frmMain.h"
+#include "gui/library/FolderStatusPane.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -112,25 +113,7 @@ void frmMain::LayoutNormal(int16_t clientWidth, int16_t clientHeight) {
 }
 
 void frmMain::LayoutFolderViewStatus() {
-    FolderStatusInput in;
-    in.width = picFolderViewStatus->width();
-    in.fileWidth = lblFile->width();
-    in.fileCountWidth = lblFileCount->width();
-    in.folderWidth = lblFolder->width();
-    in.folderCountWidth = lblFolderCount->width();
-    in.firstTabLeft = lblEntryFolder[0]->x();
-    const FolderStatusPlacement p = LayoutMath::LayoutFolderViewStatus(in);
-    lblFile->move(p.fileLeft, lblFile->y());
-    lblFileCount->move(p.fileCountLeft, lblFileCount->y());
-    lblFolder->move(p.folderLeft, lblFolder->y());
-    lblFolderCount->move(p.folderCountLeft, lblFolderCount->y());
-    lblFolderViewCurrentFolder->resize(std::max(0, p.folderCountLeft - 8),
-                                       lblFolderViewCurrentFolder->height());
-    for (int i = 0; i < 3; ++i) {
-        lblEntryFolder[i]->setGeometry(p.tabLeft[i], lblEntryFolder[i]->y(), p.tabWidth[i],
-                                       lblEntryFolder[i]->height());
-        shpEntryFolder[i]->setGeometry(lblEntryFolder[i]->geometry());
-    }
+    picFolderViewStatus->arrange();
 }
 
 void frmMain::ArrangeStatusBar() {

@@ -1,12 +1,12 @@
 // The folder view: one folder at a time as a small tree, and the three registered folders.
 #include "core/modZAUtil.h"
 #include "gui/frmMain.h"
+#include "gui/library/FolderStatusPane.h"
 #include "library/FolderViewModel.h"
 
 void frmMain::ShowFolder(const QString& path, uint8_t mode) {
     if (mode == 1) {
-        lblFolderViewCurrentFolder->setFullText(path);
-        lblFolderViewCurrentFolder->setToolTip(PlainToolTip(path));
+        picFolderViewStatus->setFolder(path);
         LoadFolderViewFolders(path);
         FolderViewFiles.Clear();
         CollectFiles(FolderViewFiles, path, false);
@@ -23,8 +23,7 @@ void frmMain::LoadFolderViewFolders(const QString& path) {
 void frmMain::DrawFolderView() {
     const QSignalBlocker quiet(lstFolderView);  // rebuilding is not a click on a row
     lstFolderView->setRows(FolderViewModel::Rows(FolderViewFolders, FolderViewFiles));
-    lblFolderCount->setText(QString::number(FolderViewFolders.Count()));
-    lblFileCount->setText(QString::number(FolderViewFiles.Count()));
+    picFolderViewStatus->setCounts(FolderViewFolders.Count(), FolderViewFiles.Count());
 }
 
 void frmMain::lstFolderView_Click() {

@@ -2,6 +2,7 @@
 #include "core/modZAUtil.h"
 #include "gui/BusyCursor.h"
 #include "gui/frmMain.h"
+#include "gui/library/FolderStatusPane.h"
 #include "gui/widgets/WidgetHelpers.h"
 #include "library/FolderViewModel.h"
 #include "library/PlaylistOps.h"
@@ -52,9 +53,8 @@ void frmMain::wireLibrary() {
     connect(lstFolderView, &ListBox::rowDoubleClicked, this, &frmMain::FolderViewOpen);
     connect(lstFolderView, &ListBox::keyDown, this, &frmMain::lstFolderView_KeyDown);
     connect(lstFolderView, &ListBox::rightMouseDown, this, &frmMain::ShowListPopupMenu);
-    for (int i = 0; i < 3; ++i)
-        connect(lblEntryFolder[i], &ClickLabel::mouseDown, this,
-                [this, i](Qt::MouseButton) { lblEntryFolder_Click(i); });
+    connect(picFolderViewStatus, &FolderStatusPane::entryFolderClicked, this,
+            &frmMain::lblEntryFolder_Click);
 }
 
 void frmMain::RefreshPlayList() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/frmMain.h"
+#include "gui/library/FolderStatusPane.h"
 
 #include <utility>
 
@@ -55,12 +56,14 @@ public:
     auto& cmdUpItem() { return w_.cmdUpItem; }
     auto& cmdVolume() { return w_.cmdVolume; }
     auto& mediaControls_() { return w_.mediaControls_; }
-    auto& lblEntryFolder() { return w_.lblEntryFolder; }
-    auto& lblFile() { return w_.lblFile; }
-    auto& lblFileCount() { return w_.lblFileCount; }
-    auto& lblFolder() { return w_.lblFolder; }
-    auto& lblFolderCount() { return w_.lblFolderCount; }
-    auto& lblFolderViewCurrentFolder() { return w_.lblFolderViewCurrentFolder; }
+    auto& lblEntryFolder() { return w_.picFolderViewStatus->lblEntryFolder; }
+    auto& lblFile() { return w_.picFolderViewStatus->lblFile; }
+    auto& lblFileCount() { return w_.picFolderViewStatus->lblFileCount; }
+    auto& lblFolder() { return w_.picFolderViewStatus->lblFolder; }
+    auto& lblFolderCount() { return w_.picFolderViewStatus->lblFolderCount; }
+    auto& lblFolderViewCurrentFolder() {
+        return w_.picFolderViewStatus->lblFolderViewCurrentFolder;
+    }
     auto& lblPlayListCount() { return w_.lblPlayListCount; }
     auto& lblPlayTime() { return w_.lblPlayTime; }
     auto& lblSeekBar() { return w_.lblSeekBar; }
