@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "ButtonBar.h"
 #include "LayoutMath.h"
 #include "QtUserDialogs.h"
 #include "StartPath.h"
@@ -99,17 +100,6 @@ QString frmMain::AppFile(const QString& name) const {
     return appFolder_ + u'/' + name;
 }
 
-CommandButton* frmMain::makeButton(const char* themeIcon, const QString& resourceIcon) {
-    auto* b = new CommandButton(picButton);
-    const QIcon fallback(QStringLiteral(":/icons/") + resourceIcon + QStringLiteral(".png"));
-    b->setIcon(QIcon::fromTheme(QString::fromLatin1(themeIcon), fallback));
-    b->setIconSize(QSize(16, 16));
-    b->setAutoRaise(false);
-    b->setFocusPolicy(Qt::NoFocus);
-    b->resize(kButtonSize, kButtonSize);
-    return b;
-}
-
 void frmMain::buildControls() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
@@ -174,50 +164,8 @@ void frmMain::buildControls() {
     lstPlayList->setAccessibleName(QStringLiteral("プレイリスト"));
     lstPlayList->setAcceptFileDrops(true);
 
-    picButton = new QWidget(client);
-    picButton->setAutoFillBackground(true);
+    picButton = new ButtonBar(client, kButtonSize);
     picButton->resize(300, kButtonBarHeight);
-    cmdPlay = makeButton("media-playback-start", QStringLiteral("play"));
-    cmdPause = makeButton("media-playback-pause", QStringLiteral("pause"));
-    cmdStop = makeButton("media-playback-stop", QStringLiteral("stop"));
-    cmdListIndexUp = makeButton("media-skip-backward", QStringLiteral("previous"));
-    cmdListIndexDown = makeButton("media-skip-forward", QStringLiteral("next"));
-    cmdShuffle = makeButton("media-playlist-shuffle", QStringLiteral("shuffle"));
-    cmdUpItem = makeButton("go-up", QStringLiteral("up"));
-    cmdDownItem = makeButton("go-down", QStringLiteral("down"));
-    cmdListClear = makeButton("edit-clear", QStringLiteral("clear"));
-    cmdVolume = makeButton("audio-volume-high", QStringLiteral("volume"));
-    cmdChangeFormSize = makeButton("view-restore", QStringLiteral("resize"));
-    cmdSetDir = makeButton("folder-open", QStringLiteral("folder"));
-    cmdGetFile = makeButton("document-import", QStringLiteral("getfile"));
-    cmdAddFile = makeButton("list-add", QStringLiteral("addfile"));
-    cmdSaveList = makeButton("document-save", QStringLiteral("save"));
-    cmdGetList = makeButton("document-open", QStringLiteral("getlist"));
-    cmdAddList = makeButton("document-open-recent", QStringLiteral("addlist"));
-    cmdSearch = makeButton("edit-find", QStringLiteral("search"));
-    cmdLyric = makeButton("format-justify-left", QStringLiteral("lyric"));
-    cmdTagInfo = makeButton("document-properties", QStringLiteral("taginfo"));
-    cmdOption = makeButton("preferences-system", QStringLiteral("option"));
-    cmdHelp = makeButton("help-contents", QStringLiteral("help"));
-    const std::array<QToolButton*, 22> order = {
-        cmdPlay,    cmdPause,    cmdStop,      cmdListIndexUp, cmdListIndexDown,  cmdShuffle,
-        cmdUpItem,  cmdDownItem, cmdListClear, cmdVolume,      cmdChangeFormSize, cmdSetDir,
-        cmdGetFile, cmdAddFile,  cmdSaveList,  cmdGetList,     cmdAddList,        cmdSearch,
-        cmdLyric,   cmdTagInfo,  cmdOption,    cmdHelp};
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i]->move(2 + static_cast<int>(i % 11) * kButtonSize,
-                       2 + static_cast<int>(i / 11) * kButtonSize);
-    // The buttons show only icons: screen readers and tests know them by these names.
-    const std::array<const char16_t*, 22> names = {
-        u"再生",           u"一時停止",     u"停止",           u"前の曲",         u"次の曲",
-        u"シャッフル",     u"上へ移動",     u"下へ移動",       u"クリア",         u"音量",
-        u"サイズ切り替え", u"フォルダ選択", u"ファイルの取得", u"ファイルの追加", u"リストの保存",
-        u"リストの取得",   u"リストの追加", u"検索",           u"歌詞",           u"ファイル情報",
-        u"プレイヤー設定", u"ヘルプ"};
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i]->setAccessibleName(QString::fromUtf16(names[i]));
-    forEachButtonTip(
-        [](QToolButton* button, const QString& tip) { button->setAccessibleDescription(tip); });
 
     lstFavoriteList = new ListBox(client);
     lstFavoriteList->setObjectName(QStringLiteral("lstFavoriteList"));
@@ -254,9 +202,7 @@ void frmMain::buildMenus() {
     mnuPlay = mnuZAPT->addAction(QStringLiteral("再生"));
     mnuPause = mnuZAPT->addAction(QStringLiteral("一時停止／再開"));
     mnuStop = mnuZAPT->addAction(QStringLiteral("停止"));
-    cmdPlay->setCommand(mnuPlay);
-    cmdPause->setCommand(mnuPause);
-    cmdStop->setCommand(mnuStop);
+    picButton->setCommands(mnuPlay, mnuPause, mnuStop);
     mnuCep1 = mnuZAPT->addSeparator();
     mnuGetFile = mnuZAPT->addAction(QStringLiteral("ファイルの取得"));
     mnuAddFile = mnuZAPT->addAction(QStringLiteral("ファイルの追加"));
@@ -276,12 +222,7 @@ void frmMain::buildMenus() {
 }
 
 void frmMain::wireEvents() {
-    connect(cmdChangeFormSize, &QToolButton::clicked, this, &frmMain::cmdChangeFormSize_Click);
-    connect(cmdHelp, &QToolButton::clicked, this, &frmMain::cmdHelp_Click);
-    connect(cmdVolume, &QToolButton::clicked, this, &frmMain::cmdVolume_Click);
-    connect(cmdSearch, &QToolButton::clicked, this, &frmMain::SearchList);
-    connect(cmdTagInfo, &QToolButton::clicked, this, &frmMain::cmdTagInfo_Click);
-    connect(cmdOption, &QToolButton::clicked, this, &frmMain::cmdOption_Click);
+    connect(picButton, &ButtonBar::clicked, this, &frmMain::picButton_Click);
     WatchSoundDevice();
     for (ClickLabel* l : {lblTagInfo, lblTagInfoTitle})
         connect(l, &ClickLabel::mouseDown, this,
@@ -292,7 +233,8 @@ void frmMain::wireEvents() {
             [this] { ActiveListName = QStringLiteral("lstFolderView"); });
     connect(lstFavoriteList, &ListBox::gotFocus, this,
             [this] { ActiveListName = QStringLiteral("lstFavoriteList"); });
-    for (QWidget* w : {picStatus, picButton, static_cast<QWidget*>(picFolderViewStatus)})
+    for (QWidget* w :
+         {picStatus, static_cast<QWidget*>(picButton), static_cast<QWidget*>(picFolderViewStatus)})
         w->installEventFilter(this);
     // The window sees every key before its controls do: the filter sits on each control that
     // can have the focus, and on the window itself.
@@ -343,7 +285,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool frmMain::Form_Load() {
-    // 1. One player per application folder.
+    // One player per application folder.
     // A lock path that is not a regular file (a FIFO, a device, a folder, any link) is never
     // handed to QLockFile, which would wait on it for ever or read it without end.
     const QString lockPath = AppFile(QStringLiteral(".zapt.lock"));
@@ -369,7 +311,7 @@ bool frmMain::Form_Load() {
         return false;
     }
 
-    // 2–3. The engine, bound to the media-control object; the end of every song.
+    // The engine, bound to the media-control object, and the play sequence on it.
     Player = std::make_unique<clsZAPT_MMC>();
     Player->setMMC(MMC);
     makeSequence();
@@ -377,11 +319,11 @@ bool frmMain::Form_Load() {
     if (mediaControlsWanted_)
         StartMediaControls();
 
-    // 4. The start path: the shell has already removed any quotes. Made absolute, so what is
+    // The start path: the shell has already removed any quotes. Made absolute, so what is
     // saved still works when the player is next started from another folder.
     const QString startPath = StartPath::Absolute(startPath_, QDir::currentPath());
 
-    // 5. Twips per pixel from the screen's logical resolution.
+    // Twips per pixel from the screen's logical resolution: the stored sizes are in twips.
     const double dpiX = logicalDpiX() > 0 ? logicalDpiX() : 96;
     const double dpiY = logicalDpiY() > 0 ? logicalDpiY() : 96;
     TwipsPerPixelX = static_cast<int16_t>(std::max(1, LayoutMath::RoundEven(1440 / dpiX)));
@@ -389,22 +331,22 @@ bool frmMain::Form_Load() {
     NonClientWidth = 0;
     NonClientHeight = 0;
 
-    // 7–8.
+    // The labels, the reserve menu and the empty seek bar before any setting is read.
     SetLabelsTransparent();
     BuildReserveMenu();
     shpSeekPosition->resize(0, shpSeekPosition->height());
 
-    // 9. The program's sub-folders.
+    // The program's sub-folders.
     QDir app(appFolder_);
     for (const QString& sub : {QStringLiteral("list"), QStringLiteral("color")})
         if (!FolderExists(AppFile(sub)))
             app.mkpath(sub);
 
-    // 11. Settings, when present.
+    // Settings, when present.
     if (FileExists(AppFile(QStringLiteral("ZAopt.inf"))))
         Options.ReadOption(AppFile(QStringLiteral("ZAopt.inf")), QStringLiteral(","));
 
-    // 12–13.
+    // Tool tips, and the word lists the tag label and the lyric lookup use.
     SetToolTips();
     LastSearchMode = 2;
     ReadLinesToList(AppFile(QStringLiteral("ZAigw.txt")), IgnoreWordList, &Dialogs());
@@ -412,11 +354,11 @@ bool frmMain::Form_Load() {
     if (EndRequested())
         return abandonStartup();
 
-    // 14. The clock and the saved timer times.
+    // The clock and the saved timer times.
     tmrTimer_Timer();
     ShowTimerTimes();
 
-    // 15. The start folder.
+    // The start folder.
     QString startFolder =
         Options.PrimaryCurrentPath() != 0 ? Options.EntryPath(0) : Options.LastCurrentFolder();
     if (!FolderExists(startFolder))
@@ -425,12 +367,12 @@ bool frmMain::Form_Load() {
     if (EndRequested())
         return abandonStartup();
 
-    // 16–17. History and favorite lists.
+    // History and favorite lists.
     ReadLinesToList(AppFile(QStringLiteral("ZAhis.m3u")), HistoryList, &Dialogs());
     LoadFavoriteLists();
     ShowFavoriteLists();
 
-    // 18–19. The playlist: the start path, or the last playlist. A start path the player
+    // The playlist: the start path, or the last playlist. A start path the player
     // cannot use is reported and the last playlist kept, so the end writes it back as it was.
     bool savedPlayList = startPath.isEmpty();
     if (!savedPlayList) {
@@ -457,7 +399,7 @@ bool frmMain::Form_Load() {
     if (EndRequested())
         return abandonStartup();
 
-    // 20–21. Time label, tag label.
+    // Time label, tag label.
     lblPlayTime->setText(Options.DispTimeType() == 0 ? QStringLiteral("00:00")
                                                      : QStringLiteral("‐00:00"));
     InitTagFieldNames();
@@ -465,10 +407,10 @@ bool frmMain::Form_Load() {
     lblTagInfoTitle->setText(TagFieldNames[0]);
     ShowTagInfoLabel();
 
-    // 22. The folder view already shows the current folder: ShowFolder in step 15 listed it
-    // and nothing since has moved it, so it is not read a second time.
+    // The folder view already shows the current folder: ShowFolder above listed it and nothing
+    // since has moved it, so it is not read a second time.
 
-    // 23–24. Size and position. A stored size larger than the screen's free area (the file may
+    // Size and position. A stored size larger than the screen's free area (the file may
     // hold anything up to 32767 pixels) is taken as that area, for both modes; the window is
     // then brought onto the screen.
     if (const QScreen* screen =
@@ -493,19 +435,19 @@ bool frmMain::Form_Load() {
     move(Options.PositionX() / TwipsPerPixelX, Options.PositionY() / TwipsPerPixelY);
     KeepWindowOnScreen(this);
 
-    // 25.
+    // The controls laid out for the mode, and the mode icons.
     LayoutMainWindow();
     ApplyDisplayOptions();
 
-    DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
-    DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+    DrawPlayNumber(Options.SongsToPlay());
+    DrawRepeatMode(Options.Repeat());
     DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
 
-    // 26–27. The lyric window, hidden, and the lyric index.
+    // The lyric window, hidden, and the lyric index.
     LoadLyricWindow();
     LoadLyricList(Options.LyricFolder());
 
-    // 28–29.
+    // Shown only now, with everything in place.
     if (EndRequested())
         return abandonStartup();
     loaded_ = true;
@@ -517,7 +459,7 @@ bool frmMain::Form_Load() {
     tmrTimer->start();
     vbmp3_setSoftVolume(Options.SoftVolumeLeft(), Options.SoftVolumeRight());
 
-    // 30. The last action.
+    // What the start path or the start-up setting asks for.
     if (!startPath.isEmpty()) {
         if (!savedPlayList && PlayList.Count() > 0)
             PlaySelectedRow();
@@ -681,48 +623,60 @@ void frmMain::SetLabelsTransparent() {
     picFolderViewStatus->setLabelsTransparent();
 }
 
-// The buttons' tool tips, shown only when the setting asks for them; a screen reader always
-// reads them as the buttons' descriptions.
-void frmMain::forEachButtonTip(const std::function<void(QToolButton*, const QString&)>& apply) {
-    const std::pair<QToolButton*, const char16_t*> tips[] = {
-        {cmdPlay, u"選択中の曲を再生します。"},
-        {cmdStop, u"曲の再生を停止します。"},
-        {cmdSaveList, u"現在のプレイリストをファイルに保存します。"},
-        {cmdGetFile, u"カレントフォルダからプレイリストにファイルを取得します。"},
-        {cmdAddFile, u"カレントフォルダからプレイリストにファイルを追加します。"},
-        {cmdGetList, u"お気に入りリストからプレイリストにファイルを取得"},
-        {cmdAddList, u"お気に入りリストからプレイリストにファイルを追加"},
-        {cmdShuffle, u"プレイリストの並びをシャッフルします。"},
-        {cmdListClear, u"プレイリストをクリアします。"},
-        {cmdSetDir, u"フォルダ選択ダイアログを開きます。"},
-        {cmdOption, u"プレイヤー設定ダイアログを開きます。"},
-        {cmdLyric, u"歌詞を表示します。"},
-        {cmdTagInfo, u"プロパティを表示します。"},
-        {cmdListIndexUp, u"前の曲を再生します。"},
-        {cmdListIndexDown, u"次の曲を再生します。"},
-        {cmdChangeFormSize, u"ウィンドウのサイズを切り替えます。"},
-        {cmdVolume, u"ボリュームを調整します。"},
-        {cmdPause, u"曲の再生を一時停止します。"},
-        {cmdHelp, u"ヘルプを表示します。"},
-        {cmdSearch, u"プレイリスト内を検索します。"},
-        {cmdUpItem, u"選択中の曲を1つ上に移動します。"},
-        {cmdDownItem, u"選択中の曲を1つ下に移動します。"},
-    };
-
-    for (const auto& [button, tip] : tips)
-        apply(button, QString::fromUtf16(tip));
-}
-
 // The controls that can hold the keyboard focus; the window's global keys are seen on them.
 bool frmMain::takesKeys(const QObject* o) const {
     return o && (o == lstPlayList || o == lstFavoriteList || o == lstFolderView || o == txtStartH ||
                  o == txtStartM || o == txtEndH || o == txtEndM);
 }
 
+void frmMain::picButton_Click(ButtonBar::Button button) {
+    using B = ButtonBar::Button;
+    switch (button) {
+    case B::Previous:
+        return cmdListIndexUp_Click();
+    case B::Next:
+        return cmdListIndexDown_Click();
+    case B::Shuffle:
+        return cmdShuffle_Click();
+    case B::Up:
+        return cmdUpItem_Click();
+    case B::Down:
+        return cmdDownItem_Click();
+    case B::Clear:
+        return cmdListClear_Click();
+    case B::Volume:
+        return cmdVolume_Click();
+    case B::FormSize:
+        return cmdChangeFormSize_Click();
+    case B::SetDir:
+        return cmdSetDir_Click();
+    case B::GetFile:
+        return cmdGetFile_Click();
+    case B::AddFile:
+        return cmdAddFile_Click();
+    case B::SaveList:
+        return cmdSaveList_Click();
+    case B::GetList:
+        return cmdGetList_Click();
+    case B::AddList:
+        return cmdAddList_Click();
+    case B::Search:
+        return SearchList();
+    case B::Lyric:
+        return cmdLyric_Click();
+    case B::TagInfo:
+        return cmdTagInfo_Click();
+    case B::Option:
+        return cmdOption_Click();
+    case B::Help:
+        return cmdHelp_Click();
+    }
+}
+
 void frmMain::SetToolTips() {
     if (Options.ToolTipText() != 1)
         return;
-    forEachButtonTip([](QToolButton* button, const QString& tip) { button->setToolTip(tip); });
+    picButton->showToolTips();
 }
 
 void frmMain::cmdHelp_Click() {
@@ -764,14 +718,13 @@ void frmMain::RefreshColor() {
     const QColor fore = sys.color(QPalette::WindowText);
     PaintWidget(centralWidget(), P(ColorSlot::Body), fore);
     centralWidget()->setAutoFillBackground(true);  // the margins and the gap between columns
-    PaintWidget(picButton, P(ColorSlot::Body), fore);
+    picButton->setColors(P(ColorSlot::Body), fore, P(ColorSlot::Buttons),
+                         sys.color(QPalette::ButtonText));
     PaintWidget(lstPlayList, P(ColorSlot::PlayListBack), P(ColorSlot::PlayListText));
-    for (QToolButton* b : picButton->findChildren<QToolButton*>())
-        PaintWidget(b, P(ColorSlot::Buttons), sys.color(QPalette::ButtonText));
     PaintWidget(picStatus, P(ColorSlot::StatusBack), P(ColorSlot::StatusText));
     // The mode icons are pictures painted in the status colours: drawn again in the new ones.
-    DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
-    DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+    DrawPlayNumber(Options.SongsToPlay());
+    DrawRepeatMode(Options.Repeat());
     DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
     for (QLabel* l :
          {static_cast<QLabel*>(lblPlayTime), static_cast<QLabel*>(lblTagInfoTitle), lblVolume,

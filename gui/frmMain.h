@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ButtonBar.h"
 #include "DismissibleDialogs.h"
 #include "LayoutMath.h"
 #include "core/UserDialogs.h"
@@ -7,7 +8,6 @@
 #include "core/modZAUtil.h"
 #include "gui/lyrics/frmLyric.h"
 #include "gui/widgets/ClickLabel.h"
-#include "gui/widgets/CommandButton.h"
 #include "gui/widgets/ListBox.h"
 #include "library/PlaylistShuffler.h"
 #include "lyrics/LyricLookup.h"
@@ -164,30 +164,7 @@ private:
 
     ListBox* lstPlayList = nullptr;
 
-    QWidget* picButton = nullptr;
-    // Play, pause and stop run the actions of their menu items.
-    CommandButton* cmdPlay = nullptr;
-    CommandButton* cmdPause = nullptr;
-    CommandButton* cmdStop = nullptr;
-    QToolButton* cmdListIndexUp = nullptr;
-    QToolButton* cmdListIndexDown = nullptr;
-    QToolButton* cmdShuffle = nullptr;
-    QToolButton* cmdUpItem = nullptr;
-    QToolButton* cmdDownItem = nullptr;
-    QToolButton* cmdListClear = nullptr;
-    QToolButton* cmdVolume = nullptr;
-    QToolButton* cmdChangeFormSize = nullptr;
-    QToolButton* cmdSetDir = nullptr;
-    QToolButton* cmdGetFile = nullptr;
-    QToolButton* cmdAddFile = nullptr;
-    QToolButton* cmdSaveList = nullptr;
-    QToolButton* cmdGetList = nullptr;
-    QToolButton* cmdAddList = nullptr;
-    QToolButton* cmdSearch = nullptr;
-    QToolButton* cmdLyric = nullptr;
-    QToolButton* cmdTagInfo = nullptr;
-    QToolButton* cmdOption = nullptr;
-    QToolButton* cmdHelp = nullptr;
+    ButtonBar* picButton = nullptr;
 
     ListBox* lstFavoriteList = nullptr;
 
@@ -229,6 +206,8 @@ private:
     // --- application shell -----------------------------------------------------------------
     void SetLabelsTransparent();
     void SetToolTips();
+    // Runs what a button of the bar (other than play, pause and stop) stands for.
+    void picButton_Click(ButtonBar::Button button);
     void Form_Click();
     void cmdHelp_Click();
     // Opens a file with the desktop's program for it; false when there is none. Tests set it.
@@ -338,8 +317,8 @@ private:
     bool fromListMenu_ = false;
     void picPlayNumber_Click();
     void picRepeatMode_Click();
-    void DrawPlayNumber(uint8_t mode);
-    void DrawRepeatMode(uint8_t mode);
+    void DrawPlayNumber(PlayCount mode);
+    void DrawRepeatMode(RepeatMode mode);
     void PaintMaskedIcon(QLabel* target, const QString& maskResource);
     int32_t GetPlayIndex() const;
     // Selects the row GetPlayIndex gives, then plays it: every start of a playlist row.
@@ -465,8 +444,6 @@ private:
     void buildControls();
     void buildMenus();
     void wireEvents();
-    CommandButton* makeButton(const char* themeIcon, const QString& resourceIcon);
-    void forEachButtonTip(const std::function<void(QToolButton*, const QString&)>& apply);
     bool takesKeys(const QObject* o) const;
     // Returns true when the key is swallowed.
     bool Form_KeyDown(QKeyEvent* event);

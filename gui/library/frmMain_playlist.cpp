@@ -12,12 +12,8 @@
 #include <QToolButton>
 
 void frmMain::wireLibrary() {
-    connect(cmdShuffle, &QToolButton::clicked, this, &frmMain::cmdShuffle_Click);
     connect(mnuShuffle, &QAction::triggered, this, &frmMain::cmdShuffle_Click);
-    connect(cmdUpItem, &QToolButton::clicked, this, &frmMain::cmdUpItem_Click);
-    connect(cmdDownItem, &QToolButton::clicked, this, &frmMain::cmdDownItem_Click);
     connect(mnuDel, &QAction::triggered, this, &frmMain::DeleteSelectedSong);
-    connect(cmdListClear, &QToolButton::clicked, this, &frmMain::cmdListClear_Click);
     connect(mnuListClear, &QAction::triggered, this, &frmMain::cmdListClear_Click);
     connect(mnuSort_Track, &QAction::triggered, this, &frmMain::mnuSort_Track_Click);
     connect(mnuSort_Title, &QAction::triggered, this, &frmMain::mnuSort_Title_Click);
@@ -27,15 +23,9 @@ void frmMain::wireLibrary() {
     connect(lstPlayList, &ListBox::rightMouseDown, this, &frmMain::ShowListPopupMenu);
     connect(lstPlayList, &ListBox::filesDropped, this, &frmMain::lstPlayList_FilesDropped);
 
-    connect(cmdSetDir, &QToolButton::clicked, this, &frmMain::cmdSetDir_Click);
-    connect(cmdGetFile, &QToolButton::clicked, this, &frmMain::cmdGetFile_Click);
     connect(mnuGetFile, &QAction::triggered, this, &frmMain::mnuGetFile_Click);
-    connect(cmdAddFile, &QToolButton::clicked, this, &frmMain::cmdAddFile_Click);
     connect(mnuAddFile, &QAction::triggered, this, &frmMain::mnuAddFile_Click);
 
-    connect(cmdSaveList, &QToolButton::clicked, this, &frmMain::cmdSaveList_Click);
-    connect(cmdGetList, &QToolButton::clicked, this, &frmMain::cmdGetList_Click);
-    connect(cmdAddList, &QToolButton::clicked, this, &frmMain::cmdAddList_Click);
     connect(lstFavoriteList, &ListBox::rowDoubleClicked, this, &frmMain::cmdGetList_Click);
     connect(lstFavoriteList, &ListBox::keyDown, this, &frmMain::lstFavoriteList_KeyDown);
     connect(lstFavoriteList, &ListBox::rightMouseDown, this,

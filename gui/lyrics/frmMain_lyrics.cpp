@@ -12,7 +12,6 @@
 
 void frmMain::wireLyrics() {
     LyricWindow = std::make_unique<frmLyric>();
-    connect(cmdLyric, &QToolButton::clicked, this, &frmMain::cmdLyric_Click);
 }
 
 namespace {

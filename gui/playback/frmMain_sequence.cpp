@@ -1,6 +1,7 @@
 // The window's side of the play sequence: its buttons and menu items call the sequence
 // (PlayerController), and what the sequence tells is shown: the song's tag, lyrics and time,
 // the mode icons, the boxes.
+#include "gui/ButtonBar.h"
 #include "gui/frmMain.h"
 #include "gui/lyrics/frmLyric.h"
 #include "playback/PlayerController.h"
@@ -35,13 +36,10 @@ private:
 
 void frmMain::wirePlayback() {
     opener_ = new FileOpener(this);
-    connect(cmdListIndexUp, &QToolButton::clicked, this, &frmMain::cmdListIndexUp_Click);
-    connect(cmdListIndexDown, &QToolButton::clicked, this, &frmMain::cmdListIndexDown_Click);
     // One action a command, for its button and its menu item. A button's press comes before
     // the action it triggers; the menu plays the active list's row and leaves the focus.
     connect(mnuZAPT, &QMenu::aboutToShow, this, [this] { fromListMenu_ = true; });
-    for (QToolButton* button : {cmdPlay, cmdPause, cmdStop})
-        connect(button, &QToolButton::pressed, this, [this] { fromListMenu_ = false; });
+    connect(picButton, &ButtonBar::commandPressed, this, [this] { fromListMenu_ = false; });
     connect(mnuPlay, &QAction::triggered, this,
             [this] { fromListMenu_ ? mnuPlay_Click() : cmdPlay_Click(); });
     connect(mnuPause, &QAction::triggered, this, &frmMain::cmdPause_Click);
@@ -78,8 +76,8 @@ void frmMain::makeSequence() {
         ResetPlayTime();
     });
     connect(s, &PlayerController::modesChanged, this, [this] {
-        DrawPlayNumber(static_cast<uint8_t>(Options.PlayNumber()));
-        DrawRepeatMode(static_cast<uint8_t>(Options.RepeatMode()));
+        DrawPlayNumber(Options.SongsToPlay());
+        DrawRepeatMode(Options.Repeat());
     });
     connect(s, &PlayerController::cannotAccess, this, [this](const QString& path) {
         Dialogs().message(path + QStringLiteral("にアクセスできません。"), QStringLiteral("ZAPT"));
@@ -182,24 +180,25 @@ void frmMain::picRepeatMode_Click() {
 }
 
 // The icons show their mode only as a picture: a screen reader reads it as the description.
-void frmMain::DrawPlayNumber(uint8_t mode) {
-    picPlayNumber->setAccessibleDescription(mode == 1 ? QStringLiteral("全曲")
-                                                      : QStringLiteral("1曲"));
-    PaintMaskedIcon(picPlayNumber, mode == 1 ? QStringLiteral(":/icons/playnumber_all.png")
-                                             : QStringLiteral(":/icons/playnumber_single.png"));
+void frmMain::DrawPlayNumber(PlayCount mode) {
+    const bool all = mode == PlayCount::AllSongs;
+    picPlayNumber->setAccessibleDescription(all ? QStringLiteral("全曲") : QStringLiteral("1曲"));
+    PaintMaskedIcon(picPlayNumber, all ? QStringLiteral(":/icons/playnumber_all.png")
+                                       : QStringLiteral(":/icons/playnumber_single.png"));
 }
 
-void frmMain::DrawRepeatMode(uint8_t mode) {
-    picRepeatMode->setAccessibleDescription(mode == 0   ? QStringLiteral("オン")
-                                            : mode == 1 ? QStringLiteral("オフ")
-                                                        : QStringLiteral("ランダム"));
-    PaintMaskedIcon(picRepeatMode, mode == 0   ? QStringLiteral(":/icons/repeat_on.png")
-                                   : mode == 1 ? QStringLiteral(":/icons/repeat_off.png")
-                                               : QStringLiteral(":/icons/repeat_random.png"));
+void frmMain::DrawRepeatMode(RepeatMode mode) {
+    picRepeatMode->setAccessibleDescription(mode == RepeatMode::On    ? QStringLiteral("オン")
+                                            : mode == RepeatMode::Off ? QStringLiteral("オフ")
+                                                                      : QStringLiteral("ランダム"));
+    PaintMaskedIcon(picRepeatMode, mode == RepeatMode::On ? QStringLiteral(":/icons/repeat_on.png")
+                                   : mode == RepeatMode::Off
+                                       ? QStringLiteral(":/icons/repeat_off.png")
+                                       : QStringLiteral(":/icons/repeat_random.png"));
 }
 
 // The mode pictures are monochrome masks (glyph black on white); the glyph is drawn in the
-// status text colour on the status background, as the three raster passes always did.
+// status text colour on the status background.
 void frmMain::PaintMaskedIcon(QLabel* target, const QString& maskResource) {
     const QImage mask(maskResource);
     QPixmap out(target->size());

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "gui/ButtonBar.h"
 #include "gui/frmMain.h"
 #include "gui/library/FolderStatusPane.h"
+#include "gui/widgets/CommandButton.h"
 
 #include <utility>
 
@@ -33,28 +35,28 @@ public:
     auto& TrayIconShown() { return w_.TrayIconShown; }
     auto& TwipsPerPixelX() { return w_.TwipsPerPixelX; }
     auto& TwipsPerPixelY() { return w_.TwipsPerPixelY; }
-    auto& cmdAddFile() { return w_.cmdAddFile; }
-    auto& cmdAddList() { return w_.cmdAddList; }
-    auto& cmdChangeFormSize() { return w_.cmdChangeFormSize; }
-    auto& cmdDownItem() { return w_.cmdDownItem; }
-    auto& cmdGetFile() { return w_.cmdGetFile; }
-    auto& cmdGetList() { return w_.cmdGetList; }
-    auto& cmdHelp() { return w_.cmdHelp; }
-    auto& cmdListClear() { return w_.cmdListClear; }
-    auto& cmdListIndexDown() { return w_.cmdListIndexDown; }
-    auto& cmdListIndexUp() { return w_.cmdListIndexUp; }
-    auto& cmdLyric() { return w_.cmdLyric; }
-    auto& cmdOption() { return w_.cmdOption; }
-    auto& cmdPause() { return w_.cmdPause; }
-    auto& cmdPlay() { return w_.cmdPlay; }
-    auto& cmdSaveList() { return w_.cmdSaveList; }
-    auto& cmdSearch() { return w_.cmdSearch; }
-    auto& cmdSetDir() { return w_.cmdSetDir; }
-    auto& cmdShuffle() { return w_.cmdShuffle; }
-    auto& cmdStop() { return w_.cmdStop; }
-    auto& cmdTagInfo() { return w_.cmdTagInfo; }
-    auto& cmdUpItem() { return w_.cmdUpItem; }
-    auto& cmdVolume() { return w_.cmdVolume; }
+    auto& cmdAddFile() { return w_.picButton->cmdAddFile; }
+    auto& cmdAddList() { return w_.picButton->cmdAddList; }
+    auto& cmdChangeFormSize() { return w_.picButton->cmdChangeFormSize; }
+    auto& cmdDownItem() { return w_.picButton->cmdDownItem; }
+    auto& cmdGetFile() { return w_.picButton->cmdGetFile; }
+    auto& cmdGetList() { return w_.picButton->cmdGetList; }
+    auto& cmdHelp() { return w_.picButton->cmdHelp; }
+    auto& cmdListClear() { return w_.picButton->cmdListClear; }
+    auto& cmdListIndexDown() { return w_.picButton->cmdListIndexDown; }
+    auto& cmdListIndexUp() { return w_.picButton->cmdListIndexUp; }
+    auto& cmdLyric() { return w_.picButton->cmdLyric; }
+    auto& cmdOption() { return w_.picButton->cmdOption; }
+    auto& cmdPause() { return w_.picButton->cmdPause; }
+    auto& cmdPlay() { return w_.picButton->cmdPlay; }
+    auto& cmdSaveList() { return w_.picButton->cmdSaveList; }
+    auto& cmdSearch() { return w_.picButton->cmdSearch; }
+    auto& cmdSetDir() { return w_.picButton->cmdSetDir; }
+    auto& cmdShuffle() { return w_.picButton->cmdShuffle; }
+    auto& cmdStop() { return w_.picButton->cmdStop; }
+    auto& cmdTagInfo() { return w_.picButton->cmdTagInfo; }
+    auto& cmdUpItem() { return w_.picButton->cmdUpItem; }
+    auto& cmdVolume() { return w_.picButton->cmdVolume; }
     auto& mediaControls_() { return w_.mediaControls_; }
     auto& lblEntryFolder() { return w_.picFolderViewStatus->lblEntryFolder; }
     auto& lblFile() { return w_.picFolderViewStatus->lblFile; }
