@@ -2,6 +2,7 @@
 // a button or menu item gives, and the service tells the desktop what the window's state is.
 #include "gui/desktop/frmMain_mpris.h"
 
+#include "core/Logging.h"
 #include "desktop/CoverArt.h"
 #include "desktop/MprisMapping.h"
 #include "gui/StartPath.h"
@@ -17,7 +18,6 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
-#include <cstdio>
 #include <optional>
 
 namespace {
@@ -40,7 +40,7 @@ bool frmMain::StartMediaControls() {
     QString problem;
     if (!service->Register(bus, problem)) {
         delete service;
-        std::fprintf(stderr, "zapt: media controls off: %s\n", qUtf8Printable(problem));
+        qCWarning(lcDesktop, "media controls off: %s", qUtf8Printable(problem));
         return false;
     }
     mediaControls_ = service;
