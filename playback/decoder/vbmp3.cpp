@@ -84,8 +84,6 @@ void vbmp3_stopCallback(void) {
     vbmp3_callback(nullptr, 0);
 }
 
-void vbmp3_setVbmp3Option(const Vbmp3Option*) {}
-
 int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info) {
     if (!library || !utf8Path)
         return 0;

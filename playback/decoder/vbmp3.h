@@ -27,11 +27,6 @@ struct OpenFileInfo {
     int32_t totalSec;  // length in whole seconds
 };
 
-// Accepted and ignored: the library has no options. Kept only for callers that still pass one.
-struct Vbmp3Option {
-    int32_t values[4];
-};
-
 // status 4: the file that was playing has reached its end. Called from the audio thread,
 // exactly once per file that plays to its end; never after a stop or close, nor for a file
 // that a new open replaced. `user` is the value given to vbmp3_callback.
@@ -40,7 +35,6 @@ typedef void (*Vbmp3Callback)(int32_t status, intptr_t user);
 int16_t vbmp3_init(void);
 void vbmp3_callback(Vbmp3Callback callback, intptr_t user);
 void vbmp3_stopCallback(void);
-void vbmp3_setVbmp3Option(const Vbmp3Option* option);
 int16_t vbmp3_open(const char* utf8Path, OpenFileInfo* info);
 int16_t vbmp3_play(void);
 // Gapless join (vbmp3_queueSource below): while a file plays, the next one may be opened behind

@@ -1,11 +1,11 @@
 #include "SdlDevice.h"
 
 #include "AudioRenderer.h"
+#include "core/Logging.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -46,7 +46,7 @@ bool onDummy() {
 
 void warnSilent() {
     if (!warned.exchange(true))
-        std::fprintf(stderr, "ZAPT: no sound device was found; playing without sound.\n");
+        qCWarning(lcAudio, "no sound device was found; playing without sound");
 }
 
 bool startDummy() {

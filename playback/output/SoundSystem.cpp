@@ -3,11 +3,11 @@
 #include "AudioRenderer.h"
 #include "PulseDevice.h"
 #include "SdlDevice.h"
+#include "core/Logging.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -427,8 +427,8 @@ void SoundSystem::release() {
         // finds its generation over when it comes back, and closes its own devices.
         s.generation.fetch_add(1);
         s.housekeeper.detach();
-        std::fprintf(stderr, "ZAPT: the sound device did not close within %lld ms; left behind.\n",
-                     static_cast<long long>(kReleaseLimit.count()));
+        qCWarning(lcAudio, "the sound device did not close within %lld ms; left behind",
+                  static_cast<long long>(kReleaseLimit.count()));
         std::unique_lock lock(s.mutex, std::try_to_lock);
         if (!lock.owns_lock())
             return;

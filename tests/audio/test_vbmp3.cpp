@@ -37,8 +37,6 @@ protected:
         capture.arm();
         ASSERT_TRUE(vbmp3_init());
         vbmp3_callback(&onDecoderEvent, reinterpret_cast<intptr_t>(&log));
-        const Vbmp3Option option{{30, 1, 5, 0}};
-        vbmp3_setVbmp3Option(&option);
         vbmp3_setSoftVolume(100, 100);
         vbmp3_setVolume(100, 100);
     }
