@@ -31,7 +31,7 @@ bool RunningPlayer::Command(const QString& method) {
 }
 
 bool RunningPlayer::Open(const QString& absolutePath, std::chrono::milliseconds wait) {
-    // A name that does not exist goes the usual way, so the start reports it as always. By the
+    // A name that does not exist goes the usual way, so this start reports it itself. By the
     // path's bytes: the text of a name that is not UTF-8 names no file.
     struct stat st {};
     if (::stat(modZAUtil::NativePath(absolutePath).constData(), &st) != 0)
