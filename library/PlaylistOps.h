@@ -25,8 +25,8 @@ public:
         QStringLiteral("プレイリストの曲をすべて削除します。よろしいですか。");
 
     // Each position i = 0..m (m = n - 1) is exchanged with j = r * m rounded half to even, r
-    // drawn afresh for every i. Not Fisher-Yates: a list shuffled from the same draws comes out
-    // in the same order as the stored lists of earlier versions expect.
+    // drawn afresh for every i. Not Fisher-Yates, so the orders are not uniform: this exchange
+    // rule is the player's own shuffle and is kept exactly.
     static void Shuffle(clsArrayList& list, const UnitDraw& draw);
 
     // Track text to sort key: the number before the first "/" read leniently ("3/12" -> 3),
