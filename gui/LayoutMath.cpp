@@ -95,9 +95,9 @@ StatusBarPlacement ArrangeStatusBar(const StatusBarInput& in) {
     return p;
 }
 
-QPoint KeepWindowOnScreen(QPoint topLeft, QSize size, QSize screen) {
-    int left = std::max<int>(0, Clamp16(topLeft.x()));
-    int top = std::max<int>(0, Clamp16(topLeft.y()));
+QPoint KeepWindowOnScreen(QPoint topLeft, QSize size, QSize screen, QPoint farthest) {
+    int left = std::clamp(topLeft.x(), 0, farthest.x());
+    int top = std::clamp(topLeft.y(), 0, farthest.y());
     if (screen.height() - top < size.height())
         top = screen.height() - size.height();
     if (left + size.width() > screen.width())

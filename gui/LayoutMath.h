@@ -69,8 +69,9 @@ struct StatusBarPlacement {
 };
 StatusBarPlacement ArrangeStatusBar(const StatusBarInput& in);
 
-// Moves a window (twips) so it lies on the screen; sizes in twips too.
-QPoint KeepWindowOnScreen(QPoint topLeftTwips, QSize sizeTwips, QSize screenTwips);
+// Moves a window so it lies on the screen, its corner no farther than `farthest`; any one unit.
+QPoint KeepWindowOnScreen(QPoint topLeft, QSize size, QSize screen,
+                          QPoint farthest = {32767, 32767});
 
 // Top-left corner (pixels) of a window of `frame` outer size beside the main window's frame:
 // to its right when it fits the screen's free area, else to its left, else as near its right

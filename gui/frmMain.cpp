@@ -323,11 +323,7 @@ bool frmMain::Form_Load() {
     // saved still works when the player is next started from another folder.
     const QString startPath = StartPath::Absolute(startPath_, QDir::currentPath());
 
-    // Twips per pixel from the screen's logical resolution: the stored sizes are in twips.
-    const double dpiX = logicalDpiX() > 0 ? logicalDpiX() : 96;
-    const double dpiY = logicalDpiY() > 0 ? logicalDpiY() : 96;
-    TwipsPerPixelX = static_cast<int16_t>(std::max(1, LayoutMath::RoundEven(1440 / dpiX)));
-    TwipsPerPixelY = static_cast<int16_t>(std::max(1, LayoutMath::RoundEven(1440 / dpiY)));
+    Units = ScreenUnits::Of(*this);
     NonClientWidth = 0;
     NonClientHeight = 0;
 
@@ -426,13 +422,11 @@ bool frmMain::Form_Load() {
     }
     SizingByCode = true;
     if (Options.FormStatus() == 1)
-        SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthNormal(),
-                          TwipsPerPixelY * Options.FormHeightNormal());
+        SetOuterSize({Options.FormWidthNormal(), Options.FormHeightNormal()});
     else
-        SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthMini(),
-                          TwipsPerPixelY * Options.FormHeightMini());
+        SetOuterSize({Options.FormWidthMini(), Options.FormHeightMini()});
     SizingByCode = false;
-    move(Options.PositionX() / TwipsPerPixelX, Options.PositionY() / TwipsPerPixelY);
+    move(Units.toPixels(QPoint(Options.PositionX(), Options.PositionY())));
     KeepWindowOnScreen(this);
 
     // The controls laid out for the mode, and the mode icons.
@@ -542,8 +536,9 @@ bool frmMain::SaveStateFiles() {
         Options.setPositionX(1200);
         Options.setPositionY(1000);
     } else {
-        Options.setPositionX(LayoutMath::Clamp16(static_cast<double>(x()) * TwipsPerPixelX));
-        Options.setPositionY(LayoutMath::Clamp16(static_cast<double>(y()) * TwipsPerPixelY));
+        const QPoint twips = Units.toTwips16(pos());
+        Options.setPositionX(static_cast<int16_t>(twips.x()));
+        Options.setPositionY(static_cast<int16_t>(twips.y()));
     }
 
     // The timer times as the boxes hold them.

@@ -3,6 +3,7 @@
 #include "ButtonBar.h"
 #include "DismissibleDialogs.h"
 #include "LayoutMath.h"
+#include "ScreenUnits.h"
 #include "core/UserDialogs.h"
 #include "core/clsArrayList.h"
 #include "core/modZAUtil.h"
@@ -129,8 +130,7 @@ private:
     QString CurrentFolder;
     QString FolderViewPath;
 
-    int16_t TwipsPerPixelX = 15;
-    int16_t TwipsPerPixelY = 15;
+    ScreenUnits Units;  // from the screen at start-up
     int16_t NonClientWidth = 0;
     int16_t NonClientHeight = 0;
     bool SizingByCode = false;
@@ -428,9 +428,9 @@ private:
     std::function<bool()> TrayClickRestores = &frmMain::TrayIsNotifierItem;
     QSystemTrayIcon* TrayIcon = nullptr;
 
-    // Outer window size and position in twips, as the stored settings keep them.
-    QSize OuterSizeTwips() const;
-    void SetOuterSizeTwips(int widthTwips, int heightTwips);
+    // Outer window size in pixels, as the stored settings keep it.
+    QSize OuterSize() const;
+    void SetOuterSize(QSize outer);
 
     void wireLibrary();
     void wirePlayback();

@@ -16,16 +16,13 @@ using namespace LayoutMath;
 // The window manager draws its frame outside the client area and may tell its size late, or
 // never; the stored sizes are therefore the client's (NonClientWidth/Height stay 0), so a saved
 // size comes back exactly whatever the frame.
-QSize frmMain::OuterSizeTwips() const {
-    return {(width() + NonClientWidth) * TwipsPerPixelX,
-            (height() + NonClientHeight) * TwipsPerPixelY};
+QSize frmMain::OuterSize() const {
+    return {width() + NonClientWidth, height() + NonClientHeight};
 }
 
-void frmMain::SetOuterSizeTwips(int widthTwips, int heightTwips) {
-    resize(
-        std::max(1, RoundEven(static_cast<double>(widthTwips) / TwipsPerPixelX) - NonClientWidth),
-        std::max(1,
-                 RoundEven(static_cast<double>(heightTwips) / TwipsPerPixelY) - NonClientHeight));
+void frmMain::SetOuterSize(QSize outer) {
+    resize(std::max(1, outer.width() - NonClientWidth),
+           std::max(1, outer.height() - NonClientHeight));
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
@@ -47,12 +44,9 @@ void frmMain::LayoutMainWindow() {
     }
 
     const bool normal = Options.FormStatus() == 1;
-    const QSize minTwips = normal ? kMinTwipsNormal : kMinTwipsMini;
-    const QSize minClient(
-        std::max(1, RoundEven(static_cast<double>(minTwips.width()) / TwipsPerPixelX) -
-                        NonClientWidth),
-        std::max(1, RoundEven(static_cast<double>(minTwips.height()) / TwipsPerPixelY) -
-                        NonClientHeight));
+    const QSize minOuter = Units.toPixelsRounded(normal ? kMinTwipsNormal : kMinTwipsMini);
+    const QSize minClient(std::max(1, minOuter.width() - NonClientWidth),
+                          std::max(1, minOuter.height() - NonClientHeight));
     setMinimumSize(minClient);
     if (!isMaximized() && (width() < minClient.width() || height() < minClient.height())) {
         const bool was = SizingByCode;
@@ -70,9 +64,9 @@ void frmMain::LayoutMainWindow() {
 
     if (isMaximized())
         return;
-    const QSize outer = OuterSizeTwips();
-    const int16_t w = Clamp16(static_cast<double>(outer.width()) / TwipsPerPixelX);
-    const int16_t h = Clamp16(static_cast<double>(outer.height()) / TwipsPerPixelY);
+    const QSize outer = OuterSize();
+    const int16_t w = Clamp16(outer.width());
+    const int16_t h = Clamp16(outer.height());
     if (normal) {
         Options.setFormWidthNormal(w);
         Options.setFormHeightNormal(h);
@@ -156,15 +150,13 @@ void frmMain::cmdChangeFormSize_Click() {
         if (!isMaximized()) {
             SizingByCode = true;
             setMinimumSize(1, 1);
-            SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthMini(),
-                              TwipsPerPixelY * Options.FormHeightMini());
+            SetOuterSize({Options.FormWidthMini(), Options.FormHeightMini()});
         }
     } else {
         Options.setFormStatus(1);
         if (!isMaximized()) {
             SizingByCode = true;
-            SetOuterSizeTwips(TwipsPerPixelX * Options.FormWidthNormal(),
-                              TwipsPerPixelY * Options.FormHeightNormal());
+            SetOuterSize({Options.FormWidthNormal(), Options.FormHeightNormal()});
         }
     }
     if (!isMaximized())
@@ -235,9 +227,8 @@ void frmMain::KeepWindowOnScreen(QWidget* window) {
         }
     }
     const QRect frame = window->frameGeometry();
-    const QPoint twips = LayoutMath::KeepWindowOnScreen(
-        {(frame.x() - area.x()) * TwipsPerPixelX, (frame.y() - area.y()) * TwipsPerPixelY},
-        {frame.width() * TwipsPerPixelX, frame.height() * TwipsPerPixelY},
-        {area.width() * TwipsPerPixelX, area.height() * TwipsPerPixelY});
-    window->move(area.x() + twips.x() / TwipsPerPixelX, area.y() + twips.y() / TwipsPerPixelY);
+    // Not past where a stored twips position reaches, as when places were worked out in twips.
+    window->move(area.topLeft() + LayoutMath::KeepWindowOnScreen(frame.topLeft() - area.topLeft(),
+                                                                 frame.size(), area.size(),
+                                                                 Units.maxPixels16()));
 }

@@ -58,8 +58,9 @@ void frmMain::LoadLyricWindow() {
 }
 
 void frmMain::SaveLyricWindow() {
-    Options.setLyricFormPositionX(LyricWindow->x() * TwipsPerPixelX);
-    Options.setLyricFormPositionY(LyricWindow->y() * TwipsPerPixelY);
+    const QPoint twips = Units.toTwips16(LyricWindow->pos());
+    Options.setLyricFormPositionX(twips.x());
+    Options.setLyricFormPositionY(twips.y());
     Options.setLyricFormWidth(LyricWindow->WidthTextMode());
     Options.setLyricFormHeight(LyricWindow->HeightTextMode());
     LyricWindow->UnloadFlg = true;

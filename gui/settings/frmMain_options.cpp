@@ -22,7 +22,7 @@ void frmMain::cmdOption_Click() {
     dialog.adjustSize();
     // 300 twips right of and below the main window's corner, on the screen.
     const QPoint corner = frameGeometry().topLeft();
-    dialog.move(corner.x() + 300 / TwipsPerPixelX, corner.y() + 300 / TwipsPerPixelY);
+    dialog.move(corner + Units.toPixels(QPoint(300, 300)));
     KeepWindowOnScreen(&dialog);
     dialog.exec();
     const bool cancelled = dialog.IsCancel;

@@ -34,7 +34,7 @@ void frmMain::cmdTagInfo_Click() {
     window.DispTagInfo();
     window.adjustSize();
     const QRect main = frameGeometry();
-    window.move(main.left() + 350 / TwipsPerPixelX, main.top() + 400 / TwipsPerPixelY);
+    window.move(main.topLeft() + Units.toPixels(QPoint(350, 400)));
     KeepWindowOnScreen(&window);
     RunModal(window);
     if (ActiveListName == QStringLiteral("lstPlayList"))

@@ -33,8 +33,8 @@ public:
     auto& TrayClickRestores() { return w_.TrayClickRestores; }
     auto& TrayIcon() { return w_.TrayIcon; }
     auto& TrayIconShown() { return w_.TrayIconShown; }
-    auto& TwipsPerPixelX() { return w_.TwipsPerPixelX; }
-    auto& TwipsPerPixelY() { return w_.TwipsPerPixelY; }
+    int TwipsPerPixelX() { return w_.Units.twipsPerPixelX(); }
+    int TwipsPerPixelY() { return w_.Units.twipsPerPixelY(); }
     auto& cmdAddFile() { return w_.picButton->cmdAddFile; }
     auto& cmdAddList() { return w_.picButton->cmdAddList; }
     auto& cmdChangeFormSize() { return w_.picButton->cmdChangeFormSize; }
