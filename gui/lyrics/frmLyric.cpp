@@ -2,6 +2,7 @@
 
 #include "core/modZAUtil.h"
 #include "gui/LayoutMath.h"
+#include "gui/ScreenUnits.h"
 #include "lyrics/LyricText.h"
 
 #include <QApplication>
@@ -48,10 +49,6 @@ frmLyric::frmLyric() : QWidget(nullptr, Qt::Window) {
     // Shown by a song change while the user works in the player: it must not take the focus.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAccessibleName(QStringLiteral("歌詞"));
-    const double dpiX = logicalDpiX() > 0 ? logicalDpiX() : 96;
-    const double dpiY = logicalDpiY() > 0 ? logicalDpiY() : 96;
-    TwipsPerPixelX_ = std::max(1, LayoutMath::RoundEven(1440 / dpiX));
-    TwipsPerPixelY_ = std::max(1, LayoutMath::RoundEven(1440 / dpiY));
     buildControls();
 }
 
@@ -148,8 +145,9 @@ QSize frmLyric::outerSize() {
 
 void frmLyric::SetSize(int32_t width, int32_t height) {
     const QMargins m = FrameMargins();
-    resize(std::max(1, width / TwipsPerPixelX_ - m.left() - m.right()),
-           std::max(1, height / TwipsPerPixelY_ - m.top() - m.bottom()));
+    const QSize outer = ScreenUnits::Of(*this).toPixels(QSize(width, height));
+    resize(std::max(1, outer.width() - m.left() - m.right()),
+           std::max(1, outer.height() - m.top() - m.bottom()));
     if (!isVisible())
         Form_Resize();  // a hidden window hears of its size only when shown
     // Kept as given, so a size nobody changed is saved as it was read.
@@ -159,8 +157,14 @@ void frmLyric::SetSize(int32_t width, int32_t height) {
     }
 }
 
+void frmLyric::keepTextModeSize(QSize outer) {
+    const QSize twips = ScreenUnits::Of(*this).toTwips(outer);
+    WidthTextMode_ = twips.width();
+    HeightTextMode_ = twips.height();
+}
+
 void frmLyric::SetLocate(int32_t left, int32_t top) {
-    move(left / TwipsPerPixelX_, top / TwipsPerPixelY_);
+    move(ScreenUnits::Of(*this).toPixels(QPoint(left, top)));
 }
 
 void frmLyric::DispLyric(int32_t Index) {
@@ -203,11 +207,8 @@ void frmLyric::DispLyric(int32_t Index) {
         return;
 
     // The text-mode size is the user's, not a picture's: kept only when leaving text.
-    if (!IsImageMode_ && !isMinimized()) {
-        const QSize outer = outerSize();
-        WidthTextMode_ = outer.width() * TwipsPerPixelX_;
-        HeightTextMode_ = outer.height() * TwipsPerPixelY_;
-    }
+    if (!IsImageMode_ && !isMinimized())
+        keepTextModeSize(outerSize());
     IsImageMode_ = true;
     picLyric->move(0, 0);
     hscLyric->setValue(0);
@@ -335,11 +336,8 @@ void frmLyric::Form_Resize() {
     const bool minimized = isMinimized();
     if (!minimized && WasMinimized_)
         AjdustFormSize();
-    if (!minimized && !IsImageMode_) {
-        const QSize outer = outerSize();
-        WidthTextMode_ = outer.width() * TwipsPerPixelX_;
-        HeightTextMode_ = outer.height() * TwipsPerPixelY_;
-    }
+    if (!minimized && !IsImageMode_)
+        keepTextModeSize(outerSize());
     WasMinimized_ = minimized;
     ArrangeControls();
 }

@@ -72,11 +72,10 @@ private:
     void ScrollPicture();
     void fitScrollBars();
     QSize outerSize();
+    void keepTextModeSize(QSize outer);  // stored in twips
 
     clsArrayList LyricFile_;
     int32_t CurrentIndex_ = 0;
-    int32_t TwipsPerPixelX_ = 15;
-    int32_t TwipsPerPixelY_ = 15;
     int32_t WidthTextMode_ = 0;
     int32_t HeightTextMode_ = 0;
     bool IsImageMode_ = false;
