@@ -7,6 +7,7 @@
 #include "core/Logging.h"
 #include "core/modZAUtil.h"
 #include "gui/library/FolderStatusPane.h"
+#include "gui/playback/StatusStrip.h"
 #include "gui/widgets/WidgetHelpers.h"
 #include "playback/PlayerController.h"
 #include "playback/decoder/vbmp3.h"
@@ -35,7 +36,6 @@ using namespace modZAUtil;
 namespace {
 
 // Design-time heights of the fixed strips; the layout reads them and never changes them.
-constexpr int kStatusHeight = 46;
 constexpr int kButtonBarHeight = 52;
 constexpr int kFolderStatusHeight = 42;
 constexpr int kButtonSize = 24;
@@ -104,28 +104,8 @@ void frmMain::buildControls() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    // Status strip: tag label and mode buttons, play time and clock with the timer boxes,
-    // the seek bar and the playlist count.
-    picStatus = new QWidget(client);
-    picStatus->setAutoFillBackground(true);
-    picStatus->resize(300, kStatusHeight);
-    lblTagInfoTitle = MakeClickLabel(picStatus, QStringLiteral("Title"), {4, 2, 38, 14});
-    lblTagInfo = MakeClickLabel(picStatus, QString(), {44, 2, 100, 14});
-    lblTagInfo->setElideMode(Qt::ElideRight);
-    picPlayNumber = MakeClickLabel(picStatus, QString(), {0, 3, 14, 12});
-    picRepeatMode = MakeClickLabel(picStatus, QString(), {0, 3, 14, 12});
-    picTimerMode = MakeClickLabel(picStatus, QString(), {0, 3, 14, 12});
-    picPlayNumber->setAccessibleName(QStringLiteral("再生曲数"));
-    picRepeatMode->setAccessibleName(QStringLiteral("リピート"));
-    picTimerMode->setAccessibleName(QStringLiteral("タイマー"));
-    lblPlayTime = MakeClickLabel(picStatus, QStringLiteral("00:00"), {4, 17, 100, 14});
-    lblVolume = MakeLabel(picStatus, QStringLiteral("Vol.100"), {60, 17, 60, 14});
-    lblVolume->hide();
-    lblSoundDevice = MakeLabel(picStatus, QString(), {60, 17, 100, 14});
-    lblSoundDevice->setAccessibleName(QStringLiteral("音声デバイスの状態"));
-    lblSoundDevice->hide();
-    lblTime = MakeLabel(picStatus, QStringLiteral("--:--"), {0, 17, 34, 14});
-    lblTime->setAlignment(Qt::AlignCenter);
+    // The status strip; the timer's boxes in it stay here, with the window's focus order and keys.
+    picStatus = new StatusStrip(client);
     picStartTime = new QWidget(picStatus);
     picStartTime->setGeometry(0, 17, 38, 14);
     picStartTime->setAutoFillBackground(true);
@@ -141,23 +121,7 @@ void frmMain::buildControls() {
     txtColon[1] = MakeLabel(picEndTime, QStringLiteral(":"), {17, 0, 4, 14});
     txtEndM = makeTimeBox(picEndTime, 0, QStringLiteral("停止分"));
     placeTimeBoxes(picEndTime, txtEndH, txtColon[1], txtEndM);
-    shpSeekBar = new QFrame(picStatus);
-    shpSeekBar->setGeometry(4, 34, 100, 7);
-    shpSeekBar->setFrameShape(QFrame::Box);
-    shpSeekPosition = new QFrame(picStatus);
-    shpSeekPosition->setGeometry(4, 34, 0, 7);
-    shpSeekPosition->setFrameShape(QFrame::Box);
-    shpSeekPosition->setAutoFillBackground(true);
-    lblSeekBar = MakeClickLabel(picStatus, QString(), {4, 32, 100, 11});
-    lblPlayListCount = MakeLabel(picStatus, QStringLiteral("No File"), {0, 31, 64, 13});
-    lblPlayListCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    for (QLabel* l : {static_cast<QLabel*>(lblTagInfoTitle), static_cast<QLabel*>(lblTagInfo),
-                      static_cast<QLabel*>(lblPlayTime), lblVolume, lblSoundDevice, lblTime,
-                      lblPlayListCount}) {
-        QFont f = l->font();
-        f.setPixelSize(11);
-        l->setFont(f);
-    }
+    picStatus->setTimeBoxes(picStartTime, picEndTime);
 
     lstPlayList = new ListBox(client);
     lstPlayList->setObjectName(QStringLiteral("lstPlayList"));
@@ -224,17 +188,16 @@ void frmMain::buildMenus() {
 void frmMain::wireEvents() {
     connect(picButton, &ButtonBar::clicked, this, &frmMain::picButton_Click);
     WatchSoundDevice();
-    for (ClickLabel* l : {lblTagInfo, lblTagInfoTitle})
-        connect(l, &ClickLabel::mouseDown, this,
-                [this](Qt::MouseButton b) { lblTagInfo_MouseDown(b); });
+    connect(picStatus, &StatusStrip::tagLabelClicked, this,
+            [this](Qt::MouseButton b) { lblTagInfo_MouseDown(b); });
     connect(lstPlayList, &ListBox::gotFocus, this,
             [this] { ActiveListName = QStringLiteral("lstPlayList"); });
     connect(lstFolderView, &ListBox::gotFocus, this,
             [this] { ActiveListName = QStringLiteral("lstFolderView"); });
     connect(lstFavoriteList, &ListBox::gotFocus, this,
             [this] { ActiveListName = QStringLiteral("lstFavoriteList"); });
-    for (QWidget* w :
-         {picStatus, static_cast<QWidget*>(picButton), static_cast<QWidget*>(picFolderViewStatus)})
+    for (QWidget* w : {static_cast<QWidget*>(picStatus), static_cast<QWidget*>(picButton),
+                       static_cast<QWidget*>(picFolderViewStatus)})
         w->installEventFilter(this);
     // The window sees every key before its controls do: the filter sits on each control that
     // can have the focus, and on the window itself.
@@ -330,7 +293,7 @@ bool frmMain::Form_Load() {
     // The labels, the reserve menu and the empty seek bar before any setting is read.
     SetLabelsTransparent();
     BuildReserveMenu();
-    shpSeekPosition->resize(0, shpSeekPosition->height());
+    picStatus->setSeekPosition(0);
 
     // The program's sub-folders.
     QDir app(appFolder_);
@@ -396,11 +359,11 @@ bool frmMain::Form_Load() {
         return abandonStartup();
 
     // Time label, tag label.
-    lblPlayTime->setText(Options.DispTimeType() == 0 ? QStringLiteral("00:00")
-                                                     : QStringLiteral("‐00:00"));
+    picStatus->setPlayTime(Options.DispTimeType() == 0 ? QStringLiteral("00:00")
+                                                       : QStringLiteral("‐00:00"));
     InitTagFieldNames();
     TagFieldIndex = 0;
-    lblTagInfoTitle->setText(TagFieldNames[0]);
+    picStatus->setTagTitle(TagFieldNames[0]);
     ShowTagInfoLabel();
 
     // The folder view already shows the current folder: ShowFolder above listed it and nothing
@@ -610,11 +573,7 @@ void frmMain::Form_Click() {
 }
 
 void frmMain::SetLabelsTransparent() {
-    // The coloured strips behind these labels show through.
-    for (QLabel* l :
-         {static_cast<QLabel*>(lblTagInfo), static_cast<QLabel*>(lblTagInfoTitle),
-          static_cast<QLabel*>(lblPlayTime), lblPlayListCount, static_cast<QLabel*>(lblSeekBar)})
-        MakeTransparent(l);
+    picStatus->setLabelsTransparent();
     picFolderViewStatus->setLabelsTransparent();
 }
 
@@ -716,16 +675,13 @@ void frmMain::RefreshColor() {
     picButton->setColors(P(ColorSlot::Body), fore, P(ColorSlot::Buttons),
                          sys.color(QPalette::ButtonText));
     PaintWidget(lstPlayList, P(ColorSlot::PlayListBack), P(ColorSlot::PlayListText));
-    PaintWidget(picStatus, P(ColorSlot::StatusBack), P(ColorSlot::StatusText));
+    picStatus->setColors(P(ColorSlot::StatusBack), P(ColorSlot::StatusText),
+                         P(ColorSlot::ClockText), P(ColorSlot::SeekBarBack),
+                         P(ColorSlot::SeekBarText));
     // The mode icons are pictures painted in the status colours: drawn again in the new ones.
     DrawPlayNumber(Options.SongsToPlay());
     DrawRepeatMode(Options.Repeat());
     DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
-    for (QLabel* l :
-         {static_cast<QLabel*>(lblPlayTime), static_cast<QLabel*>(lblTagInfoTitle), lblVolume,
-          lblSoundDevice, static_cast<QLabel*>(lblTagInfo), lblPlayListCount})
-        PaintWidget(l, P(ColorSlot::StatusBack), P(ColorSlot::StatusText));
-    PaintWidget(lblTime, P(ColorSlot::StatusBack), P(ColorSlot::ClockText));
     for (QWidget* w : {picStartTime, static_cast<QWidget*>(txtStartH),
                        static_cast<QWidget*>(txtStartM), static_cast<QWidget*>(txtColon[0])})
         PaintWidget(w, P(ColorSlot::StatusBack), P(ColorSlot::StartTimeText));
@@ -735,7 +691,5 @@ void frmMain::RefreshColor() {
     PaintWidget(lstFavoriteList, P(ColorSlot::FavoritesBack), P(ColorSlot::FavoritesText));
     PaintWidget(lstFolderView, P(ColorSlot::FolderViewBack), P(ColorSlot::FolderViewText));
     picFolderViewStatus->setColors(P(ColorSlot::FolderStatusBack), P(ColorSlot::FolderStatusText));
-    PaintWidget(shpSeekPosition, P(ColorSlot::SeekBarBack), P(ColorSlot::SeekBarText));
-    PaintWidget(shpSeekBar, P(ColorSlot::StatusBack), P(ColorSlot::SeekBarText));
     LyricWindow->setColor(P(ColorSlot::LyricBack), P(ColorSlot::LyricText));
 }

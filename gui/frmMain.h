@@ -45,6 +45,7 @@ class QLineEdit;
 class QToolButton;
 class QUrl;
 class QWidget;
+class StatusStrip;
 
 // The main window. It owns the whole application state as members; its routines live in the
 // folder of their subsystem (gui/playback/, gui/library/, …) as members of this class.
@@ -140,17 +141,7 @@ private:
     std::array<QString, 5> TagFieldNames;
 
     // --- controls --------------------------------------------------------------------------
-    QWidget* picStatus = nullptr;
-    ClickLabel* lblTagInfoTitle = nullptr;
-    ClickLabel* lblTagInfo = nullptr;
-    ClickLabel* picPlayNumber = nullptr;
-    ClickLabel* picRepeatMode = nullptr;
-    ClickLabel* picTimerMode = nullptr;
-    ClickLabel* lblPlayTime = nullptr;
-    QFrame* shpSeekBar = nullptr;
-    QFrame* shpSeekPosition = nullptr;
-    ClickLabel* lblSeekBar = nullptr;
-    QLabel* lblTime = nullptr;
+    StatusStrip* picStatus = nullptr;
     QWidget* picStartTime = nullptr;
     QWidget* picEndTime = nullptr;
     QLineEdit* txtStartH = nullptr;
@@ -158,9 +149,6 @@ private:
     QLineEdit* txtEndH = nullptr;
     QLineEdit* txtEndM = nullptr;
     std::array<QLabel*, 2> txtColon{};
-    QLabel* lblPlayListCount = nullptr;
-    QLabel* lblVolume = nullptr;
-    QLabel* lblSoundDevice = nullptr;  // says when nothing can be heard: no device, or one lost
 
     ListBox* lstPlayList = nullptr;
 
@@ -319,7 +307,7 @@ private:
     void picRepeatMode_Click();
     void DrawPlayNumber(PlayCount mode);
     void DrawRepeatMode(RepeatMode mode);
-    void PaintMaskedIcon(QLabel* target, const QString& maskResource);
+    QPixmap MaskedIcon(const QString& maskResource, QSize size);
     int32_t GetPlayIndex() const;
     // Selects the row GetPlayIndex gives, then plays it: every start of a playlist row.
     void PlaySelectedRow();

@@ -3,6 +3,7 @@
 #include "LayoutMath.h"
 #include "frmMain.h"
 #include "gui/library/FolderStatusPane.h"
+#include "gui/playback/StatusStrip.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -111,37 +112,7 @@ void frmMain::LayoutFolderViewStatus() {
 }
 
 void frmMain::ArrangeStatusBar() {
-    StatusBarInput in;
-    in.stripWidth = picStatus->width();
-    in.tagTitleLeft = lblTagInfoTitle->x();
-    in.tagTitleWidth = lblTagInfoTitle->width();
-    in.tagInfoLeft = lblTagInfo->x();
-    in.timerModeWidth = picTimerMode->width();
-    in.repeatModeWidth = picRepeatMode->width();
-    in.playNumberWidth = picPlayNumber->width();
-    in.endTimeWidth = picEndTime->width();
-    in.startTimeWidth = picStartTime->width();
-    in.timeWidth = lblTime->width();
-    in.seekBarLeft = lblSeekBar->x();
-    in.oldSeekBarWidth = shpSeekBar->width();
-    in.oldSeekPositionWidth = shpSeekPosition->width();
-    in.totalSeconds = SeekTotalSeconds();
-    const StatusBarPlacement p = LayoutMath::ArrangeStatusBar(in);
-    picTimerMode->move(p.timerModeLeft, picTimerMode->y());
-    picRepeatMode->move(p.repeatModeLeft, picRepeatMode->y());
-    picPlayNumber->move(p.playNumberLeft, picPlayNumber->y());
-    lblTagInfo->resize(p.tagInfoWidth, lblTagInfo->height());
-    picEndTime->move(p.endTimeLeft, picEndTime->y());
-    picStartTime->move(p.startTimeLeft, picStartTime->y());
-    lblTime->move(p.timeLeft, lblTime->y());
-    lblPlayTime->resize(p.barWidth, lblPlayTime->height());
-    lblSeekBar->resize(p.barWidth, lblSeekBar->height());
-    shpSeekPosition->resize(p.seekPositionWidth, shpSeekPosition->height());
-    shpSeekBar->resize(p.barWidth, shpSeekBar->height());
-    // The count sits under the clock and the timer boxes, right of the seek bar.
-    lblPlayListCount->setGeometry(p.timeLeft, lblPlayListCount->y(),
-                                  std::max(0, picStatus->width() - p.timeLeft - 2),
-                                  lblPlayListCount->height());
+    picStatus->arrange(SeekTotalSeconds());
 }
 
 void frmMain::cmdChangeFormSize_Click() {

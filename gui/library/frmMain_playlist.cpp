@@ -3,6 +3,7 @@
 #include "gui/BusyCursor.h"
 #include "gui/frmMain.h"
 #include "gui/library/FolderStatusPane.h"
+#include "gui/playback/StatusStrip.h"
 #include "gui/widgets/WidgetHelpers.h"
 #include "library/FolderViewModel.h"
 #include "library/PlaylistOps.h"
@@ -53,7 +54,7 @@ void frmMain::RefreshPlayList() {
 }
 
 void frmMain::ShowPlayListCount(int32_t count) {
-    lblPlayListCount->setText(PlaylistOps::CountLabelText(count));
+    picStatus->setPlayListCount(PlaylistOps::CountLabelText(count));
     NotifyPlayState();  // whether there is a next song to go to
 }
 

@@ -4,6 +4,7 @@
 #include "gui/ButtonBar.h"
 #include "gui/frmMain.h"
 #include "gui/lyrics/frmLyric.h"
+#include "gui/playback/StatusStrip.h"
 #include "playback/PlayerController.h"
 #include "settings/SchemeColor.h"
 
@@ -46,8 +47,12 @@ void frmMain::wirePlayback() {
     connect(mnuStop, &QAction::triggered, this,
             [this] { fromListMenu_ ? StopPlay() : cmdStop_Click(); });
     connect(lstPlayList, &ListBox::rowDoubleClicked, this, &frmMain::PlaySelectedRow);
-    connect(picPlayNumber, &ClickLabel::mouseDown, this, &frmMain::picPlayNumber_Click);
-    connect(picRepeatMode, &ClickLabel::mouseDown, this, &frmMain::picRepeatMode_Click);
+    connect(picStatus, &StatusStrip::modeIconClicked, this, [this](StatusStrip::ModeIcon which) {
+        if (which == StatusStrip::ModeIcon::PlayNumber)
+            picPlayNumber_Click();
+        else if (which == StatusStrip::ModeIcon::Repeat)
+            picRepeatMode_Click();
+    });
 }
 
 // Start-up, once the engine exists: the sequence over it, and what the window shows of it.
@@ -182,26 +187,30 @@ void frmMain::picRepeatMode_Click() {
 // The icons show their mode only as a picture: a screen reader reads it as the description.
 void frmMain::DrawPlayNumber(PlayCount mode) {
     const bool all = mode == PlayCount::AllSongs;
-    picPlayNumber->setAccessibleDescription(all ? QStringLiteral("全曲") : QStringLiteral("1曲"));
-    PaintMaskedIcon(picPlayNumber, all ? QStringLiteral(":/icons/playnumber_all.png")
-                                       : QStringLiteral(":/icons/playnumber_single.png"));
+    picStatus->setModeIcon(StatusStrip::ModeIcon::PlayNumber,
+                           MaskedIcon(all ? QStringLiteral(":/icons/playnumber_all.png")
+                                          : QStringLiteral(":/icons/playnumber_single.png"),
+                                      picStatus->modeIconSize()),
+                           all ? QStringLiteral("全曲") : QStringLiteral("1曲"));
 }
 
 void frmMain::DrawRepeatMode(RepeatMode mode) {
-    picRepeatMode->setAccessibleDescription(mode == RepeatMode::On    ? QStringLiteral("オン")
-                                            : mode == RepeatMode::Off ? QStringLiteral("オフ")
-                                                                      : QStringLiteral("ランダム"));
-    PaintMaskedIcon(picRepeatMode, mode == RepeatMode::On ? QStringLiteral(":/icons/repeat_on.png")
-                                   : mode == RepeatMode::Off
-                                       ? QStringLiteral(":/icons/repeat_off.png")
-                                       : QStringLiteral(":/icons/repeat_random.png"));
+    picStatus->setModeIcon(
+        StatusStrip::ModeIcon::Repeat,
+        MaskedIcon(mode == RepeatMode::On    ? QStringLiteral(":/icons/repeat_on.png")
+                   : mode == RepeatMode::Off ? QStringLiteral(":/icons/repeat_off.png")
+                                             : QStringLiteral(":/icons/repeat_random.png"),
+                   picStatus->modeIconSize()),
+        mode == RepeatMode::On    ? QStringLiteral("オン")
+        : mode == RepeatMode::Off ? QStringLiteral("オフ")
+                                  : QStringLiteral("ランダム"));
 }
 
 // The mode pictures are monochrome masks (glyph black on white); the glyph is drawn in the
 // status text colour on the status background.
-void frmMain::PaintMaskedIcon(QLabel* target, const QString& maskResource) {
+QPixmap frmMain::MaskedIcon(const QString& maskResource, QSize size) {
     const QImage mask(maskResource);
-    QPixmap out(target->size());
+    QPixmap out(size);
     const QPalette system = QApplication::palette();
     out.fill(SchemeColor::ToQColor(Options.PlayerColor(ColorSlot::StatusBack), system));
     if (!mask.isNull()) {
@@ -213,7 +222,7 @@ void frmMain::PaintMaskedIcon(QLabel* target, const QString& maskResource) {
         QPainter p(&out);
         p.drawPixmap(0, 0, fore);
     }
-    target->setPixmap(out);
+    return out;
 }
 
 int32_t frmMain::GetPlayIndex() const {

@@ -1,16 +1,15 @@
 // The play-time label, its tool tip, and the seek bar.
 #include "gui/frmMain.h"
+#include "gui/playback/StatusStrip.h"
 #include "playback/PlayerController.h"
 #include "playback/TimeDisplay.h"
 
-#include <QFrame>
-
 void frmMain::wireTimeAndVolume() {
-    connect(lblPlayTime, &ClickLabel::mouseDown, this, [this] { lblPlayTime_Click(); });
-    connect(lblSeekBar, &ClickLabel::mouseDown, this, &frmMain::lblSeekBar_MouseDown);
-    connect(lblSeekBar, &ClickLabel::mouseUp, this, &frmMain::lblSeekBar_MouseUp);
+    connect(picStatus, &StatusStrip::playTimeClicked, this, [this] { lblPlayTime_Click(); });
+    connect(picStatus, &StatusStrip::seekPressed, this, &frmMain::lblSeekBar_MouseDown);
+    connect(picStatus, &StatusStrip::seekReleased, this, &frmMain::lblSeekBar_MouseUp);
     connect(tmrVolume, &QTimer::timeout, this, [this] {
-        lblVolume->hide();
+        picStatus->hideVolume();
         tmrVolume->stop();
     });
 }
@@ -19,16 +18,16 @@ void frmMain::UpdatePlayTime() {
     const int32_t total = Player ? Player->getTotalSecond() : 0;
     const int32_t position = Player ? Player->playSecond() : 0;
     const double elapsed = sequence_ ? sequence_->ElapsedSeconds() : 0;
-    lblPlayTime->setText(
+    picStatus->setPlayTime(
         TimeDisplay::PlayTimeText(Options.DispTimeType(), elapsed, total, position));
-    lblPlayTime->setToolTip(TimeDisplay::ToolTipText(total));
-    shpSeekPosition->resize(TimeDisplay::FilledWidth(total, position, shpSeekBar->width()),
-                            shpSeekPosition->height());
+    picStatus->setPlayTimeToolTip(TimeDisplay::ToolTipText(total));
+    picStatus->setSeekPosition(
+        TimeDisplay::FilledWidth(total, position, picStatus->seekBarWidth()));
 }
 
 void frmMain::ResetPlayTime() {
-    lblPlayTime->setText(TimeDisplay::ResetText(Options.DispTimeType()));
-    shpSeekPosition->resize(0, shpSeekPosition->height());
+    picStatus->setPlayTime(TimeDisplay::ResetText(Options.DispTimeType()));
+    picStatus->setSeekPosition(0);
 }
 
 void frmMain::lblPlayTime_Click() {
@@ -42,8 +41,8 @@ void frmMain::lblSeekBar_MouseDown(Qt::MouseButton button, QPoint pos) {
     if (!Player)
         return;
     if (TimeDisplay::SeekApplies(button == Qt::LeftButton, Player->getState(), pos.x(),
-                                 shpSeekBar->width()))
-        shpSeekPosition->resize(pos.x(), shpSeekPosition->height());
+                                 picStatus->seekBarWidth()))
+        picStatus->setSeekPosition(pos.x());
 }
 
 void frmMain::lblSeekBar_MouseUp(Qt::MouseButton button, QPoint pos) {
@@ -51,9 +50,9 @@ void frmMain::lblSeekBar_MouseUp(Qt::MouseButton button, QPoint pos) {
         return;
     const auto target =
         TimeDisplay::SeekTarget(button == Qt::LeftButton, Player->getState(), pos.x(),
-                                shpSeekBar->width(), Player->getTotalSecond());
+                                picStatus->seekBarWidth(), Player->getTotalSecond());
     if (!target)
         return;
-    shpSeekPosition->resize(pos.x(), shpSeekPosition->height());
+    picStatus->setSeekPosition(pos.x());
     sequence_->Seek(*target);
 }

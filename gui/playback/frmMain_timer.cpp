@@ -1,6 +1,7 @@
 // The play timer: the clock, the four time boxes and the timed start and stop.
 #include "core/modZAUtil.h"
 #include "gui/frmMain.h"
+#include "gui/playback/StatusStrip.h"
 #include "playback/PlayerController.h"
 
 #include <QKeyEvent>
@@ -18,7 +19,10 @@ PlayTimer::TimeBox frmMain::timeBoxKind(const QLineEdit* box) const {
 
 void frmMain::wireTimer() {
     connect(tmrTimer, &QTimer::timeout, this, &frmMain::tmrTimer_Timer);
-    connect(picTimerMode, &ClickLabel::mouseDown, this, [this] { picTimerMode_Click(); });
+    connect(picStatus, &StatusStrip::modeIconClicked, this, [this](StatusStrip::ModeIcon which) {
+        if (which == StatusStrip::ModeIcon::Timer)
+            picTimerMode_Click();
+    });
     for (QLineEdit* box : {txtStartH, txtStartM, txtEndH, txtEndM}) {
         connect(box, &QLineEdit::textChanged, this, [this, box] { timeBoxChanged(box); });
     }
@@ -39,7 +43,7 @@ void frmMain::tmrTimer_Timer() {
     const PlayTimer::Actions a =
         playTimer_.Check(now, boxes, Options.TimerMode(), Options.TimerShuffleFlg(),
                          Options.TimerStopMode(), Player ? Player->getState() : 0);
-    lblTime->setText(a.timeLabel);
+    picStatus->setClock(a.timeLabel);
     if (a.startPlay) {
         if (a.shuffleFirst)
             cmdShuffle_Click();
@@ -65,10 +69,11 @@ void frmMain::picTimerMode_Click() {
 }
 
 void frmMain::DrawTimerMode(uint8_t mode) {
-    picTimerMode->setAccessibleDescription(mode != 0 ? QStringLiteral("オン")
-                                                     : QStringLiteral("オフ"));
-    PaintMaskedIcon(picTimerMode, mode != 0 ? QStringLiteral(":/icons/timer_on.png")
-                                            : QStringLiteral(":/icons/timer_off.png"));
+    picStatus->setModeIcon(StatusStrip::ModeIcon::Timer,
+                           MaskedIcon(mode != 0 ? QStringLiteral(":/icons/timer_on.png")
+                                                : QStringLiteral(":/icons/timer_off.png"),
+                                      picStatus->modeIconSize()),
+                           mode != 0 ? QStringLiteral("オン") : QStringLiteral("オフ"));
 }
 
 QWidget* frmMain::nextTimeBox(QLineEdit* box, int direction) const {

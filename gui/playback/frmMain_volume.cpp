@@ -1,5 +1,6 @@
 // Volume: the volume window and the quick soft-volume steps of the keyboard.
 #include "gui/frmMain.h"
+#include "gui/playback/StatusStrip.h"
 #include "gui/playback/frmVolume.h"
 #include "playback/PlayerController.h"
 #include "playback/Vbmp3VolumeControl.h"
@@ -41,9 +42,7 @@ void frmMain::ChangeSoftVolume(int32_t step) {
 
 void frmMain::ShowVolumeLabel() {
     Vbmp3VolumeControl control;
-    lblVolume->setText(VolumeStep::LabelText(control.SoftVolume()));
-    lblVolume->show();
-    lblVolume->raise();
+    picStatus->showVolume(VolumeStep::LabelText(control.SoftVolume()));
     tmrVolume->stop();  // two seconds from the last change
     tmrVolume->start();
 }
@@ -66,19 +65,16 @@ void frmMain::WatchSoundDevice() {
 void frmMain::ShowSoundDeviceState(SoundSystem::Status status) {
     switch (status) {
     case SoundSystem::Status::Silent:
-        lblSoundDevice->setText(QStringLiteral("音声デバイスなし"));
+        picStatus->showSoundDevice(QStringLiteral("音声デバイスなし"));
         break;
     case SoundSystem::Status::Lost:
-        lblSoundDevice->setText(QStringLiteral("音声デバイス再接続中"));
+        picStatus->showSoundDevice(QStringLiteral("音声デバイス再接続中"));
         break;
     case SoundSystem::Status::Sound:
     case SoundSystem::Status::Closed:
-        lblSoundDevice->hide();
+        picStatus->hideSoundDevice();
         return;
     }
-    lblSoundDevice->show();
-    // The quick volume label shows over it for its two seconds.
-    lblSoundDevice->stackUnder(lblVolume);
     if (status == SoundSystem::Status::Silent && !toldSilentDevice_) {
         toldSilentDevice_ = true;  // once a run: the strip keeps saying it
         Dialogs().message(

@@ -1,5 +1,6 @@
 // The main window's tag label: one field of the playing song's tag, stepped by clicks.
 #include "gui/frmMain.h"
+#include "gui/playback/StatusStrip.h"
 
 void frmMain::InitTagFieldNames() {
     TagFieldNames = {QStringLiteral("Title"), QStringLiteral("Artist"), QStringLiteral("Album"),
@@ -29,8 +30,7 @@ void frmMain::ShowTagInfoLabel() {
     }
     // The label shows plain text, so an "&" needs no doubling to stay visible.
     value = clsTagInfo::OneLine(value);
-    lblTagInfo->setFullText(value);
-    lblTagInfo->setToolTip(PlainToolTip(value));
+    picStatus->setTagInfo(value);
 }
 
 void frmMain::ChangeTagField(int16_t step) {
@@ -39,7 +39,7 @@ void frmMain::ChangeTagField(int16_t step) {
         TagFieldIndex = 0;
     else if (TagFieldIndex < 0)
         TagFieldIndex = 4;
-    lblTagInfoTitle->setText(TagFieldNames[TagFieldIndex]);
+    picStatus->setTagTitle(TagFieldNames[TagFieldIndex]);
 }
 
 void frmMain::lblTagInfo_MouseDown(Qt::MouseButton button) {

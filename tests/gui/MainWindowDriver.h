@@ -3,6 +3,7 @@
 #include "gui/ButtonBar.h"
 #include "gui/frmMain.h"
 #include "gui/library/FolderStatusPane.h"
+#include "gui/playback/StatusStrip.h"
 #include "gui/widgets/CommandButton.h"
 
 #include <utility>
@@ -66,14 +67,14 @@ public:
     auto& lblFolderViewCurrentFolder() {
         return w_.picFolderViewStatus->lblFolderViewCurrentFolder;
     }
-    auto& lblPlayListCount() { return w_.lblPlayListCount; }
-    auto& lblPlayTime() { return w_.lblPlayTime; }
-    auto& lblSeekBar() { return w_.lblSeekBar; }
-    auto& lblSoundDevice() { return w_.lblSoundDevice; }
-    auto& lblTagInfo() { return w_.lblTagInfo; }
-    auto& lblTagInfoTitle() { return w_.lblTagInfoTitle; }
-    auto& lblTime() { return w_.lblTime; }
-    auto& lblVolume() { return w_.lblVolume; }
+    auto& lblPlayListCount() { return w_.picStatus->lblPlayListCount; }
+    auto& lblPlayTime() { return w_.picStatus->lblPlayTime; }
+    auto& lblSeekBar() { return w_.picStatus->lblSeekBar; }
+    auto& lblSoundDevice() { return w_.picStatus->lblSoundDevice; }
+    auto& lblTagInfo() { return w_.picStatus->lblTagInfo; }
+    auto& lblTagInfoTitle() { return w_.picStatus->lblTagInfoTitle; }
+    auto& lblTime() { return w_.picStatus->lblTime; }
+    auto& lblVolume() { return w_.picStatus->lblVolume; }
     auto& lstFavoriteList() { return w_.lstFavoriteList; }
     auto& lstFolderView() { return w_.lstFolderView; }
     auto& lstPlayList() { return w_.lstPlayList; }
@@ -97,13 +98,13 @@ public:
     auto& picButton() { return w_.picButton; }
     auto& picEndTime() { return w_.picEndTime; }
     auto& picFolderViewStatus() { return w_.picFolderViewStatus; }
-    auto& picPlayNumber() { return w_.picPlayNumber; }
-    auto& picRepeatMode() { return w_.picRepeatMode; }
+    auto& picPlayNumber() { return w_.picStatus->picPlayNumber; }
+    auto& picRepeatMode() { return w_.picStatus->picRepeatMode; }
     auto& picStartTime() { return w_.picStartTime; }
     auto& picStatus() { return w_.picStatus; }
-    auto& picTimerMode() { return w_.picTimerMode; }
-    auto& shpSeekBar() { return w_.shpSeekBar; }
-    auto& shpSeekPosition() { return w_.shpSeekPosition; }
+    auto& picTimerMode() { return w_.picStatus->picTimerMode; }
+    auto& shpSeekBar() { return w_.picStatus->shpSeekBar; }
+    auto& shpSeekPosition() { return w_.picStatus->shpSeekPosition; }
     auto& txtEndH() { return w_.txtEndH; }
     auto& txtEndM() { return w_.txtEndM; }
     auto& txtStartH() { return w_.txtStartH; }
