@@ -6,6 +6,7 @@
 #include "StartPath.h"
 #include "core/Logging.h"
 #include "core/modZAUtil.h"
+#include "gui/library/FavoritesPane.h"
 #include "gui/library/FolderStatusPane.h"
 #include "gui/playback/StatusStrip.h"
 #include "gui/widgets/WidgetHelpers.h"
@@ -131,9 +132,7 @@ void frmMain::buildControls() {
     picButton = new ButtonBar(client, kButtonSize);
     picButton->resize(300, kButtonBarHeight);
 
-    lstFavoriteList = new ListBox(client);
-    lstFavoriteList->setObjectName(QStringLiteral("lstFavoriteList"));
-    lstFavoriteList->setAccessibleName(QStringLiteral("お気に入りリスト"));
+    picFavorites = new FavoritesPane(client);
 
     picFolderViewStatus = new FolderStatusPane(client);
     picFolderViewStatus->resize(200, kFolderStatusHeight);
@@ -194,16 +193,17 @@ void frmMain::wireEvents() {
             [this] { ActiveListName = QStringLiteral("lstPlayList"); });
     connect(lstFolderView, &ListBox::gotFocus, this,
             [this] { ActiveListName = QStringLiteral("lstFolderView"); });
-    connect(lstFavoriteList, &ListBox::gotFocus, this,
+    connect(picFavorites, &FavoritesPane::gotFocus, this,
             [this] { ActiveListName = QStringLiteral("lstFavoriteList"); });
     for (QWidget* w : {static_cast<QWidget*>(picStatus), static_cast<QWidget*>(picButton),
                        static_cast<QWidget*>(picFolderViewStatus)})
         w->installEventFilter(this);
     // The window sees every key before its controls do: the filter sits on each control that
     // can have the focus, and on the window itself.
-    for (QWidget* w : std::initializer_list<QWidget*>{lstPlayList, lstFavoriteList, lstFolderView,
-                                                      txtStartH, txtStartM, txtEndH, txtEndM})
+    for (QWidget* w : std::initializer_list<QWidget*>{lstPlayList, lstFolderView, txtStartH,
+                                                      txtStartM, txtEndH, txtEndM})
         w->installEventFilter(this);
+    picFavorites->watchKeys(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { RequestEnd(); });
 }
 
@@ -579,8 +579,8 @@ void frmMain::SetLabelsTransparent() {
 
 // The controls that can hold the keyboard focus; the window's global keys are seen on them.
 bool frmMain::takesKeys(const QObject* o) const {
-    return o && (o == lstPlayList || o == lstFavoriteList || o == lstFolderView || o == txtStartH ||
-                 o == txtStartM || o == txtEndH || o == txtEndM);
+    return o && (o == lstPlayList || picFavorites->isList(o) || o == lstFolderView ||
+                 o == txtStartH || o == txtStartM || o == txtEndH || o == txtEndM);
 }
 
 void frmMain::picButton_Click(ButtonBar::Button button) {
@@ -688,7 +688,7 @@ void frmMain::RefreshColor() {
     for (QWidget* w : {picEndTime, static_cast<QWidget*>(txtEndH), static_cast<QWidget*>(txtEndM),
                        static_cast<QWidget*>(txtColon[1])})
         PaintWidget(w, P(ColorSlot::StatusBack), P(ColorSlot::StopTimeText));
-    PaintWidget(lstFavoriteList, P(ColorSlot::FavoritesBack), P(ColorSlot::FavoritesText));
+    picFavorites->setColors(P(ColorSlot::FavoritesBack), P(ColorSlot::FavoritesText));
     PaintWidget(lstFolderView, P(ColorSlot::FolderViewBack), P(ColorSlot::FolderViewText));
     picFolderViewStatus->setColors(P(ColorSlot::FolderStatusBack), P(ColorSlot::FolderStatusText));
     LyricWindow->setColor(P(ColorSlot::LyricBack), P(ColorSlot::LyricText));

@@ -35,6 +35,7 @@
 #include <optional>
 #include <vector>
 
+class FavoritesPane;
 class FolderStatusPane;
 class MprisService;
 class PlayRows;
@@ -154,7 +155,7 @@ private:
 
     ButtonBar* picButton = nullptr;
 
-    ListBox* lstFavoriteList = nullptr;
+    FavoritesPane* picFavorites = nullptr;
 
     FolderStatusPane* picFolderViewStatus = nullptr;
     ListBox* lstFolderView = nullptr;

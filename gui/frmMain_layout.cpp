@@ -2,6 +2,7 @@
 // status strip, and placing other windows over this one.
 #include "LayoutMath.h"
 #include "frmMain.h"
+#include "gui/library/FavoritesPane.h"
 #include "gui/library/FolderStatusPane.h"
 #include "gui/playback/StatusStrip.h"
 
@@ -82,7 +83,7 @@ LayoutMath::FixedHeights frmMain::fixedHeights() const {
 }
 
 void frmMain::LayoutMini(int16_t clientWidth, int16_t clientHeight) {
-    lstFavoriteList->hide();
+    picFavorites->hide();
     picFolderViewStatus->hide();
     lstFolderView->hide();
     const MainRects r = LayoutMath::LayoutMini(clientWidth, clientHeight, fixedHeights());
@@ -93,14 +94,15 @@ void frmMain::LayoutMini(int16_t clientWidth, int16_t clientHeight) {
 }
 
 void frmMain::LayoutNormal(int16_t clientWidth, int16_t clientHeight) {
-    lstFavoriteList->show();
+    picFavorites->show();
     picFolderViewStatus->show();
     lstFolderView->show();
     const MainRects r = LayoutMath::LayoutNormal(clientWidth, clientHeight, fixedHeights());
     picStatus->setGeometry(r.status);
     lstPlayList->setGeometry(r.playList);
     picButton->setGeometry(r.button);
-    lstFavoriteList->setGeometry(r.favoriteList);
+    picFavorites->setGeometry(r.favoriteList);
+    picFavorites->arrange();
     picFolderViewStatus->setGeometry(r.folderViewStatus);
     lstFolderView->setGeometry(r.folderView);
     ArrangeStatusBar();

@@ -1,6 +1,7 @@
 // Favorite lists: playlists saved as .m3u files in the list folder.
 #include "core/modZAUtil.h"
 #include "gui/frmMain.h"
+#include "gui/library/FavoritesPane.h"
 #include "gui/widgets/WidgetHelpers.h"
 #include "library/FavoriteListStore.h"
 
@@ -21,14 +22,14 @@ void frmMain::LoadFavoriteLists() {
 }
 
 void frmMain::ShowFavoriteLists() {
-    modZAUtil::ShowListInListBox(*lstFavoriteList, FavoriteLists);
+    picFavorites->setLists(FavoriteLists);
 }
 
 void frmMain::cmdSaveList_Click() {
     if (PlayList.Count() == 0)
         return;
     QString proposed;
-    const int selected = lstFavoriteList->listIndex();
+    const int selected = picFavorites->selectedRow();
     if (ActiveListName == QStringLiteral("lstFavoriteList") && selected >= 0)
         proposed = FavoriteListStore::NameOf(FavoriteLists.Value(selected));
     QString name;
@@ -61,7 +62,7 @@ void frmMain::cmdSaveList_Click() {
 
 void frmMain::cmdGetList_Click() {
     lstPlayList->setFocus();
-    const int selected = lstFavoriteList->listIndex();
+    const int selected = picFavorites->selectedRow();
     if (selected < 0)
         return;
     PlayList.Clear();
@@ -73,7 +74,7 @@ void frmMain::cmdGetList_Click() {
 
 void frmMain::cmdAddList_Click() {
     lstPlayList->setFocus();
-    const int selected = lstFavoriteList->listIndex();
+    const int selected = picFavorites->selectedRow();
     if (selected < 0)
         return;
     const int row = lstPlayList->listIndex();
@@ -86,7 +87,7 @@ void frmMain::cmdAddList_Click() {
 }
 
 void frmMain::DeleteSelectedFavoriteList() {
-    const int k = lstFavoriteList->listIndex();
+    const int k = picFavorites->selectedRow();
     if (k < 0)
         return;
     if (Dialogs().message(QStringLiteral("選択されたリストを削除します。よろしいですか？"),
@@ -105,18 +106,17 @@ void frmMain::DeleteSelectedFavoriteList() {
         FavoriteLists.Delete(k);  // already gone: only its row is left
     }
     ShowFavoriteLists();
-    lstFavoriteList->setListIndex(
-        FavoriteListStore::SelectionAfterDelete(k, FavoriteLists.Count()));
+    picFavorites->selectRow(FavoriteListStore::SelectionAfterDelete(k, FavoriteLists.Count()));
 }
 
 void frmMain::mnuExecList_Click() {
-    const int selected = lstFavoriteList->listIndex();
+    const int selected = picFavorites->selectedRow();
     if (selected >= 0 && !OpenUrl(QUrl::fromLocalFile(FavoriteLists.Value(selected))))
         ShowNoOpenerMessage(QStringLiteral("リスト"));
 }
 
 void frmMain::mnuOpneByEditor_Click() {
-    const int selected = lstFavoriteList->listIndex();
+    const int selected = picFavorites->selectedRow();
     if (selected < 0)
         return;
     static const char* const editors[] = {"gnome-text-editor", "gedit", "kate", "kwrite",
@@ -138,11 +138,11 @@ void frmMain::lstFavoriteList_KeyDown(int key, Qt::KeyboardModifiers) {
         cmdGetList_Click();
         break;
     case Qt::Key_Space:
-        lstFavoriteList->swallowKey();
+        picFavorites->swallowKey();
         cmdAddList_Click();
         break;
     case Qt::Key_Delete:
-        lstFavoriteList->swallowKey();
+        picFavorites->swallowKey();
         DeleteSelectedFavoriteList();
         break;
     default:

@@ -2,6 +2,7 @@
 #include "core/modZAUtil.h"
 #include "gui/BusyCursor.h"
 #include "gui/frmMain.h"
+#include "gui/library/FavoritesPane.h"
 #include "gui/library/FolderStatusPane.h"
 #include "gui/playback/StatusStrip.h"
 #include "gui/widgets/WidgetHelpers.h"
@@ -27,9 +28,9 @@ void frmMain::wireLibrary() {
     connect(mnuGetFile, &QAction::triggered, this, &frmMain::mnuGetFile_Click);
     connect(mnuAddFile, &QAction::triggered, this, &frmMain::mnuAddFile_Click);
 
-    connect(lstFavoriteList, &ListBox::rowDoubleClicked, this, &frmMain::cmdGetList_Click);
-    connect(lstFavoriteList, &ListBox::keyDown, this, &frmMain::lstFavoriteList_KeyDown);
-    connect(lstFavoriteList, &ListBox::rightMouseDown, this,
+    connect(picFavorites, &FavoritesPane::rowDoubleClicked, this, &frmMain::cmdGetList_Click);
+    connect(picFavorites, &FavoritesPane::keyDown, this, &frmMain::lstFavoriteList_KeyDown);
+    connect(picFavorites, &FavoritesPane::rightMouseDown, this,
             [this] { mnuEditor->popup(QCursor::pos()); });
     connect(mnuExecList, &QAction::triggered, this, &frmMain::mnuExecList_Click);
     connect(mnuOpneByEditor, &QAction::triggered, this, &frmMain::mnuOpneByEditor_Click);

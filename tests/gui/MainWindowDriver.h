@@ -2,6 +2,7 @@
 
 #include "gui/ButtonBar.h"
 #include "gui/frmMain.h"
+#include "gui/library/FavoritesPane.h"
 #include "gui/library/FolderStatusPane.h"
 #include "gui/playback/StatusStrip.h"
 #include "gui/widgets/CommandButton.h"
@@ -75,7 +76,7 @@ public:
     auto& lblTagInfoTitle() { return w_.picStatus->lblTagInfoTitle; }
     auto& lblTime() { return w_.picStatus->lblTime; }
     auto& lblVolume() { return w_.picStatus->lblVolume; }
-    auto& lstFavoriteList() { return w_.lstFavoriteList; }
+    auto& lstFavoriteList() { return w_.picFavorites->lstFavoriteList; }
     auto& lstFolderView() { return w_.lstFolderView; }
     auto& lstPlayList() { return w_.lstPlayList; }
     auto& mnuAddReserveList() { return w_.mnuAddReserveList; }
