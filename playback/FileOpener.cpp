@@ -9,6 +9,14 @@ FileOpener::FileOpener(QObject* parent)
 FileOpener::~FileOpener() {
     std::unique_lock lock(shared_->mutex);
     shared_->quit = true;
+    // Callbacks belong to this thread: drop them here, not wherever the last slot goes.
+    for (auto& job : shared_->waiting)
+        job.reset();
+    for (auto& handed : shared_->done)
+        takeCallback(*handed.first);
+    shared_->done.clear();
+    if (shared_->running)
+        takeCallback(*shared_->running);
     shared_->wake.notify_all();
     const bool finished =
         shared_->wake.wait_for(lock, std::chrono::seconds(2), [this] { return shared_->finished; });
@@ -38,8 +46,9 @@ void FileOpener::open(Kind kind, const QString& path, Done done) {
         return;
     }
     clsZAPT_MMC::Prepared prepared = std::move(*slot->result);
+    Done callback = std::move(slot->done);
     lock.unlock();
-    slot->done(std::move(prepared));
+    callback(std::move(prepared));
 }
 
 void FileOpener::run(const std::shared_ptr<Shared>& shared, FileOpener* owner) {
@@ -55,6 +64,7 @@ void FileOpener::run(const std::shared_ptr<Shared>& shared, FileOpener* owner) {
             auto& next = shared->waiting[0] ? shared->waiting[0] : shared->waiting[1];
             job = std::move(*next);
             next.reset();
+            shared->running = job.slot;
         }
         clsZAPT_MMC::Prepared prepared = clsZAPT_MMC::Prepare(job.path);
         {
@@ -68,6 +78,7 @@ void FileOpener::run(const std::shared_ptr<Shared>& shared, FileOpener* owner) {
         // Handed over under the lock the destructor takes to set `quit`, so the owner is
         // never woken once it is going.
         std::lock_guard lock(shared->mutex);
+        shared->running.reset();
         if (shared->quit)
             break;
         shared->done.emplace_back(job.slot, std::move(prepared));
@@ -85,5 +96,11 @@ void FileOpener::deliver() {
         done.swap(shared_->done);
     }
     for (auto& [slot, prepared] : done)
-        slot->done(std::move(prepared));
+        if (Done callback = takeCallback(*slot))
+            callback(std::move(prepared));
+}
+
+FileOpener::Done FileOpener::takeCallback(Slot& slot) {
+    std::lock_guard lock(slot.mutex);
+    return std::exchange(slot.done, nullptr);
 }

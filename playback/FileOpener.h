@@ -40,7 +40,9 @@ public:
     void setWait(std::chrono::milliseconds wait) { wait_ = wait; }
 
 private:
-    // One open, shared by the caller while it waits and the thread that does it.
+    // One open, shared by the caller while it waits and the thread that does it. `done` is
+    // taken out and run or dropped on the owner's thread only: it may hold objects of that
+    // thread, and the thread may hold the last reference to the slot.
     struct Slot {
         std::mutex mutex;
         std::condition_variable ready;
@@ -57,6 +59,7 @@ private:
         std::mutex mutex;
         std::condition_variable wake;
         std::optional<Job> waiting[2];
+        std::shared_ptr<Slot> running;  // the open the thread is doing
         // Opens done after their caller went on, for deliver() on the owner's thread.
         std::vector<std::pair<std::shared_ptr<Slot>, clsZAPT_MMC::Prepared>> done;
         bool quit = false;
@@ -64,6 +67,7 @@ private:
     };
     static void run(const std::shared_ptr<Shared>& shared, FileOpener* owner);
     void deliver();
+    static Done takeCallback(Slot& slot);
 
     std::chrono::milliseconds wait_{50};
     std::shared_ptr<Shared> shared_;
