@@ -61,7 +61,25 @@ qsizetype lettersStart(QStringView name) {
     return name.size();
 }
 
+// A song's .lrc goes before its .txt of the same folder and name: the words that follow the
+// song are the ones to show.
+void preferSynced(QStringList& paths) {
+    for (qsizetype j = 1; j < paths.size(); ++j) {
+        if (!paths[j].endsWith(u".lrc", Qt::CaseInsensitive))
+            continue;
+        const QStringView stem = QStringView(paths[j]).chopped(4);
+        for (qsizetype i = 0; i < j; ++i)
+            if (paths[i].size() == paths[j].size() &&
+                paths[i].endsWith(u".txt", Qt::CaseInsensitive) &&
+                QStringView(paths[i]).chopped(4) == stem) {
+                paths.move(j, i);
+                break;
+            }
+    }
+}
+
 clsArrayList toList(QStringList paths) {
+    preferSynced(paths);
     clsArrayList list;
     list.assign(std::move(paths));
     return list;
