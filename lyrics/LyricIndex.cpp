@@ -6,9 +6,10 @@
 using namespace modZAUtil;
 
 const QStringList& LyricIndex::Extensions() {
-    static const QStringList extensions = {QStringLiteral(".txt"),  QStringLiteral(".bmp"),
-                                           QStringLiteral(".gif"),  QStringLiteral(".jpg"),
-                                           QStringLiteral(".jpeg"), QStringLiteral(".png")};
+    static const QStringList extensions = {QStringLiteral(".lrc"), QStringLiteral(".txt"),
+                                           QStringLiteral(".bmp"), QStringLiteral(".gif"),
+                                           QStringLiteral(".jpg"), QStringLiteral(".jpeg"),
+                                           QStringLiteral(".png")};
     return extensions;
 }
 

@@ -20,12 +20,12 @@ QStringList relative(const clsArrayList& list, const TempDir& dir) {
 TEST(LyricIndex, ScanListsLyricTypesOnly) {
     TempDir dir;
     for (const char* name : {"b.TXT", "a.jpg", "c.png", "d.jpeg", "notjpeg", "e.mp3", "f.txt.bak",
-                             "sub/g.gif", "sub/h.bmp"})
+                             "b.lrc", "sub/g.gif", "sub/h.bmp"})
         dir.write(QString::fromUtf8(name), "x");
     clsArrayList list;
     EXPECT_EQ(LyricIndex::ScanLyricFolder(list, dir.path()), QString());
-    EXPECT_EQ(relative(list, dir), (QStringList{u"a.jpg"_qs, u"b.TXT"_qs, u"c.png"_qs, u"d.jpeg"_qs,
-                                                u"sub/g.gif"_qs, u"sub/h.bmp"_qs}));
+    EXPECT_EQ(relative(list, dir), (QStringList{u"a.jpg"_qs, u"b.lrc"_qs, u"b.TXT"_qs, u"c.png"_qs,
+                                                u"d.jpeg"_qs, u"sub/g.gif"_qs, u"sub/h.bmp"_qs}));
 }
 
 // Scan mode reads the folder, list mode only ZAlyric.lst; the writer's file is what list mode
