@@ -118,6 +118,10 @@ std::chrono::seconds ControlRoute::position() const {
     return std::chrono::seconds(control_ ? control_->positionSeconds() : 0);
 }
 
+std::chrono::milliseconds ControlRoute::heardPosition() const {
+    return LibraryRoute::HeardThroughOutput(*this);
+}
+
 std::chrono::seconds ControlRoute::length() const {
     return std::chrono::seconds(control_ ? control_->lengthSeconds() : 0);
 }

@@ -34,6 +34,7 @@ public:
     State state() const override;
     std::chrono::seconds position() const override;
     std::chrono::seconds length() const override;
+    std::chrono::milliseconds heardPosition() const override;
     int32_t bitrateKbps() const override { return 0; }
     bool queueNext(const QString& path, std::unique_ptr<PcmSource> source,
                    std::chrono::milliseconds blank) override;

@@ -1,5 +1,9 @@
 #include "LibraryRoute.h"
 
+#include "playback/output/AudioOutput.h"
+
+#include <cstdlib>
+
 namespace {
 constexpr int32_t kFileEnded = 4;
 }
@@ -78,6 +82,19 @@ std::chrono::seconds LibraryRoute::position() const {
     int32_t second = 0;
     vbmp3_getState(&second);
     return std::chrono::seconds(second);
+}
+
+std::chrono::milliseconds LibraryRoute::HeardThroughOutput(const PlaybackRoute& route) {
+    const std::chrono::seconds whole = route.position();
+    const AudioOutput* output = AudioOutput::LastPlayed();
+    if (!output || route.state() == State::Stopped ||
+        std::abs(output->positionSeconds() - int32_t(whole.count())) > 1)
+        return whole;
+    return output->heardPosition();
+}
+
+std::chrono::milliseconds LibraryRoute::heardPosition() const {
+    return HeardThroughOutput(*this);
 }
 
 std::chrono::seconds LibraryRoute::length() const {

@@ -16,6 +16,10 @@ public:
 
     // Names ending in "mp3" or "wav" (exactly, case-sensitive) are the library's to try first.
     static bool claimsName(const QString& path);
+    // The heard position of `route`'s song from the sound output that plays it, which the
+    // library and the media control keep to themselves: the output that took the device last,
+    // when its whole seconds agree with the route's; else the route's whole seconds. UI thread.
+    static std::chrono::milliseconds HeardThroughOutput(const PlaybackRoute& route);
 
     bool open(const QString& path, std::unique_ptr<PcmSource> source) override;
     bool play() override;
@@ -26,6 +30,7 @@ public:
     State state() const override;
     std::chrono::seconds position() const override;
     std::chrono::seconds length() const override;
+    std::chrono::milliseconds heardPosition() const override;
     int32_t bitrateKbps() const override;
     bool queueNext(const QString& path, std::unique_ptr<PcmSource> source,
                    std::chrono::milliseconds blank) override;

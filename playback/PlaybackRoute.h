@@ -39,6 +39,9 @@ public:
     // Whole seconds into the open song and its length; zero while nothing is open.
     virtual std::chrono::seconds position() const = 0;
     virtual std::chrono::seconds length() const = 0;
+    // How far into the open song the listener is, to the millisecond where the route knows
+    // (what a sound server still holds not counted); whole seconds elsewhere. UI thread.
+    virtual std::chrono::milliseconds heardPosition() const { return position(); }
     // kbit/s of the open song's file as the route knows it; 0 when it does not.
     virtual int32_t bitrateKbps() const = 0;
 

@@ -379,6 +379,12 @@ void PlayerController::SetModes(PlayCount playNumber, RepeatMode repeatMode) {
     Q_EMIT modesChanged();
 }
 
+std::chrono::milliseconds PlayerController::heardPosition() const {
+    if (state_ != State::Playing && state_ != State::Paused)
+        return std::chrono::milliseconds{0};
+    return engine_.heardPosition();
+}
+
 int32_t PlayerController::GetPlayIndex() const {
     const int32_t row = rows_.selectedRow();
     return row >= 0 ? row : 0;

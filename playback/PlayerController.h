@@ -93,6 +93,10 @@ public:
     State state() const { return state_; }
     // Seconds heard of the playing song, by the play-time tick.
     double ElapsedSeconds() const { return elapsedSeconds_; }
+    // How far into the playing or paused song the listener is, to the millisecond, from the
+    // sound output (a pause holds it, a seek moves it when the new place is heard); 0 at other
+    // times. UI thread.
+    std::chrono::milliseconds heardPosition() const;
     bool PlayTimeRunning() const { return tick_->isActive(); }
     // The timed stop: the sequence stops when the playing song ends.
     bool StopAfterSong() const { return stopAfterSong_; }

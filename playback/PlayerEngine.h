@@ -26,6 +26,9 @@ public:
     virtual QString getPath() const = 0;
     virtual int32_t getTotalSecond() const = 0;
     virtual int32_t playSecond() = 0;
+    // How far into the open song the listener is, to the millisecond where the output knows
+    // (see PlaybackRoute::heardPosition); 0 when nothing is open.
+    virtual std::chrono::milliseconds heardPosition() { return std::chrono::seconds(playSecond()); }
     // 0 stopped (nothing open or not started), 1 playing, 2 paused.
     virtual int32_t getState() = 0;
 

@@ -41,6 +41,10 @@ int32_t clsZAPT_MMC::playSecond() {
     return static_cast<int32_t>(route_->position().count());
 }
 
+std::chrono::milliseconds clsZAPT_MMC::heardPosition() {
+    return Opened ? route_->heardPosition() : std::chrono::milliseconds{0};
+}
+
 int32_t clsZAPT_MMC::bitrate() const {
     return route_->bitrateKbps();
 }

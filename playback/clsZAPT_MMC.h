@@ -30,6 +30,7 @@ public:
     QString getPath() const override;
     int32_t getTotalSecond() const override;
     int32_t playSecond() override;
+    std::chrono::milliseconds heardPosition() override;
     int32_t bitrate() const;
     void setMMC(MciControl* age_mmc);
 

@@ -486,12 +486,22 @@ bool AudioOutput::Impl::connect(int rate, int64_t restartFrame) {
     return false;
 }
 
+namespace {
+AudioOutput* lastPlayed = nullptr;  // control thread
+}
+
+AudioOutput* AudioOutput::LastPlayed() {
+    return lastPlayed;
+}
+
 AudioOutput::AudioOutput() : d(std::make_unique<Impl>()) {
     d->sourceBuffer.resize(size_t(kChunkFrames) * 2);
     d->worker = std::thread([impl = d.get()] { impl->workerLoop(); });
 }
 
 AudioOutput::~AudioOutput() {
+    if (lastPlayed == this)
+        lastPlayed = nullptr;
     stop();
     {
         std::lock_guard lock(d->mutex);
@@ -613,6 +623,7 @@ bool AudioOutput::play() {
     const int rate = d->forcedRate > 0 ? d->forcedRate : d->heardSong().format.sampleRate;
     if (!d->connect(std::clamp(rate, kMinDeviceRate, kMaxDeviceRate), 0))
         return false;
+    lastPlayed = this;
     d->state = Playing;
     return true;
 }
@@ -636,6 +647,7 @@ bool AudioOutput::resume() {
         return false;
     if (!d->connect(d->outRate, -1))
         return false;
+    lastPlayed = this;
     d->state = Playing;
     return true;
 }
@@ -679,6 +691,7 @@ bool AudioOutput::seekSeconds(int32_t second) {
         d->state = Stopped;
         return false;
     }
+    lastPlayed = this;
     return true;
 }
 
@@ -693,6 +706,13 @@ int32_t AudioOutput::positionSeconds() const {
     if (!song.source || song.format.sampleRate <= 0)
         return 0;
     return int32_t(d->currentFrame() / song.format.sampleRate);
+}
+
+std::chrono::milliseconds AudioOutput::heardPosition() const {
+    const Impl::Song& song = d->heardSong();
+    if (!song.source || song.format.sampleRate <= 0)
+        return std::chrono::milliseconds{0};
+    return std::chrono::milliseconds(d->currentFrame() * 1000 / song.format.sampleRate);
 }
 
 int32_t AudioOutput::lengthSeconds() const {

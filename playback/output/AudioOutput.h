@@ -2,6 +2,7 @@
 
 #include "PcmSource.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -73,6 +74,13 @@ public:
 
     State state() const;
     int32_t positionSeconds() const;
+    // How far into the song being heard the device has played, to the millisecond: what a
+    // sound server still holds is not counted. Control thread.
+    std::chrono::milliseconds heardPosition() const;
+    // The output that took the device last (play, resume, a seek while playing), null when
+    // none has or it has gone. Its owner's route hides it; this is how the song heard is
+    // found through the layers above. Control thread.
+    static AudioOutput* LastPlayed();
     int32_t lengthSeconds() const;  // 0 when unknown or nothing loaded
     int bitrate() const;
 
