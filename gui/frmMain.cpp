@@ -9,6 +9,7 @@
 #include "gui/library/FavoritesPane.h"
 #include "gui/library/FolderStatusPane.h"
 #include "gui/playback/StatusStrip.h"
+#include "gui/playback/TimerBoxes.h"
 #include "gui/widgets/WidgetHelpers.h"
 #include "playback/PlayerController.h"
 #include "playback/decoder/vbmp3.h"
@@ -40,32 +41,6 @@ namespace {
 constexpr int kButtonBarHeight = 52;
 constexpr int kFolderStatusHeight = 42;
 constexpr int kButtonSize = 24;
-
-// As wide as two digits in its font, plus the line edit's own margins (2 pixels a side) and the
-// cursor: a wider text would be scrolled against the colon instead of centred like "--".
-QLineEdit* makeTimeBox(QWidget* parent, int x, const QString& accessibleName) {
-    auto* t = new QLineEdit(QStringLiteral("--"), parent);
-    t->setAccessibleName(accessibleName);
-    t->setMaxLength(2);
-    t->setFrame(false);
-    t->setAlignment(Qt::AlignCenter);
-    t->setTextMargins(0, 0, 0, 0);
-    QFont f = t->font();
-    f.setPixelSize(11);
-    t->setFont(f);
-    const QFontMetrics m(f);
-    const int text = std::max(m.horizontalAdvance(QStringLiteral("00")),
-                              m.horizontalAdvance(QStringLiteral("--")));
-    t->setGeometry(x, 0, text + 2 * 2 + 1, 14);
-    return t;
-}
-
-// Hour box, colon and minute box side by side, the box around them as wide as they are.
-void placeTimeBoxes(QWidget* box, QLineEdit* hour, QLabel* colon, QLineEdit* minute) {
-    colon->move(hour->geometry().right() + 1, 0);
-    minute->move(colon->geometry().right() + 1, 0);
-    box->resize(minute->geometry().right() + 1, box->height());
-}
 
 }  // namespace
 
@@ -105,24 +80,8 @@ void frmMain::buildControls() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    // The status strip; the timer's boxes in it stay here, with the window's focus order and keys.
     picStatus = new StatusStrip(client);
-    picStartTime = new QWidget(picStatus);
-    picStartTime->setGeometry(0, 17, 38, 14);
-    picStartTime->setAutoFillBackground(true);
-    txtStartH = makeTimeBox(picStartTime, 0, QStringLiteral("開始時"));
-    txtColon[0] = MakeLabel(picStartTime, QStringLiteral(":"), {17, 0, 4, 14});
-    txtStartM = makeTimeBox(picStartTime, 0, QStringLiteral("開始分"));
-    placeTimeBoxes(picStartTime, txtStartH, txtColon[0], txtStartM);
-    txtStartH->setEnabled(false);  // enabled once the saved times are shown
-    picEndTime = new QWidget(picStatus);
-    picEndTime->setGeometry(0, 17, 38, 14);
-    picEndTime->setAutoFillBackground(true);
-    txtEndH = makeTimeBox(picEndTime, 0, QStringLiteral("停止時"));
-    txtColon[1] = MakeLabel(picEndTime, QStringLiteral(":"), {17, 0, 4, 14});
-    txtEndM = makeTimeBox(picEndTime, 0, QStringLiteral("停止分"));
-    placeTimeBoxes(picEndTime, txtEndH, txtColon[1], txtEndM);
-    picStatus->setTimeBoxes(picStartTime, picEndTime);
+    timerBoxes_ = new TimerBoxes(picStatus);
 
     lstPlayList = new ListBox(client);
     lstPlayList->setObjectName(QStringLiteral("lstPlayList"));
@@ -200,45 +159,21 @@ void frmMain::wireEvents() {
         w->installEventFilter(this);
     // The window sees every key before its controls do: the filter sits on each control that
     // can have the focus, and on the window itself.
-    for (QWidget* w : std::initializer_list<QWidget*>{lstPlayList, lstFolderView, txtStartH,
-                                                      txtStartM, txtEndH, txtEndM})
+    for (QWidget* w : {lstPlayList, lstFolderView})
         w->installEventFilter(this);
+    timerBoxes_->watchKeys(this);
+    timerBoxes_->setFocusAfterLast(lstPlayList);
     picFavorites->watchKeys(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { RequestEnd(); });
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    for (QLineEdit* box : {txtStartH, txtStartM, txtEndH, txtEndM}) {
-        if (watched != box)
-            continue;
-        switch (event->type()) {
-        case QEvent::FocusIn:
-        case QEvent::MouseButtonRelease:
-            QTimer::singleShot(0, box, [box] { modZAUtil::SelectAllText(box); });
-            break;
-        case QEvent::FocusOut:
-            if (loaded_ && !ended_)
-                timeBoxLostFocus(box);
-            break;
-        case QEvent::KeyRelease:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete)
-                box->setText(QStringLiteral("--"));
-            break;
-        default:
-            break;
-        }
-    }
     // Only the controls that hold the focus: a key a time box leaves travels on through its
     // parents, and the status strip under them must not run the command a second time.
     if (event->type() == QEvent::KeyPress && !ended_ && takesKeys(watched)) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (Form_KeyDown(key))
             return true;  // handled here; the focused control never sees it
-        if (auto* box = qobject_cast<QLineEdit*>(watched);
-            box && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            timeBoxKeyDown(box, key);
-            return true;  // no beep, no default button
-        }
     }
     if (event->type() == QEvent::MouseButtonPress &&
         (watched == picStatus || watched == picButton || watched == picFolderViewStatus)) {
@@ -505,11 +440,12 @@ bool frmMain::SaveStateFiles() {
     }
 
     // The timer times as the boxes hold them.
-    Options.setStartHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StartHour, txtStartH->text()));
+    const PlayTimer::Boxes times = timerBoxes_->texts();
+    Options.setStartHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StartHour, times.startHour));
     Options.setStartMinute(
-        PlayTimer::StoredValue(PlayTimer::TimeBox::StartMinute, txtStartM->text()));
-    Options.setStopHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StopHour, txtEndH->text()));
-    Options.setStopMinute(PlayTimer::StoredValue(PlayTimer::TimeBox::StopMinute, txtEndM->text()));
+        PlayTimer::StoredValue(PlayTimer::TimeBox::StartMinute, times.startMinute));
+    Options.setStopHour(PlayTimer::StoredValue(PlayTimer::TimeBox::StopHour, times.stopHour));
+    Options.setStopMinute(PlayTimer::StoredValue(PlayTimer::TimeBox::StopMinute, times.stopMinute));
 
     QStringList failed;
     for (const auto& [name, list] : {std::pair{QStringLiteral("ZAhis.m3u"), &HistoryList},
@@ -580,7 +516,7 @@ void frmMain::SetLabelsTransparent() {
 // The controls that can hold the keyboard focus; the window's global keys are seen on them.
 bool frmMain::takesKeys(const QObject* o) const {
     return o && (o == lstPlayList || picFavorites->isList(o) || o == lstFolderView ||
-                 o == txtStartH || o == txtStartM || o == txtEndH || o == txtEndM);
+                 timerBoxes_->isBox(o));
 }
 
 void frmMain::picButton_Click(ButtonBar::Button button) {
@@ -682,12 +618,8 @@ void frmMain::RefreshColor() {
     DrawPlayNumber(Options.SongsToPlay());
     DrawRepeatMode(Options.Repeat());
     DrawTimerMode(static_cast<uint8_t>(Options.TimerMode()));
-    for (QWidget* w : {picStartTime, static_cast<QWidget*>(txtStartH),
-                       static_cast<QWidget*>(txtStartM), static_cast<QWidget*>(txtColon[0])})
-        PaintWidget(w, P(ColorSlot::StatusBack), P(ColorSlot::StartTimeText));
-    for (QWidget* w : {picEndTime, static_cast<QWidget*>(txtEndH), static_cast<QWidget*>(txtEndM),
-                       static_cast<QWidget*>(txtColon[1])})
-        PaintWidget(w, P(ColorSlot::StatusBack), P(ColorSlot::StopTimeText));
+    timerBoxes_->setColors(P(ColorSlot::StatusBack), P(ColorSlot::StartTimeText),
+                           P(ColorSlot::StopTimeText));
     picFavorites->setColors(P(ColorSlot::FavoritesBack), P(ColorSlot::FavoritesText));
     PaintWidget(lstFolderView, P(ColorSlot::FolderViewBack), P(ColorSlot::FolderViewText));
     picFolderViewStatus->setColors(P(ColorSlot::FolderStatusBack), P(ColorSlot::FolderStatusText));

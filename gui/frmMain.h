@@ -47,6 +47,7 @@ class QToolButton;
 class QUrl;
 class QWidget;
 class StatusStrip;
+class TimerBoxes;
 
 // The main window. It owns the whole application state as members; its routines live in the
 // folder of their subsystem (gui/playback/, gui/library/, …) as members of this class.
@@ -143,13 +144,7 @@ private:
 
     // --- controls --------------------------------------------------------------------------
     StatusStrip* picStatus = nullptr;
-    QWidget* picStartTime = nullptr;
-    QWidget* picEndTime = nullptr;
-    QLineEdit* txtStartH = nullptr;
-    QLineEdit* txtStartM = nullptr;
-    QLineEdit* txtEndH = nullptr;
-    QLineEdit* txtEndM = nullptr;
-    std::array<QLabel*, 2> txtColon{};
+    TimerBoxes* timerBoxes_ = nullptr;
 
     ListBox* lstPlayList = nullptr;
 
@@ -328,7 +323,6 @@ private:
     bool CheckTimeText(const QString& kind, QString& text);
     bool StartDone() const { return playTimer_.StartDone(); }
     bool StopDone() const { return playTimer_.StopDone(); }
-    bool SkipAutoAdvance = false;
     std::function<QTime()> Clock;  // the time of day the play timer reads; tests set it
 
     // Volume (gui/playback/frmMain_volume.cpp)
@@ -425,11 +419,7 @@ private:
     void wirePlayback();
     void wireTimeAndVolume();
     void wireTimer();
-    PlayTimer::TimeBox timeBoxKind(const QLineEdit* box) const;
-    void timeBoxKeyDown(QLineEdit* box, QKeyEvent* event);
-    void timeBoxChanged(QLineEdit* box);
-    void timeBoxLostFocus(QLineEdit* box);
-    QWidget* nextTimeBox(QLineEdit* box, int direction) const;
+    void timeBoxLostFocus(PlayTimer::TimeBox box);
     void buildControls();
     void buildMenus();
     void wireEvents();

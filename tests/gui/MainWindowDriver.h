@@ -5,6 +5,7 @@
 #include "gui/library/FavoritesPane.h"
 #include "gui/library/FolderStatusPane.h"
 #include "gui/playback/StatusStrip.h"
+#include "gui/playback/TimerBoxes.h"
 #include "gui/widgets/CommandButton.h"
 
 #include <utility>
@@ -97,19 +98,19 @@ public:
     auto& mnuZAPT() { return w_.mnuZAPT; }
     auto& optionsWindow_() { return w_.optionsWindow_; }
     auto& picButton() { return w_.picButton; }
-    auto& picEndTime() { return w_.picEndTime; }
+    auto& picEndTime() { return w_.timerBoxes_->picEndTime; }
     auto& picFolderViewStatus() { return w_.picFolderViewStatus; }
     auto& picPlayNumber() { return w_.picStatus->picPlayNumber; }
     auto& picRepeatMode() { return w_.picStatus->picRepeatMode; }
-    auto& picStartTime() { return w_.picStartTime; }
+    auto& picStartTime() { return w_.timerBoxes_->picStartTime; }
     auto& picStatus() { return w_.picStatus; }
     auto& picTimerMode() { return w_.picStatus->picTimerMode; }
     auto& shpSeekBar() { return w_.picStatus->shpSeekBar; }
     auto& shpSeekPosition() { return w_.picStatus->shpSeekPosition; }
-    auto& txtEndH() { return w_.txtEndH; }
-    auto& txtEndM() { return w_.txtEndM; }
-    auto& txtStartH() { return w_.txtStartH; }
-    auto& txtStartM() { return w_.txtStartM; }
+    auto& txtEndH() { return w_.timerBoxes_->txtEndH; }
+    auto& txtEndM() { return w_.timerBoxes_->txtEndM; }
+    auto& txtStartH() { return w_.timerBoxes_->txtStartH; }
+    auto& txtStartM() { return w_.timerBoxes_->txtStartM; }
 
 #define ZAPT_FORWARD(name)                                                                         \
     template <typename... Args> decltype(auto) name(Args&&... args) {                              \
