@@ -1,5 +1,6 @@
 #include "search/ListSearch.h"
 
+#include "core/JapaneseFold.h"
 #include "core/WildcardMatcher.h"
 
 std::vector<int32_t> ListSearch::FindRows(const QString& word, const QStringList& rows,
@@ -12,8 +13,8 @@ std::vector<int32_t> ListSearch::FindRows(const QString& word, const QStringList
                                         : QString();
     const WildcardMatcher pattern(text);
     for (int32_t i = 0; i < rows.size(); ++i) {
-        const bool match = mode == Perfect ? rows[i].compare(word, Qt::CaseInsensitive) == 0
-                                           : pattern.matches(rows[i]);
+        const bool match =
+            mode == Perfect ? JapaneseFold::Equal(rows[i], word) : pattern.matches(rows[i]);
         if (match)
             hits.push_back(i);
     }

@@ -9,10 +9,11 @@ class ListSearch {
 public:
     enum Mode : int32_t { Perfect = 0, Front = 1, Part = 2 };
 
-    // The rows that match `word`, ascending: Perfect compares whole rows ignoring letter case;
-    // Front and Part take the word as a wildcard pattern ("02*", "*song*"), so "*", "?", "#" and
-    // "[...]" typed by the user keep their meaning. A pattern that is not valid finds nothing;
-    // any other mode finds nothing. Empty when nothing matched.
+    // The rows that match `word`, ascending, ignoring letter case, width and kana type
+    // (JapaneseFold): Perfect compares whole rows; Front and Part take the word as a wildcard
+    // pattern ("02*", "*song*"), so "*", "?", "#" and "[...]" typed by the user keep their
+    // meaning. A pattern that is not valid finds nothing; any other mode finds nothing. Empty
+    // when nothing matched. Any thread may call it.
     static std::vector<int32_t> FindRows(const QString& word, const QStringList& rows,
                                          int32_t mode);
 

@@ -45,7 +45,19 @@ const Case kCases[] = {
     {u"\u03A3*", u"\u03C2", true},  // final sigma
     {u"[", u"[", false},            // unclosed list: never matches
     {u"*[ab", u"[ab", false},
-    {u"[z-a]", u"m", false},  // backward range
+    {u"[z-a]", u"m", false},      // backward range
+    {u"ミク*", u"ﾐｸの歌", true},  // kana type and width ignored
+    {u"*みく*", u"ミクの歌", true},
+    {u"[ア-オ]", u"あ", true},  // a range compares folded characters too
+    {u"[ア-オ]", u"ｲ", true},
+    {u"[ア-オ]", u"か", false},
+    {u"[!あ-お]", u"ｴ", false},
+    {u"[ｶﾞ]", u"ガ", true},  // a kana and its mark are one character
+    {u"[ｶﾞ]", u"ｶ", false},
+    {u"[ｱ-ｶﾞ]", u"ｷ", false},
+    {u"?", u"ｶﾞ", true},
+    {u"ｶ*", u"ｶﾞ", false},
+    {u"*は*", u"ﾊﾟﾊﾞ", false},
 };
 
 TEST(WildcardMatcher, MatchesItsTable) {

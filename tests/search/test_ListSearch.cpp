@@ -4,8 +4,10 @@
 
 namespace {
 
-const QStringList kRows{QStringLiteral("01 Intro"), QStringLiteral("02 Song"),
-                        QStringLiteral("03 Song (reprise)")};
+const QStringList kRows{
+    QStringLiteral("01 Intro"), QStringLiteral("02 Song"),  QStringLiteral("03 Song (reprise)"),
+    QStringLiteral("ﾐｸの歌"),   QStringLiteral("みくの歌"), QStringLiteral("ミクの歌"),
+    QStringLiteral("バの歌")};
 
 TEST(ListSearch, FindsTheRowsEachModeMatches) {
     struct Case {
@@ -25,6 +27,12 @@ TEST(ListSearch, FindsTheRowsEachModeMatches) {
         {u"[", ListSearch::Part, {}},
         {u"(reprise", ListSearch::Front, {}},
         {u"song", 3, {}},
+        {u"ミク", ListSearch::Part, {3, 4, 5}},  // kana type and width ignored
+        {u"ﾐｸ", ListSearch::Front, {3, 4, 5}},
+        {u"みくの歌", ListSearch::Perfect, {3, 4, 5}},
+        {u"[ま-も]", ListSearch::Front, {3, 4, 5}},
+        {u"ＳＯＮＧ", ListSearch::Part, {1, 2}},
+        {u"は", ListSearch::Part, {}},
     };
     for (const Case& c : cases) {
         const QString word = QString::fromUtf16(c.word);
