@@ -1,11 +1,13 @@
 #include "lyrics/LyricLookup.h"
 
+#include "core/JapaneseFold.h"
 #include "core/WildcardMatcher.h"
 #include "core/modZAUtil.h"
 #include "lyrics/LyricText.h"
 
 #include <QHash>
 #include <QSet>
+#include <QVarLengthArray>
 
 namespace {
 
@@ -13,37 +15,9 @@ qsizetype nameStart(QStringView path) {
     return path.lastIndexOf(u'/') + 1;
 }
 
-// The first code point of the full case folding of a text's first character, folded as the
-// wildcard matcher folds: a text can match a pattern that starts with a plain character only
-// when both give the same one. 0 for an empty text.
-char32_t firstFolded(QStringView text) {
-    if (text.isEmpty())
-        return 0;
-    char32_t c = text[0].unicode();
-    if (c < 0x80)
-        return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-    if (QChar::isHighSurrogate(c) && text.size() > 1 && text[1].isLowSurrogate())
-        c = QChar::surrogateToUcs4(text[0], text[1]);
-    const QString folded = QString::fromUcs4(&c, 1).toUpper().toLower().toCaseFolded();
-    return folded.isEmpty() ? c : folded.toUcs4().value(0);
-}
-
-// True when the full case folding of `c` is the one character its simple folding gives, so
-// that comparing simply folded texts decides what the matcher would. Most characters are such
-// (ASCII, kana, kanji); "ß" and ligatures are not.
-bool foldsSimply(QChar c, QHash<char16_t, bool>* cache = nullptr) {
-    if (c.unicode() < 0x80)
-        return true;
-    if (c.isSurrogate())
-        return false;
-    if (cache)
-        if (auto it = cache->constFind(c.unicode()); it != cache->constEnd())
-            return *it;
-    const QString full = QString(c).toUpper().toLower().toCaseFolded();
-    const bool simple = full.size() == 1 && full[0] == c.toCaseFolded();
-    if (cache)
-        cache->insert(c.unicode(), simple);
-    return simple;
+// The first code point of the key of a text's first character; 0 for an empty text.
+char32_t firstKey(QStringView text) {
+    return text.isEmpty() ? 0 : JapaneseFold::Read(text, 0).key[0];
 }
 
 // Where a name's letters (kana, kanji, any script's) begin: a track number, spaces and
@@ -97,19 +71,27 @@ void LyricLookup::refresh(const clsArrayList& index) {
     paths_ = index.items();
     entries_.clear();
     entries_.reserve(size_t(paths_.size()));
-    QHash<char16_t, bool> cache;
     for (const QString& path : std::as_const(paths_)) {
         Entry e;
         e.nameStart = nameStart(path);
         const QStringView name = QStringView(path).sliced(e.nameStart);
         e.baseLength = modZAUtil::WithoutExtension(name).size();
-        e.folded = name.first(e.baseLength).toString().toCaseFolded();
-        e.lettersStart = lettersStart(name.first(e.baseLength));
-        const QStringView letters = name.sliced(e.lettersStart, e.baseLength - e.lettersStart);
-        e.first = firstFolded(letters);
-        while (e.simpleHead < letters.size() && e.simpleHead < kMaxSimpleHead &&
-               foldsSimply(letters[e.simpleHead], &cache))
+        const QStringView base = name.first(e.baseLength);
+        e.lettersStart = lettersStart(base);
+        // A kana takes its mark from behind it, and a name's letters start with a letter, so
+        // the key of the whole is the keys of both parts strung together.
+        const QStringView letters = base.sliced(e.lettersStart);
+        e.folded = JapaneseFold::Key(base.first(e.lettersStart));
+        e.foldedLettersStart = e.folded.size();
+        e.folded += JapaneseFold::Key(letters);
+        e.first = firstKey(letters);
+        for (qsizetype i = 0; i < letters.size() && e.simpleHead < kMaxSimpleHead;) {
+            const JapaneseFold::Char c = JapaneseFold::Read(letters, i);
+            if (c.keyLength != 1 || QChar::requiresSurrogates(c.key[0]))
+                break;
             ++e.simpleHead;
+            i += c.units;
+        }
         entries_.push_back(std::move(e));
     }
 }
@@ -118,7 +100,7 @@ clsArrayList LyricLookup::FindLyricFiles(const clsArrayList& index, const QStrin
                                          int32_t vagueSearch) {
     refresh(index);
     const QString song = BaseName(songPath);
-    const QString folded = song.toCaseFolded();
+    const QString folded = JapaneseFold::Key(song);
     QStringList found;
 
     for (size_t i = 0; i < entries_.size(); ++i)
@@ -148,30 +130,33 @@ clsArrayList LyricLookup::FindLyricFiles(const clsArrayList& index, const QStrin
     const QStringView letters = QStringView(song).sliced(lettersStart(song));
     if (letters.isEmpty())
         return toList(std::move(found));
-    const qsizetype keep = letters.size() > 9 ? 2 : letters.size() > 5 ? 3 : letters.size();
-    const QString prefix = letters.first(keep).toString();
+    // Letters are counted as read, a half-width kana with its mark as one.
+    QVarLengthArray<qsizetype, 64> ends;
+    for (qsizetype i = 0; i < letters.size();)
+        ends.append(i += JapaneseFold::Read(letters, i).units);
+    const qsizetype count = ends.size();
+    const qsizetype keep = count > 9 ? 2 : count > 5 ? 3 : count;
+    const QStringView prefix = letters.first(ends[keep - 1]);
     const WildcardMatcher pattern(QString(prefix + u'*'));
     // Plain characters at the start let most names be passed over without the matcher: those
-    // whose first character folds to another, and, when every character of the prefix folds
-    // simply, those whose first characters fold simply too are compared folded as they are.
+    // whose key starts otherwise, and, when the prefix is all plain characters, those whose
+    // first characters each have a key of one code point are compared by their keys.
     const auto special = [](QChar c) { return QStringView(u"*?#[").contains(c); };
-    const bool plain = !prefix.isEmpty() && !special(prefix[0]);
-    const char32_t first = plain ? firstFolded(prefix) : 0;
-    bool simple = plain && keep <= kMaxSimpleHead;
+    const bool plain = !special(prefix[0]);
+    const char32_t first = plain ? firstKey(prefix) : 0;
+    bool simple = plain;
     for (QChar c : prefix)
-        simple = simple && !special(c) && foldsSimply(c);
-    const QString prefixFolded = simple ? prefix.toCaseFolded() : QString();
+        simple = simple && !special(c);
+    const QString prefixFolded = simple ? JapaneseFold::Key(prefix) : QString();
     QSet<QString> seen;
     for (size_t i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[i];
         if (plain && e.first != first)
             continue;
         const QString& path = paths_.at(qsizetype(i));
-        // What comes before a name's letters is made of characters that fold to themselves,
-        // so the folded name's letters start at the same place.
         const bool match =
-            simple && e.simpleHead >= keep
-                ? QStringView(e.folded).sliced(e.lettersStart).startsWith(prefixFolded)
+            simple && e.simpleHead >= prefixFolded.size()
+                ? QStringView(e.folded).sliced(e.foldedLettersStart).startsWith(prefixFolded)
                 : pattern.matches(QStringView(path).sliced(e.nameStart + e.lettersStart,
                                                            e.baseLength - e.lettersStart));
         if (match && !seen.contains(path)) {
@@ -192,8 +177,7 @@ QStringList LyricLookup::ArtistWords(const QString& artistName, const clsArrayLi
         if (tab < 0 || line.indexOf(u'\t', tab + 1) >= 0)
             continue;
         // An empty second field would name every file; it names nobody.
-        if (tab + 1 < line.size() &&
-            QStringView(line).first(tab).compare(artistName, Qt::CaseInsensitive) == 0)
+        if (tab + 1 < line.size() && JapaneseFold::Equal(QStringView(line).first(tab), artistName))
             words.append(line.sliced(tab + 1));
     }
     return words;

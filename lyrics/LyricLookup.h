@@ -8,9 +8,11 @@
 #include <vector>
 
 // Finds the lyric files of a song among the lyric index by name, and puts the one that names
-// the song's artist first. The lookup never touches the disk: the index's base names are
-// folded once, when the index changes, so one lookup over tens of thousands of files costs a
-// fraction of a millisecond.
+// the song's artist first. Names and artists are compared ignoring letter case, width and kana
+// type (JapaneseFold), so "ﾐｸの歌.mp3" finds "みくの歌.txt"; the paths found are kept as they
+// are. The lookup never touches the disk: the index's base names are folded once, when the
+// index changes, so one lookup over tens of thousands of files costs a fraction of a
+// millisecond. Called on one thread at a time; its static routines on any.
 class LyricLookup {
 public:
     // A file name without its extension (modZAUtil::WithoutExtension), so "Song.flac",
@@ -46,12 +48,13 @@ public:
 
 private:
     struct Entry {
-        QString folded;  // the base name, case-folded
+        QString folded;  // the base name's key (JapaneseFold)
         qsizetype nameStart = 0;
         qsizetype baseLength = 0;
-        qsizetype lettersStart = 0;  // where the base name's letters begin
-        char32_t first = 0;          // see firstFolded, from lettersStart
-        qsizetype simpleHead = 0;    // how many of its first letters fold simply (see .cpp)
+        qsizetype lettersStart = 0;        // where the base name's letters begin
+        qsizetype foldedLettersStart = 0;  // and where their key begins in `folded`
+        char32_t first = 0;                // the first code point of the letters' key
+        qsizetype simpleHead = 0;  // how many of its first letters have a one code point key
     };
     void refresh(const clsArrayList& index);
     static constexpr qsizetype kMaxSimpleHead = 8;

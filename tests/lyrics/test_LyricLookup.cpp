@@ -104,6 +104,21 @@ TEST(LyricLookup, PassesFindTheNamesInTheirOrder) {
          {u"Song.txt"_qs, u"So.lrc"_qs, u"Song.lrc"_qs},
          0,
          {u"Song.lrc"_qs, u"Song.txt"_qs, u"So.lrc"_qs}},
+        {"exact, kana type and width ignored",
+         u"/m/ﾐｸの歌.mp3"_qs,
+         {u"ミク.txt"_qs, u"みくの歌.txt"_qs},
+         1,
+         {u"みくの歌.txt"_qs}},
+        {"prefix, kana type ignored",
+         u"/m/ミクの歌 (live).mp3"_qs,
+         {u"みくの歌.txt"_qs, u"みくの.lrc"_qs, u"はの歌.txt"_qs},
+         0,
+         {u"みくの歌.txt"_qs, u"みくの.lrc"_qs}},
+        {"vague, a kana and its mark are one letter",
+         u"/m/ｶﾞｸｾｲｼﾞﾀﾞｲﾉｳﾀ.mp3"_qs,
+         {u"がくえん.txt"_qs, u"かくれんぼ.txt"_qs},
+         1,
+         {u"がくえん.txt"_qs}},
         {"vague duplicates once",
          u"/m/Rain.mp3"_qs,
          {u"Rainy.txt"_qs, u"Rainy.txt"_qs},
@@ -138,6 +153,7 @@ TEST(LyricLookup, VagueMatchesNeedSharedLetters) {
         {u"01 星降る夜"_qs, u"星降る夜のうた"_qs, true},
         {u"Rain"_qs, u"02 - Rainbow"_qs, true},
         {u"03. ABCDEFGHIJ"_qs, u"ab"_qs, true},
+        {u"ﾐｸの歌ｺﾚｸｼｮﾝ"_qs, u"01 みくのうた"_qs, true},
     };
     for (const auto& c : cases) {
         LyricLookup lookup;
@@ -163,9 +179,9 @@ TEST(LyricLookup, FollowsAChangedIndex) {
 TEST(LyricLookup, ArtistWordsTakeExactlyTwoFields) {
     const clsArrayList file =
         listOf({u"Beatles\tビートルズ"_qs, u"beatles\tザ・ビートルズ"_qs, u"Beatles\ta\tb"_qs,
-                u"Beatles"_qs, u"Beatles\t"_qs, u"Other\tX"_qs});
+                u"Beatles"_qs, u"Beatles\t"_qs, u"Other\tX"_qs, u"ＢＥＡＴＬＥＳ\tﾋﾞｰﾄﾙｽﾞ"_qs});
     EXPECT_EQ(LyricLookup::ArtistWords(u"Beatles"_qs, file),
-              (QStringList{u"Beatles"_qs, u"ビートルズ"_qs, u"ザ・ビートルズ"_qs}));
+              (QStringList{u"Beatles"_qs, u"ビートルズ"_qs, u"ザ・ビートルズ"_qs, u"ﾋﾞｰﾄﾙｽﾞ"_qs}));
     EXPECT_TRUE(LyricLookup::ArtistWords(QString(), file).isEmpty());
 }
 
