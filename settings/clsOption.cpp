@@ -47,6 +47,7 @@ void clsOption::InitializeOption() {
     num_[36] = 1;    // MakeLyricListAuto
     num_[37] = 0;    // AutoSmallWindow
     num_[38] = 0;    // IgnoreWord
+    num_[39] = 0;    // UnmarkedText: Auto
     for (int i = 0; i < kEntryCount; ++i)
         entryPathName_[i] = QString::number(i + 1) + QStringLiteral("Folder");
 }

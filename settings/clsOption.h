@@ -8,11 +8,15 @@
 #include <chrono>
 #include <cstdint>
 
+// How tag text that names no encoding of its own is read: Auto guesses Shift_JIS or
+// Windows-1252 from the bytes; the others always take the one they name.
+enum class UnmarkedText : int16_t { Auto = 0, Japanese = 1, Western = 2 };
+
 // Every persistent setting of the player, under its name, saved in the ten-line settings file.
 // Numbers are stored as 16-bit values; the properties typed 32-bit clamp what they are given.
 class clsOption {
 public:
-    static constexpr int kNumericCount = 39;
+    static constexpr int kNumericCount = 40;
     static constexpr int kColorCount = 21;
     static constexpr int kEntryCount = 3;
     static constexpr int32_t kButtonFaceColor = static_cast<int32_t>(0x8000000F);
@@ -126,6 +130,13 @@ public:
     void setAutoSmallWindow(int32_t v) { num_[37] = clamp16(v); }
     int32_t IgnoreWord() const { return num_[38]; }
     void setIgnoreWord(int32_t v) { num_[38] = clamp16(v); }
+    // Last on the first line, so that a line written before it existed reads as Auto; a
+    // number that names no choice reads as Auto too.
+    ::UnmarkedText UnmarkedText() const {
+        return num_[39] == 1 || num_[39] == 2 ? static_cast<::UnmarkedText>(num_[39])
+                                              : ::UnmarkedText::Auto;
+    }
+    void setUnmarkedText(::UnmarkedText v) { num_[39] = static_cast<int16_t>(v); }
     // Index 20 is read as GetSubFolder and written as SearchMode.
     int16_t GetSubFolder() const { return num_[20]; }
     void setSearchMode(int16_t v) { num_[20] = v; }

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -181,6 +182,19 @@ QWidget* frmOptions::buildBehaviourPage() {
     for (const QCheckBox* box : boxes)
         grid->addWidget(const_cast<QCheckBox*>(box), row++, 0, 1, 2);
 
+    lblUnmarkedText = new QLabel(QStringLiteral("文字コード指定のないタグ"), page);
+    cboUnmarkedText = named(new QComboBox(page), lblUnmarkedText->text());
+    lblUnmarkedText->setBuddy(cboUnmarkedText);
+    cboUnmarkedText->addItems({QStringLiteral("自動"), QStringLiteral("日本語 (Shift_JIS)"),
+                               QStringLiteral("西欧 (Windows-1252)")});
+    setTip(cboUnmarkedText, QStringLiteral("ID3v1 などの文字コードを持たないタグの読み方です。"
+                                           "「西欧」では化けた日本語の修復もしません。"));
+    auto* unmarkedRow = new QHBoxLayout;
+    unmarkedRow->addWidget(lblUnmarkedText);
+    unmarkedRow->addWidget(cboUnmarkedText);
+    unmarkedRow->addStretch();
+    grid->addLayout(unmarkedRow, row, 0, 1, 2);
+
     // Ticked by a click, a key or a screen reader alike; loading the settings sets the
     // box's text after its tick.
     connect(chkBlank, &QCheckBox::toggled, this, [this](bool ticked) {
@@ -348,6 +362,7 @@ void frmOptions::LoadControls() {
     chkAutoSmallWindow->setChecked(o.AutoSmallWindow() != 0);
     chkToolTipText->setChecked(o.ToolTipText() != 0);
     chkIgnoreWord->setChecked(o.IgnoreWord() != 0);
+    cboUnmarkedText->setCurrentIndex(static_cast<int>(o.UnmarkedText()));
 
     for (int16_t i = 0; i < 3; ++i) {
         txtEntryPath[i]->setText(o.EntryPath(i));
@@ -396,6 +411,7 @@ void frmOptions::SaveControls() {
     o.setSearchMode(value(chkSerchMode));
     o.setToolTipText(value(chkToolTipText));
     o.setIgnoreWord(value(chkIgnoreWord));
+    o.setUnmarkedText(static_cast<UnmarkedText>(cboUnmarkedText->currentIndex()));
     o.setMakeLyricListAuto(value(chkMakeLyricListAuto));
     o.setLyricFolder(txtLyricFolder->text());
     for (int16_t i = 0; i < 3; ++i)

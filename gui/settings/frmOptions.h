@@ -10,6 +10,7 @@
 
 class ListBox;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -74,6 +75,8 @@ public:
     QCheckBox* chkAutoSmallWindow = nullptr;
     QCheckBox* chkToolTipText = nullptr;
     QCheckBox* chkIgnoreWord = nullptr;
+    QLabel* lblUnmarkedText = nullptr;
+    QComboBox* cboUnmarkedText = nullptr;  // rows in the order of UnmarkedText
 
     std::array<QLineEdit*, 3> txtEntryPath{};
     std::array<QLineEdit*, 3> txtEntryPathName{};

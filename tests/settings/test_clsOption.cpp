@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 namespace {
+// The first line as versions before the choice for unmarked tag text wrote it.
 const QByteArray kDefaultLine1 =
     "600,600,600,450,0,1,1,1,0,0,1,99,99,99,99,0,0,255,100,100,0,0,-1,0,0,0,0,0,0,300,300,0,0,0,"
     "100,100,1,0,0";
@@ -21,7 +22,7 @@ TEST(OptionFile, DefaultsAreWrittenInTheTenLineFormat) {
     clsOption o;
     ASSERT_TRUE(o.WriteOption(d.file(u"ZAopt.inf"_qs)));
     EXPECT_EQ(d.read(u"ZAopt.inf"_qs),
-              kDefaultLine1 + "\r\n" + kDefaultColors +
+              kDefaultLine1 + ",0\r\n" + kDefaultColors +
                   "\r\n\r\n\r\n\r\n\r\n\r\n1Folder\r\n2Folder\r\n3Folder\r\n");
 }
 
@@ -57,6 +58,26 @@ TEST(OptionFile, RoundTripRestoresEverySetting) {
     EXPECT_EQ(back.EntryPath(2), u"/third"_qs);
     EXPECT_EQ(back.EntryPathName(1), u"A, B"_qs);
     EXPECT_EQ(back.EntryPathName(0), u"1Folder"_qs);
+}
+
+TEST(OptionFile, UnmarkedTextIsTheLastFieldAndOlderLinesReadAsAuto) {
+    TempDir d;
+    const struct {
+        QByteArray line;
+        UnmarkedText read;
+    } cases[] = {{kDefaultLine1, UnmarkedText::Auto},
+                 {kDefaultLine1 + ",1", UnmarkedText::Japanese},
+                 {kDefaultLine1 + ",2", UnmarkedText::Western},
+                 {kDefaultLine1 + ",9", UnmarkedText::Auto}};
+    for (const auto& c : cases) {
+        clsOption o;
+        ASSERT_TRUE(o.ReadOption(d.write(u"o.inf"_qs, c.line + "\r\n")));
+        EXPECT_EQ(o.UnmarkedText(), c.read) << c.line.right(4).constData();
+        ASSERT_TRUE(o.WriteOption(d.file(u"back.inf"_qs)));
+        clsOption back;
+        ASSERT_TRUE(back.ReadOption(d.file(u"back.inf"_qs)));
+        EXPECT_EQ(back.UnmarkedText(), c.read);
+    }
 }
 
 TEST(OptionFile, FieldsAreReadAsLeadingNumbers) {

@@ -6,6 +6,7 @@
 #include "support/TempDir.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -98,6 +99,12 @@ TEST(frmOptions, EachRowLoadsAndSavesAsItsOptionAsks) {
         {"sub-folder flag", [](clsOption& o) { o.setSearchMode(1); },
          [](frmOptions& f) { f.chkSerchMode->click(); }, 20, 0},
         {"tray icon", {}, [](frmOptions& f) { f.chkTrayIcon->click(); }, 33, 1},
+        {"unmarked tag text", [](clsOption& o) { o.setUnmarkedText(UnmarkedText::Japanese); },
+         [](frmOptions& f) {
+             EXPECT_EQ(f.cboUnmarkedText->currentText(), u"日本語 (Shift_JIS)"_s);
+             f.cboUnmarkedText->setCurrentIndex(2);
+         },
+         39, 2},
         {"page shown", [](clsOption& o) { o.setOptionTab(2); },
          [](frmOptions& f) {
              EXPECT_EQ(f.sstOption->currentIndex(), 2);
