@@ -1,6 +1,6 @@
 #include "TagLibReader.h"
 
-#include "core/modZAUtil.h"
+#include "TagText.h"
 
 #include <fileref.h>
 #include <id3v1tag.h>
@@ -8,6 +8,7 @@
 #include <infotag.h>
 #include <mutex>
 #include <tag.h>
+#include <tpropertymap.h>
 #include <wavfile.h>
 
 namespace {
@@ -24,7 +25,7 @@ QString DecodeBytes(const TagLib::ByteVector& data) {
     // The first value ends at the first zero byte, as in the player's own ID3 reader.
     const QByteArray bytes(data.data(), int(data.size()));
     const qsizetype nul = bytes.indexOf('\0');
-    return modZAUtil::DecodeText(nul < 0 ? bytes : bytes.first(nul));
+    return TagText::DecodeUnmarked(nul < 0 ? bytes : bytes.first(nul));
 }
 
 struct Id3v1Text : TagLib::ID3v1::StringHandler {
@@ -74,5 +75,19 @@ bool TagLibReader::Read(const QByteArray& nativePath, Fields& fields) {
     fields.album = ToQString(tag->album());
     fields.track = tag->track() ? QString::number(tag->track()) : QString();
     fields.year = tag->year() ? QString::number(tag->year()) : QString();
+    // TagLib names the readings of every format alike; a WAV's INFO list has none.
+    const TagLib::PropertyMap properties =
+        tag == file.tag() ? file.file()->properties() : TagLib::PropertyMap();
+    const auto first = [&properties](const char* key) {
+        const auto found = properties.find(key);
+        return found == properties.end() || found->second.isEmpty()
+                   ? QString()
+                   : ToQString(found->second.front());
+    };
+    fields.titleReading = first("TITLESORT");
+    fields.artistReading = first("ARTISTSORT");
+    fields.albumReading = first("ALBUMSORT");
+    fields.albumArtist = first("ALBUMARTIST");
+    fields.albumArtistReading = first("ALBUMARTISTSORT");
     return true;
 }

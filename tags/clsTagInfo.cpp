@@ -1,8 +1,9 @@
 #include "clsTagInfo.h"
 
-#include "core/Id3Bytes.h"
 #include "TagLibReader.h"
+#include "TagText.h"
 #include "clsTagStream.h"
+#include "core/Id3Bytes.h"
 #include "core/modZAUtil.h"
 
 #include <QFile>
@@ -89,6 +90,11 @@ void clsTagInfo::Clear() {
     Album.clear();
     Track.clear();
     Year.clear();
+    TitleReading.clear();
+    ArtistReading.clear();
+    AlbumReading.clear();
+    albumArtist_.clear();
+    albumArtistReading_.clear();
     IsValid = true;
 }
 
@@ -144,7 +150,13 @@ bool clsTagInfo::ReadId3v2(int fd, qint64 fileSize) {
         }
     }
     ReadFrames(stream, major, major == 4 && unsynchronised);
+    TakeAlbumArtistReading();
     return true;
+}
+
+void clsTagInfo::TakeAlbumArtistReading() {
+    if (ArtistReading.isEmpty() && (albumArtist_.isEmpty() || albumArtist_ == ArtistName))
+        ArtistReading = albumArtistReading_;
 }
 
 void clsTagInfo::ReadFrames(clsTagStream& stream, int majorVersion, bool allFramesUnsynchronised) {
@@ -209,6 +221,17 @@ clsTagInfo::Field clsTagInfo::FieldOfFrame(const char* id, int majorVersion) {
             return Field::Track;
         if (name == "TYE")
             return Field::Year;
+        // Readings as iTunes writes them into 2.2 tags.
+        if (name == "TST")
+            return Field::TitleReading;
+        if (name == "TSP")
+            return Field::ArtistReading;
+        if (name == "TSA")
+            return Field::AlbumReading;
+        if (name == "TP2")
+            return Field::AlbumArtist;
+        if (name == "TS2")
+            return Field::AlbumArtistReading;
         return Field::None;
     }
     if (name == "TIT2")
@@ -223,6 +246,17 @@ clsTagInfo::Field clsTagInfo::FieldOfFrame(const char* id, int majorVersion) {
         return Field::Year;
     if (name == "TDRC")
         return Field::RecordingTime;
+    // The readings are 2.4 frames that writers put in 2.3 tags too, some under an X name.
+    if (name == "TSOT" || name == "XSOT")
+        return Field::TitleReading;
+    if (name == "TSOP" || name == "XSOP")
+        return Field::ArtistReading;
+    if (name == "TSOA" || name == "XSOA")
+        return Field::AlbumReading;
+    if (name == "TPE2")
+        return Field::AlbumArtist;
+    if (name == "TSO2")
+        return Field::AlbumArtistReading;
     return Field::None;
 }
 
@@ -251,6 +285,12 @@ bool clsTagInfo::ReadWithTagLib(const QString& path) {
     Album = Capped(std::move(fields.album));
     Track = Capped(std::move(fields.track));
     Year = Capped(std::move(fields.year));
+    TitleReading = Capped(std::move(fields.titleReading));
+    ArtistReading = Capped(std::move(fields.artistReading));
+    AlbumReading = Capped(std::move(fields.albumReading));
+    albumArtist_ = Capped(std::move(fields.albumArtist));
+    albumArtistReading_ = Capped(std::move(fields.albumArtistReading));
+    TakeAlbumArtistReading();
     return true;
 }
 
@@ -279,6 +319,21 @@ void clsTagInfo::StoreFrame(Field field, const QByteArray& body) {
         Year = startsWithYear ? text.left(4) : std::move(text);
         break;
     }
+    case Field::TitleReading:
+        TitleReading = std::move(text);
+        break;
+    case Field::ArtistReading:
+        ArtistReading = std::move(text);
+        break;
+    case Field::AlbumReading:
+        AlbumReading = std::move(text);
+        break;
+    case Field::AlbumArtist:
+        albumArtist_ = std::move(text);
+        break;
+    case Field::AlbumArtistReading:
+        albumArtistReading_ = std::move(text);
+        break;
     case Field::None:
         break;
     }
@@ -290,13 +345,13 @@ QString clsTagInfo::DecodeFrameText(const QByteArray& body) {
     const QByteArrayView data = QByteArrayView(body).sliced(1);
     switch (body[0]) {
     case 1:
-        return DecodeUtf16(data, false);
+        return TagText::RepairMisreadShiftJis(DecodeUtf16(data, false));
     case 2:
-        return DecodeUtf16(data, true);
+        return TagText::RepairMisreadShiftJis(DecodeUtf16(data, true));
     case 3:
-        return QString::fromUtf8(FirstValue(data));
+        return TagText::RepairMisreadShiftJis(QString::fromUtf8(FirstValue(data)));
     default:
-        return modZAUtil::DecodeText(FirstValue(data).toByteArray());
+        return TagText::DecodeUnmarked(FirstValue(data).toByteArray());
     }
 }
 
@@ -310,8 +365,8 @@ bool clsTagInfo::ReadId3v1(int fd, qint64 fileSize) {
     if (tag[0] != 'T' || tag[1] != 'A' || tag[2] != 'G')
         return false;
     const auto text = [&tag](int offset, int length) {
-        return TrimTrailing(
-            modZAUtil::DecodeText(FirstValue(QByteArrayView(tag + offset, length)).toByteArray()));
+        return TrimTrailing(TagText::DecodeUnmarked(
+            FirstValue(QByteArrayView(tag + offset, length)).toByteArray()));
     };
     Title = text(3, 30);
     ArtistName = text(33, 30);

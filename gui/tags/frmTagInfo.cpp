@@ -28,6 +28,14 @@ QLabel* makeLabel(const QString& text, const QString& heading, QWidget* parent) 
     return label;
 }
 
+QFont smallFont(QFont font) {
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * 0.85);
+    else  // a font sized in pixels
+        font.setPixelSize(std::max(1, qRound(font.pixelSize() * 0.85)));
+    return font;
+}
+
 // The path wraps; a longer one is elided in its middle.
 constexpr int kPathLines = 3;
 // Room for the spacing between the columns and for the window's frame.
@@ -60,23 +68,28 @@ frmTagInfo::frmTagInfo(QWidget* parent) : QDialog(parent) {
     addRow(lblPathTitle, lblPath, QStringLiteral("パス ： "), QStringLiteral("パス"),
            QStringLiteral("PATH"));
     lblPath->setWordWrap(true);
+    const auto addReading = [&](QLabel*& reading, const QString& name) {
+        reading = makeLabel(QString(), name + QStringLiteral("の読み"), this);
+        reading->setFont(smallFont(reading->font()));
+        reading->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        reading->hide();
+        grid->addWidget(reading, grid->rowCount(), 1);
+    };
     addRow(lblTitleTitle, lblTitle, QStringLiteral("タイトル ： "), QStringLiteral("タイトル"),
            QStringLiteral("TITLE"));
+    addReading(lblTitleReading, QStringLiteral("タイトル"));
     addRow(Label3, lblArtist, QStringLiteral("アーティスト ： "), QStringLiteral("アーティスト"),
            QStringLiteral("ARTIST NAME"));
+    addReading(lblArtistReading, QStringLiteral("アーティスト"));
     addRow(Label5, lblAlbum, QStringLiteral("アルバム ： "), QStringLiteral("アルバム"),
            QStringLiteral("ALBUM NAME"));
+    addReading(lblAlbumReading, QStringLiteral("アルバム"));
     addRow(Label7, lblTrack, QStringLiteral("トラック ： "), QStringLiteral("トラック"),
            QStringLiteral("TRACK NO"));
     addRow(Label9, lblYear, QStringLiteral("年 ： "), QStringLiteral("年"), QStringLiteral("YEAR"));
 
     lblAudio = makeLabel(QString(), QStringLiteral("音声の形式"), this);
-    QFont small = lblAudio->font();
-    if (small.pointSizeF() > 0)
-        small.setPointSizeF(small.pointSizeF() * 0.85);
-    else  // a font sized in pixels
-        small.setPixelSize(std::max(1, qRound(small.pixelSize() * 0.85)));
-    lblAudio->setFont(small);
+    lblAudio->setFont(smallFont(lblAudio->font()));
     grid->addWidget(lblAudio, grid->rowCount(), 1);
 
     lblBack = new ClickLabel(QStringLiteral("<< 前の曲"), this);
@@ -107,7 +120,8 @@ frmTagInfo::frmTagInfo(QWidget* parent) : QDialog(parent) {
 }
 
 QList<QLabel*> frmTagInfo::valueLabels() const {
-    return {lblFileName, lblPath, lblTitle, lblArtist, lblAlbum, lblTrack, lblYear, lblAudio};
+    return {lblFileName, lblPath,  lblTitle,        lblArtist,        lblAlbum,       lblTrack,
+            lblYear,     lblAudio, lblTitleReading, lblArtistReading, lblAlbumReading};
 }
 
 void frmTagInfo::ClearTagLabels() {
@@ -115,6 +129,8 @@ void frmTagInfo::ClearTagLabels() {
         l->clear();
         l->setToolTip(QString());
     }
+    for (QLabel* l : {lblTitleReading, lblArtistReading, lblAlbumReading})
+        l->hide();
 }
 
 int frmTagInfo::valueWidthLimit() const {
@@ -142,6 +158,11 @@ void frmTagInfo::showValue(QLabel* label, const QString& value, int widthLimit) 
                                     : Qt::convertFromPlainText(line, Qt::WhiteSpaceNormal));
 }
 
+void frmTagInfo::showReading(QLabel* label, const QString& reading, int widthLimit) {
+    label->setVisible(!reading.isEmpty());
+    showValue(label, reading, widthLimit);
+}
+
 void frmTagInfo::DispTagInfo() {
     if (!FileList || dispIndex_ < 0 || dispIndex_ >= FileList->Count()) {
         ClearTagLabels();
@@ -161,6 +182,9 @@ void frmTagInfo::DispTagInfo() {
     showValue(lblTitle, tag.Title + space, widthLimit);
     showValue(lblArtist, tag.ArtistName + space, widthLimit);
     showValue(lblAlbum, tag.Album + space, widthLimit);
+    showReading(lblTitleReading, tag.TitleReading, widthLimit);
+    showReading(lblArtistReading, tag.ArtistReading, widthLimit);
+    showReading(lblAlbumReading, tag.AlbumReading, widthLimit);
     showValue(lblTrack, tag.Track + space, widthLimit);
     showValue(lblYear, tag.Year + space, widthLimit);
     lblAudio->setText(AudioFileInfo::Read(path).Summary());

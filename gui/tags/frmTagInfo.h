@@ -44,6 +44,10 @@ public:
     QLabel* lblTrack = nullptr;
     QLabel* Label9 = nullptr;
     QLabel* lblYear = nullptr;
+    // The readings, in small text under their fields; hidden when the tag has none.
+    QLabel* lblTitleReading = nullptr;
+    QLabel* lblArtistReading = nullptr;
+    QLabel* lblAlbumReading = nullptr;
     QLabel* lblAudio = nullptr;  // format, bit rate, sample rate, channels, length
     ClickLabel* lblBack = nullptr;
     ClickLabel* lblNext = nullptr;
@@ -58,6 +62,7 @@ private:
     QList<QLabel*> valueLabels() const;
     int valueWidthLimit() const;
     void showValue(QLabel* label, const QString& value, int widthLimit);
+    void showReading(QLabel* label, const QString& reading, int widthLimit);
 
     int32_t dispIndex_ = 0;
 };

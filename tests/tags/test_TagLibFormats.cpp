@@ -99,3 +99,45 @@ TEST(TagLibFormats, EveryFormatGivesItsTitleArtistAlbumTrackAndYear) {
         EXPECT_EQ(tag.Year, u"2001"_qs);
     }
 }
+
+// The readings as Vorbis comments and MP4 atoms (soar, sonm, soal, soaa) hold them.
+TEST(TagLibFormats, ReadingsOfVorbisCommentsAndMp4Atoms) {
+    TempDir dir;
+    const QString artist = QStringLiteral("かぜのがくだん"), title = QStringLiteral("ハルノカゼ"),
+                  album = QStringLiteral("ｼｷ");
+    const struct {
+        const char* file;
+        const char* encoder;
+        const char* stored;  // how the artist's reading looks in the file
+        const char* artistKey;
+    } cases[] = {
+        {"a.flac", "flac", "ARTISTSORT=", "ARTISTSORT"},
+        {"b.ogg", "libvorbis", "ARTISTSORT=", "ARTISTSORT"},
+        {"c.m4a", "aac", "soar", "ARTISTSORT"},
+        {"d.m4a", "aac", "soaa", "ALBUMARTISTSORT"},
+    };
+    MciMedia::Tone tone;
+    tone.seconds = 0.2;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir.file(QString::fromLatin1(c.file));
+        ASSERT_TRUE(MciMedia::writeTone(path, c.encoder, tone));
+        {
+            TagLib::FileRef file(QFile::encodeName(path).constData(), false);
+            ASSERT_FALSE(file.isNull());
+            TagLib::PropertyMap tags;
+            tags["ARTIST"] = TagLib::StringList(Utf8(kArtist));
+            tags[c.artistKey] = TagLib::StringList(Utf8(artist));
+            tags["TITLESORT"] = TagLib::StringList(Utf8(title));
+            tags["ALBUMSORT"] = TagLib::StringList(Utf8(album));
+            file.file()->setProperties(tags);
+            ASSERT_TRUE(file.save());
+        }
+        ASSERT_TRUE(dir.read(QString::fromLatin1(c.file)).contains(c.stored));
+        clsTagInfo tag;
+        tag.GetTagInfo(path);
+        EXPECT_EQ(tag.ArtistReading, artist);
+        EXPECT_EQ(tag.TitleReading, title);
+        EXPECT_EQ(tag.AlbumReading, album);
+    }
+}

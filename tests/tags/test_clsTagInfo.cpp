@@ -1,5 +1,6 @@
 #include "support/Id3TagBuilder.h"
 #include "support/TempDir.h"
+#include "tags/TagText.h"
 #include "tags/clsTagInfo.h"
 
 #include <QFileInfo>
@@ -365,4 +366,83 @@ TEST_F(TagFileTest, FilesWithoutTagsAndPathsThatAreNotFiles) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     tag.GetTagInfo(fifo);
     EXPECT_FALSE(tag.IsValid);
+}
+
+// The readings of title, artist and album in every version, under the names writers use; the
+// album artist's reading stands in for the artist's only when they are the same person.
+TEST_F(TagFileTest, ReadingsAreRead) {
+    const QString title = QStringLiteral("よあけのうた"), artist = QStringLiteral("キシヨウコ"),
+                  album = QStringLiteral("ﾍﾞｽﾄ");
+    struct Case {
+        int version;
+        const char *titleId, *artistId, *albumId;
+    };
+    for (const Case& c : {Case{2, "TST", "TSP", "TSA"}, Case{3, "TSOT", "TSOP", "TSOA"},
+                          Case{3, "XSOT", "XSOP", "XSOA"}, Case{4, "TSOT", "TSOP", "TSOA"}}) {
+        const clsTagInfo tag = Read(Tag(
+            c.version, FiveFrames(c.version, 1) + Frame(c.version, c.titleId, TextBody(1, title)) +
+                           Frame(c.version, c.artistId, TextBody(3 * (c.version == 4), artist)) +
+                           Frame(c.version, c.albumId, TextBody(0, album))));
+        EXPECT_EQ(tag.TitleReading, title) << c.titleId;
+        EXPECT_EQ(tag.ArtistReading, artist) << c.artistId;
+        EXPECT_EQ(tag.AlbumReading, album) << c.albumId;
+        ExpectFive(tag);
+    }
+    const QByteArray artistFrame = Frame(3, "TPE1", TextBody(1, kArtist));
+    const QByteArray albumArtistReading = Frame(3, "TSO2", TextBody(1, artist));
+    const struct {
+        QByteArray frames;
+        QString reading;
+    } albumArtist[] = {
+        {artistFrame + albumArtistReading, artist},
+        {artistFrame + Frame(3, "TPE2", TextBody(1, kArtist)) + albumArtistReading, artist},
+        {artistFrame + Frame(3, "TPE2", TextBody(1, u"V.A."_qs)) + albumArtistReading, {}},
+        {artistFrame + Frame(3, "TSOP", TextBody(1, u"きし"_qs)) + albumArtistReading, u"きし"_qs},
+    };
+    for (const auto& c : albumArtist)
+        EXPECT_EQ(Read(Tag(3, c.frames)).ArtistReading, c.reading);
+    clsTagInfo reused = Read(Tag(3, artistFrame + albumArtistReading));
+    reused.GetTagInfo(dir_.write(u"plain.mp3"_qs, Tag(3, artistFrame)));
+    EXPECT_TRUE(reused.ArtistReading.isEmpty());
+}
+
+namespace {
+
+// Sets the process's choice for unmarked text for one scope.
+struct UnmarkedTextScope {
+    explicit UnmarkedTextScope(UnmarkedText choice) { TagText::SetUnmarkedText(choice); }
+    ~UnmarkedTextScope() { TagText::SetUnmarkedText(UnmarkedText::Auto); }
+};
+
+}  // namespace
+
+// Shift_JIS bytes read once as Latin-1 and saved as UTF-16 or UTF-8 come back as Japanese,
+// unless the choice is Western; Western text in those frames is left alone. Text without an
+// encoding follows the choice.
+TEST_F(TagFileTest, MisreadShiftJisIsRepairedAndUnmarkedTextFollowsTheChoice) {
+    const QString misread = QString::fromLatin1(ShiftJis(QStringLiteral("情熱大陸")));
+    QStringDecoder cp1252("windows-1252");
+    const QString lone = QStringLiteral("ﾑu");  // Auto reads its bytes as Ñu
+    const struct {
+        UnmarkedText choice;
+        QByteArray body;
+        QString title;
+    } cases[] = {
+        {UnmarkedText::Auto, TextBody(1, misread), QStringLiteral("情熱大陸")},
+        {UnmarkedText::Auto, TextBody(2, misread), QStringLiteral("情熱大陸")},
+        {UnmarkedText::Auto, TextBody(3, misread), QStringLiteral("情熱大陸")},
+        {UnmarkedText::Japanese, TextBody(1, misread), QStringLiteral("情熱大陸")},
+        {UnmarkedText::Western, TextBody(1, misread), misread},
+        {UnmarkedText::Auto, TextBody(1, u"Café Müller"_qs), u"Café Müller"_qs},
+        {UnmarkedText::Auto, TextBody(3, u"Mylène"_qs), u"Mylène"_qs},
+        {UnmarkedText::Auto, RawTextBody(0, ShiftJis(lone)), u"Ñu"_qs},
+        {UnmarkedText::Japanese, RawTextBody(0, ShiftJis(lone)), lone},
+        {UnmarkedText::Western, RawTextBody(0, ShiftJis(kTitle)), cp1252(ShiftJis(kTitle))},
+        {UnmarkedText::Western, RawTextBody(0, kTitle.toUtf8()), kTitle},
+    };
+    for (const auto& c : cases) {
+        const UnmarkedTextScope scope(c.choice);
+        EXPECT_EQ(Read(Tag(3, Frame(3, "TIT2", c.body))).Title, c.title)
+            << int(c.choice) << " " << c.body.toHex().constData();
+    }
 }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QRegularExpression>
@@ -34,12 +35,12 @@ protected:
             return Frame(3, id, TextBody(0, value));
         };
         file.seek(0);
-        file.write(Tag(3, text("TIT2", QStringLiteral("Rock & Roll")) +
-                              text("TPE1", QStringLiteral("歌手")) +
-                              text("TALB", QStringLiteral("Album")) +
-                              text("TRCK", QStringLiteral("3/12")) +
-                              text("TYER", QStringLiteral("1999"))) +
-                   audio);
+        file.write(
+            Tag(3,
+                text("TIT2", QStringLiteral("Rock & Roll")) + text("TPE1", QStringLiteral("歌手")) +
+                    text("TSOP", QStringLiteral("かしゅ")) + text("TALB", QStringLiteral("Album")) +
+                    text("TRCK", QStringLiteral("3/12")) + text("TYER", QStringLiteral("1999"))) +
+            audio);
         file.close();
         const QString wav = dir.file(QStringLiteral("mono.wav"));
         ASSERT_TRUE(MciMedia::writeWav(wav, {.seconds = 1.0, .sampleRate = 22050, .channels = 1}));
@@ -83,6 +84,31 @@ TEST_F(TagWindow, ShowsNameTagsAndFormatOfEachFileAndNothingForAMissingOne) {
     window.setDispIndex(2);
     window.DispTagInfo();
     EXPECT_EQ(values(), QStringList(8, QString()));
+}
+
+TEST_F(TagWindow, AReadingShowsUnderItsFieldOnlyWhenTheTagHasOne) {
+    const auto shown = [&] {
+        QStringList v;
+        for (QLabel* l : {window.lblTitleReading, window.lblArtistReading, window.lblAlbumReading})
+            v << (l->isHidden() ? u"-"_qs : l->text());
+        return v;
+    };
+    window.setDispIndex(0);
+    window.DispTagInfo();
+    EXPECT_EQ(shown(), (QStringList{u"-"_qs, u"かしゅ"_qs, u"-"_qs}));
+    // Under the artist, in the value column.
+    auto* grid = window.findChild<QGridLayout*>();
+    ASSERT_TRUE(grid);
+    int row = 0, column = 0, artistRow = 0, span = 0;
+    grid->getItemPosition(grid->indexOf(window.lblArtist), &artistRow, &column, &span, &span);
+    grid->getItemPosition(grid->indexOf(window.lblArtistReading), &row, &column, &span, &span);
+    EXPECT_EQ(row, artistRow + 1);
+    EXPECT_EQ(column, 1);
+    for (int index : {1, 2}) {
+        window.setDispIndex(index);
+        window.DispTagInfo();
+        EXPECT_EQ(shown(), QStringList(3, u"-"_qs)) << index;
+    }
 }
 
 TEST_F(TagWindow, ArrowKeysStepThroughTheListWithWrap) {
