@@ -136,6 +136,57 @@ void PlaylistOps::SortByFileName(clsArrayList& list, int32_t first, const QColla
                    [&](QStringView a, QStringView b) { return folding.compare(a, b) < 0; });
 }
 
+PlaylistOps::ReadingFields PlaylistOps::TagReadingFields(const QString& path) {
+    clsTagInfo info;
+    info.GetTagInfo(path);
+    return {info.ArtistName, info.ArtistReading, info.Album,       info.AlbumReading,
+            info.Track,      info.Title,         info.TitleReading};
+}
+
+void PlaylistOps::SortByReading(clsArrayList& list, int32_t first, const ReadingLookup& lookup) {
+    // Japanese collation of the whole text, so the Japanese order does not hang on the
+    // system's locale; case-insensitive is ICU's secondary strength, which also leaves kana
+    // type and width out.
+    SortByReading(list, first, lookup, QCollator(QLocale(QLocale::Japanese, QLocale::Japan)));
+}
+
+void PlaylistOps::SortByReading(clsArrayList& list, int32_t first, const ReadingLookup& lookup,
+                                const QCollator& collator) {
+    if (!hasTail(list, first))
+        return;
+    const ReadingLookup& read = lookup ? lookup : ReadingLookup(TagReadingFields);
+    QCollator folding(collator);
+    folding.setCaseSensitivity(Qt::CaseInsensitive);
+    struct Key {
+        QString artist, album, title;
+        int16_t track;
+    };
+    std::vector<Key> keys;
+    keys.reserve(list.Count() - first);
+    for (int32_t i = first; i < list.Count(); ++i) {
+        const QString path = list.Value(i);
+        const QString fileName = path.mid(path.lastIndexOf(u'/') + 1);
+        const ReadingFields f = read(path);
+        const auto text = [&fileName](const QString& reading, const QString& own) {
+            for (const QString* t : {&reading, &own})
+                if (!t->trimmed().isEmpty())
+                    return *t;
+            return fileName;
+        };
+        keys.push_back({text(f.artistReading, f.artist), text(f.albumReading, f.album),
+                        text(f.titleReading, f.title), TrackKey(f.track)});
+    }
+    stableSortTail(list, first, std::move(keys), [&](const Key& a, const Key& b) {
+        if (const int c = folding.compare(a.artist, b.artist))
+            return c < 0;
+        if (const int c = folding.compare(a.album, b.album))
+            return c < 0;
+        if (a.track != b.track)
+            return a.track < b.track;
+        return folding.compare(a.title, b.title) < 0;
+    });
+}
+
 void PlaylistOps::SortByDateNewestFirst(clsArrayList& list) {
     if (list.Count() == 0)
         return;

@@ -18,6 +18,11 @@ public:
     using UnitDraw = std::function<float()>;
     // Returns the track text of a file's tag ("" when it has none or cannot be read).
     using TrackLookup = std::function<QString(const QString& path)>;
+    // The tag fields the sort by reading orders by; empty when the file has none.
+    struct ReadingFields {
+        QString artist, artistReading, album, albumReading, track, title, titleReading;
+    };
+    using ReadingLookup = std::function<ReadingFields(const QString& path)>;
 
     static inline const QString kSortQuestionText =
         QStringLiteral("時間かかる可能性があります。ソートを続けますか？");
@@ -42,12 +47,21 @@ public:
     // By file name (after the last "/"), ignoring case, in the collation of the system locale.
     static void SortByFileName(clsArrayList& list, int32_t first);
     static void SortByFileName(clsArrayList& list, int32_t first, const QCollator& collator);
+    // By artist, album, track number and title, each by its reading, else its own text, else
+    // the file name, in Japanese order: kana type, width and case make no difference, kana go
+    // in the order of the syllabary after Latin letters, kanji in the order of JIS.
+    static ReadingFields TagReadingFields(const QString& path);
+    static void SortByReading(clsArrayList& list, int32_t first,
+                              const ReadingLookup& lookup = TagReadingFields);
+    static void SortByReading(clsArrayList& list, int32_t first, const ReadingLookup& lookup,
+                              const QCollator& collator);
     // Newest last-modified date first; files that are missing or cannot be read go last.
     static void SortByDateNewestFirst(clsArrayList& list);
 
-    // Large sorts ask first: more than 100 entries by track (every key reads a file), more than
-    // 1000 by name or date.
+    // Large sorts ask first: more than 100 entries by track or reading (every key reads a
+    // file), more than 1000 by name or date.
     static bool TrackSortNeedsQuestion(int32_t count) { return count > 100; }
+    static bool ReadingSortNeedsQuestion(int32_t count) { return count > 100; }
     static bool NameSortNeedsQuestion(int32_t count) { return count > 1000; }
     static bool DateSortNeedsQuestion(int32_t count) { return count > 1000; }
 

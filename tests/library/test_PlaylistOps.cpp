@@ -1,5 +1,6 @@
 #include "library/PlaylistOps.h"
 #include "library/PlaylistShuffler.h"
+#include "support/Id3TagBuilder.h"
 #include "support/TempDir.h"
 
 #include <QCollator>
@@ -249,4 +250,69 @@ TEST(SortByTrack, DefaultReadsTheTagsOfTheFiles) {
     clsArrayList l = listOf({ten, two, none, missing});
     PlaylistOps::SortByTrack(l, 0);
     EXPECT_EQ(l.items(), QStringList({none, missing, two, ten}));
+}
+
+// Artist, album, track and title, each by its reading, else its text, else the file name, in
+// Japanese order with kana type and width left out.
+TEST(SortByReading, ReadingsThenTextsThenFileNames) {
+    using F = PlaylistOps::ReadingFields;
+    const QHash<QString, F> tags{
+        {u"/m/kato.mp3"_s, F{u"加藤"_s, u"かとう"_s, u"A"_s, {}, u"1"_s, u"t"_s, {}}},
+        {u"/m/otsuki2.mp3"_s, F{u"大槻"_s, u"オオツキ"_s, u"B"_s, u"い"_s, u"2"_s, u"t"_s, {}}},
+        {u"/m/otsuki1.mp3"_s, F{u"大槻"_s, u"ｵｵﾂｷ"_s, u"B"_s, u"い"_s, u"10"_s, u"t"_s, {}}},
+        {u"/m/otsukiA.mp3"_s, F{u"大槻"_s, u"おおつき"_s, u"Z"_s, u"あ"_s, u"9"_s, u"t"_s, {}}},
+        {u"/m/titles2.mp3"_s, F{u"X"_s, {}, {}, {}, {}, u"春"_s, u"はる"_s}},
+        {u"/m/titles1.mp3"_s, F{u"X"_s, {}, {}, {}, {}, u"夏"_s, u"なつ"_s}},
+        // Kanji without readings: JIS order puts 加 (か) before 大 (だい).
+        {u"/n/ootsuki.mp3"_s, F{u"大槻"_s, {}, {}, {}, {}, {}, {}}},
+        {u"/n/katou.mp3"_s, F{u"加藤"_s, {}, {}, {}, {}, {}, {}}},
+        {u"/n/blank.mp3"_s, F{u" "_s, {}, {}, {}, {}, {}, {}}},
+    };
+    const auto lookup = [&](const QString& p) { return tags.value(p); };
+    const struct {
+        int first;
+        QStringList input, sorted;
+    } cases[] = {
+        {0,
+         {u"/m/kato.mp3"_s, u"/m/otsukiA.mp3"_s, u"/m/otsuki1.mp3"_s, u"/m/otsuki2.mp3"_s},
+         {u"/m/otsukiA.mp3"_s, u"/m/otsuki2.mp3"_s, u"/m/otsuki1.mp3"_s, u"/m/kato.mp3"_s}},
+        {0, {u"/m/titles2.mp3"_s, u"/m/titles1.mp3"_s}, {u"/m/titles1.mp3"_s, u"/m/titles2.mp3"_s}},
+        {0, {u"/n/ootsuki.mp3"_s, u"/n/katou.mp3"_s}, {u"/n/katou.mp3"_s, u"/n/ootsuki.mp3"_s}},
+        // No tag: the file name stands for every text ("c" after "blank", before "X").
+        {0,
+         {u"/m/titles1.mp3"_s, u"/z/c.mp3"_s, u"/n/blank.mp3"_s, u"/z/Y.mp3"_s},
+         {u"/n/blank.mp3"_s, u"/z/c.mp3"_s, u"/m/titles1.mp3"_s, u"/z/Y.mp3"_s}},
+        {1,
+         {u"/m/kato.mp3"_s, u"/m/kato.mp3"_s, u"/m/otsuki1.mp3"_s},
+         {u"/m/kato.mp3"_s, u"/m/otsuki1.mp3"_s, u"/m/kato.mp3"_s}},
+    };
+    for (const auto& c : cases) {
+        clsArrayList l = listOf(c.input);
+        PlaylistOps::SortByReading(l, c.first, lookup);
+        EXPECT_EQ(l.items(), c.sorted) << c.input.join(u' ').toStdString();
+    }
+    // Files without tags come out as the sort by name gives them.
+    const QStringList names{u"/a/か.mp3"_s, u"/b/B.mp3"_s, u"/c/あ.mp3"_s, u"/d/a.mp3"_s};
+    const QCollator japanese{QLocale(QLocale::Japanese, QLocale::Japan)};
+    clsArrayList byReading = listOf(names), byName = listOf(names);
+    PlaylistOps::SortByReading(byReading, 0, lookup, japanese);
+    PlaylistOps::SortByFileName(byName, 0, japanese);
+    EXPECT_EQ(byReading.items(), byName.items());
+}
+
+TEST(SortByReading, DefaultReadsTheReadingsOfAFolderOfTaggedFiles) {
+    TempDir dir;
+    const auto song = [&](const QString& name, const QString& artist, const QString& reading) {
+        using namespace Id3TagBuilder;
+        return dir.write(name, Tag(3, Frame(3, "TPE1", TextBody(3, artist)) +
+                                          Frame(3, "TSOP", TextBody(1, reading))) +
+                                   AudioBytes(400));
+    };
+    const QString kato = song(u"1.mp3"_s, u"加藤"_s, u"かとう"_s);
+    const QString otsuki = song(u"2.mp3"_s, u"大槻"_s, u"おおつき"_s);
+    clsArrayList l = listOf({kato, otsuki});
+    EXPECT_TRUE(PlaylistOps::ReadingSortNeedsQuestion(101) &&
+                !PlaylistOps::ReadingSortNeedsQuestion(100));
+    PlaylistOps::SortByReading(l, 0);
+    EXPECT_EQ(l.items(), QStringList({otsuki, kato}));
 }
