@@ -4,6 +4,7 @@
 #include "gui/LayoutMath.h"
 #include "gui/ScreenUnits.h"
 #include "lyrics/LyricText.h"
+#include "playback/PlayerController.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -12,12 +13,18 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -34,6 +41,62 @@ void paint(QWidget* w, const QColor& back, const QColor* fore) {
             p.setColor(role, *fore);
     w->setAutoFillBackground(true);
     w->setPalette(p);
+}
+
+constexpr int kTranslationRole = Qt::UserRole;
+constexpr auto kShiftShownFor = 1500ms;
+
+// A synced line, and under it in a smaller type its translation or reading; the line heard in
+// the list's highlight colours.
+class SyncedLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    static QFont smaller(QFont font) {
+        font.setPointSizeF(font.pointSizeF() > 0 ? font.pointSizeF() * 0.8 : 8.0);
+        return font;
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QString translation = index.data(kTranslationRole).toString();
+        const QFontMetrics main(option.font);
+        const QFontMetrics small(smaller(option.font));
+        int width = main.horizontalAdvance(text);
+        int height = main.height();
+        if (!translation.isEmpty())
+            for (const QString& line : translation.split(u'\n')) {
+                width = std::max(width, small.horizontalAdvance(line));
+                height += small.height();
+            }
+        return {width + 6, height + 2};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool heard = option.state & QStyle::State_Selected;
+        const QPalette& p = option.palette;
+        if (heard)
+            painter->fillRect(option.rect, p.color(QPalette::Highlight));
+        painter->save();
+        painter->setPen(p.color(heard ? QPalette::HighlightedText : QPalette::Text));
+        QRect r = option.rect.adjusted(3, 1, -3, -1);
+        painter->setFont(option.font);
+        const int mainHeight = QFontMetrics(option.font).height();
+        painter->drawText(r, Qt::AlignLeft | Qt::AlignTop, index.data(Qt::DisplayRole).toString());
+        const QString translation = index.data(kTranslationRole).toString();
+        if (!translation.isEmpty()) {
+            painter->setFont(smaller(option.font));
+            r.setTop(r.top() + mainHeight);
+            painter->drawText(r, Qt::AlignLeft | Qt::AlignTop, translation);
+        }
+        painter->restore();
+    }
+};
+
+bool isText(const QString& path) {
+    return path.endsWith(u".txt", Qt::CaseInsensitive) ||
+           path.endsWith(u".lrc", Qt::CaseInsensitive);
 }
 
 bool isPicture(const QString& path) {
@@ -110,9 +173,35 @@ void frmLyric::buildControls() {
         connect(bar, &QScrollBar::valueChanged, this, &frmLyric::ScrollPicture);
     }
 
+    lstSynced = new QListWidget(this);
+    lstSynced->setGeometry(2, kBodyTop, 100, 100);
+    lstSynced->setFocusPolicy(Qt::NoFocus);
+    lstSynced->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstSynced->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstSynced->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    lstSynced->setItemDelegate(new SyncedLineDelegate(lstSynced));
+    lstSynced->setAccessibleName(QStringLiteral("歌詞の本文"));
+    lstSynced->setAccessibleDescription(QStringLiteral("選択された行が今聞こえている行です"));
+    lstSynced->hide();
+
+    lblShift = new QLabel(this);
+    lblShift->setTextFormat(Qt::PlainText);
+    lblShift->setAlignment(Qt::AlignCenter);
+    lblShift->setAccessibleName(QStringLiteral("歌詞のずれ"));
+    lblShift->hide();
+    shiftShown_ = new QTimer(this);
+    shiftShown_->setSingleShot(true);
+    connect(shiftShown_, &QTimer::timeout, lblShift, &QLabel::hide);
+
+    follow_ = new QTimer(this);
+    follow_->setSingleShot(true);
+    follow_->setTimerType(Qt::PreciseTimer);
+    connect(follow_, &QTimer::timeout, this, &frmLyric::followHeard);
+
     for (QObject* o : {static_cast<QObject*>(lblTitle), static_cast<QObject*>(lblGuide1),
                        static_cast<QObject*>(lblGuide2), static_cast<QObject*>(txtActive),
-                       static_cast<QObject*>(txtLyric->viewport())})
+                       static_cast<QObject*>(txtLyric->viewport()),
+                       static_cast<QObject*>(lstSynced->viewport())})
         o->installEventFilter(this);
     SetVisible_Image(false);
     SetVisible_Text(true);
@@ -172,39 +261,34 @@ void frmLyric::DispLyric(int32_t Index) {
     CurrentIndex_ = Index;
     setWindowTitle(modZAUtil::GetFileName(path));
 
-    if (path.endsWith(u".txt", Qt::CaseInsensitive)) {
+    if (isText(path)) {
         const bool wasImage = IsImageMode_;
         IsImageMode_ = false;
         QStringList lines;
         if (!modZAUtil::FileExists(path) || !LyricText::ReadFile(path, lines)) {
             lblTitle->clear();
             txtLyric->clear();
-            if (wasImage) {  // the last picture is not this file's
+            const bool wasSynced = std::exchange(IsSynced_, false);
+            followHeard();
+            if (wasImage || wasSynced) {  // the last picture or list is not this file's
                 SetVisible_Image(false);
                 SetVisible_Text(true);
             }
             return;
         }
-        lblTitle->setText(lines.value(0));
-        LineCount_ = 0;
-        MaxLineBytes_ = 0;
-        QString body;
-        for (qsizetype i = 1; i < lines.size(); ++i) {
-            MaxLineBytes_ = std::max(MaxLineBytes_, LyricText::ShiftJisBytes(lines[i]));
-            body += lines[i];
-            body += u'\n';
-            ++LineCount_;
+        SyncedLyrics synced = SyncedLyrics::Parse(lines);
+        if (synced.isSynced()) {
+            const QString title = synced.title();
+            showSynced(path, title, std::move(synced));
+        } else {
+            showPlain(lines.value(0), lines.mid(1));
         }
-        body.chop(1);
-        txtLyric->setPlainText(body);
-        SetVisible_Image(false);
-        SetVisible_Text(true);
-        AjdustFormSize();
-        ArrangeControls();
         return;
     }
     if (!isPicture(path))
         return;
+    IsSynced_ = false;
+    followHeard();
 
     // The text-mode size is the user's, not a picture's: kept only when leaving text.
     if (!IsImageMode_ && !isMinimized())
@@ -233,6 +317,149 @@ void frmLyric::DispLyric(int32_t Index) {
     fitScrollBars();
     SetVisible_Text(false);
     SetVisible_Image(true);
+}
+
+void frmLyric::showPlain(const QString& title, const QStringList& body) {
+    IsImageMode_ = false;
+    IsSynced_ = false;
+    followHeard();
+    lblTitle->setText(title);
+    LineCount_ = 0;
+    MaxLineBytes_ = 0;
+    QString text;
+    for (const QString& line : body) {
+        MaxLineBytes_ = std::max(MaxLineBytes_, LyricText::ShiftJisBytes(line));
+        text += line;
+        text += u'\n';
+        ++LineCount_;
+    }
+    text.chop(1);
+    txtLyric->setPlainText(text);
+    SetVisible_Image(false);
+    SetVisible_Text(true);
+    AjdustFormSize();
+    ArrangeControls();
+}
+
+// The lines without their tags, each translation line counted as a line of the size rule.
+void frmLyric::showSynced(const QString& key, const QString& title, SyncedLyrics lyrics) {
+    IsImageMode_ = false;
+    IsSynced_ = true;
+    Synced_ = std::move(lyrics);
+    SyncedKey_ = key;
+    CurrentLine_ = -1;
+    lblTitle->setText(title);
+    txtLyric->clear();
+    lstSynced->clear();
+    LineCount_ = 0;
+    MaxLineBytes_ = 0;
+    for (const SyncedLyrics::Line& line : Synced_.lines()) {
+        auto* item = new QListWidgetItem(line.text, lstSynced);
+        MaxLineBytes_ = std::max(MaxLineBytes_, LyricText::ShiftJisBytes(line.text));
+        ++LineCount_;
+        if (!line.translation.isEmpty()) {
+            item->setData(kTranslationRole, line.translation);
+            item->setData(Qt::AccessibleTextRole, QString(line.text + u'\n' + line.translation));
+            for (const QString& t : line.translation.split(u'\n')) {
+                MaxLineBytes_ = std::max(MaxLineBytes_, LyricText::ShiftJisBytes(t));
+                ++LineCount_;
+            }
+        }
+    }
+    SetVisible_Image(false);
+    SetVisible_Text(true);
+    AjdustFormSize();
+    ArrangeControls();
+    followHeard();
+}
+
+void frmLyric::DispEmbedded(const QString& title, const SyncedLyrics& synced,
+                            const QString& plain) {
+    LyricFile_ = clsArrayList();
+    CurrentIndex_ = 0;
+    setWindowTitle(modZAUtil::GetFileName(SongPath_));
+    if (synced.isSynced())
+        showSynced(SongPath_, title, synced);
+    else
+        showPlain(title, plain.split(u'\n').mid(0, LyricText::kMaxLines));
+}
+
+void frmLyric::followPlayer(PlayerController* player, std::function<QString()> playingPath) {
+    if (player_ == player)
+        return;
+    if (player_)
+        disconnect(player_, nullptr, this, nullptr);
+    player_ = player;
+    playingPath_ = std::move(playingPath);
+    if (!player)
+        return;
+    connect(player, &PlayerController::stateChanged, this, &frmLyric::followHeard);
+    connect(player, &PlayerController::seeked, this, &frmLyric::followHeard);
+    connect(player, &PlayerController::songStarted, this, &frmLyric::followHeard);
+    connect(player, &PlayerController::stopped, this, &frmLyric::followHeard);
+    followHeard();
+}
+
+bool frmLyric::following() const {
+    return IsSynced_ && player_ && playingPath_ && !SongPath_.isEmpty() &&
+           playingPath_() == SongPath_;
+}
+
+// Shows the line heard now and waits for the next change, only while the song plays and the
+// window shows: the timer runs a few times a minute, not as a poll.
+void frmLyric::followHeard() {
+    follow_->stop();
+    if (!IsSynced_)
+        return;
+    if (!following()) {
+        showLine(-1);
+        return;
+    }
+    const std::chrono::milliseconds heard = player_->heardPosition();
+    showLine(Synced_.lineAt(heard, TimingShift()));
+    if (player_->state() != PlayerController::State::Playing || !isVisible())
+        return;
+    // A change is looked at again a little after it is due: the output's position is then
+    // past it, and one that came late (a start or a seek not heard yet) is waited for again.
+    if (const auto next = Synced_.nextChangeIn(heard, TimingShift()))
+        follow_->start(std::max<std::chrono::milliseconds>(*next + 2ms, 10ms));
+}
+
+void frmLyric::showLine(int line) {
+    if (line == CurrentLine_)
+        return;
+    CurrentLine_ = line;
+    if (line < 0 || line >= lstSynced->count()) {
+        lstSynced->clearSelection();
+        lstSynced->setCurrentItem(nullptr);
+        return;
+    }
+    lstSynced->setCurrentRow(line, QItemSelectionModel::ClearAndSelect);
+    lstSynced->scrollToItem(lstSynced->item(line), QAbstractItemView::PositionAtCenter);
+}
+
+void frmLyric::shiftTiming(std::chrono::milliseconds by) {
+    const std::chrono::milliseconds shift = TimingShift() + by;
+    shifts_.insert(SyncedKey_, shift);
+    const double seconds = double(shift.count()) / 1000.0;
+    lblShift->setText((shift.count() > 0 ? u"+"_qs : QString()) + QString::number(seconds, 'f', 1) +
+                      u" s"_qs);
+    lblShift->adjustSize();
+    lblShift->resize(lblShift->width() + 12, lblShift->height() + 4);
+    lblShift->move(std::max(0, width() - lblShift->width() - 6), kBodyTop + 4);
+    lblShift->raise();
+    lblShift->show();
+    shiftShown_->start(kShiftShownFor);
+    followHeard();
+}
+
+// Whole seconds, as the player seeks: the line is heard from its start, or from up to a
+// second before it.
+void frmLyric::seekToLine(int line) {
+    if (!following() || line < 0 || size_t(line) >= Synced_.lines().size())
+        return;
+    const auto at = Synced_.lines()[size_t(line)].time + TimingShift();
+    player_->Seek(int32_t(std::chrono::floor<std::chrono::seconds>(std::max(at, 0ms)).count()));
 }
 
 void frmLyric::AjdustFormSize() {
@@ -274,6 +501,7 @@ void frmLyric::ArrangeControls() {
     const int h = std::max(0, height() - 4 - kTitleHeight);
     const int bar = hscLyric->height();
     txtLyric->resize(w, h);
+    lstSynced->resize(w, h);
     lblTitle->resize(w, lblTitle->height());
     picLyricPanel->resize(std::max(0, w - bar), std::max(0, h - bar + kTitleHeight));
     picGuide->move(lblTitle->x() + lblTitle->width() - picGuide->width() - 2, picGuide->y());
@@ -301,7 +529,8 @@ void frmLyric::ScrollPicture() {
 void frmLyric::SetVisible_Text(bool value) {
     picGuide->setVisible(LyricFile_.Count() > 1);
     lblTitle->setVisible(value);
-    txtLyric->setVisible(value);
+    txtLyric->setVisible(value && !IsSynced_);
+    lstSynced->setVisible(value && IsSynced_);
 }
 
 void frmLyric::SetVisible_Image(bool value) {
@@ -312,6 +541,8 @@ void frmLyric::SetVisible_Image(bool value) {
 }
 
 void frmLyric::ChangeLyric(int32_t chengeNumber) {
+    if (LyricFile_.Count() == 0 && !SyncedKey_.isEmpty() && SyncedKey_ == SongPath_)
+        return;  // the song's own lyrics: no file to step to
     const int32_t last = LyricFile_.Count() - 1;
     int32_t index = CurrentIndex_ + chengeNumber;
     if (index > last)
@@ -323,8 +554,20 @@ void frmLyric::ChangeLyric(int32_t chengeNumber) {
 
 void frmLyric::setColor(const QColor& setBack, const QColor& setFore) {
     for (QWidget* w : {static_cast<QWidget*>(txtLyric), static_cast<QWidget*>(lblTitle),
-                       static_cast<QWidget*>(lblGuide1), static_cast<QWidget*>(lblGuide2)})
+                       static_cast<QWidget*>(lblGuide1), static_cast<QWidget*>(lblGuide2),
+                       static_cast<QWidget*>(lstSynced), static_cast<QWidget*>(lblShift)})
         paint(w, setBack, &setFore);
+    // The line heard, and the shift notice, in the same two colours the other way round.
+    for (QWidget* w : {static_cast<QWidget*>(lstSynced), static_cast<QWidget*>(lblShift)}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Highlight, setFore);
+        p.setColor(QPalette::HighlightedText, setBack);
+        if (w == lblShift) {
+            p.setColor(QPalette::Window, setFore);
+            p.setColor(QPalette::WindowText, setBack);
+        }
+        w->setPalette(p);
+    }
     for (QWidget* w : {picGuide, static_cast<QWidget*>(picLyric), picLyricPanel})
         paint(w, setBack, nullptr);
 }
@@ -355,8 +598,11 @@ void frmLyric::changeEvent(QEvent* event) {
         Form_Resize();
 }
 
-void frmLyric::Form_KeyDown(int key) {
-    if (key == Qt::Key_Right)
+void frmLyric::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    if (IsSynced_ && ctrl && (key == Qt::Key_Right || key == Qt::Key_Left))
+        shiftTiming(key == Qt::Key_Right ? kShiftStep : -kShiftStep);
+    else if (key == Qt::Key_Right)
         ChangeLyric(1);
     else if (key == Qt::Key_Left)
         ChangeLyric(-1);
@@ -365,7 +611,7 @@ void frmLyric::Form_KeyDown(int key) {
 }
 
 void frmLyric::keyPressEvent(QKeyEvent* event) {
-    Form_KeyDown(event->key());
+    Form_KeyDown(event->key(), event->modifiers());
     event->accept();  // nothing can be typed
 }
 
@@ -373,16 +619,25 @@ bool frmLyric::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == txtActive) {
         if (type == QEvent::KeyPress) {
-            Form_KeyDown(static_cast<QKeyEvent*>(event)->key());
+            const auto* key = static_cast<QKeyEvent*>(event);
+            Form_KeyDown(key->key(), key->modifiers());
             return true;
         }
         return type == QEvent::InputMethod;
     }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
         return false;
-    const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const Qt::MouseButton button = mouse->button();
     if (watched == txtLyric->viewport()) {
         txtActive->setFocus();
+        return true;
+    }
+    if (watched == lstSynced->viewport()) {  // the selection is the line heard, not the user's
+        txtActive->setFocus();
+        if (type == QEvent::MouseButtonPress && button == Qt::LeftButton)
+            if (const QListWidgetItem* item = lstSynced->itemAt(mouse->position().toPoint()))
+                seekToLine(lstSynced->row(item));
         return true;
     }
     if (type != QEvent::MouseButtonPress)
@@ -396,6 +651,16 @@ bool frmLyric::eventFilter(QObject* watched, QEvent* event) {
     else
         return false;
     return true;
+}
+
+void frmLyric::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    followHeard();
+}
+
+void frmLyric::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    follow_->stop();
 }
 
 void frmLyric::closeEvent(QCloseEvent* event) {

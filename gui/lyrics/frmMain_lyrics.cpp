@@ -3,6 +3,10 @@
 #include "gui/frmMain.h"
 #include "library/FileCollector.h"
 #include "lyrics/LyricIndex.h"
+#include "lyrics/SyncedLyrics.h"
+#include "playback/PlayerController.h"
+#include "playback/clsZAPT_MMC.h"
+#include "tags/Id3LyricFrames.h"
 #include "tags/clsTagInfo.h"
 
 #include <QGuiApplication>
@@ -92,12 +96,24 @@ clsArrayList frmMain::FindLyricFiles(const QString& songPath) {
 void frmMain::ShowLyrics(const QString& songPath) {
     if (AnyDialogVisible())
         return;
+    LyricWindow->followPlayer(sequence_.get(),
+                              [this] { return Player ? Player->getPath() : QString(); });
+    LyricWindow->setSongPath(songPath);
     clsArrayList found = FindLyricFiles(songPath);
+    clsTagInfo tag;
     if (found.Count() == 0) {
-        LyricWindow->hide();
+        // No lyric file: the lyrics the song's own tag carries, synced ones first.
+        const Id3LyricFrames frames = Id3LyricFrames::Read(songPath);
+        if (frames.isEmpty()) {
+            LyricWindow->hide();
+            return;
+        }
+        tag.GetTagInfo(songPath);
+        LyricWindow->DispEmbedded(tag.Title.isEmpty() ? LyricLookup::BaseName(songPath) : tag.Title,
+                                  SyncedLyrics::FromTimedTexts(frames.SyncedLines()), frames.plain);
+        LyricWindow->show();
         return;
     }
-    clsTagInfo tag;
     tag.GetTagInfo(songPath);
     const QStringList words = LyricLookup::ArtistWords(tag.ArtistName, ArtistWordList);
     LyricLookup::OrderByArtistInFiles(found, words);
