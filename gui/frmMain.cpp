@@ -16,6 +16,7 @@
 #include "playback/mci/MciControl.h"
 #include "playback/output/SoundSystem.h"
 #include "settings/SchemeColor.h"
+#include "tags/TagText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -134,6 +135,7 @@ void frmMain::buildMenus() {
     mnuCep3 = mnuZAPT->addSeparator();
     mnuSort_Track = mnuZAPT->addAction(QStringLiteral("トラック順に並び替える"));
     mnuSort_Title = mnuZAPT->addAction(QStringLiteral("タイトル順に並び替える"));
+    mnuSort_Reading = mnuZAPT->addAction(QStringLiteral("読みで並べ替え"));
     mnuSort_Date = mnuZAPT->addAction(QStringLiteral("日付順に並び替える"));
     mnuCep5 = mnuZAPT->addSeparator();
     mnuHistory = mnuZAPT->addAction(QStringLiteral("最近聞いた曲"));
@@ -591,6 +593,7 @@ void frmMain::ShowNoOpenerMessage(const QString& what) {
 
 void frmMain::ApplyDisplayOptions() {
     RefreshColor();
+    TagText::SetUnmarkedText(Options.UnmarkedText());
     for (int i = 0; i < Options.EntryPathNameCount() && i < 3; ++i) {
         picFolderViewStatus->setEntryFolder(i, Options.EntryPathName(static_cast<int16_t>(i)));
     }

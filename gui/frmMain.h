@@ -179,6 +179,7 @@ private:
     QAction* mnuSort_Track = nullptr;
     QAction* mnuSort_Title = nullptr;
     QAction* mnuSort_Date = nullptr;
+    QAction* mnuSort_Reading = nullptr;
     QAction* mnuCep5 = nullptr;
     QAction* mnuHistory = nullptr;
     QMenu* mnuEditor = nullptr;
@@ -231,6 +232,7 @@ private:
     void mnuSort_Track_Click();
     void mnuSort_Title_Click();
     void mnuSort_Date_Click();
+    void mnuSort_Reading_Click();
     void lstPlayList_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     void lstPlayList_KeyUp(int key, Qt::KeyboardModifiers modifiers);
 

@@ -20,6 +20,7 @@ void frmMain::wireLibrary() {
     connect(mnuSort_Track, &QAction::triggered, this, &frmMain::mnuSort_Track_Click);
     connect(mnuSort_Title, &QAction::triggered, this, &frmMain::mnuSort_Title_Click);
     connect(mnuSort_Date, &QAction::triggered, this, &frmMain::mnuSort_Date_Click);
+    connect(mnuSort_Reading, &QAction::triggered, this, &frmMain::mnuSort_Reading_Click);
     connect(lstPlayList, &ListBox::keyDown, this, &frmMain::lstPlayList_KeyDown);
     connect(lstPlayList, &ListBox::keyUp, this, &frmMain::lstPlayList_KeyUp);
     connect(lstPlayList, &ListBox::rightMouseDown, this, &frmMain::ShowListPopupMenu);
@@ -165,11 +166,20 @@ void frmMain::mnuSort_Date_Click() {
         SortFolderFilesByDate();
 }
 
+void frmMain::mnuSort_Reading_Click() {
+    if (PlayList.Count() == 0 ||
+        !confirmLongSort(PlaylistOps::ReadingSortNeedsQuestion(PlayList.Count())))
+        return;
+    BusyCursor busy;
+    PlaylistOps::SortByReading(PlayList, 0);
+    RefreshPlayList();
+}
+
 void frmMain::ShowListPopupMenu() {
     const bool playList = ActiveListName == QStringLiteral("lstPlayList");
     const bool hasFiles = FolderViewFiles.Count() > 0;
-    for (QAction* a :
-         {mnuShuffle, mnuDel, mnuListClear, mnuSort_Track, mnuSort_Title, mnuHistory, mnuCep5})
+    for (QAction* a : {mnuShuffle, mnuDel, mnuListClear, mnuSort_Track, mnuSort_Title,
+                       mnuSort_Reading, mnuHistory, mnuCep5})
         a->setVisible(playList);
     mnuSort_Date->setVisible(!playList && hasFiles);
     mnuCep3->setVisible(playList || hasFiles);
