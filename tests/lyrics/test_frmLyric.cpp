@@ -2,6 +2,7 @@
 #include "gui/lyrics/frmLyric.h"
 #include "gui/settings/frmOptions.h"
 #include "lyrics/LyricText.h"
+#include "playback/PlayerController.h"
 #include "support/Id3TagBuilder.h"
 #include "support/TempDir.h"
 
@@ -9,6 +10,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -34,6 +36,64 @@ clsArrayList listOf(const QStringList& paths) {
     l.assign(paths);
     return l;
 }
+
+// An engine that plays nothing: its heard position is what the test says. Test thread.
+class StillEngine final : public PlayerEngine {
+public:
+    QString path;
+    std::chrono::milliseconds heard{0};
+    int32_t state = 0;
+    int32_t seekedTo = -1;
+
+    QString getPath() const override { return path; }
+    int32_t getTotalSecond() const override { return 60; }
+    int32_t playSecond() override { return int32_t(heard.count() / 1000); }
+    std::chrono::milliseconds heardPosition() override { return heard; }
+    int32_t getState() override { return state; }
+    bool open_(PreparedSong prepared) override {
+        path = prepared.path;
+        return true;
+    }
+    bool play() override { return (state = 1); }
+    bool stop_() override { return !(state = 0); }
+    bool pause() override { return (state = 2); }
+    bool restart() override { return (state = 1); }
+    bool seek_(int32_t second) override {
+        seekedTo = second;
+        heard = std::chrono::seconds(second);
+        return true;
+    }
+    bool queueNext(PreparedSong, std::chrono::milliseconds) override { return false; }
+    QString queuedPath() const override { return {}; }
+    void dropQueued() override {}
+    bool adoptJoined(const QString&) override { return false; }
+    void setEndHandler(std::function<void()>) override {}
+};
+
+class ListRows final : public PlayRows {
+public:
+    clsArrayList list;
+    const clsArrayList& entries() const override { return list; }
+    int32_t rowCount() const override { return list.Count(); }
+    int32_t selectedRow() const override { return -1; }
+    void setSelectedRow(int32_t) override {}
+    void showRow(int32_t) override {}
+};
+
+// Timers that never fire: the sequence's ticks play no part here.
+class StillClock final : public PlayerClock {
+    struct StillTimer final : Timer {
+        bool active = false;
+        void start(std::chrono::milliseconds) override { active = true; }
+        void stop() override { active = false; }
+        bool isActive() const override { return active; }
+    };
+
+public:
+    std::unique_ptr<Timer> makeTimer(bool, std::function<void()>) override {
+        return std::make_unique<StillTimer>();
+    }
+};
 
 }  // namespace
 
@@ -330,4 +390,111 @@ TEST(frmMainLyrics, ShowsTheArtistsFileFirstAndKeepsThePlace) {
     f = start(dialogs);
     EXPECT_EQ(ui(*f).LyricWindow()->pos(), QPoint(120, 90));
     f->ZAPT_End();
+}
+
+// A synced lyric shows its lines without tags (the size rule counting them so, a reading as a
+// line of its own) and selects the line heard as the player plays, seeks and pauses; a click
+// seeks to a line, Ctrl+arrows shift the timing for the run, and another song's lyric follows
+// nothing.
+TEST(frmLyric, SyncedLyricFollowsThePlayer) {
+    using namespace std::chrono_literals;
+    TempDir dir;
+    const QString song = dir.write(u"song.mp3"_qs, "x");
+    const QString lrc = dir.write(u"song.lrc"_qs, "[ti:歌]\n[ar:someone]\n[00:01.00]<00:01.00>ab\n"
+                                                  "[00:01.00]えー\n[00:02.50]cdef\n[00:04.00]g\n");
+    StillEngine engine;
+    StillClock clock;
+    ListRows rows;
+    clsOption options;
+    clsArrayList reserve;
+    clsArrayList history;
+    PlayerController player(engine, rows, options, {reserve, history}, clock,
+                            [](bool, const QString& path, std::function<void(PreparedSong)> done) {
+                                done(PreparedSong{path, nullptr, false});
+                            });
+    frmLyric w;
+    w.SetSize(4500, 8000);
+    w.followPlayer(&player, [&engine] { return engine.path; });
+    w.setSongPath(song);
+    w.setLyricFile(listOf({lrc}));
+    w.show();
+    w.DispLyric(0);
+    ASSERT_TRUE(w.IsSyncedMode());
+    EXPECT_FALSE(w.txtLyric->isVisible());
+    EXPECT_EQ(w.lblTitle->text(), u"歌"_qs);
+    ASSERT_EQ(w.lstSynced->count(), 3);
+    EXPECT_EQ(w.lstSynced->item(0)->text(), u"ab"_qs);
+    EXPECT_EQ(w.lstSynced->item(0)->data(Qt::UserRole).toString(), u"えー"_qs);
+    EXPECT_EQ(w.LineCount(), 4);
+    EXPECT_EQ(w.MaxLineBytes(), 4);
+    EXPECT_EQ(w.CurrentLine(), -1);  // not the playing song yet
+
+    engine.heard = 1200ms;
+    player.PlayFile(song);
+    EXPECT_EQ(w.CurrentLine(), 0);
+    EXPECT_EQ(w.lstSynced->selectedItems().value(0), w.lstSynced->item(0));
+    engine.heard = 3000ms;
+    player.Seek(3);
+    EXPECT_EQ(w.CurrentLine(), 1);
+    engine.heard = 4100ms;
+    player.TogglePause();
+    EXPECT_EQ(w.CurrentLine(), 2);
+    player.TogglePause();
+
+    QTest::keyClick(&w, Qt::Key_Right, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(w.TimingShift(), 200ms);
+    EXPECT_EQ(w.lblShift->text(), u"+0.2 s"_qs);
+    EXPECT_TRUE(w.lblShift->isVisible());
+    EXPECT_EQ(w.CurrentLine(), 1);  // 4.1 s heard is 3.9 s as written
+    EXPECT_EQ(w.CurrentIndex(), 0);
+
+    const QRect third = w.lstSynced->visualItemRect(w.lstSynced->item(2));
+    QTest::mouseClick(w.lstSynced->viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(engine.seekedTo, 4);  // 4.2 s, whole seconds
+    EXPECT_EQ(w.CurrentLine(), 1);
+
+    w.DispLyric(0);  // kept for the run
+    EXPECT_EQ(w.TimingShift(), 200ms);
+    QTest::keyClick(&w, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(w.lblShift->text(), u"+0.1 s"_qs);
+
+    w.setSongPath(dir.file(u"other.mp3"_qs));
+    w.DispLyric(0);
+    EXPECT_EQ(w.CurrentLine(), -1);
+    engine.seekedTo = -1;
+    QTest::mouseClick(w.lstSynced->viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_EQ(engine.seekedTo, -1);
+}
+
+// With no lyric file, the song's own synced lyric frame is shown, else its plain one.
+TEST(frmMainLyrics, ShowsTheLyricsOfTheSongsTagWhenNoFileMatches) {
+    TempDir lyr;
+    TempDir music;
+    using namespace Id3TagBuilder;
+    QByteArray sylt = QByteArray("\x03jpn\x02\x01", 6) + QByteArray(1, '\0');
+    sylt +=
+        QByteArray("one\0", 4) + BigEndian(1000, 4) + QByteArray("two\0", 4) + BigEndian(2000, 4);
+    const QString synced =
+        music.write(u"Synced.mp3"_qs,
+                    Tag(3, Frame(3, "TIT2", TextBody(0, u"Title"_qs)) + Frame(3, "SYLT", sylt)) +
+                        QByteArray(64, 0));
+    const QString plain = music.write(
+        u"Plain.mp3"_qs,
+        Tag(3, Frame(3, "USLT", QByteArray("\x03jpn\0words\nmore", 15))) + QByteArray(64, 0));
+    const QString none = music.write(u"None.mp3"_qs, QByteArray(64, 0));
+    MainWindowFixture f([&lyr](clsOption& o) { o.setLyricFolder(lyr.path()); });
+    ASSERT_TRUE(f.loaded);
+    frmLyric& w = *f.ui().LyricWindow();
+    f.ui().ShowLyrics(synced);
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_TRUE(w.IsSyncedMode());
+    EXPECT_EQ(w.lblTitle->text(), u"Title"_qs);
+    ASSERT_EQ(w.lstSynced->count(), 2);
+    EXPECT_EQ(w.lstSynced->item(1)->text(), u"two"_qs);
+    f.ui().ShowLyrics(plain);
+    EXPECT_FALSE(w.IsSyncedMode());
+    EXPECT_EQ(w.txtLyric->toPlainText(), u"words\nmore"_qs);
+    f.ui().ShowLyrics(none);
+    EXPECT_FALSE(w.isVisible());
 }
