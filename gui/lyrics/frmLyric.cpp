@@ -541,7 +541,7 @@ void frmLyric::SetVisible_Image(bool value) {
 }
 
 void frmLyric::ChangeLyric(int32_t chengeNumber) {
-    if (LyricFile_.Count() == 0 && !SyncedKey_.isEmpty() && SyncedKey_ == SongPath_)
+    if (LyricFile_.Count() == 0)
         return;  // the song's own lyrics: no file to step to
     const int32_t last = LyricFile_.Count() - 1;
     int32_t index = CurrentIndex_ + chengeNumber;
