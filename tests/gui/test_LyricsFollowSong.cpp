@@ -142,7 +142,7 @@ TEST(LyricsFollowSong, HighlightFollowsWhatIsHeardAcrossPauseAndSeek) {
     player.TogglePause();
     ASSERT_EQ(player.state(), PlayerController::State::Paused);
     const size_t beforePause = changes.size();
-    wait(1200ms);  // past the next line's time
+    wait(1000ms);  // past the next line's time
     EXPECT_EQ(changes.size(), beforePause) << "a paused song moved on";
     EXPECT_EQ(window.CurrentLine(), 1);
     player.TogglePause();
