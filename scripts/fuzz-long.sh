@@ -6,7 +6,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-600}
 dir="$top/build-fuzz"
-targets="taginfo option colorpattern textlist midi sniffer replaygain wildcard lyrics"
+targets="taginfo option colorpattern textlist midi sniffer replaygain wildcard lyrics cuesheet"
 
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
       -DZAPT_FUZZ=ON -DZAPT_BUILD_BENCH=OFF > /dev/null

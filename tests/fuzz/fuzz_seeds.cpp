@@ -1,5 +1,6 @@
 // Writes the seed corpus of one fuzz target into the folder given: fuzz_seeds <target> <folder>,
-// <target> one of option, colorpattern, textlist, midi, sniffer, replaygain, wildcard, lyrics.
+// <target> one of option, colorpattern, textlist, midi, sniffer, replaygain, wildcard, lyrics,
+// cuesheet.
 // The last seeds of each are inputs that once broke the reader, kept so that every run tries
 // them again.
 #include "support/Id3TagBuilder.h"
@@ -204,6 +205,38 @@ void LyricSeeds(const Write& write) {
         write(char(word.size()) + word + file);
 }
 
+// Sheets as rippers write them, and FLAC images that embed one (comment and block).
+void CueSheetSeeds(const Write& write) {
+    const QString sheet = QStringLiteral(
+        "REM GENRE Anime\nREM DATE 2003\nPERFORMER \"歌手\"\nTITLE \"春の歌\"\n"
+        "FILE \"春の歌.wav\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"桜\"\n    INDEX 01 00:00:00\n"
+        "  TRACK 02 AUDIO\n    TITLE \"風\"\n    PREGAP 00:02:00\n    INDEX 00 04:10:20\n"
+        "    INDEX 01 04:12:20\n");
+    QString crlf = sheet;
+    crlf.replace(u'\n', QStringLiteral("\r\n"));
+    write(sheet.toUtf8());
+    write("\xEF\xBB\xBF" + crlf.toUtf8());
+    write(ShiftJis(crlf));
+    write(QByteArray("FILE a.wav WAVE\rTRACK 1 AUDIO\rINDEX 01 00:00:00\rTRACK 2 AUDIO\r"
+                     "INDEX 00 03:00:00\rFILE \"b c.wav\" WAVE\rINDEX 01 00:00:00\r"));
+    write(QByteArray("file x track 100 audio\ntrack 7 MODE1/2352\nINDEX 01 -1:99:99\n"
+                     "TRACK 3 AUDIO\nINDEX 01 99999:59:74\nTITLE \"unclosed\n") +
+          QByteArray(2, '\0'));
+    const QByteArray streamInfo = QByteArray(1, '\0') + BigEndian(34, 3) + QByteArray(10, '\0') +
+                                  BigEndian(0xAC441, 3) + QByteArray(21, '\0');
+    const QByteArray comment = "CUESHEET=" + sheet.toUtf8();
+    QByteArray vorbis = QByteArray("\0\0\0\0\2\0\0\0", 8) + char(comment.size() & 0xFF) +
+                        char(comment.size() >> 8) + QByteArray(2, '\0') + comment +
+                        QByteArray("\x0A\0\0\0ALBUM=Disc", 14);
+    write("fLaC" + streamInfo + char(4 | 0x80) + BigEndian(quint32(vorbis.size()), 3) + vorbis);
+    QByteArray cue = QByteArray(395, '\0') + char(2);
+    cue += BigEndian(0, 4) + BigEndian(0, 4) + char(1) + QByteArray(26, '\0') + char(1) +
+           QByteArray(12, '\0').replace(8, 1, QByteArray(1, '\1'));
+    cue += BigEndian(0, 4) + BigEndian(44100 * 90, 4) + char(170) + QByteArray(27, '\0');
+    write(QByteArray("ID3\3\0\0\0\0\0\0", 10) + "fLaC" + streamInfo + char(5 | 0x80) +
+          BigEndian(quint32(cue.size()), 3) + cue);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -211,12 +244,14 @@ int main(int argc, char** argv) {
         {"option", OptionSeeds},     {"colorpattern", ColorPatternSeeds},
         {"textlist", TextListSeeds}, {"midi", MidiSeeds},
         {"sniffer", SnifferSeeds},   {"replaygain", ReplayGainSeeds},
-        {"wildcard", WildcardSeeds}, {"lyrics", LyricSeeds}};
+        {"wildcard", WildcardSeeds}, {"lyrics", LyricSeeds},
+        {"cuesheet", CueSheetSeeds}};
     const auto target = argc == 3 ? targets.find(argv[1]) : targets.end();
     if (target == targets.end()) {
         std::fprintf(
             stderr,
-            "usage: %s option|colorpattern|textlist|midi|sniffer|replaygain|wildcard|lyrics "
+            "usage: %s option|colorpattern|textlist|midi|sniffer|replaygain|wildcard|lyrics|"
+            "cuesheet "
             "<corpus folder>\n",
             argv[0]);
         return 2;
