@@ -387,9 +387,9 @@ QList<CueSheet::ListedTrack> CueSheet::Tracks(const CueSheet& sheet, const QStri
 
 namespace {
 
-class FlacFile {
+class ImageFile {
 public:
-    explicit FlacFile(const QString& path) {
+    explicit ImageFile(const QString& path) {
         // Non-blocking, so a FIFO cannot hold the caller; only regular files are read.
         fd_ = ::open(modZAUtil::NativePath(path).constData(),
                      O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -400,12 +400,12 @@ public:
         }
         size_ = fd_ >= 0 ? st.st_size : 0;
     }
-    ~FlacFile() {
+    ~ImageFile() {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    FlacFile(const FlacFile&) = delete;
-    FlacFile& operator=(const FlacFile&) = delete;
+    ImageFile(const ImageFile&) = delete;
+    ImageFile& operator=(const ImageFile&) = delete;
 
     qint64 size() const { return size_; }
 
@@ -446,14 +446,37 @@ uint32_t LittleEndian32(QByteArrayView bytes, qsizetype at) {
     return value;
 }
 
-struct FlacMetadata {
+struct EmbeddedTags {
     uint32_t sampleRate = 0;
-    QByteArray cueBlock;    // the CUESHEET block's body
-    QByteArray cueComment;  // the CUESHEET Vorbis comment's value
+    QByteArray cueBlock;  // a FLAC's CUESHEET block's body
+    QByteArray cueText;   // the CUESHEET Vorbis comment's or APE item's value
     QString album, artist, albumArtist, date, genre;
+
+    // Keeps the first value of each field that matters here, by its Vorbis or APE name.
+    void Take(QByteArrayView key, QByteArrayView value) {
+        auto keyIs = [&](const char* name) { return key.compare(name, Qt::CaseInsensitive) == 0; };
+        auto set = [&](QString& field) {
+            if (field.isEmpty())
+                field = Capped(QString::fromUtf8(value));
+        };
+        if (keyIs("CUESHEET")) {
+            if (cueText.isEmpty())
+                cueText = value.toByteArray();
+        } else if (keyIs("ALBUM")) {
+            set(album);
+        } else if (keyIs("ARTIST")) {
+            set(artist);
+        } else if (keyIs("ALBUMARTIST") || keyIs("ALBUM ARTIST")) {
+            set(albumArtist);
+        } else if (keyIs("DATE") || keyIs("YEAR")) {
+            set(date);
+        } else if (keyIs("GENRE")) {
+            set(genre);
+        }
+    }
 };
 
-void ReadComments(QByteArrayView block, FlacMetadata& meta) {
+void ReadComments(QByteArrayView block, EmbeddedTags& meta) {
     if (block.size() < 8)
         return;
     const uint32_t vendor = LittleEndian32(block, 0);
@@ -472,32 +495,12 @@ void ReadComments(QByteArrayView block, FlacMetadata& meta) {
         const qsizetype equals = entry.indexOf('=');
         if (equals <= 0)
             continue;
-        const QByteArrayView key = entry.first(equals);
-        const QByteArrayView value = entry.sliced(equals + 1);
-        auto keyIs = [&](const char* name) { return key.compare(name, Qt::CaseInsensitive) == 0; };
-        auto set = [&](QString& field) {
-            if (field.isEmpty())
-                field = Capped(QString::fromUtf8(value));
-        };
-        if (keyIs("CUESHEET")) {
-            if (meta.cueComment.isEmpty())
-                meta.cueComment = value.toByteArray();
-        } else if (keyIs("ALBUM")) {
-            set(meta.album);
-        } else if (keyIs("ARTIST")) {
-            set(meta.artist);
-        } else if (keyIs("ALBUMARTIST") || keyIs("ALBUM ARTIST")) {
-            set(meta.albumArtist);
-        } else if (keyIs("DATE")) {
-            set(meta.date);
-        } else if (keyIs("GENRE")) {
-            set(meta.genre);
-        }
+        meta.Take(entry.first(equals), entry.sliced(equals + 1));
     }
 }
 
 // The metadata blocks this reader needs, read one by one; pictures and padding are skipped.
-std::optional<FlacMetadata> ReadFlacMetadata(const FlacFile& file) {
+std::optional<EmbeddedTags> ReadFlacTags(const ImageFile& file) {
     constexpr int kMaxBlocks = 1024;
     constexpr qsizetype kMaxCommentBytes = qsizetype(8) << 20;
     qint64 at = 0;
@@ -515,7 +518,7 @@ std::optional<FlacMetadata> ReadFlacMetadata(const FlacFile& file) {
     if (file.Read(at, 4) != "fLaC")
         return std::nullopt;
     at += 4;
-    FlacMetadata meta;
+    EmbeddedTags meta;
     for (int i = 0; i < kMaxBlocks; ++i) {
         const QByteArray header = file.Read(at, 4);
         if (header.isEmpty())
@@ -538,6 +541,38 @@ std::optional<FlacMetadata> ReadFlacMetadata(const FlacFile& file) {
             break;
     }
     return meta;
+}
+
+// An APEv2 tag at the end of the file (before an ID3v1 tag), as WavPack, Monkey's Audio and TTA
+// images carry it: a 32-byte footer "APETAGEX" giving the size and item count, items of value
+// size, flags, a NUL-ended key and the value; text items only.
+std::optional<EmbeddedTags> ReadApeTag(const ImageFile& file) {
+    constexpr qint64 kMaxTagBytes = qint64(8) << 20;
+    qint64 end = file.size();
+    if (file.Read(end - 128, 3) == "TAG")
+        end -= 128;
+    const QByteArray footer = file.Read(end - 32, 32);
+    if (!footer.startsWith("APETAGEX"))
+        return std::nullopt;
+    const qint64 size = LittleEndian32(footer, 12);
+    const uint32_t count = LittleEndian32(footer, 16);
+    if (size < 32 || size > kMaxTagBytes || size > end)
+        return std::nullopt;
+    const QByteArray items = file.Read(end - size, qsizetype(size - 32));
+    EmbeddedTags tags;
+    qsizetype at = 0;
+    for (uint32_t i = 0; i < count && items.size() - at >= 8; ++i) {
+        const uint32_t length = LittleEndian32(items, at);
+        const uint32_t flags = LittleEndian32(items, at + 4);
+        const qsizetype keyEnd = items.indexOf('\0', at + 8);
+        if (keyEnd < 0 || length > uint32_t(items.size() - keyEnd - 1))
+            break;
+        const QByteArrayView key = QByteArrayView(items).sliced(at + 8, keyEnd - at - 8);
+        at = keyEnd + 1 + qsizetype(length);
+        if ((flags >> 1 & 3) == 0)  // UTF-8 text
+            tags.Take(key, QByteArrayView(items).sliced(keyEnd + 1, length));
+    }
+    return tags;
 }
 
 // Samples at `rate` as flicks, exactly for every rate that divides a second of flicks.
@@ -589,14 +624,16 @@ std::optional<CueSheet::File> FileFromCueBlock(const QByteArray& block, uint32_t
 
 }  // namespace
 
-std::optional<CueSheet> CueSheet::ReadEmbedded(const QString& flacPath) {
-    const FlacFile flac(flacPath);
-    const std::optional<FlacMetadata> meta = ReadFlacMetadata(flac);
+std::optional<CueSheet> CueSheet::ReadEmbedded(const QString& imagePath) {
+    const ImageFile image(imagePath);
+    std::optional<EmbeddedTags> meta = ReadFlacTags(image);
+    if (!meta)
+        meta = ReadApeTag(image);
     if (!meta)
         return std::nullopt;
     CueSheet sheet;
-    if (!meta->cueComment.isEmpty() && meta->cueComment.size() <= kMaxBytes)
-        sheet = ParseText(QString::fromUtf8(meta->cueComment), true);
+    if (!meta->cueText.isEmpty() && meta->cueText.size() <= kMaxBytes)
+        sheet = ParseText(QString::fromUtf8(meta->cueText), true);
     if (sheet.files.isEmpty() || sheet.files.front().tracks.isEmpty()) {
         sheet = CueSheet();
         if (auto file = FileFromCueBlock(meta->cueBlock, meta->sampleRate))
@@ -604,7 +641,7 @@ std::optional<CueSheet> CueSheet::ReadEmbedded(const QString& flacPath) {
         else
             return std::nullopt;
     }
-    sheet.files.front().name = modZAUtil::GetFileName(flacPath);
+    sheet.files.front().name = modZAUtil::GetFileName(imagePath);
     if (sheet.title.isEmpty())
         sheet.title = meta->album;
     if (sheet.performer.isEmpty())

@@ -55,12 +55,12 @@ struct CueSheet {
     // Parse over a regular file of at most kMaxBytes; nullopt when it cannot be read so.
     static std::optional<CueSheet> ReadFile(const QString& path);
 
-    // The sheet embedded in a FLAC file: its CUESHEET Vorbis comment, else its CUESHEET
-    // metadata block (times from the STREAMINFO sample rate; the block's album, artist, date
-    // and genre come from the Vorbis comments). The sheet names one file, the FLAC itself
-    // (`flacPath`'s file name), whatever the embedded text says. nullopt when the file is not a
-    // FLAC or holds no sheet with a track.
-    static std::optional<CueSheet> ReadEmbedded(const QString& flacPath);
+    // The sheet embedded in an image: a FLAC's CUESHEET Vorbis comment, else its CUESHEET
+    // metadata block (times from the STREAMINFO sample rate), or the Cuesheet item of an APEv2
+    // tag (WavPack, Monkey's Audio, TTA). Album, artist, date and genre the sheet lacks come
+    // from the same tags. The sheet names one file, the image itself (`imagePath`'s file
+    // name), whatever the embedded text says. nullopt when the file holds no sheet with a track.
+    static std::optional<CueSheet> ReadEmbedded(const QString& imagePath);
 
     // One track as the playlist lists it.
     struct ListedTrack {

@@ -235,6 +235,13 @@ void CueSheetSeeds(const Write& write) {
     cue += BigEndian(0, 4) + BigEndian(44100 * 90, 4) + char(170) + QByteArray(27, '\0');
     write(QByteArray("ID3\3\0\0\0\0\0\0", 10) + "fLaC" + streamInfo + char(5 | 0x80) +
           BigEndian(quint32(cue.size()), 3) + cue);
+    // A WavPack image's APEv2 tag: items of value size, flags, key and value, then the footer.
+    const QByteArray text = sheet.toUtf8();
+    const QByteArray item = QByteArray(1, char(text.size() & 0xFF)) + char(text.size() >> 8) +
+                            QByteArray(6, '\0') + "Cuesheet" + '\0' + text;
+    write("wvpk" + QByteArray(28, '\0') + item + "APETAGEX" + QByteArray("\xD0\x07\0\0", 4) +
+          QByteArray(1, char((item.size() + 32) & 0xFF)) + char((item.size() + 32) >> 8) +
+          QByteArray(2, '\0') + QByteArray("\1\0\0\0", 4) + QByteArray(12, '\0'));
 }
 
 }  // namespace

@@ -182,16 +182,23 @@ QByteArray CueBlock(const QList<std::tuple<int, quint64, QList<std::pair<int, qu
     return Block(5, body);
 }
 
+QByteArray ApeTag(const QList<std::pair<QByteArray, QByteArray>>& items) {
+    QByteArray body;
+    for (const auto& [key, value] : items)
+        body += LittleEndian32(quint32(value.size())) + LittleEndian32(0) + key + '\0' + value;
+    return body + "APETAGEX" + LittleEndian32(2000) + LittleEndian32(quint32(body.size() + 32)) +
+           LittleEndian32(quint32(items.size())) + QByteArray(12, '\0');
+}
+
 }  // namespace
 
-TEST(CueSheet, EmbeddedInFlac) {
+TEST(CueSheet, EmbeddedInImages) {
     const QByteArray comment =
         "CUESHEET=TITLE \"Embedded\"\nFILE \"whatever.wav\" WAVE\nTRACK 01 AUDIO\n"
         "TITLE \"\xE6\x98\xA5\"\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:30:00\n";
     const QByteArray binary =
         CueBlock({{1, 0, {{1, 0}}}, {2, 44100 * 60, {{0, 0}, {1, 588}}}, {170, 44100 * 90, {}}});
     const QByteArray id3 = QByteArray("ID3\x03\0\0\0\0\0\x05", 10) + QByteArray(5, '\0');
-    const QString disc = u"a|b|Album|2001|Rock"_s;
     const struct {
         const char* name;
         QByteArray file;
@@ -200,24 +207,31 @@ TEST(CueSheet, EmbeddedInFlac) {
         {"the CUESHEET comment, whatever file it names",
          "fLaC" + StreamInfo(44100) + Comments({"ALBUM=Other", "DATE=2001", comment}) +
              Block(1, QByteArray(8, '\0'), true),
-         {u"/m/image.flac 1 0-30000 春||Embedded|2001|"_s,
-          u"/m/image.flac 2 30000-end image 02||Embedded|2001|"_s}},
+         {u"/m/image 1 0-30000 春||Embedded|2001|"_s,
+          u"/m/image 2 30000-end image 02||Embedded|2001|"_s}},
         {"the CUESHEET block behind an ID3 tag, the disc from the comments",
          id3 + "fLaC" + StreamInfo(44100) +
              Comments({"album=Album", "ARTIST=Band", "DATE=2001", "GENRE=Rock"}) + binary,
-         {u"/m/image.flac 1 0-60000 image 01|Band|Album|2001|Rock"_s,
-          u"/m/image.flac 2 60013-end image 02|Band|Album|2001|Rock"_s}},
+         {u"/m/image 1 0-60000 image 01|Band|Album|2001|Rock"_s,
+          u"/m/image 2 60013-end image 02|Band|Album|2001|Rock"_s}},
         {"a block cut short", "fLaC" + StreamInfo(44100) + binary.left(binary.size() - 60), {}},
         {"an entry count past the block",
          "fLaC" + StreamInfo(48000) + Block(4, LittleEndian32(0) + LittleEndian32(0xFFFFFFFF)) +
              binary,
-         {u"/m/image.flac 1 0-55125 image 01||||"_s, u"/m/image.flac 2 55137-end image 02||||"_s}},
+         {u"/m/image 1 0-55125 image 01||||"_s, u"/m/image 2 55137-end image 02||||"_s}},
         {"no sample rate", "fLaC" + binary, {}},
+        {"an APE tag's Cuesheet item before an ID3v1 tag",
+         "wvpk" + QByteArray(64, 'x') +
+             ApeTag(
+                 {{"Year", "2010"}, {"Cover Art (Front)", "\1\2"}, {"Cuesheet", comment.mid(9)}}) +
+             "TAG" + QByteArray(125, ' '),
+         {u"/m/image 1 0-30000 春||Embedded|2010|"_s,
+          u"/m/image 2 30000-end image 02||Embedded|2010|"_s}},
         {"not a FLAC", "OggS" + StreamInfo(44100) + binary, {}},
     };
     TempDir dir;
     for (const auto& c : cases) {
-        const QString path = dir.write(u"image.flac"_s, c.file);
+        const QString path = dir.write(u"image"_s, c.file);
         const auto sheet = CueSheet::ReadEmbedded(path);
         const QStringList tracks =
             sheet ? Describe(CueSheet::Tracks(*sheet, u"/m"_s, [](const QString&) { return true; }))
