@@ -69,8 +69,8 @@ public:
         return value;
     }
 
-    // A FILE line's name: quoted, or unquoted and possibly with spaces, the last word being the
-    // file type (WAVE, MP3, …) when there is more than one.
+    // A FILE line's name: quoted, or unquoted and possibly with spaces, followed by the file
+    // type (WAVE, MP3, …), a last word without a dot, which some sheets leave out.
     QStringView FileName() {
         skipBlanks();
         if (!rest_.isEmpty() && rest_.front() == u'"')
@@ -79,7 +79,7 @@ public:
         qsizetype space = value.size();
         while (space > 0 && !IsBlank(value[space - 1]))
             --space;
-        if (space == 0)
+        if (space == 0 || value.sliced(space).contains(u'.'))
             return value;
         QStringView name = value.first(space);
         while (!name.isEmpty() && IsBlank(name.back()))

@@ -67,6 +67,10 @@ TEST(CueSheet, SheetsBecomeTracks) {
          {u"/m/My Disc.wav"_s},
          {u"/m/My Disc.wav 3 0-60986 My Disc 03||Live||"_s,
           u"/m/My Disc.wav 4 60986-end x y||Live||"_s}},
+        {"an unquoted name without a type",
+         "FILE My Disc.wav\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+         {u"/m/My Disc.wav"_s},
+         {u"/m/My Disc.wav 1 0-end My Disc 01||||"_s}},
         {"Shift_JIS with CR line ends",
          ShiftJis(u"TITLE \"春の歌\"\rPERFORMER \"山田\"\rFILE \"春.flac\" WAVE\r"
                   u"TRACK 01 AUDIO\rTITLE \"桜\"\rINDEX 01 00:00:00\r"_s),
