@@ -11,9 +11,25 @@ struct FileTypeBit {
     std::initializer_list<const char*> endings;
 };
 const FileTypeBit kFileTypes[] = {
-    {1, {".mp3"}},   {2, {".wma"}},  {4, {".wav"}},   {8, {".mid"}},
-    {16, {".flac"}}, {32, {".ogg"}}, {64, {".opus"}}, {128, {".m4a", ".aac"}},
+    {1, {".mp3"}},
+    {2, {".wma"}},
+    {4, {".wav"}},
+    {8, {".mid"}},
+    {16, {".flac"}},
+    {32, {".ogg"}},
+    {64, {".opus"}},
+    {128, {".m4a", ".aac"}},
+    {256, {".ape"}},
+    {512, {".wv"}},
+    {1024, {".tta"}},
+    {2048, {".tak"}},
+    {4096, {".aif", ".aiff", ".aifc"}},
+    {8192, {".mp2", ".mpa"}},
+    {16384, {".dsf", ".dff"}},
+    {32768, {".mka", ".webm"}},
+    {65536, {".ac3"}},
 };
+static_assert(std::size(kFileTypes) == FileCollector::kFileTypeCount);
 }  // namespace
 
 QStringList FileCollector::Extensions(int32_t getFileType) {

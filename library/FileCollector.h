@@ -12,7 +12,11 @@
 class FileCollector {
 public:
     // GetFileType bits: 1 ".mp3", 2 ".wma", 4 ".wav", 8 ".mid", 16 ".flac", 32 ".ogg",
-    // 64 ".opus", 128 ".m4a" and ".aac".
+    // 64 ".opus", 128 ".m4a" and ".aac" (AAC or Apple Lossless), 256 ".ape", 512 ".wv",
+    // 1024 ".tta", 2048 ".tak", 4096 ".aif", ".aiff" and ".aifc", 8192 ".mp2" and ".mpa",
+    // 16384 ".dsf" and ".dff" (DSD, played as PCM), 32768 ".mka" and ".webm", 65536 ".ac3".
+    static constexpr int kFileTypeCount = 17;
+    static constexpr int32_t kAllFileTypes = (1 << kFileTypeCount) - 1;
     static QStringList Extensions(int32_t getFileType);
     // A name ending in one of the types from bit 16 on whose box is ticked. Dropped files of the
     // first four types are taken whatever the boxes say; the later types follow them.

@@ -48,6 +48,7 @@ void clsOption::InitializeOption() {
     num_[37] = 0;    // AutoSmallWindow
     num_[38] = 0;    // IgnoreWord
     num_[39] = 0;    // UnmarkedText: Auto
+    num_[40] = 511;  // the file types from bit 256 on: all nine
     for (int i = 0; i < kEntryCount; ++i)
         entryPathName_[i] = QString::number(i + 1) + QStringLiteral("Folder");
 }
@@ -144,8 +145,10 @@ bool clsOption::ReadOption(const QString& fileName, const QString& terminated) {
     const QStringList lines = splitLines(modZAUtil::DecodeText(bytes), 10);
     const QString sep = terminated.isEmpty() ? QStringLiteral(",") : terminated;
 
-    if (!lines.isEmpty() && !lines[0].isEmpty())
+    if (!lines.isEmpty() && !lines[0].isEmpty()) {
+        num_[kMoreFileTypes] = 0;
         readFields(lines[0], sep, num_, -32768, 32767);
+    }
     if (lines.size() > 1 && !lines[1].isEmpty())
         readFields(lines[1], sep, colors_, -2147483648.0, 2147483647.0);
     QString* strings[] = {&folders_[0],       &folders_[1],      &entryPath_[0],

@@ -16,10 +16,13 @@ enum class UnmarkedText : int16_t { Auto = 0, Japanese = 1, Western = 2 };
 // Numbers are stored as 16-bit values; the properties typed 32-bit clamp what they are given.
 class clsOption {
 public:
-    static constexpr int kNumericCount = 40;
+    static constexpr int kNumericCount = 41;
     static constexpr int kColorCount = 21;
     static constexpr int kEntryCount = 3;
     static constexpr int32_t kButtonFaceColor = static_cast<int32_t>(0x8000000F);
+    // The field of the file types from bit 256 on: a first line that ends before it was
+    // written before those types existed and ticks none of them.
+    static constexpr int kMoreFileTypes = 40;
 
     clsOption();
 
@@ -88,8 +91,15 @@ public:
     void setFirstAction(int16_t v) { num_[15] = v; }
     int16_t SetCurrentPathAction() const { return num_[16]; }
     void setSetCurrentPathAction(int16_t v) { num_[16] = v; }
-    int16_t GetFileType() const { return num_[17]; }
-    void setGetFileType(int16_t v) { num_[17] = v; }
+    // The ticked file types, one bit a type: the first eight are stored under GetFileType, the
+    // later ones (from bit 256 on) in a field of their own at the end of the first line.
+    int32_t GetFileType() const {
+        return (num_[17] & 0xFF) | (static_cast<uint16_t>(num_[kMoreFileTypes]) << 8);
+    }
+    void setGetFileType(int32_t v) {
+        num_[17] = static_cast<int16_t>(v & 0xFF);
+        num_[kMoreFileTypes] = static_cast<int16_t>((v >> 8) & 0x7FFF);
+    }
     int16_t VagueSearch() const { return num_[18]; }
     void setVagueSearch(int16_t v) { num_[18] = v; }
     int16_t PrimaryCurrentPath() const { return num_[19]; }

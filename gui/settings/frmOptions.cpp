@@ -5,6 +5,7 @@
 #include "gui/LayoutMath.h"
 #include "gui/widgets/ListBox.h"
 #include "gui/widgets/WidgetHelpers.h"
+#include "library/FileCollector.h"
 #include "settings/OptionRules.h"
 #include "settings/SchemeColor.h"
 
@@ -49,11 +50,18 @@ constexpr ColorRow kColorRows[] = {
     {u"タグ情報", 7, 8},
 };
 
+// One box a GetFileType bit, in bit order.
 const QString kFileTypeNames[] = {
-    QStringLiteral(".mp3"),  QStringLiteral(".wma"),        QStringLiteral(".wav"),
-    QStringLiteral(".mid"),  QStringLiteral(".flac"),       QStringLiteral(".ogg"),
-    QStringLiteral(".opus"), QStringLiteral(".m4a / .aac"),
+    QStringLiteral(".mp3"),         QStringLiteral(".wma"),        QStringLiteral(".wav"),
+    QStringLiteral(".mid"),         QStringLiteral(".flac"),       QStringLiteral(".ogg"),
+    QStringLiteral(".opus"),        QStringLiteral(".m4a / .aac"), QStringLiteral(".ape"),
+    QStringLiteral(".wv"),          QStringLiteral(".tta"),        QStringLiteral(".tak"),
+    QStringLiteral(".aiff"),        QStringLiteral(".mp2"),        QStringLiteral(".dsf / .dff"),
+    QStringLiteral(".mka / .webm"), QStringLiteral(".ac3"),
 };
+static_assert(std::size(kFileTypeNames) == FileCollector::kFileTypeCount &&
+              std::tuple_size_v<decltype(frmOptions::chkGetFileType)> ==
+                  FileCollector::kFileTypeCount);
 
 template <typename T> T* named(T* control, const QString& name) {
     control->setAccessibleName(name);
@@ -158,9 +166,9 @@ QWidget* frmOptions::buildBehaviourPage() {
     fraGetFileType = named(new QGroupBox(QStringLiteral("取得するファイル形式"), page),
                            QStringLiteral("取得するファイル形式"));
     auto* types = new QGridLayout(fraGetFileType);
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < int(chkGetFileType.size()); ++i) {
         chkGetFileType[i] = checkBox(kFileTypeNames[i], fraGetFileType);
-        types->addWidget(chkGetFileType[i], i / 4, i % 4);
+        types->addWidget(chkGetFileType[i], i / 6, i % 6);
     }
     grid->addWidget(fraGetFileType, 2, 0, 1, 2);
 
@@ -350,7 +358,7 @@ void frmOptions::LoadControls() {
     chkSetDirActionS->setChecked(chosen != 0 && (dirAction & 8));
     chkSetDirActionP->setEnabled(chosen != 0);
     chkSetDirActionS->setEnabled(chosen != 0);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < int(chkGetFileType.size()); ++i)
         chkGetFileType[i]->setChecked(o.GetFileType() & (1 << i));
 
     chkTimerShuffle->setChecked(o.TimerShuffleFlg() != 0);
@@ -399,9 +407,9 @@ void frmOptions::SaveControls() {
     for (int i = 0; i < 3; ++i)
         first = static_cast<int16_t>(first + (value(chkFirstAction[i]) << i));
     o.setFirstAction(first);
-    int16_t types = 0;
-    for (int i = 0; i < 8; ++i)
-        types = static_cast<int16_t>(types + (value(chkGetFileType[i]) << i));
+    int32_t types = 0;
+    for (int i = 0; i < int(chkGetFileType.size()); ++i)
+        types |= value(chkGetFileType[i]) << i;
     o.setGetFileType(types);
     o.setVagueSearch(value(chkVagueSearch));
     for (int16_t i = 0; i < 3; ++i)

@@ -65,7 +65,7 @@ public:
     QCheckBox* chkSetDirActionP = nullptr;
     QCheckBox* chkSetDirActionS = nullptr;
     QGroupBox* fraGetFileType = nullptr;
-    std::array<QCheckBox*, 8> chkGetFileType{};
+    std::array<QCheckBox*, 17> chkGetFileType{};
     QCheckBox* chkTimerShuffle = nullptr;
     QCheckBox* chkTimerSave = nullptr;
     QCheckBox* chkTimerStopMode = nullptr;

@@ -164,14 +164,17 @@ TEST(FileCollector, RootQuestion) {
               u"/の検索は時間がかかる可能性があります。続けますか？"_s);
 }
 
-TEST(FileCollector, CollectsExactlyTheTickedTypesOfAllNine) {
+TEST(FileCollector, CollectsExactlyTheTickedTypes) {
     TempDir dir;
-    const QStringList endings{u"mp3"_s, u"wma"_s,  u"wav"_s, u"mid"_s, u"flac"_s,
-                              u"ogg"_s, u"opus"_s, u"m4a"_s, u"aac"_s};
+    const QStringList endings{u"mp3"_s,  u"wma"_s, u"wav"_s,  u"mid"_s,  u"flac"_s, u"ogg"_s,
+                              u"opus"_s, u"m4a"_s, u"aac"_s,  u"ape"_s,  u"wv"_s,   u"tta"_s,
+                              u"tak"_s,  u"aif"_s, u"aiff"_s, u"aifc"_s, u"mp2"_s,  u"mpa"_s,
+                              u"dsf"_s,  u"dff"_s, u"mka"_s,  u"webm"_s, u"ac3"_s};
     for (const QString& e : endings)
         dir.write(u"t."_s + e.toUpper(), "x");
     dir.write(u"xflac"_s, "x");  // an ending without its dot is no type
     dir.write(u"t.oga"_s, "x");
+    dir.write(u"t.wvc"_s, "x");  // a WavPack correction file is no song
     const struct {
         int32_t bits;
         QStringList kept;
@@ -179,6 +182,9 @@ TEST(FileCollector, CollectsExactlyTheTickedTypesOfAllNine) {
         {15, {u"MID"_s, u"MP3"_s, u"WAV"_s, u"WMA"_s}},
         {16 | 64, {u"FLAC"_s, u"OPUS"_s}},
         {32 | 128, {u"AAC"_s, u"M4A"_s, u"OGG"_s}},
+        {256 | 1024 | 4096, {u"AIF"_s, u"AIFC"_s, u"AIFF"_s, u"APE"_s, u"TTA"_s}},
+        {512 | 2048 | 8192, {u"MP2"_s, u"MPA"_s, u"TAK"_s, u"WV"_s}},
+        {16384 | 32768 | 65536, {u"AC3"_s, u"DFF"_s, u"DSF"_s, u"MKA"_s, u"WEBM"_s}},
         {255,
          {u"AAC"_s, u"FLAC"_s, u"M4A"_s, u"MID"_s, u"MP3"_s, u"OGG"_s, u"OPUS"_s, u"WAV"_s,
           u"WMA"_s}},
@@ -191,6 +197,9 @@ TEST(FileCollector, CollectsExactlyTheTickedTypesOfAllNine) {
             got << p.section(u'.', -1);
         EXPECT_EQ(sorted(got), c.kept) << c.bits;
     }
+    clsArrayList all;
+    FileCollector::Collect(all, dir.path(), FileCollector::kAllFileTypes, false);
+    EXPECT_EQ(all.Count(), endings.size());
 }
 
 TEST(FileCollector, DroppedFilesOfTheLaterTypesFollowTheirBoxes) {
@@ -200,5 +209,10 @@ TEST(FileCollector, DroppedFilesOfTheLaterTypesFollowTheirBoxes) {
     FileCollector::AddPath(l, u"/m/c.aac"_s, 128);
     FileCollector::AddPath(l, u"/m/d.ogg"_s, 255 & ~32);
     FileCollector::AddPath(l, u"/m/e.wma"_s, 16);  // the first four ignore the boxes
-    EXPECT_EQ(l.items(), QStringList({u"/m/b.flac"_s, u"/m/c.aac"_s, u"/m/e.wma"_s}));
+    FileCollector::AddPath(l, u"/m/f.WV"_s, 512);
+    FileCollector::AddPath(l, u"/m/g.dsf"_s, 255);
+    FileCollector::AddPath(l, u"/m/h.Aiff"_s, 4096);
+    FileCollector::AddPath(l, u"/m/i.mka"_s, FileCollector::kAllFileTypes & ~32768);
+    EXPECT_EQ(l.items(), QStringList({u"/m/b.flac"_s, u"/m/c.aac"_s, u"/m/e.wma"_s, u"/m/f.WV"_s,
+                                      u"/m/h.Aiff"_s}));
 }

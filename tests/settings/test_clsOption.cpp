@@ -22,7 +22,7 @@ TEST(OptionFile, DefaultsAreWrittenInTheTenLineFormat) {
     clsOption o;
     ASSERT_TRUE(o.WriteOption(d.file(u"ZAopt.inf"_qs)));
     EXPECT_EQ(d.read(u"ZAopt.inf"_qs),
-              kDefaultLine1 + ",0\r\n" + kDefaultColors +
+              kDefaultLine1 + ",0,511\r\n" + kDefaultColors +
                   "\r\n\r\n\r\n\r\n\r\n\r\n1Folder\r\n2Folder\r\n3Folder\r\n");
 }
 
@@ -77,6 +77,30 @@ TEST(OptionFile, UnmarkedTextIsTheLastFieldAndOlderLinesReadAsAuto) {
         clsOption back;
         ASSERT_TRUE(back.ReadOption(d.file(u"back.inf"_qs)));
         EXPECT_EQ(back.UnmarkedText(), c.read);
+    }
+}
+
+TEST(OptionFile, LaterFileTypesHaveTheirOwnFieldAndOlderLinesTickNone) {
+    TempDir d;
+    const struct {
+        QByteArray line;
+        int32_t types;
+    } cases[] = {{{}, 0x1FFFF},  // no settings file: every type
+                 {kDefaultLine1, 255},
+                 {QByteArray(kDefaultLine1).replace(",255,", ",9,"), 9},
+                 {kDefaultLine1 + ",0,0", 255},
+                 {kDefaultLine1 + ",0,1", 255 | 256},
+                 {QByteArray(kDefaultLine1).replace(",255,", ",16,") + ",0,272", 16 | 272 << 8}};
+    for (const auto& c : cases) {
+        clsOption o;
+        if (!c.line.isEmpty()) {
+            ASSERT_TRUE(o.ReadOption(d.write(u"o.inf"_qs, c.line + "\r\n")));
+        }
+        EXPECT_EQ(o.GetFileType(), c.types) << c.line.right(12).constData();
+        ASSERT_TRUE(o.WriteOption(d.file(u"back.inf"_qs)));
+        clsOption back;
+        ASSERT_TRUE(back.ReadOption(d.file(u"back.inf"_qs)));
+        EXPECT_EQ(back.GetFileType(), c.types);
     }
 }
 

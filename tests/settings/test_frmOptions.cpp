@@ -75,12 +75,18 @@ TEST(frmOptions, EachRowLoadsAndSavesAsItsOptionAsks) {
          [](frmOptions& f) { EXPECT_TRUE(f.optSetDirAction[2]->isChecked()); }, 16, 10},
         {"file types 9 tick .mp3 and .mid", [](clsOption& o) { o.setGetFileType(9); },
          [](frmOptions& f) {
-             for (int i = 0; i < 8; ++i)
+             for (size_t i = 0; i < f.chkGetFileType.size(); ++i)
                  EXPECT_EQ(f.chkGetFileType[i]->isChecked(), i == 0 || i == 3) << i;
          },
          17, 9},
         {"a new file type", [](clsOption& o) { o.setGetFileType(15); },
          [](frmOptions& f) { f.chkGetFileType[4]->click(); }, 17, 31},
+        {"a later file type has its own field", [](clsOption& o) { o.setGetFileType(255); },
+         [](frmOptions& f) {
+             EXPECT_EQ(f.chkGetFileType[9]->text(), u".wv"_s);
+             f.chkGetFileType[9]->click();
+         },
+         clsOption::kMoreFileTypes, 2},
         {"stop mode 1 is a clear box", [](clsOption& o) { o.setTimerStopMode(1); },
          [](frmOptions& f) { EXPECT_FALSE(f.chkTimerStopMode->isChecked()); }, 21, 1},
         {"stop mode other than 1 is ticked and saves 0",
