@@ -9,7 +9,7 @@
 std::unique_ptr<PcmSource> PcmSourceFactory::withTrackGain(std::unique_ptr<PcmSource> source,
                                                            const std::string& nativePath) {
     if (source)
-        source->setTrackGainDb(ReplayGain::id3v2TrackGainDb(nativePath));
+        source->setReplayGain(ReplayGain::fileTags(nativePath));
     return source;
 }
 

@@ -11,7 +11,7 @@
 class PcmSourceFactory {
 public:
     static std::unique_ptr<PcmSource> open(const std::string& path);
-    // The source with the ReplayGain of the file's ID3v2 tag, if it has one.
+    // The source with the ReplayGain of the file's ID3v2 tag or LAME header, if it has one.
     static std::unique_ptr<PcmSource> withTrackGain(std::unique_ptr<PcmSource> source,
                                                     const std::string& nativePath);
     static bool looksLikeWave(const std::string& path);

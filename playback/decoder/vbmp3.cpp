@@ -32,12 +32,16 @@ struct Volumes {
     int32_t softLeft = 100, softRight = 100, deviceLeft = 100, deviceRight = 100;
 } volumes;
 
+// How every route applies ReplayGain; kept, as the volumes, across vbmp3_free.
+ReplayGain::Settings replayGain;
+
 // Outputs of the other routes, which play at the library's volumes too.
 std::vector<AudioOutput*> followers;
 
 void applyVolumes(AudioOutput& output) {
     output.setSoftVolume(volumes.softLeft, volumes.softRight);
     output.setDeviceVolume(volumes.deviceLeft, volumes.deviceRight);
+    output.setReplayGain(replayGain);
 }
 
 void reportEnd(Library* lib) {
@@ -66,8 +70,7 @@ int16_t vbmp3_init(void) {
     if (!library) {
         library = std::make_unique<Library>();
         library->output.setEndHandler([lib = library.get()] { reportEnd(lib); });
-        library->output.setSoftVolume(volumes.softLeft, volumes.softRight);
-        library->output.setDeviceVolume(volumes.deviceLeft, volumes.deviceRight);
+        applyVolumes(library->output);
     }
     return 1;
 }
@@ -250,4 +253,16 @@ void Vbmp3Volumes::Follow(AudioOutput& output) {
 
 void Vbmp3Volumes::StopFollowing(AudioOutput& output) {
     std::erase(followers, &output);
+}
+
+void vbmp3_setReplayGain(const ReplayGain::Settings& settings) {
+    replayGain = settings;
+    if (library)
+        library->output.setReplayGain(settings);
+    for (AudioOutput* follower : followers)
+        follower->setReplayGain(settings);
+}
+
+ReplayGain::Settings vbmp3_replayGain() {
+    return replayGain;
 }

@@ -8,6 +8,8 @@
 // Booleans are 16-bit: non-zero means success. Volumes are 0..100 per channel (linear
 // percent); values outside are clamped. Positions and lengths are whole seconds.
 
+#include "playback/output/ReplayGain.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -76,3 +78,8 @@ namespace Vbmp3Volumes {
 void Follow(AudioOutput& output);
 void StopFollowing(AudioOutput& output);
 }  // namespace Vbmp3Volumes
+
+// How every route's songs take their ReplayGain (the default of ReplayGain::Settings until
+// set), from each route's next song on. Kept across vbmp3_free. UI thread.
+void vbmp3_setReplayGain(const ReplayGain::Settings& settings);
+ReplayGain::Settings vbmp3_replayGain();

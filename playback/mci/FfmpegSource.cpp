@@ -29,30 +29,49 @@ void quietenFfmpeg() {
 
 // A lossy decoder needs a little audio before the target to rebuild its overlap after a flush.
 constexpr int kPrerollMs = 100;
+constexpr int kMaxRate = 96000;
 
-// The track gain FFmpeg found: the side data its demuxers make of ReplayGain tags (MP3, FLAC,
-// APE), else the tag text itself, which Vorbis comments (Ogg, Opus, FLAC) and MP4 atoms leave
-// in the stream's or the file's metadata.
-std::optional<float> trackGainOf(const AVFormatContext* format, const AVStream* stream) {
+// The gains and peaks FFmpeg found: the side data its demuxers make of ReplayGain tags and of
+// an MP3's LAME header (MP3, FLAC, APE), else the tag text itself, which Vorbis comments (Ogg,
+// Opus, FLAC), APE tags and MP4 atoms leave in the stream's or the file's metadata.
+ReplayGainTags replayGainOf(const AVFormatContext* format, const AVStream* stream) {
+    ReplayGainTags tags;
+    const auto dB = [](int32_t gain) -> std::optional<float> {
+        if (gain == INT32_MIN)
+            return std::nullopt;
+        return std::clamp(float(gain) / 100000.0f, -ReplayGain::kMaxDb, ReplayGain::kMaxDb);
+    };
+    const auto peak = [](uint32_t value) -> std::optional<float> {
+        const float linear = float(value) / 100000.0f;
+        return value > 0 && linear <= 64 ? std::optional<float>(linear) : std::nullopt;
+    };
     size_t size = 0;
     const uint8_t* data = av_stream_get_side_data(stream, AV_PKT_DATA_REPLAYGAIN, &size);
     if (data && size >= sizeof(AVReplayGain)) {
         const auto* gain = reinterpret_cast<const AVReplayGain*>(data);
-        if (gain->track_gain != INT32_MIN)
-            return std::clamp(float(gain->track_gain) / 100000.0f, -ReplayGain::kMaxDb,
-                              ReplayGain::kMaxDb);
+        tags = {dB(gain->track_gain), dB(gain->album_gain), peak(gain->track_peak),
+                peak(gain->album_peak)};
     }
-    for (AVDictionary* metadata : {stream->metadata, format->metadata}) {
-        // Keys match in any letter case unless AV_DICT_MATCH_CASE is given.
-        if (const AVDictionaryEntry* entry =
-                av_dict_get(metadata, "REPLAYGAIN_TRACK_GAIN", nullptr, 0))
-            return ReplayGain::parseDb(entry->value);
+    const struct {
+        const char* key;
+        std::optional<float> ReplayGainTags::*field;
+        std::optional<float> (*parse)(std::string_view);
+    } fields[] = {{"REPLAYGAIN_TRACK_GAIN", &ReplayGainTags::trackDb, ReplayGain::parseDb},
+                  {"REPLAYGAIN_ALBUM_GAIN", &ReplayGainTags::albumDb, ReplayGain::parseDb},
+                  {"REPLAYGAIN_TRACK_PEAK", &ReplayGainTags::trackPeak, ReplayGain::parsePeak},
+                  {"REPLAYGAIN_ALBUM_PEAK", &ReplayGainTags::albumPeak, ReplayGain::parsePeak},
+                  // Opus taggers write the EBU R128 form instead.
+                  {"R128_TRACK_GAIN", &ReplayGainTags::trackDb, ReplayGain::parseR128Db},
+                  {"R128_ALBUM_GAIN", &ReplayGainTags::albumDb, ReplayGain::parseR128Db}};
+    for (const auto& f : fields) {
+        for (AVDictionary* metadata : {stream->metadata, format->metadata}) {
+            // Keys match in any letter case unless AV_DICT_MATCH_CASE is given.
+            const AVDictionaryEntry* entry = av_dict_get(metadata, f.key, nullptr, 0);
+            if (entry && !(tags.*f.field))
+                tags.*f.field = f.parse(entry->value);
+        }
     }
-    // Opus taggers write the EBU R128 form instead.
-    if (const AVDictionaryEntry* entry =
-            av_dict_get(stream->metadata, "R128_TRACK_GAIN", nullptr, 0))
-        return ReplayGain::parseR128Db(entry->value);
-    return std::nullopt;
+    return tags;
 }
 
 }  // namespace
@@ -107,7 +126,11 @@ bool FfmpegSource::init(const QString& path) {
     if (codec_->sample_rate <= 0 || codec_->ch_layout.nb_channels <= 0)
         return false;
 
+    // DSD decodes to PCM at an eighth of its bit rate (352.8 kHz and up), more than a sound
+    // server takes: such rates are resampled to a half, quarter … at or below 96 kHz.
     format_.sampleRate = codec_->sample_rate;
+    while (format_.sampleRate > kMaxRate)
+        format_.sampleRate /= 2;
     format_.channels = std::min(codec_->ch_layout.nb_channels, 2);
 
     const AVRational sampleBase{1, format_.sampleRate};
@@ -119,7 +142,7 @@ bool FfmpegSource::init(const QString& path) {
     const int64_t bits = fmt_->bit_rate > 0 ? fmt_->bit_rate : stream->codecpar->bit_rate;
     bitrate_ = static_cast<int>(std::max<int64_t>(0, bits) / 1000);
 
-    setTrackGainDb(trackGainOf(fmt_, stream));
+    setReplayGain(replayGainOf(fmt_, stream));
 
     origin_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     packet_ = av_packet_alloc();

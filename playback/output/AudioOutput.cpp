@@ -89,7 +89,7 @@ struct AudioOutput::Impl final : AudioRenderer {
     bool sdlAcquired = false;
     int forcedRate = 0;
     int outRate = 0;  // the rate the decode path converts to
-    bool replayGain = true;
+    ReplayGain::Settings replayGain;
 
     // Shared by the control thread and the decode thread, under `mutex`. The audio callback
     // never takes it.
@@ -528,8 +528,7 @@ bool AudioOutput::load(std::unique_ptr<PcmSource> source) {
     Impl::Song& song = d->songs[0];
     song.format = source->format();
     song.lengthFrames = source->lengthFrames();
-    const std::optional<float> gainDb = source->trackGainDb();
-    song.gain = d->replayGain && gainDb ? ReplayGain::linear(*gainDb) : 1.0f;
+    song.gain = ReplayGain::factor(source->replayGain(), d->replayGain);
     song.source = std::move(source);
     d->sourceBuffer.resize(size_t(kChunkFrames) * size_t(song.format.channels));
     return true;
@@ -558,8 +557,7 @@ bool AudioOutput::queueNext(std::unique_ptr<PcmSource> source, int32_t leadMilli
     next.format = format;
     next.leadFrames = int64_t(d->outRate) * std::clamp<int32_t>(leadMillis, 0, 3'600'000) / 1000;
     next.lengthFrames = source->lengthFrames();
-    const std::optional<float> gainDb = source->trackGainDb();
-    next.gain = d->replayGain && gainDb ? ReplayGain::linear(*gainDb) : 1.0f;
+    next.gain = ReplayGain::factor(source->replayGain(), d->replayGain);
     next.source = std::move(source);
     if (d->sourceBuffer.size() < size_t(kChunkFrames) * size_t(format.channels))
         d->sourceBuffer.resize(size_t(kChunkFrames) * size_t(format.channels));
@@ -762,10 +760,10 @@ void AudioOutput::deviceVolume(int32_t& left, int32_t& right) const {
     right = d->deviceRight.load(std::memory_order_relaxed);
 }
 
-void AudioOutput::setReplayGain(bool on) {
-    d->replayGain = on;
+void AudioOutput::setReplayGain(const ReplayGain::Settings& settings) {
+    d->replayGain = settings;
 }
 
-bool AudioOutput::replayGain() const {
+ReplayGain::Settings AudioOutput::replayGain() const {
     return d->replayGain;
 }

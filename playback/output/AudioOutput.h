@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PcmSource.h"
+#include "ReplayGain.h"
 
 #include <chrono>
 #include <cstdint>
@@ -27,9 +28,10 @@
 //    on both device channels; load() refuses other rates. The device runs at 8 to 384 kHz.
 //  - Samples that are not numbers play as silence; everything above -1 dBFS is bent by a soft
 //    limiter that never passes full scale (GainStage), below it nothing changes.
-//  - Loudness: a source's ReplayGain track gain (PcmSource::trackGainDb) scales it before the
-//    limiter, so tagged quiet and loud albums play equally loud. On by default;
-//    setReplayGain(false) plays every file as it is, from the next load().
+//  - Loudness: a source's ReplayGain (PcmSource::replayGain) scales it before the limiter, so
+//    tagged quiet and loud albums play equally loud: the gain, pre-amp and peak limit that
+//    setReplayGain chose (ReplayGain::factor), from the next load() or queueNext(). The
+//    default is the album's gain, the track's when shuffled, with clipping prevention.
 //  - Soft volume scales the samples per channel; device volume is the gain of the output stage.
 //    Both are 0..100 (linear percent), clamped.
 //  - Without a usable sound device it falls back to SDL's "dummy" driver (time still runs and
@@ -98,8 +100,8 @@ public:
     void setDeviceVolume(int32_t left, int32_t right);
     void deviceVolume(int32_t& left, int32_t& right) const;
 
-    void setReplayGain(bool on);
-    bool replayGain() const;
+    void setReplayGain(const ReplayGain::Settings& settings);
+    ReplayGain::Settings replayGain() const;
 
 private:
     struct Impl;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReplayGain.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -26,10 +28,12 @@ public:
     // Bit rate in kbit/s when the format has one, else 0.
     virtual int bitrate() const { return 0; }
 
-    // The track's ReplayGain in dB, set by whoever read the file's tags; none when untagged.
-    std::optional<float> trackGainDb() const { return trackGainDb_; }
-    void setTrackGainDb(std::optional<float> db) { trackGainDb_ = db; }
+    // The file's ReplayGain gains and peaks, set by whoever read its tags; none when untagged.
+    const ReplayGainTags& replayGain() const { return replayGain_; }
+    void setReplayGain(const ReplayGainTags& tags) { replayGain_ = tags; }
+    std::optional<float> trackGainDb() const { return replayGain_.trackDb; }
+    void setTrackGainDb(std::optional<float> db) { replayGain_.trackDb = db; }
 
 private:
-    std::optional<float> trackGainDb_;
+    ReplayGainTags replayGain_;
 };

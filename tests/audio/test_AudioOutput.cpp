@@ -420,7 +420,9 @@ TEST_F(AudioOutputTest, TrackGainSetsTheLevelAndTheLimiterKeepsBoostsWithinFullS
     EXPECT_GT(peak, 0.98f);
     EXPECT_GT(AudioCapture::amplitude(boosted.soundOf(0, 2000)), 0.9);
 
-    output.setReplayGain(false);
+    ReplayGain::Settings off;
+    off.mode = ReplayGain::Mode::Off;
+    output.setReplayGain(off);
     EXPECT_NEAR(level("quiet.mp3") / untouched, 1.0, 0.01);
 }
 
