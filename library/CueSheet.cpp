@@ -661,19 +661,29 @@ QString CueSheet::EncodeTrackReference(const TrackReference& reference) {
 
 std::optional<CueSheet::TrackReference> CueSheet::DecodeTrackReference(QStringView entry,
                                                                        const FileExists& isFile) {
-    const qsizetype mark = entry.lastIndexOf(u'?');
-    if (mark <= 0)
+    auto fromUri = [](QStringView path) {
+        return modZAUtil::DecodePath(QByteArray::fromPercentEncoding(path.toUtf8()));
+    };
+    const bool cueUri = entry.startsWith(u"cue://", Qt::CaseInsensitive);
+    const bool uri = cueUri || entry.startsWith(u"file://", Qt::CaseInsensitive);
+    // cmus writes cue:///music/disc.cue/3, qmmp cue:///music/disc.cue#3 with %, #, ? and :
+    // escaped.
+    const qsizetype hash = cueUri ? entry.lastIndexOf(u'#') : -1;
+    const qsizetype mark = !cueUri     ? entry.lastIndexOf(u'?')
+                           : hash >= 0 ? hash
+                                       : entry.lastIndexOf(u'/');
+    if (mark < 0 || (uri && mark < 7))
+        return std::nullopt;
+    const QStringView before = entry.first(mark);
+    const QString path = cueUri && hash < 0 ? before.sliced(6).toString()
+                         : cueUri           ? fromUri(before.sliced(6))
+                         : uri              ? fromUri(before.sliced(7))
+                                            : before.toString();
+    if (path.isEmpty() || (uri && !path.startsWith(u'/')))
         return std::nullopt;
     const auto number = Digits(entry.sliced(mark + 1), 2);
-    if (!number || *number < 1 || *number > kMaxTracks)
+    if (!number || *number < 1)
         return std::nullopt;
-    QString path = entry.first(mark).toString();
-    const bool uri = path.startsWith(u"file://", Qt::CaseInsensitive);
-    if (uri) {
-        path = modZAUtil::DecodePath(QByteArray::fromPercentEncoding(path.sliced(7).toUtf8()));
-        if (!path.startsWith(u'/'))
-            return std::nullopt;
-    }
     const QString name = modZAUtil::GetFileName(path);
     if (std::none_of(std::begin(kReferenceExtensions), std::end(kReferenceExtensions),
                      [&](const char16_t* ext) { return HasExtension(name, ext); }))

@@ -94,7 +94,8 @@ struct CueSheet {
     // A track in a playlist file is one line: the path of its .cue (or of the image that
     // embeds the sheet) followed by "?" and the track number, "/music/disc.cue?3". A list
     // without tracks is written as before. "?" is the subtune marker of Audacious, which writes
-    // the same track as "file:///music/disc.cue?3"; both forms are read. A "?" cannot be in a
+    // the same track as "file:///music/disc.cue?3"; that form is read too, and so are cmus's
+    // "cue:///music/disc.cue/3" and qmmp's "cue:///music/disc.cue#3". A "?" cannot be in a
     // Windows file name; a Linux file actually named "disc.cue?3" is shadowed unless the
     // reader is told it exists. Other players see the plain form as a missing file and skip it.
     struct TrackReference {
@@ -103,7 +104,7 @@ struct CueSheet {
         bool operator==(const TrackReference&) const = default;
     };
     static QString EncodeTrackReference(const TrackReference& reference);
-    // nullopt when `entry` is a path as any other: no "?" and a number 1 to 99 after a name
+    // nullopt when `entry` is a path as any other: no marker and a number 1 to 99 after a name
     // ending in .cue or an extension that can embed a sheet (flac, wv, ape), or `isFile` says
     // a file of that very name exists.
     static std::optional<TrackReference> DecodeTrackReference(QStringView entry,

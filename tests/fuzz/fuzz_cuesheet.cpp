@@ -63,7 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                              int(size % CueSheet::kMaxTracks) + 1};
     FUZZ_CHECK(CueSheet::DecodeTrackReference(CueSheet::EncodeTrackReference(reference)) ==
                reference);
-    if (const auto decoded = CueSheet::DecodeTrackReference(text))
-        FUZZ_CHECK(decoded->number >= 1 && decoded->number <= CueSheet::kMaxTracks);
+    for (const QString& entry : {text, QString(QStringLiteral("file://") + text),
+                                 QString(QStringLiteral("cue://") + text)})
+        if (const auto decoded = CueSheet::DecodeTrackReference(entry))
+            FUZZ_CHECK(decoded->number >= 1 && decoded->number <= CueSheet::kMaxTracks &&
+                       !decoded->path.isEmpty());
     return 0;
 }

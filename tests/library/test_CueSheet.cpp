@@ -258,6 +258,9 @@ TEST(CueSheet, TrackReferences) {
     } read[] = {
         {u"file:///m/%E6%98%A5%20x.CUE?12"_s, Ref{u"/m/春 x.CUE"_s, 12}},
         {u"/m/disc.wv?07"_s, Ref{u"/m/disc.wv"_s, 7}},
+        {u"cue:///m/a b.cue/5"_s, Ref{u"/m/a b.cue"_s, 5}},
+        {u"cue:///m/a%23%3F.cue#6"_s, Ref{u"/m/a#?.cue"_s, 6}},
+        {u"cue://5"_s, std::nullopt},
         {u"/m/disc.cue"_s, std::nullopt},
         {u"/m/song.mp3?3"_s, std::nullopt},
         {u"/m/disc.cue?0"_s, std::nullopt},
