@@ -29,7 +29,6 @@ void quietenFfmpeg() {
 
 // A lossy decoder needs a little audio before the target to rebuild its overlap after a flush.
 constexpr int kPrerollMs = 100;
-constexpr int kMaxRate = 96000;
 
 // The gains and peaks FFmpeg found: the side data its demuxers make of ReplayGain tags and of
 // an MP3's LAME header (MP3, FLAC, APE), else the tag text itself, which Vorbis comments (Ogg,
@@ -126,11 +125,7 @@ bool FfmpegSource::init(const QString& path) {
     if (codec_->sample_rate <= 0 || codec_->ch_layout.nb_channels <= 0)
         return false;
 
-    // DSD decodes to PCM at an eighth of its bit rate (352.8 kHz and up), more than a sound
-    // server takes: such rates are resampled to a half, quarter … at or below 96 kHz.
     format_.sampleRate = codec_->sample_rate;
-    while (format_.sampleRate > kMaxRate)
-        format_.sampleRate /= 2;
     format_.channels = std::min(codec_->ch_layout.nb_channels, 2);
 
     const AVRational sampleBase{1, format_.sampleRate};
