@@ -49,6 +49,12 @@ void clsOption::InitializeOption() {
     num_[38] = 0;    // IgnoreWord
     num_[39] = 0;    // UnmarkedText: Auto
     num_[40] = 511;  // the file types from bit 256 on: all nine
+    num_[kGainMode] = static_cast<int16_t>(::GainMode::AlbumInOrder);
+    num_[kPreampTenthsDb] = 0;
+    num_[kPreventClipping] = 1;
+    num_[kResume] = 0;
+    num_[kResumeSecond] = 0;
+    num_[kResumeFileCheck] = 0;
     for (int i = 0; i < kEntryCount; ++i)
         entryPathName_[i] = QString::number(i + 1) + QStringLiteral("Folder");
 }

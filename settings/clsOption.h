@@ -6,23 +6,35 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 
 // How tag text that names no encoding of its own is read: Auto guesses Shift_JIS or
 // Windows-1252 from the bytes; the others always take the one they name.
 enum class UnmarkedText : int16_t { Auto = 0, Japanese = 1, Western = 2 };
 
+// Which ReplayGain a song plays at: its album's while the songs come in order and its track's
+// when they come at random (the default), always the track's, always the album's, or none.
+enum class GainMode : int16_t { AlbumInOrder = 0, Track = 1, Album = 2, Off = 3 };
+
 // Every persistent setting of the player, under its name, saved in the ten-line settings file.
 // Numbers are stored as 16-bit values; the properties typed 32-bit clamp what they are given.
 class clsOption {
 public:
-    static constexpr int kNumericCount = 41;
+    static constexpr int kNumericCount = 47;
     static constexpr int kColorCount = 21;
     static constexpr int kEntryCount = 3;
     static constexpr int32_t kButtonFaceColor = static_cast<int32_t>(0x8000000F);
     // The field of the file types from bit 256 on: a first line that ends before it was
     // written before those types existed and ticks none of them.
     static constexpr int kMoreFileTypes = 40;
+    // ReplayGain and resume, after it: a line written before them reads their defaults.
+    static constexpr int kGainMode = 41;
+    static constexpr int kPreampTenthsDb = 42;
+    static constexpr int kPreventClipping = 43;
+    static constexpr int kResume = 44;
+    static constexpr int kResumeSecond = 45;
+    static constexpr int kResumeFileCheck = 46;
 
     clsOption();
 
@@ -147,6 +159,31 @@ public:
                                               : ::UnmarkedText::Auto;
     }
     void setUnmarkedText(::UnmarkedText v) { num_[39] = static_cast<int16_t>(v); }
+    // A number that names no mode reads as the default.
+    ::GainMode GainMode() const {
+        const int16_t v = num_[kGainMode];
+        return v >= 1 && v <= 3 ? static_cast<::GainMode>(v) : ::GainMode::AlbumInOrder;
+    }
+    void setGainMode(::GainMode v) { num_[kGainMode] = static_cast<int16_t>(v); }
+    // Stored in tenths of a dB, read within ±15 dB.
+    double PreampDb() const { return std::clamp<int16_t>(num_[kPreampTenthsDb], -150, 150) / 10.0; }
+    void setPreampDb(double db) {
+        num_[kPreampTenthsDb] = static_cast<int16_t>(std::lround(std::clamp(db, -15.0, 15.0) * 10));
+    }
+    bool PreventClipping() const { return num_[kPreventClipping] != 0; }
+    void setPreventClipping(bool v) { num_[kPreventClipping] = v ? 1 : 0; }
+    // Resume: the song heard at the last end, taken up where it was when "play at start"
+    // plays it. Its row is LastPlayIndex; the check tells whether that row still holds it.
+    bool Resume() const { return num_[kResume] != 0; }
+    void setResume(bool v) { num_[kResume] = v ? 1 : 0; }
+    std::chrono::seconds ResumePosition() const {
+        return std::chrono::seconds(std::max<int16_t>(num_[kResumeSecond], 0));
+    }
+    void setResumePosition(std::chrono::seconds v) {
+        num_[kResumeSecond] = static_cast<int16_t>(std::clamp<int64_t>(v.count(), 0, 32767));
+    }
+    uint16_t ResumeFileCheck() const { return static_cast<uint16_t>(num_[kResumeFileCheck]); }
+    void setResumeFileCheck(uint16_t v) { num_[kResumeFileCheck] = static_cast<int16_t>(v); }
     // Index 20 is read as GetSubFolder and written as SearchMode.
     int16_t GetSubFolder() const { return num_[20]; }
     void setSearchMode(int16_t v) { num_[20] = v; }

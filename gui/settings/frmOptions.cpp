@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -137,6 +138,8 @@ QWidget* frmOptions::buildBehaviourPage() {
                                      QStringLiteral("再生")};
     for (int i = 0; i < 3; ++i)
         first->addWidget(chkFirstAction[i] = checkBox(firstCaptions[i], fraFirstAction));
+    first->addWidget(chkResume = checkBox(QStringLiteral("続きから"), fraFirstAction));
+    setTip(chkResume, QStringLiteral("終了時に演奏中だった曲を、その位置から再生します。"));
     grid->addWidget(fraFirstAction, 1, 0);
 
     fraSetDirAction = named(new QGroupBox(QStringLiteral("フォルダ選択後の動作"), page),
@@ -201,7 +204,30 @@ QWidget* frmOptions::buildBehaviourPage() {
     unmarkedRow->addWidget(lblUnmarkedText);
     unmarkedRow->addWidget(cboUnmarkedText);
     unmarkedRow->addStretch();
-    grid->addLayout(unmarkedRow, row, 0, 1, 2);
+    grid->addLayout(unmarkedRow, row++, 0, 1, 2);
+
+    fraReplayGain = named(new QGroupBox(QStringLiteral("リプレイゲイン"), page),
+                          QStringLiteral("リプレイゲイン"));
+    auto* gain = new QHBoxLayout(fraReplayGain);
+    cboGainMode = named(new QComboBox(fraReplayGain), QStringLiteral("リプレイゲイン"));
+    cboGainMode->addItems({QStringLiteral("アルバム（シャッフル時は曲）"), QStringLiteral("曲"),
+                           QStringLiteral("アルバム"), QStringLiteral("使わない")});
+    setTip(cboGainMode, QStringLiteral("タグの音量補正値のどれを使うかです。ランダム再生中は"
+                                       "「シャッフル時」にあたります。"));
+    auto* lblPreamp = new QLabel(QStringLiteral("プリアンプ"), fraReplayGain);
+    updPreamp = named(new QDoubleSpinBox(fraReplayGain), lblPreamp->text());
+    lblPreamp->setBuddy(updPreamp);
+    updPreamp->setRange(-15.0, 15.0);
+    updPreamp->setDecimals(1);
+    updPreamp->setSingleStep(0.5);
+    updPreamp->setSuffix(QStringLiteral(" dB"));
+    chkPreventClipping = checkBox(QStringLiteral("ピーク値で音割れを防ぐ"), fraReplayGain);
+    gain->addWidget(cboGainMode);
+    gain->addWidget(lblPreamp);
+    gain->addWidget(updPreamp);
+    gain->addWidget(chkPreventClipping);
+    gain->addStretch();
+    grid->addWidget(fraReplayGain, row, 0, 1, 2);
 
     // Ticked by a click, a key or a screen reader alike; loading the settings sets the
     // box's text after its tick.
@@ -371,6 +397,10 @@ void frmOptions::LoadControls() {
     chkToolTipText->setChecked(o.ToolTipText() != 0);
     chkIgnoreWord->setChecked(o.IgnoreWord() != 0);
     cboUnmarkedText->setCurrentIndex(static_cast<int>(o.UnmarkedText()));
+    chkResume->setChecked(o.Resume());
+    cboGainMode->setCurrentIndex(static_cast<int>(o.GainMode()));
+    updPreamp->setValue(o.PreampDb());
+    chkPreventClipping->setChecked(o.PreventClipping());
 
     for (int16_t i = 0; i < 3; ++i) {
         txtEntryPath[i]->setText(o.EntryPath(i));
@@ -420,6 +450,10 @@ void frmOptions::SaveControls() {
     o.setToolTipText(value(chkToolTipText));
     o.setIgnoreWord(value(chkIgnoreWord));
     o.setUnmarkedText(static_cast<UnmarkedText>(cboUnmarkedText->currentIndex()));
+    o.setResume(chkResume->isChecked());
+    o.setGainMode(static_cast<GainMode>(cboGainMode->currentIndex()));
+    o.setPreampDb(updPreamp->value());
+    o.setPreventClipping(chkPreventClipping->isChecked());
     o.setMakeLyricListAuto(value(chkMakeLyricListAuto));
     o.setLyricFolder(txtLyricFolder->text());
     for (int16_t i = 0; i < 3; ++i)

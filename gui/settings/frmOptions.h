@@ -11,6 +11,7 @@
 class ListBox;
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -77,6 +78,11 @@ public:
     QCheckBox* chkIgnoreWord = nullptr;
     QLabel* lblUnmarkedText = nullptr;
     QComboBox* cboUnmarkedText = nullptr;  // rows in the order of UnmarkedText
+    QCheckBox* chkResume = nullptr;        // play at start takes up the last song where it was
+    QGroupBox* fraReplayGain = nullptr;
+    QComboBox* cboGainMode = nullptr;  // rows in the order of GainMode
+    QDoubleSpinBox* updPreamp = nullptr;
+    QCheckBox* chkPreventClipping = nullptr;
 
     std::array<QLineEdit*, 3> txtEntryPath{};
     std::array<QLineEdit*, 3> txtEntryPathName{};

@@ -22,7 +22,7 @@ TEST(OptionFile, DefaultsAreWrittenInTheTenLineFormat) {
     clsOption o;
     ASSERT_TRUE(o.WriteOption(d.file(u"ZAopt.inf"_qs)));
     EXPECT_EQ(d.read(u"ZAopt.inf"_qs),
-              kDefaultLine1 + ",0,511\r\n" + kDefaultColors +
+              kDefaultLine1 + ",0,511,0,0,1,0,0,0\r\n" + kDefaultColors +
                   "\r\n\r\n\r\n\r\n\r\n\r\n1Folder\r\n2Folder\r\n3Folder\r\n");
 }
 
@@ -101,6 +101,36 @@ TEST(OptionFile, LaterFileTypesHaveTheirOwnFieldAndOlderLinesTickNone) {
         clsOption back;
         ASSERT_TRUE(back.ReadOption(d.file(u"back.inf"_qs)));
         EXPECT_EQ(back.GetFileType(), c.types);
+    }
+}
+
+TEST(OptionFile, ReplayGainAndResumeAreLastAndOlderLinesReadTheirDefaults) {
+    TempDir d;
+    const struct {
+        QByteArray fields;  // after the file types
+        GainMode mode;
+        double preampDb;
+        bool preventClipping, resume;
+        int second;
+        uint16_t check;
+    } cases[] = {{"", GainMode::AlbumInOrder, 0, true, false, 0, 0},
+                 {",2,-35,0,1,125,-4", GainMode::Album, -3.5, false, true, 125, 65532},
+                 {",9,999,1,0,-8", GainMode::AlbumInOrder, 15, true, false, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fields.constData());
+        clsOption o;
+        ASSERT_TRUE(o.ReadOption(d.write(u"o.inf"_qs, kDefaultLine1 + ",0,511" + c.fields)));
+        ASSERT_TRUE(o.WriteOption(d.file(u"back.inf"_qs)));
+        clsOption back;
+        ASSERT_TRUE(back.ReadOption(d.file(u"back.inf"_qs)));
+        for (const clsOption* read : {&o, &back}) {
+            EXPECT_EQ(read->GainMode(), c.mode);
+            EXPECT_DOUBLE_EQ(read->PreampDb(), c.preampDb);
+            EXPECT_EQ(read->PreventClipping(), c.preventClipping);
+            EXPECT_EQ(read->Resume(), c.resume);
+            EXPECT_EQ(read->ResumePosition().count(), c.second);
+            EXPECT_EQ(read->ResumeFileCheck(), c.check);
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -111,6 +112,24 @@ TEST(frmOptions, EachRowLoadsAndSavesAsItsOptionAsks) {
              f.cboUnmarkedText->setCurrentIndex(2);
          },
          39, 2},
+        {"resume", {}, [](frmOptions& f) { f.chkResume->click(); }, clsOption::kResume, 1},
+        {"gain mode", [](clsOption& o) { o.setGainMode(GainMode::Album); },
+         [](frmOptions& f) {
+             EXPECT_EQ(f.cboGainMode->currentText(), u"アルバム"_s);
+             f.cboGainMode->setCurrentIndex(3);
+         },
+         clsOption::kGainMode, 3},
+        {"pre-amp in tenths of a dB", [](clsOption& o) { o.setPreampDb(-2.5); },
+         [](frmOptions& f) {
+             EXPECT_DOUBLE_EQ(f.updPreamp->value(), -2.5);
+             f.updPreamp->setValue(6.5);
+         },
+         clsOption::kPreampTenthsDb, 65},
+        {"clipping prevention",
+         {},
+         [](frmOptions& f) { f.chkPreventClipping->click(); },
+         clsOption::kPreventClipping,
+         0},
         {"page shown", [](clsOption& o) { o.setOptionTab(2); },
          [](frmOptions& f) {
              EXPECT_EQ(f.sstOption->currentIndex(), 2);
