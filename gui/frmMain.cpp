@@ -43,6 +43,24 @@ constexpr int kButtonBarHeight = 52;
 constexpr int kFolderStatusHeight = 42;
 constexpr int kButtonSize = 24;
 
+// The options' ReplayGain for every route; the songs come shuffled in the random mode.
+void applyReplayGain(const clsOption& o) {
+    ReplayGain::Settings s;
+    s.mode = o.GainMode() == GainMode::Track   ? ReplayGain::Mode::Track
+             : o.GainMode() == GainMode::Album ? ReplayGain::Mode::Album
+             : o.GainMode() == GainMode::Off   ? ReplayGain::Mode::Off
+                                               : ReplayGain::Mode::AlbumInOrder;
+    s.preampDb = static_cast<float>(o.PreampDb());
+    s.preventClipping = o.PreventClipping();
+    s.shuffled = o.Repeat() == RepeatMode::Random;
+    vbmp3_setReplayGain(s);
+}
+
+// What tells that the row kept for resuming still holds the song that was heard.
+uint16_t resumeCheck(const QString& path) {
+    return qChecksum(path.toUtf8());
+}
+
 }  // namespace
 
 static void initResources() {
@@ -215,6 +233,8 @@ bool frmMain::Form_Load() {
     Player = std::make_unique<clsZAPT_MMC>();
     Player->setMMC(MMC);
     makeSequence();
+    connect(&Sequence(), &PlayerController::modesChanged, this,
+            [this] { applyReplayGain(Options); });
     // On the bus from here on: a second start finds this player even while it starts.
     if (mediaControlsWanted_)
         StartMediaControls();
@@ -362,8 +382,29 @@ bool frmMain::Form_Load() {
             cmdGetFile_Click();
         if ((Options.FirstAction() & 2) && !EndRequested())
             cmdShuffle_Click();
-        if ((Options.FirstAction() & 4) && !EndRequested())
-            cmdPlay_Click();
+        if ((Options.FirstAction() & 4) && !EndRequested()) {
+            // Resume: the song heard at the last end, from where it was, if its row holds it.
+            const int32_t row = Options.LastPlayIndex();
+            const QString song =
+                row >= 0 && row < PlayList.Count() ? PlayList.Value(row) : QString();
+            const auto at = Options.ResumePosition();
+            if (Options.Resume() && at.count() > 0 && !song.isEmpty() &&
+                resumeCheck(song) == Options.ResumeFileCheck()) {
+                const auto seek = connect(
+                    &Sequence(), &PlayerController::songStarted, this,
+                    [this, song, at](int32_t, const QString& started) {
+                        if (started == song && at.count() < Player->getTotalSecond())
+                            Sequence().Seek(static_cast<int32_t>(at.count()));
+                    },
+                    Qt::SingleShotConnection);
+                SelectListRow(lstPlayList, row);
+                PlaySelectedRow();
+                if (Sequence().state() != PlayerController::State::Opening)
+                    disconnect(seek);
+            } else {
+                cmdPlay_Click();
+            }
+        }
     }
     // Ending asked while a box of the last action was open: the window was shown, so the
     // state is saved as at any end; the caller then does not start the event loop.
@@ -430,6 +471,20 @@ bool frmMain::SaveStateFiles() {
     // Live state into the store.
     Options.setLastCurrentFolder(FolderViewPath);
     Options.setLastPlayIndex(static_cast<int16_t>(lstPlayList->listIndex()));
+    // Resume: the song heard now, its row and how far in; none between songs.
+    if (Options.Resume()) {
+        const auto state = Sequence().state();
+        const int32_t row = Sequence().PlayingIndex();
+        const bool heard =
+            state == PlayerController::State::Playing || state == PlayerController::State::Paused;
+        const bool onRow =
+            heard && row >= 0 && row < PlayList.Count() && PlayList.Value(row) == Player->getPath();
+        Options.setResumePosition(std::chrono::seconds(onRow ? Player->playSecond() : 0));
+        if (onRow) {
+            Options.setLastPlayIndex(static_cast<int16_t>(row));
+            Options.setResumeFileCheck(resumeCheck(PlayList.Value(row)));
+        }
+    }
 
     // Position: a minimised or maximised window is not where it will come back.
     if (isMinimized() || isMaximized()) {
@@ -594,6 +649,7 @@ void frmMain::ShowNoOpenerMessage(const QString& what) {
 void frmMain::ApplyDisplayOptions() {
     RefreshColor();
     TagText::SetUnmarkedText(Options.UnmarkedText());
+    applyReplayGain(Options);
     for (int i = 0; i < Options.EntryPathNameCount() && i < 3; ++i) {
         picFolderViewStatus->setEntryFolder(i, Options.EntryPathName(static_cast<int16_t>(i)));
     }
