@@ -3,9 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// The picture of a song for the desktop: the front cover (else the first picture) of an ID3v2
-// tag or of a FLAC file's picture block, saved as a file; else a cover.jpg, folder.jpg or
-// front.jpg (or .png) beside the song. One saved picture at a time: saving the next one, or
+// The picture of a song for the desktop (SongPicture's): the one the file carries, saved as a
+// file, else the image beside the song. One saved picture at a time: saving the next one, or
 // the end of this object, removes the last.
 //
 // The pictures are written only into a folder of this object's own, made with mode 0700 under
