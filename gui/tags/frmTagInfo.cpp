@@ -5,18 +5,26 @@
 #include "gui/frmMain.h"
 #include "playback/AudioFileInfo.h"
 #include "settings/SchemeColor.h"
+#include "tags/SongPicture.h"
 #include "tags/clsTagInfo.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QFutureWatcher>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QKeyEvent>
+#include <QPromise>
 #include <QScreen>
 #include <QTextDocument>
+#include <QThreadPool>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtMath>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -40,6 +48,31 @@ QFont smallFont(QFont font) {
 constexpr int kPathLines = 3;
 // Room for the spacing between the columns and for the window's frame.
 constexpr int kFrameSlackPx = 48;
+
+// A picture's size in its header beyond which it is not decoded at all (8192 × 8192 still
+// passes); the allocation limit catches a header that lies.
+constexpr qint64 kMaxPicturePixels = qint64(1) << 26;
+constexpr int kPictureAllocationMB = 256;
+
+struct LoadedPicture {
+    QImage image;
+    QString description;
+};
+
+// The song's picture scaled into a square of `boxPx`, or a null image. Pool thread.
+LoadedPicture readScaledPicture(const QString& path, int boxPx) {
+    SongPicture::Picture picture = SongPicture::Find(path);
+    if (picture.bytes.isEmpty())
+        return {};
+    QBuffer buffer(&picture.bytes);
+    QImageReader reader(&buffer);
+    reader.setAllocationLimit(kPictureAllocationMB);
+    const QSize size = reader.size();
+    if (size.isEmpty() || qint64(size.width()) * size.height() > kMaxPicturePixels)
+        return {};
+    reader.setScaledSize(size.scaled(boxPx, boxPx, Qt::KeepAspectRatio).expandedTo({1, 1}));
+    return {reader.read(), picture.description};
+}
 
 }  // namespace
 
@@ -109,8 +142,15 @@ frmTagInfo::frmTagInfo(QWidget* parent) : QDialog(parent) {
     steps->addWidget(lblNext);
     steps->addSpacing(12);
     steps->addWidget(imgClose);
+    picPicture = new QLabel(this);
+    picPicture->setAccessibleName(QStringLiteral("ジャケット画像"));
+    picPicture->hide();
+    auto* fields = new QHBoxLayout;
+    fields->addLayout(grid, 1);
+    fields->addWidget(picPicture, 0, Qt::AlignTop);
+
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
+    layout->addLayout(fields);
     layout->addLayout(steps);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -131,6 +171,8 @@ void frmTagInfo::ClearTagLabels() {
     }
     for (QLabel* l : {lblTitleReading, lblArtistReading, lblAlbumReading})
         l->hide();
+    ++pictureSerial_;
+    picPicture->hide();
 }
 
 int frmTagInfo::valueWidthLimit() const {
@@ -188,6 +230,52 @@ void frmTagInfo::DispTagInfo() {
     showValue(lblTrack, tag.Track + space, widthLimit);
     showValue(lblYear, tag.Year + space, widthLimit);
     lblAudio->setText(AudioFileInfo::Read(path).Summary());
+    loadPicture(path);
+}
+
+void frmTagInfo::loadPicture(const QString& path) {
+    const uint64_t serial = ++pictureSerial_;
+    // The last picture's place stays while the next loads, so stepping through an album
+    // does not make the window jump.
+    picPicture->setPixmap(QPixmap());
+    const int boxPx = qCeil(kPictureBoxPx * devicePixelRatioF());
+    auto promise = std::make_shared<QPromise<LoadedPicture>>();
+    auto* watcher = new QFutureWatcher<LoadedPicture>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, serial] {
+        watcher->deleteLater();
+        if (serial != pictureSerial_)  // another file is shown now
+            return;
+        const LoadedPicture loaded = watcher->result();
+        showPicture(loaded.image, loaded.description);
+        Q_EMIT pictureLoaded();
+    });
+    watcher->setFuture(promise->future());
+    QThreadPool::globalInstance()->start([promise, path, boxPx] {
+        promise->start();
+        promise->addResult(readScaledPicture(path, boxPx));
+        promise->finish();
+    });
+}
+
+void frmTagInfo::showPicture(QImage image, const QString& description) {
+    if (image.isNull()) {
+        picPicture->hide();
+        return;
+    }
+    image.setDevicePixelRatio(devicePixelRatioF());
+    picPicture->setFixedSize(image.deviceIndependentSize().toSize());
+    picPicture->setPixmap(QPixmap::fromImage(std::move(image)));
+    picPicture->setAccessibleDescription(description);
+    picPicture->show();
+    if (!isVisible())
+        return;
+    // The window grows to the right: keep it within the screen.
+    layout()->activate();
+    const QScreen* s = screen();
+    const int beyond = s ? frameGeometry().right() - s->availableGeometry().right() : 0;
+    const int room = s ? frameGeometry().left() - s->availableGeometry().left() : 0;
+    if (beyond > 0 && room > 0)
+        move(x() - std::min(beyond, room), y());
 }
 
 void frmTagInfo::Step(int32_t step) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 class ClickLabel;
+class QImage;
 class QLabel;
 class QToolButton;
 class clsArrayList;
@@ -12,6 +13,8 @@ class clsArrayList;
 // audio format on a line of small text, and steps to the list's other files. Run modally by
 // the main window, which gives it the list and the position. Values are laid out to keep the
 // window within the screen: on one line (the path on a few), elided, whole in the tool tip.
+// The song's picture, read and scaled on a pool thread, appears beside the fields when it has
+// one; without one the window looks as it would without pictures at all.
 // GUI thread only.
 class frmTagInfo : public QDialog {
     Q_OBJECT
@@ -52,6 +55,13 @@ public:
     ClickLabel* lblBack = nullptr;
     ClickLabel* lblNext = nullptr;
     QToolButton* imgClose = nullptr;
+    // The song's picture, at most kPictureBoxPx on a side; hidden when it has none.
+    QLabel* picPicture = nullptr;
+    static constexpr int kPictureBoxPx = 160;
+
+Q_SIGNALS:
+    // The picture of the file now shown has been looked for, found or not.
+    void pictureLoaded();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -63,6 +73,9 @@ private:
     int valueWidthLimit() const;
     void showValue(QLabel* label, const QString& value, int widthLimit);
     void showReading(QLabel* label, const QString& reading, int widthLimit);
+    void loadPicture(const QString& path);
+    void showPicture(QImage image, const QString& description);
 
     int32_t dispIndex_ = 0;
+    uint64_t pictureSerial_ = 0;  // moves with every file shown; older loads are dropped
 };
