@@ -9,7 +9,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <fstream>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -28,6 +30,35 @@ AudioFileInfo MidiInfo(const QString& path) {
     return info;
 }
 
+// The library plays MPEG audio of every layer; the name says which one the first frame is.
+QString MpegFormat(const std::string& native) {
+    std::ifstream in(native, std::ios::binary);
+    std::vector<unsigned char> head(ContentSniffer::kHeadBytes);
+    in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+    size_t size = size_t(in.gcount());
+    if (const size_t tag = ContentSniffer::id3v2Length(head.data(), size); tag > 0) {
+        in.clear();
+        in.seekg(std::streamoff(tag));
+        in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+        size = size_t(in.gcount());
+    }
+    for (size_t pos = 0; pos + 4 <= size; ++pos) {
+        const size_t length = ContentSniffer::mpegFrame(&head[pos]);
+        if (length == 0 ||
+            (pos + length + 4 <= size && !ContentSniffer::mpegFrame(&head[pos + length])))
+            continue;
+        switch ((head[pos + 1] >> 1) & 3) {
+        case 3:
+            return QStringLiteral("MP1");
+        case 2:
+            return QStringLiteral("MP2");
+        default:
+            return QStringLiteral("MP3");
+        }
+    }
+    return QStringLiteral("MP3");
+}
+
 }  // namespace
 
 AudioFileInfo AudioFileInfo::Read(const QString& path) {
@@ -43,7 +74,7 @@ AudioFileInfo AudioFileInfo::Read(const QString& path) {
         break;
     case DecoderRoute::Mpeg:
         source = Mp3Source::open(native);
-        format = QStringLiteral("MP3");
+        format = MpegFormat(native);
         break;
     case DecoderRoute::Ffmpeg:
         break;

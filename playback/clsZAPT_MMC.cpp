@@ -4,13 +4,23 @@
 #include "playback/LibraryRoute.h"
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/mci/MciControl.h"
+#include "playback/mci/RouteModules.h"
+#include "tags/TagLibReader.h"
 
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
+namespace {
+QStringList containerTags(const QString& path) {
+    return RouteModules::tags(RouteModules::Route::Ffmpeg, path);
+}
+}  // namespace
+
 clsZAPT_MMC::clsZAPT_MMC()
     : library_(std::make_unique<LibraryRoute>()), control_(std::make_unique<ControlRoute>()),
       route_(control_.get()) {
+    // The tags of the formats only FFmpeg reads come through the module that plays them.
+    TagLibReader::SetContainerReader(&containerTags);
     library_->setEndReport([this] { ends_.report(); });
     control_->setEndReport([this] { ends_.report(); });
 }

@@ -1,7 +1,10 @@
 #include "TagLibReader.h"
 
 #include "TagText.h"
+#include "core/FileAccess.h"
 
+#include <algorithm>
+#include <atomic>
 #include <fileref.h>
 #include <id3v1tag.h>
 #include <id3v2tag.h>
@@ -57,7 +60,38 @@ void InstallTextHandlers() {
     });
 }
 
+std::atomic<TagLibReader::ContainerReader> containerReader{nullptr};
+
+bool ReadByContainer(const QByteArray& nativePath, TagLibReader::Fields& fields) {
+    const TagLibReader::ContainerReader reader = containerReader.load();
+    if (!reader)
+        return false;
+    const QString path = modZAUtil::DecodePath(nativePath);
+    static const char* const endings[] = {".mka", ".webm", ".dsf", ".dff", ".tak",
+                                          ".ac3", ".mp2",  ".mpa", ".tta"};
+    if (std::none_of(std::begin(endings), std::end(endings), [&path](const char* ending) {
+            return path.endsWith(QLatin1StringView(ending), Qt::CaseInsensitive);
+        }))
+        return false;
+    const QStringList found = reader(path);
+    if (found.size() < 6 || std::all_of(found.begin(), found.end(),
+                                        [](const QString& v) { return v.trimmed().isEmpty(); }))
+        return false;
+    fields = {};
+    fields.title = found[0];
+    fields.artist = found[1];
+    fields.album = found[2];
+    fields.track = found[3];
+    fields.year = found[4].left(4);  // a date as 2024-05-01
+    fields.albumArtist = found[5];
+    return true;
+}
+
 }  // namespace
+
+void TagLibReader::SetContainerReader(ContainerReader reader) {
+    containerReader.store(reader);
+}
 
 bool TagLibReader::Read(const QByteArray& nativePath, Fields& fields) {
     InstallTextHandlers();
@@ -69,7 +103,7 @@ bool TagLibReader::Read(const QByteArray& nativePath, Fields& fields) {
         wav && (!tag || tag->isEmpty()))
         tag = wav->InfoTag();
     if (!tag || tag->isEmpty())
-        return false;
+        return ReadByContainer(nativePath, fields);
     fields.title = ToQString(tag->title());
     fields.artist = ToQString(tag->artist());
     fields.album = ToQString(tag->album());

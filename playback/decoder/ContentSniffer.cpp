@@ -37,6 +37,9 @@ bool knownSignature(const unsigned char* d, size_t size, DecoderRoute& route) {
                                          "wvpk",
                                          "MPCK",
                                          "TTA1",
+                                         "tBaK" /* TAK */,
+                                         "DSD " /* DSF */,
+                                         "FRM8" /* DSDIFF */,
                                          ".snd",
                                          "#!AMR",
                                          "caff"};

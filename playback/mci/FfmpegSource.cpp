@@ -29,6 +29,7 @@ void quietenFfmpeg() {
 
 // A lossy decoder needs a little audio before the target to rebuild its overlap after a flush.
 constexpr int kPrerollMs = 100;
+constexpr int kMaxRate = 96000;
 
 // The gains and peaks FFmpeg found: the side data its demuxers make of ReplayGain tags and of
 // an MP3's LAME header (MP3, FLAC, APE), else the tag text itself, which Vorbis comments (Ogg,
@@ -73,7 +74,38 @@ ReplayGainTags replayGainOf(const AVFormatContext* format, const AVStream* strea
     return tags;
 }
 
+bool openInput(const QString& path, AVFormatContext** fmt) {
+    if (path.isEmpty())
+        return false;
+    // The "file:" prefix keeps a colon in a file name from being read as a protocol, and the
+    // whitelist keeps playlist-like containers from reaching anything but local files.
+    const QByteArray url = QByteArrayLiteral("file:") + modZAUtil::NativePath(path);
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const int opened = avformat_open_input(fmt, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    return opened >= 0;
+}
+
 }  // namespace
+
+bool FfmpegSource::readTags(const QString& path, QStringList& fields) {
+    quietenFfmpeg();
+    AVFormatContext* fmt = nullptr;
+    if (!openInput(path, &fmt))
+        return false;
+    const int audio = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    fields.clear();
+    // Keys in any letter case: Matroska's TITLE, an ID3 tag's title.
+    for (const char* key : {"title", "artist", "album", "track", "date", "album_artist"}) {
+        const AVDictionaryEntry* entry = av_dict_get(fmt->metadata, key, nullptr, 0);
+        if (!entry && audio >= 0)
+            entry = av_dict_get(fmt->streams[audio]->metadata, key, nullptr, 0);
+        fields << (entry ? QString::fromUtf8(entry->value) : QString());
+    }
+    avformat_close_input(&fmt);
+    return true;
+}
 
 std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString& path) {
     quietenFfmpeg();
@@ -92,16 +124,7 @@ FfmpegSource::~FfmpegSource() {
 }
 
 bool FfmpegSource::init(const QString& path) {
-    if (path.isEmpty())
-        return false;
-    // The "file:" prefix keeps a colon in a file name from being read as a protocol, and the
-    // whitelist keeps playlist-like containers from reaching anything but local files.
-    const QByteArray url = QByteArrayLiteral("file:") + modZAUtil::NativePath(path);
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const int opened = avformat_open_input(&fmt_, url.constData(), nullptr, &options);
-    av_dict_free(&options);
-    if (opened < 0)
+    if (!openInput(path, &fmt_))
         return false;
     if (avformat_find_stream_info(fmt_, nullptr) < 0)
         return false;
@@ -125,7 +148,11 @@ bool FfmpegSource::init(const QString& path) {
     if (codec_->sample_rate <= 0 || codec_->ch_layout.nb_channels <= 0)
         return false;
 
+    // DSD decodes to PCM at an eighth of its bit rate (352.8 kHz and up), more than a sound
+    // server takes: such rates are resampled to a half, quarter … at or below 96 kHz.
     format_.sampleRate = codec_->sample_rate;
+    while (format_.sampleRate > kMaxRate)
+        format_.sampleRate /= 2;
     format_.channels = std::min(codec_->ch_layout.nb_channels, 2);
 
     const AVRational sampleBase{1, format_.sampleRate};
@@ -139,6 +166,8 @@ bool FfmpegSource::init(const QString& path) {
 
     setReplayGain(replayGainOf(fmt_, stream));
 
+    rawAc3_ = std::strcmp(fmt_->iformat->name, "ac3") == 0 ||
+              std::strcmp(fmt_->iformat->name, "eac3") == 0;
     origin_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
@@ -210,10 +239,11 @@ bool FfmpegSource::convertFrame() {
     if (discardUntil_ >= 0) {
         // The first frame after a seek tells where the demuxer really landed.
         nextFrame_ = frameStart();
-        // ASF stamps packets in milliseconds, coarser than a sample; its codecs cut the
+        // ASF stamps packets in milliseconds, coarser than a sample, and a raw stream (AC-3)
+        // only estimates the stamp from where in the file it landed; their codecs cut the
         // stream into equal frames from the start, so the true start is the nearest frame.
         const AVStream* stream = fmt_->streams[streamIndex_];
-        if (av_cmp_q(stream->time_base, AVRational{1, format_.sampleRate}) > 0)
+        if (av_cmp_q(stream->time_base, AVRational{1, format_.sampleRate}) > 0 || rawAc3_)
             nextFrame_ = std::llround(double(nextFrame_) / got) * got;
         if (nextFrame_ + got <= discardUntil_) {
             pending_.resize(base);
@@ -292,7 +322,8 @@ bool FfmpegSource::seek(int64_t frame) {
     if (av_seek_frame(fmt_, streamIndex_, ts, AVSEEK_FLAG_BACKWARD) < 0) {
         const int64_t fileStart = fmt_->start_time != AV_NOPTS_VALUE ? fmt_->start_time : 0;
         const int64_t t = fileStart + av_rescale(from, AV_TIME_BASE, format_.sampleRate);
-        if (avformat_seek_file(fmt_, -1, INT64_MIN, t, t, 0) < 0)
+        // Raw streams (WavPack, TTA, MP2, AC-3) have nothing before their start to land on.
+        if (avformat_seek_file(fmt_, -1, INT64_MIN, t, std::max(t, fileStart), 0) < 0)
             return false;
     }
     avcodec_flush_buffers(codec_);

@@ -3,6 +3,7 @@
 #include "playback/output/PcmSource.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,10 @@ class FfmpegSource : public PcmSource {
 public:
     // nullptr when the file cannot be read or holds no decodable audio.
     static std::unique_ptr<FfmpegSource> open(const QString& path);
+    // The container's tag (Matroska, DSF and DSDIFF ID3, TAK and TTA APE tags and the like)
+    // without decoding: title, artist, album, track, date, album artist. False when the file
+    // does not open.
+    static bool readTags(const QString& path, QStringList& fields);
     ~FfmpegSource() override;
     FfmpegSource(const FfmpegSource&) = delete;
     FfmpegSource& operator=(const FfmpegSource&) = delete;
@@ -54,6 +59,7 @@ private:
     size_t pendingPos_ = 0;       // in floats
     int64_t origin_ = 0;          // stream time of the first sample
     bool originKnown_ = false;
+    bool rawAc3_ = false;        // stamps estimated from the file position after a seek
     int64_t nextFrame_ = 0;      // stream position of the next decoded sample
     int64_t discardUntil_ = -1;  // after a seek: drop samples before this frame
     bool demuxEnded_ = false;

@@ -5,6 +5,7 @@
 // player loads the first time it needs one (RouteModules). Each module exports these entries.
 
 #include <QString>
+#include <QStringList>
 
 class PcmSource;
 
@@ -14,9 +15,14 @@ extern "C" {
 using ZaptRouteOpen = PcmSource* (*)(const QString* path);
 // The decoding library as it runs, e.g. "FFmpeg 5.1.4".
 using ZaptRouteVersion = const char* (*)();
+// The tag of a file as the decoder's container reader sees it: title, artist, album, track,
+// date and album artist, in that order, "" where it has none. Zero when it cannot open the
+// file. Optional: a module without it reads no tags.
+using ZaptRouteTags = int (*)(const QString* path, QStringList* fields);
 }
 
 inline constexpr char kZaptRouteOpen[] = "zapt_route_open";
 inline constexpr char kZaptRouteVersion[] = "zapt_route_version";
+inline constexpr char kZaptRouteTags[] = "zapt_route_tags";
 
 #define ZAPT_ROUTE_EXPORT extern "C" __attribute__((visibility("default")))

@@ -16,13 +16,14 @@ struct Module {
     std::once_flag loaded;
     ZaptRouteOpen open = nullptr;
     ZaptRouteVersion version = nullptr;
+    ZaptRouteTags tags = nullptr;
 };
 
 // Loaded libraries belong to the process whatever holds them, so this table does too; the
 // modules are never unloaded, as sources made by them may outlive any holder.
 Module& moduleFor(RouteModules::Route route) {
-    static Module ffmpeg{"zapt_ffmpeg.so", {}, nullptr, nullptr};
-    static Module midi{"zapt_midi.so", {}, nullptr, nullptr};
+    static Module ffmpeg{"zapt_ffmpeg.so", {}, nullptr, nullptr, nullptr};
+    static Module midi{"zapt_midi.so", {}, nullptr, nullptr, nullptr};
     return route == RouteModules::Route::Ffmpeg ? ffmpeg : midi;
 }
 
@@ -50,6 +51,7 @@ Module& loaded(RouteModules::Route route) {
             }
             module.open = reinterpret_cast<ZaptRouteOpen>(library.resolve(kZaptRouteOpen));
             module.version = reinterpret_cast<ZaptRouteVersion>(library.resolve(kZaptRouteVersion));
+            module.tags = reinterpret_cast<ZaptRouteTags>(library.resolve(kZaptRouteTags));
             if (!module.open || !module.version) {
                 module.open = nullptr;
                 module.version = nullptr;
@@ -81,6 +83,14 @@ QStringList RouteModules::folders() {
 std::unique_ptr<PcmSource> RouteModules::open(Route route, const QString& path) {
     const Module& module = loaded(route);
     return std::unique_ptr<PcmSource>(module.open ? module.open(&path) : nullptr);
+}
+
+QStringList RouteModules::tags(Route route, const QString& path) {
+    const Module& module = loaded(route);
+    QStringList fields;
+    if (!module.open || !module.tags || !module.tags(&path, &fields))
+        fields.clear();
+    return fields;
 }
 
 QString RouteModules::version(Route route) {

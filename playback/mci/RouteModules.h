@@ -14,6 +14,8 @@ public:
     enum class Route { Ffmpeg, Midi };
 
     static std::unique_ptr<PcmSource> open(Route route, const QString& path);
+    // The file's tag as the module reads it (see ZaptRouteTags); empty when it reads none.
+    static QStringList tags(Route route, const QString& path);
     // "" when the module cannot be loaded.
     static QString version(Route route);
     // Where modules are looked for, in order: $ZAPT_MODULE_DIR, the installed folder beside the

@@ -15,6 +15,9 @@ struct Codec {
     const char* encoder;
     const char* extension;
     bool lossless;
+    // How far a seek may land from its sample: raw AC-3 and Opus in Matroska (stamped in
+    // milliseconds, with the decoder's delay) land within a few milliseconds.
+    int slackMs = 0;
 };
 
 void PrintTo(const Codec& codec, std::ostream* os) {
@@ -85,10 +88,17 @@ TEST_P(FfmpegSourceCodec, SeekLandsOnTheSampleThatLinearDecodingGives) {
         ASSERT_TRUE(source->seek(target));
         const std::vector<float> got = readFrames(*source, 4096);
         ASSERT_EQ(frameCount(got, channels), 4096);
-        double worst = 0;
-        for (size_t i = 0; i < got.size(); ++i)
-            worst = std::max(worst, double(std::abs(got[i] - reference[target * channels + i])));
-        EXPECT_LT(worst, tolerance);
+        const long slack = GetParam().slackMs * rate / 1000;
+        double best = 1e9;
+        for (long lag = -slack; lag <= slack; ++lag) {
+            double worst = 0;
+            for (long i = 2 * slack * channels; i < long(got.size()); ++i) {
+                const long at = long(target) * channels + lag * channels + i;
+                worst = std::max(worst, at >= 0 ? double(std::abs(got[i] - reference[at])) : 9.0);
+            }
+            best = std::min(best, worst);
+        }
+        EXPECT_LT(best, tolerance);
     }
 }
 
@@ -100,13 +110,16 @@ TEST_P(FfmpegSourceCodec, SeekPastTheEndEndsTheSource) {
     EXPECT_LT(frameCount(rest, 2), source->format().sampleRate / 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, FfmpegSourceCodec,
-                         ::testing::Values(Codec{"wmav2", "wma", false},
-                                           Codec{"flac", "flac", true},
-                                           Codec{"libvorbis", "ogg", false},
-                                           Codec{"libopus", "opus", false},
-                                           Codec{"aac", "m4a", false}),
-                         [](const auto& p) { return std::string(p.param.extension); });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, FfmpegSourceCodec,
+    ::testing::Values(Codec{"wmav2", "wma", false}, Codec{"flac", "flac", true},
+                      Codec{"libvorbis", "ogg", false}, Codec{"libopus", "opus", false},
+                      Codec{"aac", "m4a", false}, Codec{"wavpack", "wv", true},
+                      Codec{"tta", "tta", true}, Codec{"pcm_s16be", "aiff", true},
+                      Codec{"alac", "m4a", true}, Codec{"mp2", "mp2", false},
+                      Codec{"ac3", "ac3", false, 5}, Codec{"flac", "mka", true},
+                      Codec{"libopus", "webm", false, 15}),
+    [](const auto& p) { return std::string(p.param.extension) + "_" + p.param.encoder; });
 
 TEST(FfmpegSource, MonoStaysMonoAndMoreChannelsMixToStereo) {
     TempDir dir;

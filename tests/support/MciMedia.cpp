@@ -58,6 +58,24 @@ bool drain(AVCodecContext* codec, AVFormatContext* fmt, AVStream* stream, const 
     }
 }
 
+// The encoder's first sample format that putSample() writes.
+AVSampleFormat pickFormat(const AVCodec* codec) {
+    if (!codec->sample_fmts)
+        return AV_SAMPLE_FMT_FLTP;
+    for (const AVSampleFormat* f = codec->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f) {
+        switch (av_get_packed_sample_fmt(*f)) {
+        case AV_SAMPLE_FMT_FLT:
+        case AV_SAMPLE_FMT_DBL:
+        case AV_SAMPLE_FMT_S16:
+        case AV_SAMPLE_FMT_S32:
+            return *f;
+        default:
+            break;
+        }
+    }
+    return codec->sample_fmts[0];
+}
+
 int pickRate(const AVCodec* codec, int wanted) {
     if (!codec->supported_samplerates)
         return wanted;
@@ -158,7 +176,7 @@ bool writeTone(const QString& path, const char* encoder, const Tone& tone) {
         AVStream* stream = avformat_new_stream(fmt, nullptr);
         if (!stream || !c || !packet || !frame)
             break;
-        c->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+        c->sample_fmt = pickFormat(codec);
         c->sample_rate = pickRate(codec, tone.sampleRate);
         av_channel_layout_default(&c->ch_layout, tone.channels);
         c->bit_rate = 128000;
@@ -171,6 +189,8 @@ bool writeTone(const QString& path, const char* encoder, const Tone& tone) {
         if (avcodec_parameters_from_context(stream->codecpar, c) < 0)
             break;
         stream->time_base = c->time_base;
+        if (tone.title)
+            av_dict_set(&fmt->metadata, "title", tone.title, 0);
         if (tone.trackGain) {
             av_dict_set(&fmt->metadata, tone.trackGainTag, tone.trackGain, 0);
             av_dict_set(&stream->metadata, tone.trackGainTag, tone.trackGain, 0);

@@ -18,6 +18,7 @@ struct Tone {
     int channels = 2;
     const char* trackGain = nullptr;  // the text of a gain tag, when set
     const char* trackGainTag = "REPLAYGAIN_TRACK_GAIN";
+    const char* title = nullptr;  // the file's title tag, when set
 };
 
 bool hasEncoder(const char* name);
