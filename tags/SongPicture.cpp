@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -201,12 +202,13 @@ QByteArray oggCommentPacket(QFile& f) {
         qint64 bodySize = 0;
         for (char length : table)
             bodySize += quint8(length);
-        const QByteArray body = readAt(f, at + 27 + segments, bodySize);
-        if (table.size() != segments || body.size() != bodySize)
-            return {};
         if (serial.isEmpty())
             serial = h.mid(14, 4);
-        for (qint64 s = 0, from = 0; h.mid(14, 4) == serial && s < segments; ++s) {
+        const bool ours = h.mid(14, 4) == serial;  // pages of other streams are stepped over
+        const QByteArray body = ours ? readAt(f, at + 27 + segments, bodySize) : QByteArray();
+        if (table.size() != segments || (ours && body.size() != bodySize))
+            return {};
+        for (qint64 s = 0, from = 0; ours && s < segments; ++s) {
             const int length = quint8(table[s]);
             if (packets == 1) {
                 if (packet.size() + length > kMaxComment)
@@ -249,7 +251,7 @@ void offerOgg(Choice& choice, QFile& f) {
 // The box `type` among the boxes from `at` to `end`: its content's offset and size.
 bool findBox(QFile& f, qint64& at, qint64& end, const char* type) {
     for (int step = 0; step < kMaxSteps && at + 8 <= end; ++step) {
-        const QByteArray h = readAt(f, at, 16);
+        const QByteArray h = readAt(f, at, std::min<qint64>(16, end - at));
         if (h.size() < 8)
             return false;
         qint64 size = Id3Bytes::BigEndian(h.constData(), 4);
