@@ -60,6 +60,66 @@ void InstallTextHandlers() {
     });
 }
 
+// A file read as bytes only, for a tag that TagLib parses where no file type of its own looks.
+class PlainFile : public TagLib::File {
+public:
+    explicit PlainFile(TagLib::FileName name) : TagLib::File(name) {}
+    TagLib::Tag* tag() const override { return nullptr; }
+    TagLib::AudioProperties* audioProperties() const override { return nullptr; }
+    bool save() override { return false; }
+};
+
+void Fill(const TagLib::Tag& tag, const TagLib::PropertyMap& properties,
+          TagLibReader::Fields& fields) {
+    fields.title = ToQString(tag.title());
+    fields.artist = ToQString(tag.artist());
+    fields.album = ToQString(tag.album());
+    fields.track = tag.track() ? QString::number(tag.track()) : QString();
+    fields.year = tag.year() ? QString::number(tag.year()) : QString();
+    const auto first = [&properties](const char* key) {
+        const auto found = properties.find(key);
+        return found == properties.end() || found->second.isEmpty()
+                   ? QString()
+                   : ToQString(found->second.front());
+    };
+    fields.titleReading = first("TITLESORT");
+    fields.artistReading = first("ARTISTSORT");
+    fields.albumReading = first("ALBUMSORT");
+    fields.albumArtist = first("ALBUMARTIST");
+    fields.albumArtistReading = first("ALBUMARTISTSORT");
+}
+
+// A DSDIFF file's tag is an "ID3 " chunk, which writers put after the audio, where FFmpeg does
+// not look.
+bool ReadDsdiffId3(const QByteArray& nativePath, TagLibReader::Fields& fields) {
+    if (!nativePath.toLower().endsWith(".dff"))
+        return false;
+    PlainFile file(nativePath.constData());
+    if (!file.isOpen())
+        return false;
+    const TagLib::ByteVector head = file.readBlock(16);
+    if (head.size() < 16 || !head.startsWith("FRM8") || head.mid(12, 4) != "DSD ")
+        return false;
+    const long long end = std::min<long long>(file.length(), 12 + head.toLongLong(4U, true));
+    long long pos = 16;
+    while (pos + 12 <= end) {
+        file.seek(pos);
+        const TagLib::ByteVector chunk = file.readBlock(12);
+        const long long size = chunk.size() == 12 ? chunk.toLongLong(4U, true) : -1;
+        if (size < 0 || size > end - pos - 12)
+            return false;
+        if (chunk.startsWith("ID3 ")) {
+            const TagLib::ID3v2::Tag tag(&file, pos + 12);
+            if (tag.isEmpty())
+                return false;
+            Fill(tag, tag.properties(), fields);
+            return true;
+        }
+        pos += 12 + size + (size & 1);
+    }
+    return false;
+}
+
 std::atomic<TagLibReader::ContainerReader> containerReader{nullptr};
 
 bool ReadByContainer(const QByteArray& nativePath, TagLibReader::Fields& fields) {
@@ -103,25 +163,8 @@ bool TagLibReader::Read(const QByteArray& nativePath, Fields& fields) {
         wav && (!tag || tag->isEmpty()))
         tag = wav->InfoTag();
     if (!tag || tag->isEmpty())
-        return ReadByContainer(nativePath, fields);
-    fields.title = ToQString(tag->title());
-    fields.artist = ToQString(tag->artist());
-    fields.album = ToQString(tag->album());
-    fields.track = tag->track() ? QString::number(tag->track()) : QString();
-    fields.year = tag->year() ? QString::number(tag->year()) : QString();
+        return ReadDsdiffId3(nativePath, fields) || ReadByContainer(nativePath, fields);
     // TagLib names the readings of every format alike; a WAV's INFO list has none.
-    const TagLib::PropertyMap properties =
-        tag == file.tag() ? file.file()->properties() : TagLib::PropertyMap();
-    const auto first = [&properties](const char* key) {
-        const auto found = properties.find(key);
-        return found == properties.end() || found->second.isEmpty()
-                   ? QString()
-                   : ToQString(found->second.front());
-    };
-    fields.titleReading = first("TITLESORT");
-    fields.artistReading = first("ARTISTSORT");
-    fields.albumReading = first("ALBUMSORT");
-    fields.albumArtist = first("ALBUMARTIST");
-    fields.albumArtistReading = first("ALBUMARTISTSORT");
+    Fill(*tag, tag == file.tag() ? file.file()->properties() : TagLib::PropertyMap(), fields);
     return true;
 }

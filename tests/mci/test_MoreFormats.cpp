@@ -35,23 +35,63 @@ QByteArray id3Title(const QByteArray& title) {
     return tag + frame;
 }
 
-// A stereo DSD64 file (DSF) of a 440 Hz tone at half scale: a second-order sigma-delta
-// modulator's bits, least significant first, in blocks of 4096 bytes a channel, with an ID3v2
-// tag after the audio.
-QByteArray dsfTone(double seconds, const QByteArray& tag) {
-    constexpr uint32_t kRate = 2822400, kBlock = 4096;
-    const uint64_t samples = uint64_t(seconds * kRate);
-    const uint64_t blocks = (samples / 8 + kBlock - 1) / kBlock;
-    QByteArray bits(qsizetype(blocks * kBlock), '\0');
+constexpr uint32_t kDsdRate = 2822400;
+
+// One channel of DSD64 holding a 440 Hz tone at half scale: a second-order sigma-delta
+// modulator's bits, the earliest in the lowest bit of each byte.
+QByteArray dsdBits(double seconds, qsizetype bytes) {
+    const uint64_t samples = uint64_t(seconds * kDsdRate);
+    QByteArray bits(std::max(bytes, qsizetype(samples / 8)), '\0');
     double i1 = 0, i2 = 0, y = 1;
     for (uint64_t n = 0; n < samples; ++n) {
-        const double x = 0.5 * std::sin(2 * std::numbers::pi * 440.0 * double(n) / kRate);
+        const double x = 0.5 * std::sin(2 * std::numbers::pi * 440.0 * double(n) / kDsdRate);
         i1 += x - y;
         i2 += i1 - y;
         y = i2 >= 0 ? 1 : -1;
         if (y > 0)
             bits[qsizetype(n / 8)] = char(bits[qsizetype(n / 8)] | (1 << (n % 8)));
     }
+    return bits;
+}
+
+void appendBe(QByteArray& out, uint64_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i)
+        out.append(char((value >> (8 * i)) & 0xFF));
+}
+
+QByteArray dffChunk(const char* id, const QByteArray& body) {
+    QByteArray out(id, 4);
+    appendBe(out, uint64_t(body.size()), 8);
+    return out + body + (body.size() % 2 ? QByteArray(1, '\0') : QByteArray());
+}
+
+// The tone as stereo DSDIFF: bytes of the two channels in turn, the earliest bit highest, with
+// an ID3v2 tag in an "ID3 " chunk.
+QByteArray dffTone(double seconds, const QByteArray& tag) {
+    const QByteArray bits = dsdBits(seconds, 0);
+    QByteArray data;
+    data.reserve(bits.size() * 2);
+    for (const char b : bits) {
+        uint8_t reversed = 0;
+        for (int i = 0; i < 8; ++i)
+            reversed = uint8_t(reversed | (((uint8_t(b) >> i) & 1) << (7 - i)));
+        data.append(char(reversed)).append(char(reversed));
+    }
+    QByteArray fs, channels("\0\x02SLFTSRGT", 10), compression("DSD \x0enot compressed", 19);
+    appendBe(fs, kDsdRate, 4);
+    const QByteArray prop =
+        "SND " + dffChunk("FS  ", fs) + dffChunk("CHNL", channels) + dffChunk("CMPR", compression);
+    const QByteArray body = "DSD " + dffChunk("FVER", QByteArray("\x01\x05\0\0", 4)) +
+                            dffChunk("PROP", prop) + dffChunk("DSD ", data) + dffChunk("ID3 ", tag);
+    return dffChunk("FRM8", body);
+}
+
+// The tone as DSF: blocks of 4096 bytes a channel, with an ID3v2 tag after the audio.
+QByteArray dsfTone(double seconds, const QByteArray& tag) {
+    constexpr uint32_t kBlock = 4096;
+    const uint64_t samples = uint64_t(seconds * kDsdRate);
+    const uint64_t blocks = (samples / 8 + kBlock - 1) / kBlock;
+    const QByteArray bits = dsdBits(seconds, qsizetype(blocks * kBlock));
     QByteArray data;
     for (uint64_t b = 0; b < blocks; ++b)
         for (int channel = 0; channel < 2; ++channel)
@@ -64,7 +104,7 @@ QByteArray dsfTone(double seconds, const QByteArray& tag) {
     appendLe(out, tag.isEmpty() ? 0 : 28 + 52 + dataChunk, 8);
     out += "fmt ";
     appendLe(out, 52, 8);
-    for (const uint32_t v : {1u, 0u, 2u, 2u, kRate, 1u})  // version, raw DSD, stereo, 1 bit
+    for (const uint32_t v : {1u, 0u, 2u, 2u, kDsdRate, 1u})  // version, raw DSD, stereo, 1 bit
         appendLe(out, v, 4);
     appendLe(out, samples, 8);
     appendLe(out, kBlock, 4);
@@ -109,6 +149,7 @@ protected:
 
     // Collected by its box alone, dropped by it alone; opens on the media route with its
     // length, seeks, and is described by its format and title.
+    void checkDsd(const Format& f, const QString& path);
     void check(const Format& f, const QString& path, int seconds) {
         clsArrayList collected;
         FileCollector::Collect(collected, QFileInfo(path).path(), f.typeBit, false);
@@ -177,9 +218,18 @@ TEST_F(MoreFormats, EachMadeByFfmpegIsCollectedPlayedAndDescribed) {
 }
 
 TEST_F(MoreFormats, DsdPlaysAsPcmAtAQuarterOfItsRate) {
-    const QString path = dir.write(u"dsf/t.dsf"_s, dsfTone(2.0, id3Title("Tone")));
-    check({"dsf/t.dsf", "", 16384, "DSF"}, path, 2);
+    for (const bool dsf : {true, false}) {
+        SCOPED_TRACE(dsf ? "DSF" : "DSDIFF");
+        const Format f{dsf ? "dsf/t.dsf" : "dff/t.dff", "", 16384, dsf ? "DSF" : "DFF"};
+        const QByteArray tag = id3Title("Tone");
+        const QString path =
+            dir.write(QString::fromLatin1(f.file), dsf ? dsfTone(2.0, tag) : dffTone(2.0, tag));
+        checkDsd(f, path);
+    }
+}
 
+void MoreFormats::checkDsd(const Format& f, const QString& path) {
+    check(f, path, 2);
     auto source = MciControl::OpenSource(path);
     ASSERT_TRUE(source);
     ASSERT_EQ(source->format().sampleRate, 88200);
