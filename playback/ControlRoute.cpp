@@ -101,8 +101,8 @@ bool ControlRoute::stop() {
     return true;
 }
 
-bool ControlRoute::seek(std::chrono::seconds position) {
-    return control_ && control_->seekSeconds(static_cast<int32_t>(position.count()));
+bool ControlRoute::seek(std::chrono::milliseconds position) {
+    return control_ && control_->seekTo(position);
 }
 
 PlaybackRoute::State ControlRoute::state() const {

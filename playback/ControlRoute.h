@@ -28,7 +28,7 @@ public:
     bool pause() override;
     bool resume() override;
     bool stop() override;
-    bool seek(std::chrono::seconds position) override;
+    bool seek(std::chrono::milliseconds position) override;
     // The state the last command asked for: a file that has played to its end still reads as
     // playing until the next command.
     State state() const override;

@@ -62,8 +62,10 @@ bool LibraryRoute::stop() {
     return vbmp3_close() != 0;
 }
 
-bool LibraryRoute::seek(std::chrono::seconds position) {
-    return vbmp3_seek(static_cast<int32_t>(position.count())) != 0;
+bool LibraryRoute::seek(std::chrono::milliseconds position) {
+    if (position.count() < 0 || position.count() > INT32_MAX)
+        return false;
+    return vbmp3_seekMilliseconds(static_cast<int32_t>(position.count())) != 0;
 }
 
 PlaybackRoute::State LibraryRoute::state() const {

@@ -26,7 +26,7 @@ public:
     bool pause() override;
     bool resume() override;
     bool stop() override;
-    bool seek(std::chrono::seconds position) override;
+    bool seek(std::chrono::milliseconds position) override;
     State state() const override;
     std::chrono::seconds position() const override;
     std::chrono::seconds length() const override;

@@ -34,7 +34,7 @@ public:
     // more (one may have been made while it ran). False when the route could not stop.
     virtual bool stop() = 0;
     // Moves within the open song; false when nothing is open or `position` lies past its end.
-    virtual bool seek(std::chrono::seconds position) = 0;
+    virtual bool seek(std::chrono::milliseconds position) = 0;
     virtual State state() const = 0;
     // Whole seconds into the open song and its length; zero while nothing is open.
     virtual std::chrono::seconds position() const = 0;

@@ -352,9 +352,10 @@ void PlayerController::Step(int32_t direction) {
     PlaySelectedRow();
 }
 
-bool PlayerController::Seek(int32_t second) {
-    if (!engine_.seek_(second))
+bool PlayerController::SeekTo(std::chrono::milliseconds position) {
+    if (!engine_.seekTo(position))
         return false;
+    const auto second = int32_t(std::chrono::floor<std::chrono::seconds>(position).count());
     elapsedSeconds_ = second;
     Q_EMIT seeked(second);
     return true;

@@ -72,8 +72,10 @@ public:
     void Play();
     // The previous (-1) or next (+1) row, played at once.
     void Step(int32_t direction);
-    // Moves to `second` of the playing song (seeked); false when the engine cannot.
-    bool Seek(int32_t second);
+    // Moves to `second` of the playing song, or to the millisecond (a lyric line); seeked with
+    // the whole second. False when the engine cannot.
+    bool Seek(int32_t second) { return SeekTo(std::chrono::seconds(second)); }
+    bool SeekTo(std::chrono::milliseconds position);
     // Joins the next song behind the playing one when its end is near; called on each tick.
     void PrepareGaplessJoin();
     // One tick of the play time while a song is heard: the position, then the join.

@@ -39,7 +39,7 @@ public:
     virtual bool stop_() = 0;
     virtual bool pause() = 0;
     virtual bool restart() = 0;
-    virtual bool seek_(int32_t second) = 0;
+    virtual bool seekTo(std::chrono::milliseconds position) = 0;
 
     // Joins a prepared song behind the playing one, `blank` of silence between them;
     // false when it cannot (it is then opened as usual when its turn comes).

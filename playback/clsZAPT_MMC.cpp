@@ -100,9 +100,9 @@ bool clsZAPT_MMC::stop_() {
     return ends_.stopAndForget([this] { return route_->stop(); });
 }
 
-bool clsZAPT_MMC::seek_(int32_t Value) {
+bool clsZAPT_MMC::seekTo(milliseconds position) {
     QueuedPath.clear();  // a seek forgets a joined song
-    return route_->seek(seconds(Value));
+    return route_->seek(position);
 }
 
 int32_t clsZAPT_MMC::getState() {

@@ -43,7 +43,8 @@ public:
     bool open_(const QString& filePath) { return open_(Prepare(filePath)); }
     bool play() override;
     bool stop_() override;
-    bool seek_(int32_t Value) override;
+    bool seek_(int32_t Value) { return seekTo(std::chrono::seconds(Value)); }
+    bool seekTo(std::chrono::milliseconds position) override;
     int32_t getState() override;
     bool pause() override;
     bool restart() override;

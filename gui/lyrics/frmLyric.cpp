@@ -453,13 +453,11 @@ void frmLyric::shiftTiming(std::chrono::milliseconds by) {
     followHeard();
 }
 
-// Whole seconds, as the player seeks: the line is heard from its start, or from up to a
-// second before it.
 void frmLyric::seekToLine(int line) {
     if (!following() || line < 0 || size_t(line) >= Synced_.lines().size())
         return;
     const auto at = Synced_.lines()[size_t(line)].time + TimingShift();
-    player_->Seek(int32_t(std::chrono::floor<std::chrono::seconds>(std::max(at, 0ms)).count()));
+    player_->SeekTo(std::chrono::duration_cast<std::chrono::milliseconds>(std::max(at, 0ms)));
 }
 
 void frmLyric::AjdustFormSize() {

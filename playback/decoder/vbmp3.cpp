@@ -148,9 +148,13 @@ int16_t vbmp3_close(void) {
 }
 
 int16_t vbmp3_seek(int32_t second) {
+    return vbmp3_seekMilliseconds(second < 0 || second > INT32_MAX / 1000 ? -1 : second * 1000);
+}
+
+int16_t vbmp3_seekMilliseconds(int32_t millisecond) {
     if (library)
         library->queuedPath.clear();
-    return library && library->output.seekSeconds(second) ? 1 : 0;
+    return library && library->output.seekTo(std::chrono::milliseconds(millisecond)) ? 1 : 0;
 }
 
 int32_t vbmp3_getState(int32_t* second) {

@@ -52,6 +52,8 @@ int16_t vbmp3_restart(void);
 int16_t vbmp3_stop(void);
 int16_t vbmp3_close(void);
 int16_t vbmp3_seek(int32_t second);
+// As vbmp3_seek, to the millisecond.
+int16_t vbmp3_seekMilliseconds(int32_t millisecond);
 // 0 stopped (or nothing open), 1 playing, 2 paused; writes the position in whole seconds.
 int32_t vbmp3_getState(int32_t* second);
 int16_t vbmp3_setVolume(int32_t left, int32_t right);

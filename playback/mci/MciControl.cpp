@@ -160,11 +160,11 @@ int32_t MciControl::positionSeconds() const {
     return mode_ == Mode::NotOpen ? 0 : output_.positionSeconds();
 }
 
-bool MciControl::seekSeconds(int32_t second) {
+bool MciControl::seekTo(std::chrono::milliseconds position) {
     if (mode_ == Mode::NotOpen)
         return false;
     generation_.fetch_add(1, std::memory_order_acq_rel);
-    if (!output_.seekSeconds(second))
+    if (!output_.seekTo(position))
         return false;
     // A seek after the end starts the file playing again.
     if (output_.state() == AudioOutput::Playing)

@@ -70,7 +70,8 @@ public:
     int32_t positionSeconds() const;
     // Moves within the open file while it plays or is paused or stopped; false otherwise or
     // past the end.
-    bool seekSeconds(int32_t second);
+    bool seekTo(std::chrono::milliseconds position);
+    bool seekSeconds(int32_t second) { return seekTo(std::chrono::seconds(second)); }
 
 Q_SIGNALS:
     // 1: the file played to its end. Emitted on this object's thread, once per end, never

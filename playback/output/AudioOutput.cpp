@@ -673,11 +673,11 @@ void AudioOutput::stop() {
     d->state = Stopped;
 }
 
-bool AudioOutput::seekSeconds(int32_t second) {
+bool AudioOutput::seekTo(std::chrono::milliseconds position) {
     const Impl::Song& song = d->heardSong();
-    if (!song.source || (d->state != Playing && d->state != Paused) || second < 0)
+    if (!song.source || (d->state != Playing && d->state != Paused) || position.count() < 0)
         return false;
-    const int64_t frame = int64_t(second) * song.format.sampleRate;
+    const int64_t frame = int64_t(position.count()) * song.format.sampleRate / 1000;
     if (song.lengthFrames >= 0 && frame > song.lengthFrames)
         return false;
     d->disconnect();

@@ -72,7 +72,10 @@ public:
     bool pause();
     bool resume();
     void stop();
-    bool seekSeconds(int32_t second);
+    // Moves within the heard song while it plays or is paused; false otherwise, or before its
+    // start or past its end.
+    bool seekTo(std::chrono::milliseconds position);
+    bool seekSeconds(int32_t second) { return seekTo(std::chrono::seconds(second)); }
 
     State state() const;
     int32_t positionSeconds() const;

@@ -43,7 +43,7 @@ public:
     QString path;
     std::chrono::milliseconds heard{0};
     int32_t state = 0;
-    int32_t seekedTo = -1;
+    std::chrono::milliseconds seekedTo{-1};
 
     QString getPath() const override { return path; }
     int32_t getTotalSecond() const override { return 60; }
@@ -58,9 +58,8 @@ public:
     bool stop_() override { return !(state = 0); }
     bool pause() override { return (state = 2); }
     bool restart() override { return (state = 1); }
-    bool seek_(int32_t second) override {
-        seekedTo = second;
-        heard = std::chrono::seconds(second);
+    bool seekTo(std::chrono::milliseconds position) override {
+        seekedTo = heard = position;
         return true;
     }
     bool queueNext(PreparedSong, std::chrono::milliseconds) override { return false; }
@@ -451,8 +450,8 @@ TEST(frmLyric, SyncedLyricFollowsThePlayer) {
 
     const QRect third = w.lstSynced->visualItemRect(w.lstSynced->item(2));
     QTest::mouseClick(w.lstSynced->viewport(), Qt::LeftButton, {}, third.center());
-    EXPECT_EQ(engine.seekedTo, 4);  // 4.2 s, whole seconds
-    EXPECT_EQ(w.CurrentLine(), 1);
+    EXPECT_EQ(engine.seekedTo, 4200ms);
+    EXPECT_EQ(w.CurrentLine(), 2);  // the line clicked, not the one before it
 
     w.DispLyric(0);  // kept for the run
     EXPECT_EQ(w.TimingShift(), 200ms);
@@ -462,9 +461,9 @@ TEST(frmLyric, SyncedLyricFollowsThePlayer) {
     w.setSongPath(dir.file(u"other.mp3"_qs));
     w.DispLyric(0);
     EXPECT_EQ(w.CurrentLine(), -1);
-    engine.seekedTo = -1;
+    engine.seekedTo = -1ms;
     QTest::mouseClick(w.lstSynced->viewport(), Qt::LeftButton, {}, third.center());
-    EXPECT_EQ(engine.seekedTo, -1);
+    EXPECT_EQ(engine.seekedTo, -1ms);
 }
 
 // With no lyric file, the song's own synced lyric frame is shown, else its plain one.

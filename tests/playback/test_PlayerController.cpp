@@ -128,7 +128,7 @@ public:
     }
     bool pause() override { return toggle(1, 2); }
     bool restart() override { return toggle(2, 1); }
-    bool seek_(int32_t) override { return false; }  // no test seeks
+    bool seekTo(std::chrono::milliseconds) override { return false; }  // no test seeks
     bool queueNext(PreparedSong prepared, std::chrono::milliseconds) override {
         if (state_ != 1 || joinedHeard_)
             return false;
