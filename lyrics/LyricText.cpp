@@ -1,6 +1,7 @@
 #include "lyrics/LyricText.h"
 
 #include "core/FileAccess.h"
+#include "core/JapaneseFold.h"
 #include "core/modZAUtil.h"
 
 #include <algorithm>
@@ -88,10 +89,12 @@ int LyricText::InStrFile(const QString& path, const QString& word) {
 }
 
 int LyricText::LineOfWord(const QStringList& lines, const QString& word) {
+    const QString key = JapaneseFold::Key(word);
+    const auto names = [&](qsizetype i) { return JapaneseFold::Key(lines[i]).contains(key); };
     for (qsizetype i = 1; i < lines.size() && i < 8; ++i)
-        if (lines[i].contains(word, Qt::CaseInsensitive))
+        if (names(i))
             return int(i) + 1;
-    return !lines.isEmpty() && lines[0].contains(word, Qt::CaseInsensitive) ? 1 : 0;
+    return !lines.isEmpty() && names(0) ? 1 : 0;
 }
 
 int32_t LyricText::ShiftJisBytes(QStringView line) {

@@ -21,8 +21,8 @@ public:
     // The first `maxLines` lines, from at most the first kHeadBytes of the file.
     static bool ReadHead(const QString& path, int maxLines, QStringList& lines);
 
-    // The 1-based number of the line among the first eight that holds `word` (letter case
-    // ignored), looking at lines 2 to 8 before line 1, which usually repeats the title; 0 when
+    // The 1-based number of the line among the first eight that holds `word` (letter case,
+    // width and kana type ignored), looking at lines 2 to 8 before line 1, which usually repeats the title; 0 when
     // none does or the file cannot be read.
     static int InStrFile(const QString& path, const QString& word);
     // The same over lines already read.

@@ -225,6 +225,7 @@ TEST(LyricText, InStrFileLineNumbers) {
     };
     for (const QString& p : paths) {
         EXPECT_EQ(LyricText::InStrFile(p, u"ビートルズ"_qs), 3) << p.toStdString();
+        EXPECT_EQ(LyricText::InStrFile(p, u"ﾋﾞｰﾄﾙｽﾞ"_qs), 3) << p.toStdString();
         EXPECT_EQ(LyricText::InStrFile(p, u"title"_qs), 1) << p.toStdString();
         EXPECT_EQ(LyricText::InStrFile(p, u"Queen"_qs), 0) << p.toStdString();
     }
