@@ -1,6 +1,7 @@
 #include "playback/AudioFileInfo.h"
 
 #include "core/FileAccess.h"
+#include "playback/CueTrack.h"
 #include "playback/decoder/ContentSniffer.h"
 #include "playback/decoder/Mp3Source.h"
 #include "playback/decoder/WavSource.h"
@@ -9,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -59,9 +61,9 @@ QString MpegFormat(const std::string& native) {
     return QStringLiteral("MP3");
 }
 
-}  // namespace
-
-AudioFileInfo AudioFileInfo::Read(const QString& path) {
+// The file from `start` to `end` (nullopt: its end).
+AudioFileInfo ReadSpan(const QString& path, CueSheet::Time start,
+                       std::optional<CueSheet::Time> end) {
     const std::string native = modZAUtil::NativePath(path).toStdString();
     std::unique_ptr<PcmSource> source;
     QString format;
@@ -92,9 +94,27 @@ AudioFileInfo AudioFileInfo::Read(const QString& path) {
     info.bitrateKbps = source->bitrate();
     info.sampleRate = f.sampleRate;
     info.channels = f.channels;
-    if (source->lengthFrames() > 0 && f.sampleRate > 0)
-        info.seconds = source->lengthFrames() / f.sampleRate;
+    if (f.sampleRate <= 0)
+        return info;
+    int64_t frames = source->lengthFrames();
+    if (end)
+        frames = frames < 0 ? CueTrack::Frames(*end, f.sampleRate)
+                            : std::min(frames, CueTrack::Frames(*end, f.sampleRate));
+    if (frames > 0)
+        info.seconds =
+            std::max<int64_t>(frames - CueTrack::Frames(start, f.sampleRate), 0) / f.sampleRate;
     return info;
+}
+
+}  // namespace
+
+// A track of a disc image has the image's format and its own length.
+AudioFileInfo AudioFileInfo::Read(const QString& path) {
+    const std::optional<CueSheet::TrackReference> reference = CueTrack::Reference(path);
+    if (!reference)
+        return ReadSpan(path, {}, std::nullopt);
+    const std::optional<CueSheet::ListedTrack> track = CueTrack::Find(*reference);
+    return track ? ReadSpan(track->path, track->start, track->end) : AudioFileInfo{};
 }
 
 QString AudioFileInfo::Summary() const {

@@ -13,6 +13,8 @@ struct AudioFileInfo {
     int32_t channels = 0;
     int64_t seconds = 0;  // whole seconds; 0 when unknown
 
+    // `path` may name a track of a disc image ("disc.cue?3"): the image's format, the track's
+    // length.
     static AudioFileInfo Read(const QString& path);
 
     // One line for people: "MP3  192 kbps  44100 Hz  ステレオ  3:05"; "" when not valid.

@@ -1,10 +1,12 @@
 #include "clsZAPT_MMC.h"
 
 #include "playback/ControlRoute.h"
+#include "playback/CueTrack.h"
 #include "playback/LibraryRoute.h"
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/mci/MciControl.h"
 #include "playback/mci/RouteModules.h"
+#include "playback/output/RangeSource.h"
 #include "tags/TagLibReader.h"
 
 using std::chrono::milliseconds;
@@ -13,6 +15,40 @@ using std::chrono::seconds;
 namespace {
 QStringList containerTags(const QString& path) {
     return RouteModules::tags(RouteModules::Route::Ffmpeg, path);
+}
+
+PreparedSong PrepareFile(const QString& filePath) {
+    PreparedSong prepared;
+    prepared.path = filePath;
+    if (LibraryRoute::claimsName(filePath)) {
+        prepared.source = PcmSourceFactory::open(filePath.toUtf8().toStdString());
+        prepared.library = prepared.source != nullptr;
+    }
+    if (!prepared.source && filePath.right(3) != u"cda")
+        prepared.source = ::MciControl::OpenSource(filePath);
+    return prepared;
+}
+
+// A track of a disc image: the image opened as it would be on its own, on its route, and only
+// its span played. The entry stays the song's path. A track that is gone fails as a missing
+// file does.
+PreparedSong PrepareTrack(const QString& entry, const CueSheet::TrackReference& reference) {
+    PreparedSong prepared;
+    prepared.path = entry;
+    const std::optional<CueSheet::ListedTrack> track = CueTrack::Find(reference);
+    if (!track)
+        return prepared;
+    PreparedSong image = PrepareFile(track->path);
+    if (!image.source)
+        return prepared;
+    const int rate = image.source->format().sampleRate;
+    std::optional<int64_t> end;
+    if (track->end)
+        end = CueTrack::Frames(*track->end, rate);
+    prepared.source =
+        RangeSource::open(std::move(image.source), CueTrack::Frames(track->start, rate), end);
+    prepared.library = image.library && prepared.source;
+    return prepared;
 }
 }  // namespace
 
@@ -64,15 +100,9 @@ void clsZAPT_MMC::setMMC(::MciControl* age_mmc) {
 }
 
 clsZAPT_MMC::Prepared clsZAPT_MMC::Prepare(const QString& filePath) {
-    Prepared prepared;
-    prepared.path = filePath;
-    if (LibraryRoute::claimsName(filePath)) {
-        prepared.source = PcmSourceFactory::open(filePath.toUtf8().toStdString());
-        prepared.library = prepared.source != nullptr;
-    }
-    if (!prepared.source && filePath.right(3) != u"cda")
-        prepared.source = ::MciControl::OpenSource(filePath);
-    return prepared;
+    if (const std::optional<CueSheet::TrackReference> reference = CueTrack::Reference(filePath))
+        return PrepareTrack(filePath, *reference);
+    return PrepareFile(filePath);
 }
 
 // The file the library was to play but cannot (an M4A, Ogg or WebM named .mp3, a WAV that

@@ -36,7 +36,8 @@ public:
 
     // What opening a file reads from the disk (its headers; for MIDI, the sound font), done on
     // any thread by Prepare(), so that the UI thread never waits on a slow disk; open_ and
-    // queueNext then finish with it at once.
+    // queueNext then finish with it at once. A track of a disc image ("disc.cue?3") is prepared
+    // as a song of its own: its length, position, seeks and end are the track's.
     using Prepared = PreparedSong;
     static Prepared Prepare(const QString& filePath);
     bool open_(Prepared prepared) override;

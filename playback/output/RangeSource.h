@@ -1,0 +1,36 @@
+#pragma once
+
+#include "PcmSource.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+// One span of another source, played as a song of its own: a track of a disc image that a cue
+// sheet lays over the image's audio. Its frame 0 is the span's first frame; it reports the
+// span's length, seeks within the span and ends at the span's end (or the image's). Like every
+// source, used from one thread at a time: opened on the file opener's thread, then read and
+// sought by the output's decode side.
+class RangeSource : public PcmSource {
+public:
+    // Null when `image` is null, cannot move to `startFrame` or the span holds no frame.
+    // `endFrame` nullopt: to the image's end.
+    static std::unique_ptr<RangeSource> open(std::unique_ptr<PcmSource> image, int64_t startFrame,
+                                             std::optional<int64_t> endFrame);
+
+    Format format() const override { return image_->format(); }
+    int64_t lengthFrames() const override;
+    long read(float* out, long frames) override;
+    bool seek(int64_t frame) override;
+    int bitrate() const override { return image_->bitrate(); }
+
+private:
+    RangeSource(std::unique_ptr<PcmSource> image, int64_t startFrame,
+                std::optional<int64_t> endFrame);
+
+    std::unique_ptr<PcmSource> image_;
+    int64_t start_ = 0;
+    std::optional<int64_t> end_;  // in the image's frames
+    int64_t next_ = 0;            // the image's frame that read() gives next
+    bool atEnd_ = false;          // sought to the span's end, which the image need not reach
+};
