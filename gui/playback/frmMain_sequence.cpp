@@ -5,6 +5,7 @@
 #include "gui/frmMain.h"
 #include "gui/lyrics/frmLyric.h"
 #include "gui/playback/StatusStrip.h"
+#include "playback/CueTrack.h"
 #include "playback/PlayerController.h"
 #include "settings/SchemeColor.h"
 
@@ -95,7 +96,7 @@ void frmMain::makeSequence() {
 void frmMain::showStartedSong(const QString& path) {
     if (Options.DispLyricFlg() != 0)
         ShowLyrics(path);
-    PlayingTagInfo.GetTagInfo(path);
+    CueTrack::ReadTags(PlayingTagInfo, path);  // a disc image's track: the sheet's names
     ShowTagInfoLabel();
     if (Options.AutoSmallWindow() != 0 && !isMinimized() && Options.FormStatus() == 1 &&
         !AnyDialogVisible())

@@ -4,6 +4,7 @@
 #include "core/modZAUtil.h"
 #include "gui/frmMain.h"
 #include "playback/AudioFileInfo.h"
+#include "playback/CueTrack.h"
 #include "settings/SchemeColor.h"
 #include "tags/SongPicture.h"
 #include "tags/clsTagInfo.h"
@@ -211,12 +212,12 @@ void frmTagInfo::DispTagInfo() {
         return;
     }
     const QString path = FileList->Value(dispIndex_);
-    if (!modZAUtil::FileExists(path)) {
+    if (!modZAUtil::FileExists(path) && !CueTrack::Reference(path)) {
         ClearTagLabels();
         return;
     }
     clsTagInfo tag;
-    tag.GetTagInfo(path);
+    CueTrack::ReadTags(tag, path);
     const QString space = QStringLiteral(" ");
     const int widthLimit = valueWidthLimit();
     showValue(lblFileName, path.mid(path.lastIndexOf(u'/') + 1) + space, widthLimit);
