@@ -25,8 +25,10 @@ bool pathExists(const QString& path) {
 }
 
 bool isAudioName(const QString& path) {
-    return endsWithAny(path, {"wma", "mp3", "wav", "cda", "mid", ".midi", ".flac", ".ogg", ".oga",
-                              ".opus", ".m4a", ".aac"});
+    return endsWithAny(path,
+                       {"wma",   "mp3",  "wav",  "cda",  "mid",  ".midi", ".flac", ".ogg", ".oga",
+                        ".opus", ".m4a", ".aac", ".ape", ".wv",  ".tta",  ".tak",  ".aif", ".aiff",
+                        ".aifc", ".mp2", ".mpa", ".dsf", ".dff", ".mka",  ".webm", ".ac3", ".cue"});
 }
 
 }  // namespace

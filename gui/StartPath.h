@@ -12,7 +12,7 @@ QString Absolute(const QString& given, const QString& currentFolder);
 
 enum class Kind {
     Folder,        // collected with its sub-folders
-    AudioFile,     // an existing file of a kind the player plays
+    AudioFile,     // an existing file of a kind the player plays, or a .cue
     PlaylistFile,  // an existing ".m3u" file
     Missing,       // a playable or playlist name that is not an existing file
     NotPlayable,   // anything else: the saved playlist stays

@@ -1,7 +1,10 @@
 #include "FileCollector.h"
 
+#include "TrackEntries.h"
 #include "core/modZAUtil.h"
 
+#include <QDir>
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -30,6 +33,51 @@ const FileTypeBit kFileTypes[] = {
     {65536, {".ac3"}},
 };
 static_assert(std::size(kFileTypes) == FileCollector::kFileTypeCount);
+
+bool hasEnding(const QString& path, const QStringList& endings) {
+    return std::any_of(endings.begin(), endings.end(), [&](const QString& ending) {
+        return path.endsWith(ending, Qt::CaseInsensitive);
+    });
+}
+
+// The collected files from `first` on with every sheet replaced by its tracks: a .cue lists the
+// tracks whose file is of a chosen type and hides the files it names, an image that embeds a
+// sheet lists that sheet's tracks.
+void expandSheets(clsArrayList& list, qsizetype first, const QStringList& chosen) {
+    const QStringList& items = list.items();
+    QHash<qsizetype, QStringList> sheetEntries;
+    QSet<QString> named;
+    for (qsizetype k = first; k < items.size(); ++k) {
+        if (!TrackEntries::IsCueName(items[k]))
+            continue;
+        QList<CueSheet::ListedTrack> tracks = TrackEntries::SheetTracks(items[k]);
+        for (const CueSheet::ListedTrack& track : tracks)
+            named.insert(QDir::cleanPath(track.path));
+        tracks.removeIf(
+            [&](const CueSheet::ListedTrack& track) { return !hasEnding(track.path, chosen); });
+        sheetEntries.insert(k, TrackEntries::Entries(items[k], tracks));
+    }
+    QStringList out = items.mid(0, first);
+    bool changed = false;
+    for (qsizetype k = first; k < items.size(); ++k) {
+        const QString& path = items[k];
+        if (const auto it = sheetEntries.constFind(k); it != sheetEntries.cend()) {
+            out << *it;
+            changed = true;
+        } else if (!named.isEmpty() && named.contains(QDir::cleanPath(path))) {
+            changed = true;
+        } else {
+            const qsizetype before = out.size();
+            clsArrayList one;
+            FileCollector::AddFile(one, path);
+            out << one.items();
+            changed = changed || out.size() != before + 1 || out.back() != path;
+        }
+    }
+    if (changed)
+        list.assign(std::move(out));
+}
+
 }  // namespace
 
 QStringList FileCollector::Extensions(int32_t getFileType) {
@@ -55,7 +103,11 @@ QString FileCollector::Collect(clsArrayList& list, const QString& folder, int32_
     const QStringList extensions = Extensions(getFileType);
     if (extensions.isEmpty())
         return {};
-    return modZAUtil::ScanFolder(list, folder, extensions, includeSubFolders);
+    const qsizetype first = list.Count();
+    const QString error = modZAUtil::ScanFolder(
+        list, folder, extensions + QStringList{QStringLiteral(".cue")}, includeSubFolders);
+    expandSheets(list, first, extensions);
+    return error;
 }
 
 bool FileCollector::IsRoot(const QString& path) {
@@ -95,6 +147,13 @@ void FileCollector::TidyNewEntries(clsArrayList& list, int32_t firstIndex, const
                                    const PlaylistOps::TrackLookup& lookup) {
     if (ignoreWords)
         RemoveIgnoredFiles(list, firstIndex, *ignoreWords);
+    // A sheet's tracks already come in its order; sorting them by number would interleave
+    // the discs of a set kept in one folder.
+    const QStringList& items = list.items();
+    if (firstIndex >= 0 &&
+        std::any_of(items.begin() + std::min<qsizetype>(firstIndex, items.size()), items.end(),
+                    TrackEntries::IsTrack))
+        return;
     if (firstIndex < list.Count() && !modZAUtil::HasSubFolders(folder))
         PlaylistOps::SortByTrack(list, firstIndex, lookup);
 }
@@ -124,7 +183,7 @@ FileCollector::PathKind FileCollector::Classify(const QString& path) {
     if (modZAUtil::FolderExists(path))
         return PathKind::Folder;
     const QString tail = path.right(3);
-    for (const char* audio : {"wma", "mp3", "wav", "cda", "mid"})
+    for (const char* audio : {"wma", "mp3", "wav", "cda", "mid", "cue"})
         if (tail.compare(QLatin1StringView(audio), Qt::CaseInsensitive) == 0)
             return PathKind::AudioFile;
     if (tail.compare(QLatin1StringView("m3u"), Qt::CaseInsensitive) == 0)
@@ -137,16 +196,46 @@ QString FileCollector::AddPath(clsArrayList& list, const QString& path, int32_t 
     case PathKind::Folder:
         return Collect(list, path, getFileType, true);
     case PathKind::AudioFile:
-        list.Add(path);
+        AddFile(list, path);
         return {};
     case PathKind::PlaylistFile:
         // An unreadable playlist file adds nothing; the drop goes on with the next path.
-        modZAUtil::ReadLinesToList(path, list, nullptr, modZAUtil::IfMissing::Report);
+        ReadPlaylistFile(path, list, nullptr, modZAUtil::IfMissing::Report);
         return {};
     case PathKind::Other:
         if (IsChosenNewType(path, getFileType))
-            list.Add(path);
+            AddFile(list, path);
         break;
     }
     return {};
+}
+
+void FileCollector::AddFile(clsArrayList& list, const QString& path) {
+    const QList<CueSheet::ListedTrack> tracks = TrackEntries::SheetTracks(path);
+    if (!tracks.isEmpty())
+        list.append(TrackEntries::Entries(path, tracks));
+    else if (!TrackEntries::IsCueName(path))
+        list.Add(path);
+}
+
+bool FileCollector::ReadPlaylistFile(const QString& path, clsArrayList& list, UserDialogs* dialogs,
+                                     modZAUtil::IfMissing ifMissing) {
+    const qsizetype first = list.Count();
+    if (!modZAUtil::ReadLinesToList(path, list, dialogs, ifMissing))
+        return false;
+    const QStringList& items = list.items();
+    if (std::none_of(items.begin() + first, items.end(), TrackEntries::IsCueName))
+        return true;
+    QStringList out = items.mid(0, first);
+    for (qsizetype k = first; k < items.size(); ++k) {
+        if (TrackEntries::IsCueName(items[k])) {
+            clsArrayList tracks;
+            AddFile(tracks, items[k]);
+            out << tracks.items();
+        } else {
+            out << items[k];
+        }
+    }
+    list.assign(std::move(out));
+    return true;
 }

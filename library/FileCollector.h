@@ -2,10 +2,13 @@
 
 #include "PlaylistOps.h"
 #include "core/clsArrayList.h"
+#include "core/modZAUtil.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+
+class UserDialogs;
 
 // Collecting audio files from folders, dropped paths and start paths into a list. No windows:
 // the questions and messages are the caller's, this class says when to ask and what failed.
@@ -23,7 +26,10 @@ public:
     static bool IsChosenNewType(const QString& path, int32_t getFileType);
 
     // Appends the files of `folder` (and its sub-folders when asked) whose type is chosen in
-    // `getFileType`, in modZAUtil::CompareNames order. Returns "" or
+    // `getFileType`, in modZAUtil::CompareNames order. A disc image's sheet lists its tracks
+    // instead (TrackEntries): a .cue at its place in that order, the tracks whose file is of a
+    // chosen type, and the image it names is left out; a FLAC, WavPack or APE image that
+    // embeds a sheet becomes its tracks. Returns "" or
     // "指定されたパスにアクセスできません。" when the folder cannot be read (files found before
     // that stay). Nothing chosen: "".
     static QString Collect(clsArrayList& list, const QString& folder, int32_t getFileType,
@@ -55,13 +61,20 @@ public:
 
     enum class PathKind { Folder, AudioFile, PlaylistFile, Other };
     // A folder (links followed); else by the last three characters ignoring case: wma, mp3,
-    // wav, cda, mid are audio files, m3u a playlist file; anything else is passed over.
+    // wav, cda, mid and cue are audio files, m3u a playlist file; anything else is passed over.
     static PathKind Classify(const QString& path);
 
     // Adds one dropped or start path: a folder is collected with its sub-folders whatever the
     // sub-folder option (ask NeedsRootQuestion(path, true) first), an audio file is appended
-    // as it is (no type filter; a file of a type from bit 16 on only when its box is ticked),
-    // a playlist file's lines are appended. Returns "" or the access message of a folder that
-    // cannot be read.
+    // by AddFile (no type filter; a file of a type from bit 16 on only when its box is ticked),
+    // a playlist file's lines by ReadPlaylistFile. Returns "" or the access message of a
+    // folder that cannot be read.
     static QString AddPath(clsArrayList& list, const QString& path, int32_t getFileType);
+    // One file as the playlist lists it: a .cue as its tracks (none when its files are
+    // missing), an image that embeds a sheet as its tracks, anything else as it is.
+    static void AddFile(clsArrayList& list, const QString& path);
+    // Appends a playlist file's lines as modZAUtil::ReadLinesToList does; a line naming a .cue
+    // becomes its tracks, every other line, a track entry among them, is kept as it is.
+    static bool ReadPlaylistFile(const QString& path, clsArrayList& list, UserDialogs* dialogs,
+                                 modZAUtil::IfMissing ifMissing);
 };

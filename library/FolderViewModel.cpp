@@ -1,6 +1,7 @@
 #include "FolderViewModel.h"
 
 #include "FileCollector.h"
+#include "TrackEntries.h"
 #include "core/modZAUtil.h"
 
 #include <filesystem>
@@ -18,7 +19,8 @@ QStringList FolderViewModel::Rows(const clsArrayList& folders, const clsArrayLis
                     modZAUtil::GetFileName(folders.Value(i));
     const QString indent = f > 0 ? QStringLiteral("    ") : QString();
     for (const QString& file : files.items())
-        rows << indent + modZAUtil::GetFileName(file);
+        rows << indent + (TrackEntries::IsTrack(file) ? TrackEntries::RowText(file)
+                                                      : modZAUtil::GetFileName(file));
     return rows;
 }
 

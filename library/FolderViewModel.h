@@ -11,8 +11,8 @@
 // FolderViewReturnRows lists.
 class FolderViewModel {
 public:
-    // "・・" / "┬ ・・", "├ " / "└ " + sub-folder name, files indented by four spaces when
-    // there are sub-folders.
+    // "・・" / "┬ ・・", "├ " / "└ " + sub-folder name, files (a track by its title) indented
+    // by four spaces when there are sub-folders.
     static QStringList Rows(const clsArrayList& folders, const clsArrayList& files);
 
     // SelectedFile: the row is past the sub-folder rows and not row 0.

@@ -1,5 +1,6 @@
 #include "PlaylistOps.h"
 
+#include "TrackEntries.h"
 #include "core/FileAccess.h"
 #include "core/modZAUtil.h"
 #include "tags/clsTagInfo.h"
@@ -98,6 +99,10 @@ int16_t PlaylistOps::TrackKey(const QString& trackText) {
 }
 
 QString PlaylistOps::TagTrackText(const QString& path) {
+    if (TrackEntries::IsTrack(path)) {
+        const auto track = TrackEntries::Find(path);
+        return track ? QString::number(track->number) : QString();
+    }
     clsTagInfo info;
     info.GetTagInfo(path);
     return info.Track;
@@ -137,6 +142,13 @@ void PlaylistOps::SortByFileName(clsArrayList& list, int32_t first, const QColla
 }
 
 PlaylistOps::ReadingFields PlaylistOps::TagReadingFields(const QString& path) {
+    if (TrackEntries::IsTrack(path)) {
+        const auto track = TrackEntries::Find(path);
+        if (!track)
+            return {};
+        return {track->performer, {}, track->album, {}, QString::number(track->number),
+                track->title,     {}};
+    }
     clsTagInfo info;
     info.GetTagInfo(path);
     return {info.ArtistName, info.ArtistReading, info.Album,       info.AlbumReading,
@@ -193,8 +205,10 @@ void PlaylistOps::SortByDateNewestFirst(clsArrayList& list) {
     constexpr qint64 kUnreadable = std::numeric_limits<qint64>::min();
     std::vector<qint64> keys;
     keys.reserve(list.Count());
-    for (const QString& path : list.items()) {
-        // By the path's own bytes, so names that are not UTF-8 are dated too.
+    for (const QString& entry : list.items()) {
+        // By the path's own bytes, so names that are not UTF-8 are dated too; a track by its
+        // sheet, so a disc's tracks keep their order.
+        const QString path = TrackEntries::FilePath(entry);
         struct stat st {};
         keys.push_back(::stat(modZAUtil::NativePath(path).constData(), &st) == 0
                            ? qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000
@@ -239,7 +253,7 @@ std::optional<int32_t> PlaylistOps::MoveDown(clsArrayList& list, int32_t selecte
 }
 
 QString PlaylistOps::RowText(const QString& path) {
-    return modZAUtil::ListRowText(path);
+    return TrackEntries::RowText(path);
 }
 
 QString PlaylistOps::CountLabelText(int32_t count) {

@@ -38,7 +38,7 @@ public:
     // otherwise the leading number of the whole text ("12abc" -> 12, "A1" -> 0). Rounded half
     // to even and clamped to 16 bits.
     static int16_t TrackKey(const QString& trackText);
-    // Reads the track text through the tag reader.
+    // Reads the track text through the tag reader; a track of a sheet gives its number.
     static QString TagTrackText(const QString& path);
 
     // Stable sorts of the entries from `first` to the end; entries before it keep their places.
@@ -55,7 +55,8 @@ public:
                               const ReadingLookup& lookup = TagReadingFields);
     static void SortByReading(clsArrayList& list, int32_t first, const ReadingLookup& lookup,
                               const QCollator& collator);
-    // Newest last-modified date first; files that are missing or cannot be read go last.
+    // Newest last-modified date first (a track by its sheet's date); files that are missing or
+    // cannot be read go last.
     static void SortByDateNewestFirst(clsArrayList& list);
 
     // Large sorts ask first: more than 100 entries by track or reading (every key reads a
@@ -83,6 +84,7 @@ public:
     // Drops the entries past kMaxEntries; true when there were any.
     static bool KeepWithinLimit(clsArrayList& list);
 
-    static QString RowText(const QString& path);   // file name without its extension
+    // The file name without its extension; a track's title (TrackEntries::RowText).
+    static QString RowText(const QString& path);
     static QString CountLabelText(int32_t count);  // "No File" or "×12"
 };

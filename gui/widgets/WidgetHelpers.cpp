@@ -3,6 +3,7 @@
 #include "ClickLabel.h"
 #include "ListBox.h"
 #include "core/modZAUtil.h"
+#include "library/TrackEntries.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +11,7 @@
 namespace modZAUtil {
 
 void ShowListInListBox(ListBox& box, const clsArrayList& list) {
-    box.setEntries(list.items(), &ListRowText);
+    box.setEntries(list.items(), &TrackEntries::RowText);
 }
 
 void SelectAllText(QWidget* control) {

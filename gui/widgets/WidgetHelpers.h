@@ -13,7 +13,8 @@ class QWidget;
 // The shared routines that work on controls; the rest of modZAUtil needs no widget.
 namespace modZAUtil {
 
-// One row per entry: the file name without its extension (ListRowText).
+// One row per entry: the file name without its extension, a track by its title
+// (TrackEntries::RowText).
 void ShowListInListBox(ListBox& box, const clsArrayList& list);
 // Selects the whole text of a line edit; other controls are left alone.
 void SelectAllText(QWidget* control);
