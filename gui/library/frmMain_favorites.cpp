@@ -4,6 +4,7 @@
 #include "gui/library/FavoritesPane.h"
 #include "gui/widgets/WidgetHelpers.h"
 #include "library/FavoriteListStore.h"
+#include "library/FileCollector.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -66,8 +67,8 @@ void frmMain::cmdGetList_Click() {
     if (selected < 0)
         return;
     PlayList.Clear();
-    modZAUtil::ReadLinesToList(FavoriteLists.Value(selected), PlayList, &Dialogs(),
-                               modZAUtil::IfMissing::Report);
+    FileCollector::ReadPlaylistFile(FavoriteLists.Value(selected), PlayList, &Dialogs(),
+                                    modZAUtil::IfMissing::Report);
     LimitPlayList();
     RefreshPlayList();
 }
@@ -78,8 +79,8 @@ void frmMain::cmdAddList_Click() {
     if (selected < 0)
         return;
     const int row = lstPlayList->listIndex();
-    modZAUtil::ReadLinesToList(FavoriteLists.Value(selected), PlayList, &Dialogs(),
-                               modZAUtil::IfMissing::Report);
+    FileCollector::ReadPlaylistFile(FavoriteLists.Value(selected), PlayList, &Dialogs(),
+                                    modZAUtil::IfMissing::Report);
     LimitPlayList();
     RefreshPlayList();
     SelectListRow(lstPlayList, row);
