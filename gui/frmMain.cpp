@@ -11,6 +11,7 @@
 #include "gui/playback/StatusStrip.h"
 #include "gui/playback/TimerBoxes.h"
 #include "gui/widgets/WidgetHelpers.h"
+#include "library/FileCollector.h"
 #include "playback/PlayerController.h"
 #include "playback/decoder/vbmp3.h"
 #include "playback/mci/MciControl.h"
@@ -296,9 +297,10 @@ bool frmMain::Form_Load() {
         if (kind == StartPath::Kind::Folder) {
             CollectFiles(PlayList, startPath, true);
         } else if (kind == StartPath::Kind::AudioFile) {
-            PlayList.Add(startPath);
+            FileCollector::AddFile(PlayList, startPath);
         } else if (kind == StartPath::Kind::PlaylistFile) {
-            ReadLinesToList(startPath, PlayList, &Dialogs(), modZAUtil::IfMissing::Report);
+            FileCollector::ReadPlaylistFile(startPath, PlayList, &Dialogs(),
+                                            modZAUtil::IfMissing::Report);
         } else {
             Dialogs().message(StartPath::ProblemText(kind, startPath), QStringLiteral("ZAPT"));
             savedPlayList = true;
