@@ -100,6 +100,20 @@ QVariantMap MprisMapping::Metadata(const Song& song, quint64 serial) {
     return m;
 }
 
+QStringList MprisMapping::SupportedMimeTypes() {
+    return {QStringLiteral("audio/mpeg"),         QStringLiteral("audio/x-wav"),
+            QStringLiteral("audio/x-ms-wma"),     QStringLiteral("audio/midi"),
+            QStringLiteral("audio/flac"),         QStringLiteral("audio/ogg"),
+            QStringLiteral("audio/x-vorbis+ogg"), QStringLiteral("audio/x-opus+ogg"),
+            QStringLiteral("audio/mp4"),          QStringLiteral("audio/x-mpegurl"),
+            QStringLiteral("audio/x-ape"),        QStringLiteral("audio/x-wavpack"),
+            QStringLiteral("audio/x-tta"),        QStringLiteral("audio/aiff"),
+            QStringLiteral("audio/x-aiff"),       QStringLiteral("audio/x-matroska"),
+            QStringLiteral("audio/webm"),         QStringLiteral("audio/ac3"),
+            QStringLiteral("audio/x-dsf"),        QStringLiteral("audio/x-dff"),
+            QStringLiteral("application/x-cue")};
+}
+
 QString MprisMapping::FileUrl(const QString& path) {
     // The characters QUrl leaves as they are in a path stay so too; every other byte is encoded.
     return QStringLiteral("file://") +

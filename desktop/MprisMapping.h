@@ -65,6 +65,8 @@ public:
     // A file: URL that names the file by its bytes, so a name that is not UTF-8 (Shift_JIS
     // from a Japanese archive) is written as GIO writes it: each byte percent-encoded.
     static QString FileUrl(const QString& path);
+    // The media types the player opens, as the desktop entry lists them too.
+    static QStringList SupportedMimeTypes();
     // The path a file: URL names, its percent-encoded bytes taken as the file system's bytes;
     // nothing for another scheme, a remote host or a name with a zero byte.
     static std::optional<QString> LocalPath(const QString& url);

@@ -7,6 +7,7 @@
 #include "desktop/MprisMapping.h"
 #include "gui/StartPath.h"
 #include "gui/frmMain.h"
+#include "library/FileCollector.h"
 #include "playback/PlayerController.h"
 #include "playback/Vbmp3VolumeControl.h"
 
@@ -69,10 +70,10 @@ bool frmMain::OpenHandedPath(const QString& given) {
         CollectFiles(PlayList, path, true);
         break;
     case StartPath::Kind::AudioFile:
-        PlayList.Add(path);
+        FileCollector::AddFile(PlayList, path);
         break;
     case StartPath::Kind::PlaylistFile:
-        ReadLinesToList(path, PlayList, &Dialogs(), modZAUtil::IfMissing::Report);
+        FileCollector::ReadPlaylistFile(path, PlayList, &Dialogs(), modZAUtil::IfMissing::Report);
         break;
     case StartPath::Kind::Missing:
     case StartPath::Kind::NotPlayable:
@@ -315,11 +316,7 @@ MprisRootAdaptor::MprisRootAdaptor(MprisService* service)
     : QDBusAbstractAdaptor(service), service_(service) {}
 
 QStringList MprisRootAdaptor::SupportedMimeTypes() const {
-    return {QStringLiteral("audio/mpeg"),         QStringLiteral("audio/x-wav"),
-            QStringLiteral("audio/x-ms-wma"),     QStringLiteral("audio/midi"),
-            QStringLiteral("audio/flac"),         QStringLiteral("audio/ogg"),
-            QStringLiteral("audio/x-vorbis+ogg"), QStringLiteral("audio/x-opus+ogg"),
-            QStringLiteral("audio/mp4"),          QStringLiteral("audio/x-mpegurl")};
+    return MprisMapping::SupportedMimeTypes();
 }
 
 // Raise and the property writes run at once: they show no box.
