@@ -170,3 +170,22 @@ TEST(MprisMapping, FileUrlsCarryThePathsBytes) {
     for (const auto& c : cases)
         EXPECT_EQ(MprisMapping::LocalPath(QString::fromUtf8(c.url)), c.path) << c.url;
 }
+
+// The desktop entry offers every type the media controls name, the later formats and cue
+// sheets among them.
+TEST(MprisMapping, MediaTypesOfTheControlsAndTheDesktopEntry) {
+    QFile entry(QStringLiteral(ZAPT_DESKTOP_ENTRY));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    QStringList listed;
+    for (const QByteArray& line : entry.readAll().split('\n'))
+        if (line.startsWith("MimeType="))
+            listed = QString::fromUtf8(line.mid(9)).split(u';', Qt::SkipEmptyParts);
+    const QStringList offered = MprisMapping::SupportedMimeTypes();
+    for (const char* type :
+         {"audio/flac", "audio/x-ape", "audio/x-wavpack", "audio/x-tta", "audio/aiff",
+          "audio/x-aiff", "audio/x-matroska", "audio/webm", "audio/ac3", "audio/x-dsf",
+          "audio/x-dff", "application/x-cue"})
+        EXPECT_TRUE(offered.contains(QLatin1StringView(type))) << type;
+    for (const QString& type : offered)
+        EXPECT_TRUE(listed.contains(type)) << type.toStdString();
+}
