@@ -1,8 +1,10 @@
 #include "clsZAPT_MMC.h"
 
+#include "core/FileAccess.h"
 #include "playback/ControlRoute.h"
 #include "playback/CueTrack.h"
 #include "playback/LibraryRoute.h"
+#include "playback/decoder/ContentSniffer.h"
 #include "playback/decoder/PcmSourceFactory.h"
 #include "playback/mci/MciControl.h"
 #include "playback/mci/RouteModules.h"
@@ -13,6 +15,10 @@ using std::chrono::milliseconds;
 using std::chrono::seconds;
 
 namespace {
+// libmpg123 gives the right samples from the fifth frame after a seek on (four measured;
+// six, of the longest frames, kept).
+constexpr int64_t kMp3WarmUpFrames = 6 * 1152;
+
 QStringList containerTags(const QString& path) {
     return RouteModules::tags(RouteModules::Route::Ffmpeg, path);
 }
@@ -45,8 +51,14 @@ PreparedSong PrepareTrack(const QString& entry, const CueSheet::TrackReference& 
     std::optional<int64_t> end;
     if (track->end)
         end = CueTrack::Frames(*track->end, rate);
-    prepared.source =
-        RangeSource::open(std::move(image.source), CueTrack::Frames(track->start, rate), end);
+    // An MP3 decoder needs the frames before the track's first to give it whole.
+    const int64_t warmUp =
+        ContentSniffer::routeOfFile(modZAUtil::NativePath(track->path).toStdString()) ==
+                DecoderRoute::Mpeg
+            ? kMp3WarmUpFrames
+            : 0;
+    prepared.source = RangeSource::open(std::move(image.source),
+                                        CueTrack::Frames(track->start, rate), end, warmUp);
     prepared.library = image.library && prepared.source;
     return prepared;
 }

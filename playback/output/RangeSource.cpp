@@ -1,9 +1,11 @@
 #include "RangeSource.h"
 
 #include <algorithm>
+#include <vector>
 
 std::unique_ptr<RangeSource> RangeSource::open(std::unique_ptr<PcmSource> image, int64_t startFrame,
-                                               std::optional<int64_t> endFrame) {
+                                               std::optional<int64_t> endFrame,
+                                               int64_t warmUpFrames) {
     if (!image || startFrame < 0)
         return nullptr;
     const int64_t imageFrames = image->lengthFrames();
@@ -15,14 +17,16 @@ std::unique_ptr<RangeSource> RangeSource::open(std::unique_ptr<PcmSource> image,
     }
     if (endFrame && *endFrame <= startFrame)
         return nullptr;
-    if (startFrame > 0 && !image->seek(startFrame))
+    std::unique_ptr<RangeSource> range(new RangeSource(std::move(image), startFrame, endFrame,
+                                                       std::max<int64_t>(warmUpFrames, 0)));
+    if (!range->moveTo(startFrame))
         return nullptr;
-    return std::unique_ptr<RangeSource>(new RangeSource(std::move(image), startFrame, endFrame));
+    return range;
 }
 
 RangeSource::RangeSource(std::unique_ptr<PcmSource> image, int64_t startFrame,
-                         std::optional<int64_t> endFrame)
-    : image_(std::move(image)), start_(startFrame), end_(endFrame), next_(startFrame) {
+                         std::optional<int64_t> endFrame, int64_t warmUpFrames)
+    : image_(std::move(image)), start_(startFrame), end_(endFrame), warmUp_(warmUpFrames) {
     setReplayGain(image_->replayGain());
 }
 
@@ -55,8 +59,23 @@ bool RangeSource::seek(int64_t frame) {
         next_ = start_ + length;
         return true;
     }
-    if (!image_->seek(start_ + frame))
+    return moveTo(start_ + frame);
+}
+
+bool RangeSource::moveTo(int64_t imageFrame) {
+    const int64_t from = std::max<int64_t>(imageFrame - warmUp_, 0);
+    if ((from > 0 || next_ != 0) && !image_->seek(from))
         return false;
-    next_ = start_ + frame;
+    next_ = from;
+    std::vector<float> skipped;
+    while (next_ < imageFrame) {
+        constexpr long kBlock = 4096;
+        skipped.resize(size_t(kBlock) * size_t(std::max(image_->format().channels, 1)));
+        const long got =
+            image_->read(skipped.data(), long(std::min<int64_t>(imageFrame - next_, kBlock)));
+        if (got <= 0)
+            return false;
+        next_ += got;
+    }
     return true;
 }

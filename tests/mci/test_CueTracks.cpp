@@ -12,6 +12,8 @@
 
 #include <QFile>
 #include <atomic>
+#include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -32,8 +34,8 @@ int64_t trackFrames(int track) {
 }
 
 struct ImageCase {
-    const char* name;
-    bool library;  // the route the image itself takes
+    const char* name;  // "disc." and the format
+    bool library;      // the route the image itself takes
 };
 
 class CueTrackTest : public ::testing::TestWithParam<ImageCase> {
@@ -44,8 +46,9 @@ protected:
         MciMedia::Tone tone;
         tone.seconds = double(kImageFrames) / kRate;
         tone.title = "Whole Disc";
-        ASSERT_TRUE(GetParam().library ? MciMedia::writeWav(image, tone)
-                                       : MciMedia::writeTone(image, "flac", tone));
+        ASSERT_TRUE(image.endsWith(u"wav")   ? MciMedia::writeWav(image, tone)
+                    : image.endsWith(u"mp3") ? MciMedia::writeMp3(image, tone)
+                                             : MciMedia::writeTone(image, "flac", tone));
         QByteArray sheet =
             "PERFORMER \"Disc Artist\"\r\nTITLE \"Disc\"\r\nREM DATE 1999\r\nFILE \"" +
             QByteArray(GetParam().name) + "\" WAVE\r\n";
@@ -89,9 +92,10 @@ protected:
 
 INSTANTIATE_TEST_SUITE_P(Images, CueTrackTest,
                          ::testing::Values(ImageCase{"disc.flac", false},
-                                           ImageCase{"disc.wav", true}),
+                                           ImageCase{"disc.wav", true},
+                                           ImageCase{"disc.mp3", true}),
                          [](const ::testing::TestParamInfo<ImageCase>& row) {
-                             return std::string(row.param.library ? "Wav" : "Flac");
+                             return std::string(row.param.name + 5);
                          });
 
 // Each track is a song of its own: its span of the image, its length, seeks within it, an end
@@ -143,7 +147,7 @@ TEST_P(CueTrackTest, TheEnginePlaysATrackWithItsOwnLengthAndSeeks) {
     EXPECT_FALSE(player.seekTo(1100ms));
     player.stop_();
     const AudioFileInfo info = AudioFileInfo::Read(track(2));
-    EXPECT_EQ(info.format, GetParam().library ? u"WAV" : u"FLAC");
+    EXPECT_EQ(info.format, QString::fromLatin1(GetParam().name + 5).toUpper());
     EXPECT_EQ(info.seconds, 1);
 }
 
