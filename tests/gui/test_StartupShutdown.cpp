@@ -153,14 +153,26 @@ TEST(Startup, StartPathChoosesThePlaylist) {
     d.write(u"fav.m3u"_qs, "/x/1.mp3\r\n/x/2.mp3\r\n");
 
     QStringList cases = {d.file(u"album/a.mp3"_qs), d.write(u"SONG.MP3"_qs, "x")};
-    for (const char* name : {"s.flac", "s.ogg", "s.oga", "s.Opus", "s.m4a", "s.aac", "s.midi",
-                             "s.wma", "s.wav", "s.mid"})  // every kind the player plays
+    for (const char* name :
+         {"s.flac", "s.ogg", "s.oga", "s.Opus", "s.m4a", "s.aac", "s.midi", "s.wma", "s.wav",
+          "s.mid", "s.ape", "s.wv", "s.tta", "s.tak", "s.aif", "s.AIFF", "s.aifc", "s.mp2",
+          "s.mpa", "s.dsf", "s.dff", "s.mka", "s.webm", "s.ac3"})  // every kind the player plays
         cases << d.write(u"songs/"_qs + QString::fromLatin1(name), "x");
     for (const QString& path : cases) {
         Window w = open(d.path(), path);
         ASSERT_TRUE(w.form->Form_Load());
         EXPECT_EQ(w.form->PlayList.items(), QStringList{path}) << path.toStdString();
         EXPECT_TRUE(w.dialogs->texts().filter(u"再生できない"_qs).isEmpty());
+        w.form->ZAPT_End();
+    }
+    {
+        d.write(u"disc/disc.wav"_qs, "x");
+        const QString cue = d.write(u"disc/disc.cue"_qs,
+                                    "FILE disc.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                                    "TRACK 02 AUDIO\nINDEX 01 01:00:00\n");
+        Window w = open(d.path(), cue);
+        ASSERT_TRUE(w.form->Form_Load());
+        EXPECT_EQ(w.form->PlayList.items(), (QStringList{cue + u"?1"_qs, cue + u"?2"_qs}));
         w.form->ZAPT_End();
     }
     {
