@@ -133,9 +133,18 @@ void PlaylistOps::SortByFileName(clsArrayList& list, int32_t first, const QColla
     const QStringList& items = list.items();
     std::vector<QStringView> names;
     names.reserve(items.size() - first);
+    // A track by its sheet's name and a two-digit number, so a disc keeps its order past track 9.
+    std::vector<QString> trackNames;
+    trackNames.reserve(items.size() - first);
     for (qsizetype i = first; i < items.size(); ++i) {
         const QString& path = items[i];
-        names.push_back(QStringView(path).sliced(path.lastIndexOf(u'/') + 1));
+        if (const auto track = CueSheet::DecodeTrackReference(path)) {
+            trackNames.push_back(modZAUtil::GetFileName(track->path) +
+                                 QStringLiteral("?%1").arg(track->number, 2, 10, QChar(u'0')));
+            names.push_back(trackNames.back());
+        } else {
+            names.push_back(QStringView(path).sliced(path.lastIndexOf(u'/') + 1));
+        }
     }
     stableSortTail(list, first, std::move(names),
                    [&](QStringView a, QStringView b) { return folding.compare(a, b) < 0; });

@@ -44,7 +44,8 @@ public:
     // Stable sorts of the entries from `first` to the end; entries before it keep their places.
     static void SortByTrack(clsArrayList& list, int32_t first,
                             const TrackLookup& lookup = TagTrackText);
-    // By file name (after the last "/"), ignoring case, in the collation of the system locale.
+    // By file name (after the last "/"), ignoring case, in the collation of the system locale; a
+    // track by its sheet's name, then its number.
     static void SortByFileName(clsArrayList& list, int32_t first);
     static void SortByFileName(clsArrayList& list, int32_t first, const QCollator& collator);
     // By artist, album, track number and title, each by its reading, else its own text, else

@@ -6,6 +6,7 @@
 #include "library/TrackEntries.h"
 #include "support/TempDir.h"
 
+#include <QCollator>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <utime.h>
@@ -195,6 +196,11 @@ TEST(TrackEntries, SortsPlaceTracksByTheirSheet) {
     const PlaylistOps::ReadingFields first = PlaylistOps::TagReadingFields(one);
     EXPECT_EQ(QStringList({first.artist, first.album, first.track, first.title}),
               (QStringList{u"Band"_s, u"Album"_s, u"1"_s, u"Zebra"_s}));
+
+    clsArrayList byName;
+    byName.assign({cue + u"?10"_s, u"/m/e.mp3"_s, two, u"/m/a.mp3"_s});
+    PlaylistOps::SortByFileName(byName, 0, QCollator(QLocale::c()));
+    EXPECT_EQ(Text(byName.items()), Text({u"/m/a.mp3"_s, two, cue + u"?10"_s, u"/m/e.mp3"_s}));
 
     clsArrayList byDate;
     byDate.assign({older, two, one});
