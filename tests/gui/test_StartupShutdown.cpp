@@ -83,6 +83,23 @@ TEST(Startup, SavedStateComesBackAndIsWrittenBackUnchanged) {
     EXPECT_TRUE(w.dialogs->shown.empty());
 }
 
+// A track of a disc image is written as its sheet and number and comes back as the same row.
+TEST(Startup, ATrackOfADiscImageComesBackAsTheSameRow) {
+    TempDir d;
+    d.write(u"disc.wav"_qs, "x");
+    d.write(u"disc.cue"_qs, "FILE disc.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                            "TRACK 02 AUDIO\nTITLE \"春\"\nINDEX 01 01:00:00\n");
+    const QByteArray track = (d.file(u"disc.cue"_qs) + u"?2\r\n"_qs).toUtf8();
+    d.write(u"ZAlog.m3u"_qs, track);
+    d.write(u"ZAhis.m3u"_qs, track);
+    Window w = open(d.path());
+    ASSERT_TRUE(w.form->Form_Load());
+    EXPECT_EQ(ui(*w.form).lstPlayList()->rowText(0), u"春"_qs);
+    w.form->ZAPT_End();
+    EXPECT_EQ(d.read(u"ZAlog.m3u"_qs), track);
+    EXPECT_EQ(d.read(u"ZAhis.m3u"_qs), track);
+}
+
 TEST(Startup, SecondInstanceIsRefused) {
     TempDir d;
     Window first = open(d.path());
@@ -154,9 +171,9 @@ TEST(Startup, StartPathChoosesThePlaylist) {
 
     QStringList cases = {d.file(u"album/a.mp3"_qs), d.write(u"SONG.MP3"_qs, "x")};
     for (const char* name :
-         {"s.flac", "s.ogg", "s.oga", "s.Opus", "s.m4a", "s.aac", "s.midi", "s.wma", "s.wav",
-          "s.mid", "s.ape", "s.wv", "s.tta", "s.tak", "s.aif", "s.AIFF", "s.aifc", "s.mp2",
-          "s.mpa", "s.dsf", "s.dff", "s.mka", "s.webm", "s.ac3"})  // every kind the player plays
+         {"s.flac", "s.ogg", "s.oga", "s.Opus", "s.m4a",  "s.aac", "s.midi", "s.wma",  "s.wav",
+          "s.mid",  "s.ape", "s.wv",  "s.tta",  "s.tak",  "s.aif", "s.AIFF", "s.aifc", "s.mp2",
+          "s.mpa",  "s.dsf", "s.dff", "s.mka",  "s.webm", "s.ac3"})  // every kind the player plays
         cases << d.write(u"songs/"_qs + QString::fromLatin1(name), "x");
     for (const QString& path : cases) {
         Window w = open(d.path(), path);
@@ -167,9 +184,9 @@ TEST(Startup, StartPathChoosesThePlaylist) {
     }
     {
         d.write(u"disc/disc.wav"_qs, "x");
-        const QString cue = d.write(u"disc/disc.cue"_qs,
-                                    "FILE disc.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
-                                    "TRACK 02 AUDIO\nINDEX 01 01:00:00\n");
+        const QString cue =
+            d.write(u"disc/disc.cue"_qs, "FILE disc.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                                         "TRACK 02 AUDIO\nINDEX 01 01:00:00\n");
         Window w = open(d.path(), cue);
         ASSERT_TRUE(w.form->Form_Load());
         EXPECT_EQ(w.form->PlayList.items(), (QStringList{cue + u"?1"_qs, cue + u"?2"_qs}));
