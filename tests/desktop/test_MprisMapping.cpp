@@ -181,10 +181,9 @@ TEST(MprisMapping, MediaTypesOfTheControlsAndTheDesktopEntry) {
         if (line.startsWith("MimeType="))
             listed = QString::fromUtf8(line.mid(9)).split(u';', Qt::SkipEmptyParts);
     const QStringList offered = MprisMapping::SupportedMimeTypes();
-    for (const char* type :
-         {"audio/flac", "audio/x-ape", "audio/x-wavpack", "audio/x-tta", "audio/aiff",
-          "audio/x-aiff", "audio/x-matroska", "audio/webm", "audio/ac3", "audio/x-dsf",
-          "audio/x-dff", "application/x-cue"})
+    for (const char* type : {"audio/flac", "audio/x-ape", "audio/x-wavpack", "audio/x-tta",
+                             "audio/aiff", "audio/x-aiff", "audio/x-matroska", "audio/webm",
+                             "audio/ac3", "audio/x-dsf", "audio/x-dff", "application/x-cue"})
         EXPECT_TRUE(offered.contains(QLatin1StringView(type))) << type;
     for (const QString& type : offered)
         EXPECT_TRUE(listed.contains(type)) << type.toStdString();
