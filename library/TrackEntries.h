@@ -8,8 +8,9 @@
 
 // Playlist entries that stand for one track of a disc image ("disc.cue?3"): the track an entry
 // names, the text its row shows, and the entries a sheet becomes. Sheets read for rows and sorts
-// are kept per path and modification time, so thousands of rows read each sheet once. Any thread
-// may call it: the kept sheets are guarded by a mutex.
+// are kept per path and modification time, so thousands of rows read each sheet once; which of
+// its files existed is as at that reading, until a collection or a change of the sheet reads it
+// again. Any thread may call it: the kept sheets are guarded by a mutex.
 class TrackEntries {
 public:
     // The track an entry names; nullopt for a plain path, or when its sheet cannot be read or no
@@ -20,6 +21,7 @@ public:
     static QString RowText(const QString& entry);
     // The file on disk: the .cue or image of a track entry, else the entry itself.
     static QString FilePath(const QString& entry);
+    // Whether an entry is written as a track (its sheet is not read).
     static bool IsTrack(const QString& entry);
 
     // A name ending in ".cue", any letter case.
