@@ -100,9 +100,11 @@ AudioFileInfo ReadSpan(const QString& path, CueSheet::Time start,
     if (end)
         frames = frames < 0 ? CueTrack::Frames(*end, f.sampleRate)
                             : std::min(frames, CueTrack::Frames(*end, f.sampleRate));
+    frames -= CueTrack::Frames(start, f.sampleRate);
     if (frames > 0)
-        info.seconds =
-            std::max<int64_t>(frames - CueTrack::Frames(start, f.sampleRate), 0) / f.sampleRate;
+        info.seconds = frames / f.sampleRate;
+    else if (start > CueSheet::Time{} && source->lengthFrames() >= 0)
+        info.valid = false;  // a track that starts past the end of its image
     return info;
 }
 

@@ -60,6 +60,8 @@ protected:
                      QByteArray::number(kStarts[n - 1] / 75).rightJustified(2, '0') + ":" +
                      QByteArray::number(kStarts[n - 1] % 75).rightJustified(2, '0') + "\r\n";
         }
+        // A sheet longer than its image: track 3 ends with the image, track 4 is not in it.
+        sheet += "  TRACK 04 AUDIO\r\n    INDEX 01 00:05:00\r\n";
         cue = dir.file(QStringLiteral("disc.cue"));
         QFile file(cue);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(sheet) == sheet.size());
@@ -117,12 +119,12 @@ TEST_P(CueTrackTest, EachTrackOpensAsItsOwnSpanOfTheImage) {
         ASSERT_TRUE(source.seek(0));
         EXPECT_EQ(readAll(source, 100), imageAt(startFrame(n), 100));
     }
-    // No such track, no such sheet, a sheet whose image is gone.
+    // A track past the image's end, no such track, no such sheet, a sheet whose image is gone.
     QFile lost(dir.file(QStringLiteral("lost.cue")));
     ASSERT_TRUE(lost.open(QIODevice::WriteOnly));
     lost.write("FILE \"gone.flac\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
     lost.close();
-    for (const QString& gone : {track(4), dir.file(QStringLiteral("none.cue?1")),
+    for (const QString& gone : {track(4), track(5), dir.file(QStringLiteral("none.cue?1")),
                                 dir.file(QStringLiteral("lost.cue?1"))}) {
         SCOPED_TRACE(gone.toStdString());
         clsZAPT_MMC::Prepared song = clsZAPT_MMC::Prepare(gone);
