@@ -9,8 +9,8 @@
 // One span of another source, played as a song of its own: a track of a disc image that a cue
 // sheet lays over the image's audio. Its frame 0 is the span's first frame; it reports the
 // span's length, seeks within the span and ends at the span's end (or the image's). Like every
-// source, used from one thread at a time: opened on the file opener's thread, then read and
-// sought by the output's decode side.
+// source, used from one thread at a time: opened on the file opener's thread, then read on the
+// output's decode thread and sought on the UI thread while the output holds that one.
 class RangeSource : public PcmSource {
 public:
     // Null when `image` is null, cannot move to `startFrame` or the span holds no frame.
