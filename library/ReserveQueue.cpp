@@ -1,5 +1,6 @@
 #include "ReserveQueue.h"
 
+#include "TrackEntries.h"
 #include "core/modZAUtil.h"
 
 bool ReserveQueue::Add(clsArrayList& queue, const QString& path) {
@@ -21,7 +22,10 @@ ReserveQueue::MenuModel ReserveQueue::BuildMenu(const clsArrayList& queue) {
     MenuModel menu;
     const int32_t n = queue.Count();
     for (int32_t i = 0; i < kLimit && i < n; ++i) {
-        menu.captions[i] = modZAUtil::GetFileName(queue.Value(i));
+        // A disc image's track by its title: its entry's file name is the sheet's for every track.
+        const QString entry = queue.Value(i);
+        menu.captions[i] = TrackEntries::IsTrack(entry) ? TrackEntries::RowText(entry)
+                                                        : modZAUtil::GetFileName(entry);
         menu.visible[i] = true;
     }
     menu.clearCaption = n >= 1 ? QStringLiteral("(クリア)") : QStringLiteral("(なし)");

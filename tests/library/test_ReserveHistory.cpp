@@ -14,14 +14,16 @@ TEST(ReserveQueue, LimitOfTwentyAndTheMenu) {
 
     EXPECT_TRUE(ReserveQueue::Add(q, u"/m/same.mp3"_s));
     EXPECT_TRUE(ReserveQueue::Add(q, u"/m/same.mp3"_s));
+    EXPECT_TRUE(ReserveQueue::Add(q, u"/m/disc.cue?3"_s));
     menu = ReserveQueue::BuildMenu(q);
     EXPECT_EQ(menu.clearCaption, u"(クリア)"_s);
     EXPECT_EQ(menu.captions[0], u"same.mp3"_s);
     EXPECT_EQ(menu.captions[1], u"same.mp3"_s);
-    EXPECT_TRUE(menu.visible[1]);
-    EXPECT_FALSE(menu.visible[2]);
+    EXPECT_EQ(menu.captions[2], u"disc 03"_s);  // a track, not "disc.cue?3"
+    EXPECT_TRUE(menu.visible[2]);
+    EXPECT_FALSE(menu.visible[3]);
 
-    for (int i = 2; i < 20; ++i)
+    for (int i = 3; i < 20; ++i)
         EXPECT_TRUE(ReserveQueue::Add(q, u"/m/%1.mp3"_s.arg(i)));
     menu = ReserveQueue::BuildMenu(q);
     EXPECT_FALSE(menu.addEnabled);
