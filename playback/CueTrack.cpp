@@ -29,6 +29,12 @@ int64_t CueTrack::Frames(CueSheet::Time time, int sampleRate) {
     return flicks / perSecond * sampleRate + flicks % perSecond * sampleRate / perSecond;
 }
 
+QString CueTrack::AudioPath(const QString& entry) {
+    const std::optional<CueSheet::TrackReference> reference = Reference(entry);
+    const std::optional<CueSheet::ListedTrack> track = reference ? Find(*reference) : std::nullopt;
+    return track ? track->path : entry;
+}
+
 void CueTrack::ReadTags(clsTagInfo& tag, const QString& entry) {
     const std::optional<CueSheet::TrackReference> reference = Reference(entry);
     const std::optional<CueSheet::ListedTrack> track = reference ? Find(*reference) : std::nullopt;

@@ -19,6 +19,10 @@ struct CueTrack {
     // The frame at `time` at `sampleRate`, rounded down.
     static int64_t Frames(CueSheet::Time time, int sampleRate);
 
+    // The file that holds `entry`'s sound: the image for a track, else `entry` itself (a track
+    // that is gone included). Its picture is the track's.
+    static QString AudioPath(const QString& entry);
+
     // The tags of `entry` as clsTagInfo::GetTagInfo reads a file's; for a track, the sheet's
     // title, performer, album, date and number over the image's own tags.
     static void ReadTags(clsTagInfo& tag, const QString& entry);

@@ -153,8 +153,8 @@ TEST_P(CueTrackTest, TheEnginePlaysATrackWithItsOwnLengthAndSeeks) {
     EXPECT_EQ(info.seconds, 1);
 }
 
-// The sheet's names over the image's tags, the image's where the sheet has none; a plain
-// path keeps its own tags.
+// The sheet's names over the image's tags, the image's where the sheet has none, the image's
+// picture; a plain path keeps its own tags.
 TEST_P(CueTrackTest, ATrackShowsTheSheetsTagsOverTheImages) {
     clsTagInfo tag;
     CueTrack::ReadTags(tag, track(2));
@@ -165,6 +165,8 @@ TEST_P(CueTrackTest, ATrackShowsTheSheetsTagsOverTheImages) {
     EXPECT_EQ(tag.Track, u"2");
     CueTrack::ReadTags(tag, track(3));
     EXPECT_EQ(tag.Title, u"Song 3");
+    EXPECT_EQ(CueTrack::AudioPath(track(3)), image);
+    EXPECT_EQ(CueTrack::AudioPath(image), image);
     CueTrack::ReadTags(tag, image);
     EXPECT_EQ(tag.Title, GetParam().library ? QString() : QStringLiteral("Whole Disc"));
 }
