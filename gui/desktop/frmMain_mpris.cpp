@@ -8,6 +8,7 @@
 #include "gui/StartPath.h"
 #include "gui/frmMain.h"
 #include "library/FileCollector.h"
+#include "playback/CueTrack.h"
 #include "playback/PlayerController.h"
 #include "playback/Vbmp3VolumeControl.h"
 
@@ -195,7 +196,7 @@ void MprisService::Refresh() {
         songPath_ = path;
         if (!path.isEmpty()) {
             ++serial_;
-            artPath_ = art_.SaveFor(path);
+            artPath_ = art_.SaveFor(CueTrack::AudioPath(path));  // a track: its image's
         } else {
             artPath_ = art_.SaveFor(QString());
         }

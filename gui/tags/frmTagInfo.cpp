@@ -231,7 +231,7 @@ void frmTagInfo::DispTagInfo() {
     showValue(lblTrack, tag.Track + space, widthLimit);
     showValue(lblYear, tag.Year + space, widthLimit);
     lblAudio->setText(AudioFileInfo::Read(path).Summary());
-    loadPicture(path);
+    loadPicture(CueTrack::AudioPath(path));
 }
 
 void frmTagInfo::loadPicture(const QString& path) {
