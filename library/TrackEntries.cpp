@@ -72,12 +72,16 @@ bool TrackEntries::IsCueName(const QString& path) {
     return path.endsWith(QLatin1StringView(".cue"), Qt::CaseInsensitive);
 }
 
+std::optional<CueSheet::TrackReference> TrackEntries::Reference(const QString& entry) {
+    return CueSheet::DecodeTrackReference(entry, &modZAUtil::FileExists);
+}
+
 bool TrackEntries::IsTrack(const QString& entry) {
-    return CueSheet::DecodeTrackReference(entry).has_value();
+    return Reference(entry).has_value();
 }
 
 QString TrackEntries::FilePath(const QString& entry) {
-    const auto reference = CueSheet::DecodeTrackReference(entry);
+    const auto reference = Reference(entry);
     return reference ? reference->path : entry;
 }
 
@@ -100,32 +104,34 @@ QList<CueSheet::ListedTrack> TrackEntries::SheetTracks(const QString& path) {
 }
 
 std::optional<CueSheet::ListedTrack> TrackEntries::Find(const QString& entry) {
-    const auto reference = CueSheet::DecodeTrackReference(entry);
-    if (!reference)
-        return std::nullopt;
-    const Stamp stamp = stampOf(reference->path);
+    const auto reference = Reference(entry);
+    return reference ? Find(*reference) : std::nullopt;
+}
+
+std::optional<CueSheet::ListedTrack> TrackEntries::Find(const CueSheet::TrackReference& reference) {
+    const Stamp stamp = stampOf(reference.path);
     if (stamp == Stamp{})
         return std::nullopt;
     std::optional<QList<CueSheet::ListedTrack>> tracks;
     {
         const QMutexLocker lock(&keptLock);
-        const auto it = kept().constFind(reference->path);
+        const auto it = kept().constFind(reference.path);
         if (it != kept().cend() && it->stamp == stamp)
             tracks = it->tracks;
     }
     if (!tracks)
-        tracks = SheetTracks(reference->path);
+        tracks = SheetTracks(reference.path);
     for (const CueSheet::ListedTrack& track : *tracks)
-        if (track.number == reference->number)
+        if (track.number == reference.number)
             return track;
     return std::nullopt;
 }
 
 QString TrackEntries::RowText(const QString& entry) {
-    const auto reference = CueSheet::DecodeTrackReference(entry);
+    const auto reference = Reference(entry);
     if (!reference)
         return modZAUtil::ListRowText(entry);
-    if (const auto track = Find(entry))
+    if (const auto track = Find(*reference))
         return track->title;
     return modZAUtil::ListRowText(reference->path) + u' ' +
            QStringLiteral("%1").arg(reference->number, 2, 10, QChar(u'0'));

@@ -13,9 +13,12 @@
 // again. Any thread may call it: the kept sheets are guarded by a mutex.
 class TrackEntries {
 public:
+    // The track an entry names, by its form: a real file of that very name is no track.
+    static std::optional<CueSheet::TrackReference> Reference(const QString& entry);
     // The track an entry names; nullopt for a plain path, or when its sheet cannot be read or no
     // longer lists that track.
     static std::optional<CueSheet::ListedTrack> Find(const QString& entry);
+    static std::optional<CueSheet::ListedTrack> Find(const CueSheet::TrackReference& reference);
     // What a row shows: a track's title, else "<image name> 03"; a plain path's file name
     // without its extension.
     static QString RowText(const QString& entry);

@@ -1,6 +1,7 @@
 #include "playback/AudioFileInfo.h"
 
 #include "core/FileAccess.h"
+#include "library/TrackEntries.h"
 #include "playback/CueTrack.h"
 #include "playback/decoder/ContentSniffer.h"
 #include "playback/decoder/Mp3Source.h"
@@ -112,10 +113,10 @@ AudioFileInfo ReadSpan(const QString& path, CueSheet::Time start,
 
 // A track of a disc image has the image's format and its own length.
 AudioFileInfo AudioFileInfo::Read(const QString& path) {
-    const std::optional<CueSheet::TrackReference> reference = CueTrack::Reference(path);
+    const std::optional<CueSheet::TrackReference> reference = TrackEntries::Reference(path);
     if (!reference)
         return ReadSpan(path, {}, std::nullopt);
-    const std::optional<CueSheet::ListedTrack> track = CueTrack::Find(*reference);
+    const std::optional<CueSheet::ListedTrack> track = TrackEntries::Find(*reference);
     return track ? ReadSpan(track->path, track->start, track->end) : AudioFileInfo{};
 }
 

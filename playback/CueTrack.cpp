@@ -1,26 +1,7 @@
 #include "CueTrack.h"
 
-#include "core/modZAUtil.h"
+#include "library/TrackEntries.h"
 #include "tags/clsTagInfo.h"
-
-#include <QFileInfo>
-
-std::optional<CueSheet::TrackReference> CueTrack::Reference(const QString& entry) {
-    return CueSheet::DecodeTrackReference(entry, &modZAUtil::FileExists);
-}
-
-std::optional<CueSheet::ListedTrack> CueTrack::Find(const CueSheet::TrackReference& reference) {
-    const std::optional<CueSheet> sheet = reference.path.endsWith(u".cue", Qt::CaseInsensitive)
-                                              ? CueSheet::ReadFile(reference.path)
-                                              : CueSheet::ReadEmbedded(reference.path);
-    if (!sheet)
-        return std::nullopt;
-    const QString folder = QFileInfo(reference.path).absolutePath();
-    for (CueSheet::ListedTrack& track : CueSheet::Tracks(*sheet, folder, &modZAUtil::FileExists))
-        if (track.number == reference.number)
-            return std::move(track);
-    return std::nullopt;
-}
 
 int64_t CueTrack::Frames(CueSheet::Time time, int sampleRate) {
     constexpr int64_t perSecond = CueSheet::Time::period::den;
@@ -30,14 +11,12 @@ int64_t CueTrack::Frames(CueSheet::Time time, int sampleRate) {
 }
 
 QString CueTrack::AudioPath(const QString& entry) {
-    const std::optional<CueSheet::TrackReference> reference = Reference(entry);
-    const std::optional<CueSheet::ListedTrack> track = reference ? Find(*reference) : std::nullopt;
+    const std::optional<CueSheet::ListedTrack> track = TrackEntries::Find(entry);
     return track ? track->path : entry;
 }
 
 void CueTrack::ReadTags(clsTagInfo& tag, const QString& entry) {
-    const std::optional<CueSheet::TrackReference> reference = Reference(entry);
-    const std::optional<CueSheet::ListedTrack> track = reference ? Find(*reference) : std::nullopt;
+    const std::optional<CueSheet::ListedTrack> track = TrackEntries::Find(entry);
     if (!track) {
         tag.GetTagInfo(entry);
         return;

@@ -8,14 +8,10 @@
 
 class clsTagInfo;
 
-// A playlist entry that names one track of a disc image ("/music/disc.cue?3", or
-// "disc.flac?3" for a sheet the image embeds): the track read from its sheet, and the tags the
-// player shows for it. Plain functions without state that read the disk: any thread.
+// What the player needs of a playlist entry that names one track of a disc image (the track
+// itself is found by TrackEntries): its span in frames, the file that holds its sound, and the
+// tags shown for it. Plain functions without state that read the disk: any thread.
 struct CueTrack {
-    // nullopt when `entry` is a path as any other (a file of that very name included).
-    static std::optional<CueSheet::TrackReference> Reference(const QString& entry);
-    // The track `reference` names; nullopt when its sheet, its audio file or the track is gone.
-    static std::optional<CueSheet::ListedTrack> Find(const CueSheet::TrackReference& reference);
     // The frame at `time` at `sampleRate`, rounded down.
     static int64_t Frames(CueSheet::Time time, int sampleRate);
 

@@ -4,6 +4,7 @@
 #include "library/PlayHistory.h"
 #include "library/PlaylistOps.h"
 #include "library/ReserveQueue.h"
+#include "library/TrackEntries.h"
 #include "playback/TimeDisplay.h"
 
 #include <QPointer>
@@ -63,7 +64,7 @@ template <class Done> void PlayerController::openThen(bool join, const QString& 
 
 void PlayerController::PlayFile(const QString& path) {
     Q_EMIT playTimeReset();
-    if (!modZAUtil::FileExists(path)) {
+    if (!modZAUtil::FileExists(TrackEntries::FilePath(path))) {  // a track: its sheet or image
         Q_EMIT cannotAccess(path);
         return;
     }
@@ -267,7 +268,7 @@ void PlayerController::PrepareGaplessJoin() {
     if (total <= 0 || left > kJoinLeadSeconds)
         return;
     const std::optional<QString> next = PredictNextSong();
-    if (!next || !modZAUtil::FileExists(*next)) {
+    if (!next || !modZAUtil::FileExists(TrackEntries::FilePath(*next))) {
         engine_.dropQueued();
         return;
     }

@@ -1,6 +1,7 @@
 #include "clsZAPT_MMC.h"
 
 #include "core/FileAccess.h"
+#include "library/TrackEntries.h"
 #include "playback/ControlRoute.h"
 #include "playback/CueTrack.h"
 #include "playback/LibraryRoute.h"
@@ -41,7 +42,7 @@ PreparedSong PrepareFile(const QString& filePath) {
 PreparedSong PrepareTrack(const QString& entry, const CueSheet::TrackReference& reference) {
     PreparedSong prepared;
     prepared.path = entry;
-    const std::optional<CueSheet::ListedTrack> track = CueTrack::Find(reference);
+    const std::optional<CueSheet::ListedTrack> track = TrackEntries::Find(reference);
     if (!track)
         return prepared;
     PreparedSong image = PrepareFile(track->path);
@@ -112,7 +113,7 @@ void clsZAPT_MMC::setMMC(::MciControl* age_mmc) {
 }
 
 clsZAPT_MMC::Prepared clsZAPT_MMC::Prepare(const QString& filePath) {
-    if (const std::optional<CueSheet::TrackReference> reference = CueTrack::Reference(filePath))
+    if (const std::optional<CueSheet::TrackReference> reference = TrackEntries::Reference(filePath))
         return PrepareTrack(filePath, *reference);
     return PrepareFile(filePath);
 }

@@ -3,6 +3,7 @@
 #include "core/clsArrayList.h"
 #include "core/modZAUtil.h"
 #include "gui/frmMain.h"
+#include "library/TrackEntries.h"
 #include "playback/AudioFileInfo.h"
 #include "playback/CueTrack.h"
 #include "settings/SchemeColor.h"
@@ -212,7 +213,7 @@ void frmTagInfo::DispTagInfo() {
         return;
     }
     const QString path = FileList->Value(dispIndex_);
-    if (!modZAUtil::FileExists(path) && !CueTrack::Reference(path)) {
+    if (!modZAUtil::FileExists(path) && !TrackEntries::Reference(path)) {
         ClearTagLabels();
         return;
     }

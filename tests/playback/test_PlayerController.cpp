@@ -1,5 +1,6 @@
 // The play sequence on a fake engine and a fake clock: which songs start, in which order, and
 // when the sequence stops, with no window, no sound device and no real time.
+#include "library/CueSheet.h"
 #include "library/PlayHistory.h"
 #include "playback/PlayerController.h"
 #include "support/TempDir.h"
@@ -451,6 +452,27 @@ TEST(PlayerController, AMissingFileIsReportedAndNothingElseChanges) {
     EXPECT_EQ(r.controller.state(), State::Playing);
     EXPECT_TRUE(r.controller.PlayTimeRunning());
     EXPECT_EQ(r.controller.PlayingIndex(), 0);
+}
+
+// A disc image's tracks are entries of their sheet: they play and join as files do, and one
+// whose sheet is gone is reported as a missing file is.
+TEST(PlayerController, TracksOfADiscPlayAndJoinAsFilesDo) {
+    Rig r({u"disc.cue"_s});
+    const QString sheet = r.path(0);
+    r.rows.list.Clear();
+    for (int track : {1, 2})
+        r.rows.list.Add(CueSheet::EncodeTrackReference({sheet, track}));
+    r.engine.lengths[r.path(0)] = 3;
+    r.rows.selected = 0;
+    r.controller.Play();
+    EXPECT_EQ(r.engine.getPath(), r.path(0));
+    r.clock.advance(PlayerController::kTick);
+    EXPECT_EQ(r.engine.queuedPath(), r.path(1));
+    EXPECT_TRUE(r.cannotAccess.isEmpty());
+
+    const QString gone = CueSheet::EncodeTrackReference({r.dir.file(u"gone.cue"_s), 1});
+    r.controller.PlayFile(gone);
+    EXPECT_EQ(r.cannotAccess, QStringList{gone});
 }
 
 // The blank time holds the next song back; whatever the user does during it counts, and a
