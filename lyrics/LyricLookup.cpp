@@ -98,8 +98,12 @@ void LyricLookup::refresh(const clsArrayList& index) {
 
 clsArrayList LyricLookup::FindLyricFiles(const clsArrayList& index, const QString& songPath,
                                          int32_t vagueSearch) {
+    return FindLyricFilesNamed(index, BaseName(songPath), vagueSearch);
+}
+
+clsArrayList LyricLookup::FindLyricFilesNamed(const clsArrayList& index, const QString& song,
+                                              int32_t vagueSearch) {
     refresh(index);
-    const QString song = BaseName(songPath);
     const QString folded = JapaneseFold::Key(song);
     QStringList found;
 

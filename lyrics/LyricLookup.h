@@ -27,6 +27,9 @@ public:
     // name acting as such.
     clsArrayList FindLyricFiles(const clsArrayList& index, const QString& songPath,
                                 int32_t vagueSearch);
+    // The same for a song known by a name of its own (a disc image's track, by its title).
+    clsArrayList FindLyricFilesNamed(const clsArrayList& index, const QString& song,
+                                     int32_t vagueSearch);
 
     // Folds the index's names now, so that the next lookup is quick.
     void Prepare(const clsArrayList& index) { refresh(index); }

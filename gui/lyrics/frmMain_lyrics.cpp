@@ -2,8 +2,10 @@
 #include "gui/LayoutMath.h"
 #include "gui/frmMain.h"
 #include "library/FileCollector.h"
+#include "library/TrackEntries.h"
 #include "lyrics/LyricIndex.h"
 #include "lyrics/SyncedLyrics.h"
+#include "playback/CueTrack.h"
 #include "playback/PlayerController.h"
 #include "playback/clsZAPT_MMC.h"
 #include "tags/Id3LyricFrames.h"
@@ -90,6 +92,9 @@ void frmMain::LoadLyricList(const QString& folder) {
 }
 
 clsArrayList frmMain::FindLyricFiles(const QString& songPath) {
+    if (TrackEntries::IsTrack(songPath))
+        return lyricLookup_.FindLyricFilesNamed(LyricList, TrackEntries::RowText(songPath),
+                                                Options.VagueSearch());
     return lyricLookup_.FindLyricFiles(LyricList, songPath, Options.VagueSearch());
 }
 
@@ -108,13 +113,13 @@ void frmMain::ShowLyrics(const QString& songPath) {
             LyricWindow->hide();
             return;
         }
-        tag.GetTagInfo(songPath);
+        CueTrack::ReadTags(tag, songPath);
         LyricWindow->DispEmbedded(tag.Title.isEmpty() ? LyricLookup::BaseName(songPath) : tag.Title,
                                   SyncedLyrics::FromTimedTexts(frames.SyncedLines()), frames.plain);
         LyricWindow->show();
         return;
     }
-    tag.GetTagInfo(songPath);
+    CueTrack::ReadTags(tag, songPath);
     const QStringList words = LyricLookup::ArtistWords(tag.ArtistName, ArtistWordList);
     LyricLookup::OrderByArtistInFiles(found, words);
     LyricWindow->setLyricFile(found);

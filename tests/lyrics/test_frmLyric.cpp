@@ -317,6 +317,23 @@ TEST(frmMainLyrics, VagueSearchIsOnForANewSettingsFile) {
     EXPECT_TRUE(ticked);
 }
 
+// A disc image's track finds its lyric by the track's title, not by the sheet's file name.
+TEST(frmMainLyrics, ATrackOfADiscFindsItsLyricByItsTitle) {
+    TempDir lyr;
+    const QString spring = lyr.write(u"春の歌.txt"_qs, "春の歌\r\nla\r\n");
+    TempDir music;
+    music.write(u"disc.wav"_qs, {});
+    const QString sheet = music.write(
+        u"disc.cue"_qs,
+        u"FILE \"disc.wav\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"春の歌\"\n    INDEX 01 00:00:00\n"_qs
+            .toUtf8());
+    MainWindowFixture f([&lyr](clsOption& o) { o.setLyricFolder(lyr.path()); });
+    ASSERT_TRUE(f.loaded);
+    f.ui().ShowLyrics(sheet + u"?1"_qs);
+    EXPECT_TRUE(f.ui().LyricWindow()->isVisible());
+    EXPECT_EQ(f.ui().LyricWindow()->LyricFile().items(), QStringList{spring});
+}
+
 // A lyric folder with two candidates for "Song": the second names the artist's katakana form
 // on its second line, the first only on line nine. The window's place survives a restart.
 TEST(frmMainLyrics, ShowsTheArtistsFileFirstAndKeepsThePlace) {
