@@ -598,6 +598,13 @@ QString FormatSeconds(int32_t seconds) {
     return twoDigits(seconds / 60) + u':' + twoDigits(seconds % 60);
 }
 
+bool EndsWithAny(const QString& path, std::initializer_list<const char*> endings) {
+    for (const char* ending : endings)
+        if (path.endsWith(QLatin1StringView(ending), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 QStringView WithoutExtension(QStringView fileName) {
     const qsizetype dot = fileName.lastIndexOf(u'.');
     if (dot <= 0 || dot + 1 == fileName.size())

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <atomic>
 #include <cstdint>
+#include <initializer_list>
 
 class QTimer;
 class UserDialogs;
@@ -85,6 +86,8 @@ QString FormatSeconds(int32_t seconds);
 // "春の風.mp3" both give "春の風". A name without one stays whole: no dot, only a leading dot
 // (".hidden"), or a last dot followed by nothing or a space ("Vol. 2").
 QStringView WithoutExtension(QStringView fileName);
+// Whether `path` ends in one of `endings`, letter case ignored.
+bool EndsWithAny(const QString& path, std::initializer_list<const char*> endings);
 
 // One row per entry: the file name without its extension.
 QString ListRowText(const QString& path);

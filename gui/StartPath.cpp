@@ -10,25 +10,18 @@ namespace StartPath {
 
 namespace {
 
-// The five classic endings compare the last three characters; the newer formats the media
-// route plays compare their whole extension.
-bool endsWithAny(const QString& path, std::initializer_list<const char*> endings) {
-    for (const char* ending : endings)
-        if (path.endsWith(QLatin1StringView(ending), Qt::CaseInsensitive))
-            return true;
-    return false;
-}
-
 bool pathExists(const QString& path) {
     struct stat st {};
     return ::lstat(modZAUtil::NativePath(path).constData(), &st) == 0;
 }
 
+// The five classic endings compare the last three characters; the newer formats the media
+// route plays compare their whole extension.
 bool isAudioName(const QString& path) {
-    return endsWithAny(path,
-                       {"wma",   "mp3",  "wav",  "cda",  "mid",  ".midi", ".flac", ".ogg", ".oga",
-                        ".opus", ".m4a", ".aac", ".ape", ".wv",  ".tta",  ".tak",  ".aif", ".aiff",
-                        ".aifc", ".mp2", ".mpa", ".dsf", ".dff", ".mka",  ".webm", ".ac3", ".cue"});
+    return modZAUtil::EndsWithAny(
+        path, {"wma",   "mp3",  "wav",  "cda",  "mid",  ".midi", ".flac", ".ogg", ".oga",
+               ".opus", ".m4a", ".aac", ".ape", ".wv",  ".tta",  ".tak",  ".aif", ".aiff",
+               ".aifc", ".mp2", ".mpa", ".dsf", ".dff", ".mka",  ".webm", ".ac3", ".cue"});
 }
 
 }  // namespace
@@ -43,7 +36,7 @@ Kind Classify(const QString& path) {
     if (modZAUtil::FolderExists(path))
         return Kind::Folder;
     const bool audio = isAudioName(path);
-    const bool playlist = !audio && endsWithAny(path, {"m3u"});
+    const bool playlist = !audio && modZAUtil::EndsWithAny(path, {"m3u"});
     if (!audio && !playlist)
         return pathExists(path) ? Kind::NotPlayable : Kind::Missing;
     if (!modZAUtil::FileExists(path))

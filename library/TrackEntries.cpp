@@ -9,15 +9,8 @@
 
 namespace {
 
-bool endsWithAny(const QString& path, std::initializer_list<const char*> endings) {
-    for (const char* ending : endings)
-        if (path.endsWith(QLatin1StringView(ending), Qt::CaseInsensitive))
-            return true;
-    return false;
-}
-
 bool canEmbed(const QString& path) {
-    return endsWithAny(path, {".flac", ".wv", ".ape"});
+    return modZAUtil::EndsWithAny(path, {".flac", ".wv", ".ape"});
 }
 
 // Modification time in nanoseconds and size, so a sheet rewritten within a second is read again.
