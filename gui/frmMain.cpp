@@ -90,6 +90,9 @@ frmMain::frmMain(const QString& appFolder, const QString& startPath,
 
 frmMain::~frmMain() {
     SoundSystem::setStatusHandler(nullptr);
+    // The focused time box loses the focus while the widgets below go, after this object's
+    // own part is gone: its report must not reach the window any more.
+    disconnect(timerBoxes_, nullptr, this, nullptr);
 }
 
 QString frmMain::AppFile(const QString& name) const {

@@ -21,6 +21,19 @@ TEST(MainWindowInput, PlaylistHasTheFocusAfterStartUp) {
     EXPECT_EQ(f.ui().txtStartH()->text(), u"07"_qs);  // the saved hour is not typed over
 }
 
+// The window goes while a time box holds the focus: the box loses it as the widgets go, after
+// the window's own part is gone, and that must reach nothing of the window (the sanitizers'
+// builds see any use of it).
+TEST(MainWindowInput, TheWindowGoesWhileATimeBoxHasTheFocus) {
+    MainWindowFixture f;
+    ASSERT_TRUE(f.activate());
+    f.ui().txtStartH()->setFocus();
+    f.ui().txtStartH()->setText(u"99"_qs);  // a box left with this would show a message
+    ASSERT_EQ(QApplication::focusWidget(), f.ui().txtStartH());
+    f.form.reset();
+    EXPECT_EQ(QApplication::focusWidget(), nullptr);
+}
+
 // F5 (the folder chooser, answered Cancel) and F11 (the size toggle) run once whichever
 // control has the focus: a key a time box leaves passes its parents on the way to the window.
 TEST(MainWindowInput, GlobalKeysRunOnceWhereverTheFocusIs) {
