@@ -7,8 +7,14 @@
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+using namespace std::string_view_literals;
 
 namespace {
+
+// The bytes of a literal that holds a NUL, all of them.
+QByteArray bytesOf(std::string_view text) {
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
 
 // "path number start-end title|performer|album|date|genre", times in milliseconds.
 QString Describe(const CueSheet::ListedTrack& t) {
@@ -99,14 +105,13 @@ TEST(CueSheet, SheetsBecomeTracks) {
          {u"/m/disc.ape"_s},
          {u"/m/disc.ape 1 0-end disc 01||||"_s}},
         {"garbage, disorder, bad numbers and times",
-         QByteArray("FILE \"d.flac\" WAVE\ngarbage \"line\nTRACK 02 AUDIO\nINDEX 01 05:00:00\n"
-                    "TRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 00 04:00:00\n"
-                    "TRACK 100 AUDIO\nINDEX 01 09:00:00\nTRACK 02 AUDIO\nINDEX 01 08:00:00\n"
-                    "TRACK 04 AUDIO\nINDEX 01 -1:00:00\nTRACK 05 AUDIO\n"
-                    "INDEX 01 99999999:00:00\nTRACK 06 AUDIO\nINDEX 01 06:00:75\n"
-                    "TRACK 07 MODE1/2352\nINDEX 01 06:30:00\nTRACK 08 AUDIO\nTITLE \"a\0b\"\n"
-                    "INDEX 01 05:00:00\n",
-                    400),
+         bytesOf("FILE \"d.flac\" WAVE\ngarbage \"line\nTRACK 02 AUDIO\nINDEX 01 05:00:00\n"
+                 "TRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 00 04:00:00\n"
+                 "TRACK 100 AUDIO\nINDEX 01 09:00:00\nTRACK 02 AUDIO\nINDEX 01 08:00:00\n"
+                 "TRACK 04 AUDIO\nINDEX 01 -1:00:00\nTRACK 05 AUDIO\n"
+                 "INDEX 01 99999999:00:00\nTRACK 06 AUDIO\nINDEX 01 06:00:75\n"
+                 "TRACK 07 MODE1/2352\nINDEX 01 06:30:00\nTRACK 08 AUDIO\nTITLE \"a\0b\"\n"
+                 "INDEX 01 05:00:00\n"sv),
          {u"/m/d.flac"_s},
          {u"/m/d.flac 1 0-300000 d 01||||"_s, u"/m/d.flac 2 300000-end d 02||||"_s}},
     };
