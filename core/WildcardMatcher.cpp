@@ -151,10 +151,13 @@ WildcardMatcher::WildcardMatcher(QStringView pattern) {
 }
 
 bool WildcardMatcher::inSet(const Token& token, char32_t source, char32_t key) const {
+    // A letter lies in a range as typed in either of its cases, as "[X-c]" holds "B" and "x".
+    const char32_t upper = source == kNone ? kNone : QChar::toUpper(source);
     for (int r = token.firstRange; r < token.firstRange + token.rangeCount; ++r) {
         const Range& range = ranges_[size_t(r)];
-        if (source != kNone && source >= range.low && source <= range.high)
-            return true;
+        for (const char32_t c : {source, key, upper})
+            if (c != kNone && c >= range.low && c <= range.high)
+                return true;
         if (key != kNone && range.keyLow != kNone && range.keyHigh != kNone &&
             key >= range.keyLow && key <= range.keyHigh)
             return true;

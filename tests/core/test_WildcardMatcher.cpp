@@ -31,6 +31,9 @@ const Case kCases[] = {
     {u"[!abc]x", u"dx", true},
     {u"[a-c]", u"B", true},
     {u"[A-C]", u"d", false},
+    {u"[X-c]", u"B", true},  // a range as typed, between the cases, takes either case
+    {u"[X-c]", u"x", true},
+    {u"[X-c]", u"W", false},
     {u"[\uFF41-\uFF5A]", u"\uFF31", true},  // full-width a-z takes full-width Q
     {u"[-a]", u"-", true},
     {u"[a-]", u"-", true},
