@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the lyric text reader and to the search of a word in a lyric file's
 // first lines. The first byte gives the length of the word that follows it; the rest is the file.
 #include "FuzzInputFile.h"
+#include "core/JapaneseFold.h"
 #include "core/modZAUtil.h"
 #include "lyrics/LyricText.h"
 
@@ -56,7 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The line found holds the word; lines 2 to 8 come before line 1; nothing past line 8.
     const int found = LyricText::InStrFile(file.qpath(), word);
     FUZZ_CHECK(found >= 0 && found <= 8 && found <= lines.size());
-    auto holds = [&](qsizetype i) { return lines[i].contains(word, Qt::CaseInsensitive); };
+    // Case, width and kana type left out, as a Japanese reader compares.
+    const QString key = JapaneseFold::Key(word);
+    auto holds = [&](qsizetype i) { return JapaneseFold::Key(lines[i]).contains(key); };
     const qsizetype head = std::min<qsizetype>(lines.size(), 8);
     const qsizetype last = found >= 2 ? found - 1 : head;  // lines 2.. before the one found
     for (qsizetype i = 1; i < last; ++i)
